@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The whole test run: configure and build the normal and the sanitizer build, start what the tests
+# need (a JACK server with the dummy driver), run every suite in both builds, stop what was started.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+jobs=$(nproc)
+export JACK_NO_START_SERVER=1
+# Tells the transport tests that a server is meant to be there: without one they fail, not skip.
+export KALO_TEST_JACK=1
+
+cleanup() { scripts/jack.sh stop || true; }
+trap cleanup EXIT
+
+for preset in default asan; do
+  echo "== configure and build: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$jobs"
+done
+
+scripts/jack.sh start
+
+status=0
+for preset in default asan; do
+  echo "== tests: $preset"
+  ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --preset "$preset" -j "$jobs" --timeout 300 || status=1
+done
+
+if [ -x scripts/fuzz-smoke.sh ]; then
+  echo "== fuzz smoke run"
+  scripts/fuzz-smoke.sh || status=1
+fi
+
+exit $status

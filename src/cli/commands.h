@@ -1,0 +1,18 @@
+#pragma once
+// The `kalo` command line: each subcommand lives in its own file and registers itself here.
+
+#include <CLI/CLI.hpp>
+
+namespace kalo::cli {
+
+// Set by a subcommand's callback; main returns it.
+struct ExitStatus {
+  int Code = 0;
+};
+
+void AddPortsCommand(CLI::App& app, ExitStatus& status);   // kalo ports
+void AddChordCommand(CLI::App& app, ExitStatus& status);   // kalo chord
+void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
+void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events
+
+}  // namespace kalo::cli

@@ -1,0 +1,56 @@
+#pragma once
+// The visual side effects the engine owes the user. The GUI draws them; the command line ignores or
+// prints them; tests record them. Every method has an empty default so that a display shows only
+// what it cares about. Colours are 0x00BBGGRR values.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kalo::host {
+
+class Display {
+ public:
+  virtual ~Display() = default;
+  // The main window's caption.
+  virtual void SetCaption(const std::string& /*text*/) {}
+  // Whether the chord display panel is visible (ShowReceivedChord writes into it only then).
+  virtual bool ChordPanelVisible() const { return false; }
+  // Text of the chord display panel.
+  virtual void SetChordPanelText(const std::string& /*text*/) {}
+  // Background colour of the chord display panel (white when no chord-type override is pending).
+  virtual void SetChordPanelColour(uint32_t /*colour*/) {}
+  // The beat indicator: colour and text.
+  virtual void SetBeatIndicator(uint32_t /*colour*/, const std::string& /*text*/) {}
+};
+
+// Shows nothing.
+class NullDisplay final : public Display {};
+
+// Records every call as one line "<Method>: <arguments>", for tests.
+class RecordingDisplay : public Display {
+ public:
+  void SetCaption(const std::string& text) override { Record("Caption", text); }
+  bool ChordPanelVisible() const override { return chordPanelVisible_; }
+  void SetChordPanelText(const std::string& text) override { Record("ChordPanel", text); }
+  void SetChordPanelColour(uint32_t colour) override { Record("ChordPanelColour", Hex(colour)); }
+  void SetBeatIndicator(uint32_t colour, const std::string& text) override {
+    Record("Beat", Hex(colour) + " " + text);
+  }
+
+  void SetChordPanelVisible(bool visible) { chordPanelVisible_ = visible; }
+  const std::vector<std::string>& Lines() const { return lines_; }
+  // The last line recorded for one method, or an empty text.
+  std::string Last(const std::string& method) const;
+  void Clear() { lines_.clear(); }
+
+ protected:
+  void Record(const std::string& method, const std::string& args) { lines_.push_back(method + ": " + args); }
+  static std::string Hex(uint32_t value);
+
+ private:
+  std::vector<std::string> lines_;
+  bool chordPanelVisible_ = false;
+};
+
+}  // namespace kalo::host

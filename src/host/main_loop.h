@@ -1,0 +1,104 @@
+#pragma once
+// The main thread's loop: every command, MIDI notification and tick runs here, one at a time.
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace kalo::host {
+
+// Receives notices on the main thread. A notice is the fixed-size message a driver or timer thread
+// can hand over without allocating: a message number and one parameter.
+class NoticeTarget {
+ public:
+  virtual ~NoticeTarget() = default;
+  virtual void OnNotice(uint32_t message, uintptr_t param) = 0;
+};
+
+class MainLoop {
+ public:
+  virtual ~MainLoop() = default;
+
+  // Queues fn to run on the main thread after everything queued before it. Any thread that may
+  // allocate (not the driver or timer thread).
+  virtual void Post(std::function<void()> fn) = 0;
+
+  // Runs fn on the main thread and returns when it has run. Called on the main thread it runs fn
+  // at once. May allocate; for commands from helper threads and tests.
+  virtual void Send(std::function<void()> fn) = 0;
+
+  // Driver-thread safe: queues a notice without allocating or locking. Notices reach their targets
+  // in the order they were posted. False when the notice queue is full (the notice is lost).
+  virtual bool PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) = 0;
+
+  // Timer-thread safe: runs target.OnNotice on the main thread and returns when it has run, without
+  // allocating or locking. False when the loop is not running or the queue is full (nothing ran).
+  // Must not be called from the main thread while it runs the loop's handlers for another Send.
+  virtual bool SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) = 0;
+
+  // Runs until Quit. The thread that calls Run is the main thread.
+  virtual void Run() = 0;
+  // Any thread: makes Run return after the handler that runs now.
+  virtual void Quit() = 0;
+  // Runs everything queued now, without waiting; returns how many items ran. For tests and
+  // offline loops that drive the program without Run.
+  virtual size_t RunPending() = 0;
+  // True on the thread that runs (or last ran) the loop.
+  virtual bool IsMainThread() const = 0;
+};
+
+// The standard-library loop used by the command line and the tests.
+class StdMainLoop final : public MainLoop {
+ public:
+  explicit StdMainLoop(size_t noticeCapacity = 4096);
+  ~StdMainLoop() override;
+  StdMainLoop(const StdMainLoop&) = delete;
+  StdMainLoop& operator=(const StdMainLoop&) = delete;
+
+  void Post(std::function<void()> fn) override;
+  void Send(std::function<void()> fn) override;
+  bool PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
+  bool SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
+  void Run() override;
+  void Quit() override;
+  size_t RunPending() override;
+  bool IsMainThread() const override;
+
+ private:
+  // One slot of the bounded multi-producer, single-consumer notice queue. `Sequence` tells
+  // producers and the consumer whose turn the slot is (the classic bounded-queue sequence scheme).
+  struct Slot {
+    std::atomic<size_t> Sequence{0};
+    NoticeTarget* Target = nullptr;
+    uint32_t Message = 0;
+    uintptr_t Param = 0;
+    std::atomic<uint32_t>* Done = nullptr;  // set by SendNotice; 1 = ran, 2 = dropped
+  };
+
+  bool PushNotice(NoticeTarget& target, uint32_t message, uintptr_t param, std::atomic<uint32_t>* done);
+  bool PopNotice(Slot& out);
+  size_t DrainOnce();
+  void Wake();
+  void ReleasePendingSends();
+
+  std::unique_ptr<Slot[]> slots_;
+  size_t mask_;
+  std::atomic<size_t> enqueuePos_{0};
+  size_t dequeuePos_ = 0;  // main thread only
+
+  std::mutex postMutex_;
+  std::deque<std::function<void()>> posted_;
+
+  std::atomic<uint32_t> wakeCounter_{0};
+  std::atomic<bool> running_{false};
+  std::atomic<bool> quit_{false};
+  std::atomic<std::thread::id> mainThread_;
+};
+
+}  // namespace kalo::host
