@@ -1,0 +1,99 @@
+#pragma once
+// The settings file: where it lives, reading it at start-up and writing it at exit.
+//
+// Format: a Windows profile (INI) file with one section "[Options]" of "key=value" lines, decimal
+// integers, Booleans as 0/1, strings as they are. Keys and sections this program does not know are
+// kept when the file is written. All calls run on the main thread.
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/settings.h"
+#include "host/program_folder.h"
+
+namespace kalo::host {
+class Dialogs;
+}
+
+namespace kalo::config {
+
+// Name of the file whose presence in the program folder turns portable mode on at a first start.
+inline constexpr const char* kPortableMarkerName = "Portable KALO.txt";
+
+// The question of the "Reset" command.
+inline constexpr const char* kResetQuestion =
+    "Would you really quit KALO in order to \n\rrestart it with its original start values ?";
+
+// What the settings location depends on, injectable for tests.
+struct SettingsEnvironment {
+  std::optional<std::filesystem::path> XdgConfigHome;  // $XDG_CONFIG_HOME
+  std::optional<std::filesystem::path> Home;           // $HOME
+  // Whether a file can be created in the folder; the default probes by creating and removing one.
+  std::function<bool(const std::filesystem::path& folder)> FolderWritable;
+
+  // The environment of this process.
+  static SettingsEnvironment OfProcess();
+};
+
+// True when a file can be created in folder (probed by creating and removing a file).
+bool ProbeFolderWritable(const std::filesystem::path& folder);
+
+// Settings of a first start (no file, or Reset=1): the table defaults with the factory choices
+// (To-Extended key Eb, To-Basic key C#, metrum "4/4", layout "English (USA)"), the picture
+// <program>.bmp, and portable mode when kPortableMarkerName exists in the program folder.
+Settings FactorySettings(const host::ProgramFolder& folder);
+
+// The result of reading.
+struct SettingsReadResult {
+  Settings Values;
+  bool FirstStart = false;  // no file, or Reset=1: the welcome, guide and demo song follow
+  // Keys whose stored text could not be used (not a number, out of range) and took their default.
+  std::vector<std::string> RejectedKeys;
+};
+
+// Outcome of writing.
+enum class SettingsWriteResult {
+  Written,
+  AutoSaveOff,  // "Auto-save settings" is not ticked
+  NotOpened,    // the file could not be read at start-up; it is left as it is
+  NotWritable,  // the location is read-only: nothing is written
+  Failed,       // an I/O error; the previous file is unchanged
+};
+
+class SettingsFile {
+ public:
+  // The settings of the program in folder: <program>.ini in the program folder when that is writable
+  // or portable mode is on (by the marker file or Portable=1 in that file); otherwise
+  // $XDG_CONFIG_HOME/kalo/<program>.ini (default ~/.config/kalo/<program>.ini).
+  SettingsFile(host::ProgramFolder folder, SettingsEnvironment environment);
+  // An explicit file (the command line's --ini), for the program in folder.
+  SettingsFile(host::ProgramFolder folder, std::filesystem::path file, SettingsEnvironment environment);
+
+  const std::filesystem::path& Path() const { return path_; }
+  bool Exists() const;
+
+  // Reads the file; never throws on bad contents. Unusable values take their defaults. After
+  // reading, portable mode repairs the picture and instrument-list paths, and the arrangement and
+  // style folders are set to SONGS and STYLES of the program folder when empty or portable.
+  SettingsReadResult Read();
+
+  // Writes every key in table order (Reset and Portable first), keeping unknown keys, through a
+  // temporary file beside the target that is renamed over it. Writes nothing unless settings.Autoload
+  // is set, the file was read (or found missing) by Read(), and the location is writable.
+  SettingsWriteResult Write(const Settings& settings);
+
+ private:
+  host::ProgramFolder folder_;
+  std::filesystem::path path_;
+  SettingsEnvironment environment_;
+  bool opened_ = false;
+};
+
+// The "Reset" command's question. On Yes sets settings.Reset (the caller then runs Exit, which writes
+// Reset=1); returns whether the user said Yes.
+bool AskReset(host::Dialogs& dialogs, Settings& settings);
+
+}  // namespace kalo::config
