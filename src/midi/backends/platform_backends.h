@@ -1,0 +1,12 @@
+#pragma once
+// The backends of this machine, in the order their devices are numbered.
+
+#include "midi/midi_device_registry.h"
+
+namespace kalo::midi {
+
+// Adds every platform backend to the registry (ALSA, then JACK; later the built-in synthesizer).
+// Backends that cannot start stay listed with their reason. Main thread.
+void AddPlatformBackends(MidiDeviceRegistry& registry);
+
+}  // namespace kalo::midi
