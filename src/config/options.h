@@ -11,6 +11,9 @@ struct Options {
   bool TwoFingerChords = false;  // "2-Finger-Chords" / "Two-Finger, Vol."
   bool MasterMode = false;     // "Master Mode"
   bool SlaveMode = false;      // "Slave Mode"
+  bool SendChordCodes = false;     // "Send Chord Codes  (Controllers #19,  #20)  to Ch."
+  bool ReceiveChordCodes = false;  // "Receive Chord Codes"
+  bool MelodyAdLib = false;        // "Melody Ad Lib"
 };
 
 }  // namespace kalo::config

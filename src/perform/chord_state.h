@@ -1,0 +1,121 @@
+#pragma once
+// The pending and current chord of the session, the chord-type override, and the chord codes sent and
+// received. One object, owned by the arranger; everything here runs on the main thread.
+//
+// Nothing here talks to a MIDI device or to the sequencer directly: starting a style, the MIDI start byte,
+// the chord-sound tones and the chord codes leave through ChordSeams, which the arranger fills. An empty
+// hook means "not connected": a query answers false and a command does nothing.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "config/options.h"
+#include "host/display.h"
+#include "perform/chord.h"
+#include "perform/chord_code.h"
+
+namespace kalo::perform {
+
+// Transpose marker of SetChord: leave the root as given.
+inline constexpr int kUntransposed = 129;
+// The chord panel's colour when no chord-type override is pending (0x00BBGGRR).
+inline constexpr uint32_t kChordPanelWhite = 0x00FFFFFF;
+// MIDI start byte, sent on "Clickout" when the first chord starts the Style-Creator in "Master Mode".
+inline constexpr uint8_t kMidiStart = 0xFA;
+
+struct ChordSeams {
+  // Whether the sequencer clock runs.
+  std::function<bool()> SequencerPlaying;
+  // Whether the Style-Creator's start-on-chord box is checked.
+  std::function<bool()> StartOnChord;
+  // The Style-Creator's start operation (the first chord starts playback).
+  std::function<void()> StartStyleCreator;
+  // Sends one realtime byte on the "Clickout" route; drops it while that output is closed.
+  std::function<void(uint8_t byte)> SendClickout;
+  // Hands the four chord-sound tones (note numbers, root + each interval) to the sequencer.
+  std::function<void(const std::array<int, 4>& tones)> SetChordTones;
+  // Whether the output of the "Chordsout" route is open.
+  std::function<bool()> ChordsoutOpen;
+  // Sends one controller message on the "Chordsout" route (called only while ChordsoutOpen answers true).
+  std::function<void(uint8_t status, uint8_t data1, uint8_t data2)> SendChordsout;
+  // Told after a received command code switched "Melody Ad Lib", so that its check boxes follow.
+  std::function<void(bool on)> MelodyAdLibSwitched;
+  // Told each time SetChord makes a chord current (not for received codes, not for ReassertPendingChord).
+  std::function<void(Chord chord)> ChordSet;
+};
+
+class ChordState {
+ public:
+  // `options` and `display` must outlive this object.
+  ChordState(config::Options& options, host::Display& display, ChordSeams seams = {});
+
+  // The chord given and not yet applied; a root of 0 means none is pending. The sequencer clears both
+  // when it applies the chord (ClearPendingChord).
+  int16_t PendingRoot = 0;
+  int16_t PendingType = 0;
+  // The chord shown and sounding; root 128 with type 0 is no chord.
+  int16_t CurrentRoot = kNoRoot;
+  int16_t CurrentType = 0;
+  // Channel 0..15 on which chord codes are sent ("... to Ch.").
+  uint8_t ChordCodeChannel = 0;
+
+  // Makes (root, type) the current and the pending chord after the chord-type override, "Triad chords",
+  // "Major <> Minor" and the transposition (a semitone offset, or kUntransposed). With "Play Chords" the
+  // root moves by the whole offset, otherwise by offset % 12 (sign of the offset). Type 0 does nothing;
+  // other types outside 1..17 are refused too. The root is kept in 1..127 by whole octaves, so that a chord
+  // is never mistaken for "none pending" and its tones stay near the MIDI range.
+  void SetChord(int root, int type, int transpose);
+
+  // Stores the pending chord again as it stands (current and pending, start-on-chord, chord tones)
+  // without applying any option a second time. Does nothing when no chord is pending.
+  void ReassertPendingChord();
+
+  void ClearPendingChord() { PendingRoot = PendingType = 0; }
+
+  // The chord-type override 1..17 of chord-type keys (0 clears it). A one-shot override is used by the
+  // next SetChord only, which then returns the chord panel to white.
+  void SetChordTypeOverride(int type, bool oneShot = false);
+  void ClearChordTypeOverride() { SetChordTypeOverride(0); }
+  int ChordTypeOverride() const { return override_; }
+  bool ChordTypeOverrideIsOneShot() const { return overrideOneShot_; }
+
+  // A controller message received on `channel` (0..15). While "Receive Chord Codes" is checked,
+  // controllers 19 and 20 are chord codes: a chord becomes the current chord directly (no SetChord, the
+  // pending chord is untouched) and is shown; 120/121 switch "Melody Ad Lib". Returns what the message
+  // was; anything but kNotACode is consumed and must not be forwarded.
+  ChordCodeKind ReceiveChordCode(int controller, int value, int channel, int lowestAccompanimentKey);
+
+  // Sends the current chord as a chord code when "Send Chord Codes ..." is checked and it differs (pitch
+  // class or type) from the last one sent: on "Chordsout" while that output is open, then shows it and
+  // remembers it. Returns true when the chord counted as sent. Called when a chord takes effect.
+  bool SendChordCode();
+  // Forgets the last chord sent, so that the next one is sent whatever it is.
+  void ForgetSentChordCode() { sentPitchClass_ = -1, sentType_ = 0; }
+
+  // Caption "<title>  -  Chord : <name>  -  Channel <channel + 1>"; with `panel` set and the chord panel
+  // visible, the name goes into the panel as well.
+  void ShowReceivedChord(int root, int type, bool panel, int channel);
+
+  // Switch the two chord-code options. Clearing either one puts the caption back to the application
+  // title; clearing the sending also forgets the last chord sent.
+  void SetSendChordCodes(bool on);
+  void SetReceiveChordCodes(bool on);
+
+  config::Options& Options() { return options_; }
+  const config::Options& Options() const { return options_; }
+  ChordSeams& Seams() { return seams_; }
+
+ private:
+  void Commit(int root, int type);
+
+  config::Options& options_;
+  host::Display& display_;
+  ChordSeams seams_;
+  int override_ = 0;
+  bool overrideOneShot_ = false;
+  int sentPitchClass_ = -1;  // -1: nothing sent yet
+  int sentType_ = 0;
+};
+
+}  // namespace kalo::perform
