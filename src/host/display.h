@@ -22,6 +22,10 @@ class Display {
   virtual void SetChordPanelColour(uint32_t /*colour*/) {}
   // The beat indicator: colour and text.
   virtual void SetBeatIndicator(uint32_t /*colour*/, const std::string& /*text*/) {}
+  // The beat indicator's colour alone; its text stays.
+  virtual void SetBeatIndicatorColour(uint32_t /*colour*/) {}
+  // The measure display (the song measure shown beside the beat indicator).
+  virtual void SetMeasureText(const std::string& /*text*/) {}
 };
 
 // Shows nothing.
@@ -37,6 +41,8 @@ class RecordingDisplay : public Display {
   void SetBeatIndicator(uint32_t colour, const std::string& text) override {
     Record("Beat", Hex(colour) + " " + text);
   }
+  void SetBeatIndicatorColour(uint32_t colour) override { Record("BeatColour", Hex(colour)); }
+  void SetMeasureText(const std::string& text) override { Record("Measure", text); }
 
   void SetChordPanelVisible(bool visible) { chordPanelVisible_ = visible; }
   const std::vector<std::string>& Lines() const { return lines_; }
