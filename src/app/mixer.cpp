@@ -1,0 +1,265 @@
+#include "app/mixer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "midi/reset_messages.h"
+
+namespace kalo::app {
+namespace {
+
+constexpr uint8_t kDrumChannel = 9;
+
+// The controller each slider sends; 0xFF for the aftertouch slider (a channel-pressure message).
+constexpr std::array<uint8_t, kMixerSliderCount> kSliderController{
+    midi::kCtlVolume,     midi::kCtlPan,        midi::kCtlReverb,  midi::kCtlChorus,
+    midi::kCtlModulation, midi::kCtlExpression, midi::kCtlSustain, 0xFF};
+
+std::string MemoryText(uint8_t value, int offset = 0) {
+  return value == midi::ControllerMemory::kNeverSet ? std::string()
+                                                    : std::to_string(static_cast<int>(value) + offset);
+}
+
+}  // namespace
+
+Mixer::Mixer(MixerPort& port) : port_(port) {
+  instrumentEntry_.fill(-1);
+  shownPrograms_.fill(-1);
+}
+
+uint16_t Mixer::OutputVolume(int position) {
+  position = std::clamp(position, 0, 100);
+  return position == 100 ? uint16_t{65535} : static_cast<uint16_t>(position * 650);
+}
+
+std::string Mixer::ChannelRowText(uint8_t channel, const std::string& instrumentName) {
+  char prefix[16];
+  std::snprintf(prefix, sizeof prefix, " Ch. %02d : ", channel % 16 + 1);
+  return std::string(prefix) + (channel == kDrumChannel ? std::string("Drums") : instrumentName);
+}
+
+ChannelValueTexts Mixer::ValueTexts(const midi::ControllerMemory& memory, uint8_t channel) {
+  auto text = [&](int entry, int offset = 0) { return MemoryText(memory.Value(channel, entry), offset); };
+  ChannelValueTexts texts;
+  texts.BankMsb = text(midi::kCtlBankMsb);
+  texts.BankLsb = text(midi::kCtlBankLsb);
+  texts.Volume = text(midi::kCtlVolume);
+  texts.Pan = text(midi::kCtlPan, -64);
+  texts.Reverb = text(midi::kCtlReverb);
+  texts.Chorus = text(midi::kCtlChorus);
+  texts.Expression = text(midi::kCtlExpression);
+  texts.Program = text(midi::ControllerMemory::kProgramEntry);
+  return texts;
+}
+
+void Mixer::SendChannel(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2) {
+  port_.SendGenerated(static_cast<uint8_t>(status | (channel & 0x0F)), data1, data2);
+}
+
+void Mixer::SetSlider(MixerSlider slider, int value, bool fromUser) {
+  const auto index = static_cast<size_t>(slider);
+  const uint8_t data = midi::ClampToData(value);
+  sliders_[index] = data;
+  if (slider == MixerSlider::Aftertouch) {
+    SendChannel(midi::kChannelPressure, keyboardChannel_, data, 0);
+  } else {
+    SendChannel(midi::kControlChange, keyboardChannel_, kSliderController[index], data);
+  }
+  midi::VoiceRecord& record = voices_[keyboardChannel_];
+  switch (slider) {
+    case MixerSlider::Volume:
+      record.Volume = data;
+      break;
+    case MixerSlider::Pan:
+      record.Pan = data;
+      break;
+    case MixerSlider::Reverb:
+      record.Reverb = data;
+      break;
+    case MixerSlider::Chorus:
+      record.Chorus = data;
+      break;
+    case MixerSlider::Modulation:
+      record.Modulation = data;
+      break;
+    default:
+      return;  // not part of the voice record, nor of the style's set-up
+  }
+  if (fromUser && !loading_ && styleSink_ != nullptr) {
+    styleSink_->SetChannelController(keyboardChannel_, kSliderController[index], data);
+  }
+}
+
+bool Mixer::SetKeyboardChannel(uint8_t channel) {
+  if (channel > 15 || !port_.MidioutOpen()) {
+    return false;
+  }
+  SelectChannel(channel);
+  return true;
+}
+
+void Mixer::SelectChannel(uint8_t channel) {
+  keyboardChannel_ = channel & 0x0F;
+  const midi::VoiceRecord record = voices_[keyboardChannel_];
+  const std::array<std::pair<MixerSlider, uint8_t>, 5> stored{{{MixerSlider::Volume, record.Volume},
+                                                               {MixerSlider::Pan, record.Pan},
+                                                               {MixerSlider::Reverb, record.Reverb},
+                                                               {MixerSlider::Chorus, record.Chorus},
+                                                               {MixerSlider::Modulation, record.Modulation}}};
+  loading_ = true;
+  for (const auto& [slider, value] : stored) {
+    // A control only reports a change when its position moves.
+    if (Slider(slider) != value) {
+      SetSlider(slider, value, false);
+    }
+  }
+  loading_ = false;
+  instrumentBox_ = instrumentEntry_[keyboardChannel_];
+}
+
+void Mixer::SetInstrumentList(std::vector<std::string> entries, PatchMode mode) {
+  entries_ = std::move(entries);
+  mode_ = mode;
+  instrumentBox_ = entries_.empty() ? -1 : 0;
+  shownPrograms_.fill(-1);
+}
+
+void Mixer::ClearInstrumentEntries() { instrumentEntry_.fill(-1); }
+
+void Mixer::SendInstrument(uint8_t channel, const InstrumentMessages& messages) {
+  if (messages.SendsBanks) {
+    SendChannel(midi::kControlChange, channel, midi::kCtlBankMsb, messages.BankMsb);
+    SendChannel(midi::kControlChange, channel, midi::kCtlBankLsb, messages.BankLsb);
+  }
+  SendChannel(midi::kProgramChange, channel, messages.Program, 0);
+}
+
+void Mixer::ChooseInstrument(int index, bool fromUser) {
+  if (index < 0 || static_cast<size_t>(index) >= entries_.size()) {
+    return;
+  }
+  instrumentBox_ = index;
+  const std::optional<InstrumentMessages> messages = ParseInstrumentEntry(entries_[index], index, mode_);
+  if (!messages) {
+    return;
+  }
+  const uint8_t channel = keyboardChannel_;
+  SendInstrument(channel, *messages);
+  midi::VoiceRecord& record = voices_[channel];
+  record.BankMsb = messages->BankMsb;
+  record.BankLsb = messages->BankLsb;
+  record.Program = messages->Program;
+  instrumentEntry_[channel] = static_cast<int16_t>(index);
+  if (fromUser) {
+    if (styleSink_ != nullptr) {
+      styleSink_->SetChannelInstrument(channel, messages->BankMsb, messages->Program, messages->BankLsb);
+    }
+    shownInstrument_ = std::array<uint8_t, 3>{messages->Program, messages->BankMsb, messages->BankLsb};
+  }
+}
+
+void Mixer::SendVoice(uint8_t channel) {
+  if (!port_.MidioutOpen()) {
+    return;
+  }
+  channel &= 0x0F;
+  SendChannel(midi::kControlChange, channel, midi::kCtlResetAllControllers, 0);
+  if (instrumentBox_ >= 0 && static_cast<size_t>(instrumentBox_) < entries_.size()) {
+    if (auto messages = ParseInstrumentEntry(entries_[instrumentBox_], instrumentBox_, mode_)) {
+      SendInstrument(channel, *messages);
+    }
+  }
+  SendChannel(midi::kControlChange, channel, midi::kCtlVolume, Slider(MixerSlider::Volume));
+  SendChannel(midi::kControlChange, channel, midi::kCtlPan, Slider(MixerSlider::Pan));
+  SendChannel(midi::kControlChange, channel, midi::kCtlReverb, Slider(MixerSlider::Reverb));
+  SendChannel(midi::kControlChange, channel, midi::kCtlChorus, Slider(MixerSlider::Chorus));
+  if (Slider(MixerSlider::Modulation) > 0) {
+    SendChannel(midi::kControlChange, channel, midi::kCtlModulation, Slider(MixerSlider::Modulation));
+  }
+  if (Slider(MixerSlider::Expression) < 127) {
+    SendChannel(midi::kControlChange, channel, midi::kCtlExpression, Slider(MixerSlider::Expression));
+  }
+  if (Slider(MixerSlider::Sustain) > 0) {
+    SendChannel(midi::kControlChange, channel, midi::kCtlSustain, Slider(MixerSlider::Sustain));
+  }
+  if (Slider(MixerSlider::Aftertouch) > 0) {
+    SendChannel(midi::kChannelPressure, channel, Slider(MixerSlider::Aftertouch), 0);
+  }
+}
+
+void Mixer::ApplyOutputVolume() { port_.SetOutputVolume(OutputVolume(left_), OutputVolume(right_)); }
+
+void Mixer::SetLeftVolume(int position) {
+  left_ = std::clamp(position, 0, 100);
+  if (lock_) {
+    right_ = left_;
+  }
+  ApplyOutputVolume();
+}
+
+void Mixer::SetRightVolume(int position) {
+  right_ = std::clamp(position, 0, 100);
+  if (lock_) {
+    left_ = right_;
+  }
+  ApplyOutputVolume();
+}
+
+void Mixer::SetSuppressAll(bool on) { suppress_.fill(on ? 1 : 0); }
+
+void Mixer::SetSolo(uint8_t soloChannel) {
+  if (soloChannel > 16 || soloChannel == solo_) {
+    return;
+  }
+  if (soloChannel == 0) {
+    solo_ = 0;
+    port_.SetSoloChannel(0);
+    SelectChannel(channelBeforeSolo_);
+    return;
+  }
+  // Moving the solo from one channel to another keeps the channel from before the first solo.
+  if (solo_ == 0) {
+    channelBeforeSolo_ = keyboardChannel_;
+  }
+  solo_ = soloChannel;
+  port_.SetSoloChannel(soloChannel);
+  SelectChannel(static_cast<uint8_t>(soloChannel - 1));
+}
+
+std::string Mixer::InstrumentName(uint8_t channel, uint8_t program) const {
+  if (program > 127) {
+    return {};
+  }
+  const int16_t chosen = instrumentEntry_.at(channel);
+  if (chosen >= 0 && static_cast<size_t>(chosen) < entries_.size()) {
+    auto messages = ParseInstrumentEntry(entries_[chosen], chosen, mode_);
+    if (messages && messages->Program == program) {
+      return entries_[chosen];
+    }
+  }
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    auto messages = ParseInstrumentEntry(entries_[i], static_cast<int>(i), mode_);
+    if (messages && messages->Program == program) {
+      return entries_[i];
+    }
+  }
+  return {};
+}
+
+bool Mixer::UpdateRow(uint8_t channel, uint8_t program, bool force) {
+  channel &= 0x0F;
+  if (!force && shownPrograms_[channel] == program) {
+    return false;
+  }
+  shownPrograms_[channel] = program;
+  rows_[channel] = ChannelRowText(channel, InstrumentName(channel, program));
+  return true;
+}
+
+void Mixer::RefreshRows(std::span<const uint8_t, 16> programs) {
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    UpdateRow(channel, programs[channel], true);
+  }
+}
+
+}  // namespace kalo::app
