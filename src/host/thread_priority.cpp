@@ -1,0 +1,83 @@
+#include "host/thread_priority.h"
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace kalo::host {
+
+PosixThreadPriority::PosixThreadPriority() { AddThread(pthread_self(), kMainThreadRealTimePriority); }
+
+PosixThreadPriority::~PosixThreadPriority() {
+  if (realTime_)
+    for (const Entry& entry : threads_) Restore(entry);
+}
+
+void PosixThreadPriority::AddThread(std::thread::native_handle_type thread, int realTimePriority) {
+  Entry entry{thread, realTimePriority, SCHED_OTHER, 0};
+  sched_param param{};
+  int policy = SCHED_OTHER;
+  if (pthread_getschedparam(thread, &policy, &param) == 0) {
+    entry.FoundPolicy = policy;
+    entry.FoundPriority = param.sched_priority;
+  }
+  threads_.push_back(entry);
+  if (realTime_) Raise(entry);
+}
+
+void PosixThreadPriority::RemoveThread(std::thread::native_handle_type thread) {
+  auto it = std::find_if(threads_.begin(), threads_.end(),
+                         [&](const Entry& entry) { return pthread_equal(entry.Thread, thread) != 0; });
+  if (it == threads_.end()) return;
+  if (realTime_) Restore(*it);
+  threads_.erase(it);
+}
+
+uint32_t PosixThreadPriority::GetPriorityClass() const {
+  if (threads_.empty()) return kNormalPriorityClass;
+  sched_param param{};
+  int policy = SCHED_OTHER;
+  if (pthread_getschedparam(threads_.front().Thread, &policy, &param) != 0) return kNormalPriorityClass;
+  return policy == SCHED_FIFO || policy == SCHED_RR ? kRealTimePriorityClass : kNormalPriorityClass;
+}
+
+bool PosixThreadPriority::Raise(const Entry& entry) {
+  sched_param param{};
+  param.sched_priority = entry.RealTimePriority;
+  const int error = pthread_setschedparam(entry.Thread, SCHED_FIFO, &param);
+  if (error != 0) {
+    lastError_ = std::strerror(error);
+    return false;
+  }
+  return true;
+}
+
+void PosixThreadPriority::Restore(const Entry& entry) {
+  sched_param param{};
+  param.sched_priority = entry.FoundPriority;
+  pthread_setschedparam(entry.Thread, entry.FoundPolicy, &param);
+}
+
+bool PosixThreadPriority::SetPriorityClass(uint32_t priorityClass) {
+  if (priorityClass != kRealTimePriorityClass) {
+    for (const Entry& entry : threads_) Restore(entry);
+    realTime_ = false;
+    lastError_.clear();
+    return true;
+  }
+  lastError_.clear();
+  for (size_t i = 0; i < threads_.size(); ++i) {
+    if (!Raise(threads_[i])) {
+      // All or nothing: a main thread above a normal timer thread would only make things worse.
+      for (size_t j = 0; j < i; ++j) Restore(threads_[j]);
+      realTime_ = false;
+      return false;
+    }
+  }
+  realTime_ = true;
+  return true;
+}
+
+}  // namespace kalo::host
