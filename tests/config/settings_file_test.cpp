@@ -1,0 +1,420 @@
+#include "config/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "config/settings_keys.h"
+#include "host/dialogs.h"
+#include "temp_folder.h"
+
+namespace kalo::config {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadText;
+using testing::TempFolder;
+
+SettingsEnvironment WritableEnvironment(bool writable = true) {
+  SettingsEnvironment environment;
+  environment.FolderWritable = [writable](const fs::path&) { return writable; };
+  return environment;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  host::ProgramFolder Folder() const { return host::ProgramFolder(temp_.Path(), "kalo"); }
+  fs::path IniPath() const { return temp_.Path() / "kalo.ini"; }
+  SettingsFile File(bool writable = true) const {
+    return SettingsFile(Folder(), WritableEnvironment(writable));
+  }
+  SettingsReadResult ReadWith(const std::string& contents) {
+    temp_.Write("kalo.ini", contents);
+    SettingsFile file = File();
+    return file.Read();
+  }
+  // The table defaults as they stand after reading a file that holds no key.
+  Settings TableDefaults() const {
+    Settings s;
+    s.Picture = (temp_.Path() / "kalo.bmp").string();
+    s.Dir = (temp_.Path() / "SONGS").string();
+    s.StyleDir = (temp_.Path() / "STYLES").string();
+    return s;
+  }
+
+  TempFolder temp_;
+};
+
+TEST_F(SettingsFileTest, AMissingFileGivesAFactoryStartAndWritesNothingOnReading) {
+  SettingsFile file = File();
+  SettingsReadResult result = file.Read();
+  EXPECT_TRUE(result.FirstStart);
+  EXPECT_FALSE(fs::exists(IniPath()));
+  const Settings& s = result.Values;
+  EXPECT_EQ(s.ToAdv, 3);    // Eb
+  EXPECT_EQ(s.ToBasic, 1);  // C#
+  EXPECT_EQ(s.Metrum, 2);   // "4/4"
+  EXPECT_EQ(s.KLayout, 1);  // "English (USA)"
+  EXPECT_EQ(static_cast<uint32_t>(s.Color), 0x80000001u);
+  EXPECT_EQ(s.Picture, (temp_.Path() / "kalo.bmp").string());
+  EXPECT_TRUE(s.PicVis);
+  EXPECT_FALSE(s.Portable);
+  EXPECT_EQ(s.Dir, (temp_.Path() / "SONGS").string());
+  EXPECT_EQ(s.StyleDir, (temp_.Path() / "STYLES").string());
+}
+
+TEST_F(SettingsFileTest, TheFactoryControlKeysAreNotes36To39WithIntro35AndSection40To59) {
+  ControlKeyNotes keys = ComputeControlKeyNotes(FactorySettings(Folder()));
+  EXPECT_EQ(keys.FillIn, 36);
+  EXPECT_EQ(keys.ToBasic, 37);
+  EXPECT_EQ(keys.Ending, 38);
+  EXPECT_EQ(keys.ToExtended, 39);
+  EXPECT_EQ(keys.Intro, 35);
+  EXPECT_EQ(keys.SectionFirst, 40);
+  EXPECT_EQ(keys.SectionLast, 59);
+}
+
+TEST_F(SettingsFileTest, TheIntroKeyIsOneBelowTheLowestPartKeyWhicheverThatIs) {
+  Settings s;
+  s.OctFillin = s.OctEnding = s.OctToBasic = 5;
+  s.ToAdv = 7;
+  s.OctToAdv = 2;  // G in octave choice 2 = note 31, below the others
+  EXPECT_EQ(ComputeControlKeyNotes(s).Intro, 30);
+}
+
+TEST_F(SettingsFileTest, TheMarkerFileTurnsPortableModeOnAtAFirstStart) {
+  temp_.Write(kPortableMarkerName, "");
+  SettingsFile file = File();
+  EXPECT_TRUE(file.Read().Values.Portable);
+}
+
+TEST_F(SettingsFileTest, AFileWithOnlyTempo3KeepsEveryOtherTableDefault) {
+  SettingsReadResult result = ReadWith("[Options]\r\nTempo3=100\r\n");
+  Settings expected = TableDefaults();
+  expected.Tempo3 = 100;
+  EXPECT_FALSE(result.FirstStart);
+  EXPECT_TRUE(result.RejectedKeys.empty());
+  EXPECT_EQ(result.Values, expected);
+}
+
+TEST_F(SettingsFileTest, ResetStartsLikeAFirstStartAndTheNextWriteHoldsResetZero) {
+  SettingsFile file = File();
+  temp_.Write("kalo.ini", "[Options]\nReset=1\nTempo3=100\nMIDI-OUT=4\n");
+  SettingsReadResult result = file.Read();
+  EXPECT_TRUE(result.FirstStart);
+  EXPECT_FALSE(result.Values.Reset);
+  EXPECT_EQ(result.Values.Tempo3, 120);
+  EXPECT_EQ(result.Values.MidiOut, 0);
+  ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
+  std::string text = ReadText(IniPath());
+  EXPECT_NE(text.find("Reset=0\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("Reset=1"), std::string::npos) << text;
+}
+
+TEST_F(SettingsFileTest, TheResetQuestionOnYesSetsTheFlagWhichIsWrittenAsOne) {
+  host::RecordingDialogs dialogs;
+  dialogs.QueueAnswer(false);
+  dialogs.QueueAnswer(true);
+  Settings s;
+  EXPECT_FALSE(AskReset(dialogs, s));
+  EXPECT_FALSE(s.Reset);
+  EXPECT_TRUE(AskReset(dialogs, s));
+  ASSERT_EQ(dialogs.Questions().size(), 2u);
+  EXPECT_EQ(dialogs.Questions()[0],
+            "Would you really quit KALO in order to \n\rrestart it with its original start values ?");
+
+  SettingsFile file = File();
+  file.Read();
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  EXPECT_EQ(file.Read().FirstStart, true);
+}
+
+TEST_F(SettingsFileTest, PortableModeIgnoresDeviceKeysAndRepairsPathsIntoTheProgramFolder) {
+  fs::path list = temp_.Write("gs.vxi", "001 000 000 Piano\n");
+  std::ostringstream ini;
+  ini << "[Options]\nPortable=1\nMIDI-OUT=5\nMIDI-IN=6\nMIDISUB-OUT=1\nMIDISUB-IN=1\nMCI-OUT=3\n"
+      << "Picture=Z:\\pictures\\gone.bmp\nPatch=Z:\\lists\\gone.vxi\n"
+      << "Dir=/elsewhere/songs\nStyleDir=/elsewhere/styles\nTempo1=70\n";
+  SettingsReadResult result = ReadWith(ini.str());
+  const Settings& s = result.Values;
+  EXPECT_TRUE(s.Portable);
+  EXPECT_EQ(s.MidiOut, 0);
+  EXPECT_EQ(s.MidiIn, 0);
+  EXPECT_EQ(s.MidiSubOut, -2);
+  EXPECT_EQ(s.MidiSubIn, -2);
+  EXPECT_EQ(s.MciOut, -1);
+  EXPECT_EQ(s.Tempo1, 70);
+  EXPECT_EQ(s.Picture, (temp_.Path() / "kalo.bmp").string());
+  EXPECT_EQ(s.Patch, "");
+  EXPECT_EQ(s.Dir, (temp_.Path() / "SONGS").string());
+  EXPECT_EQ(s.StyleDir, (temp_.Path() / "STYLES").string());
+
+  // A list that does exist is kept.
+  EXPECT_EQ(ReadWith("[Options]\nPortable=1\nPatch=" + list.string() + "\n").Values.Patch, list.string());
+}
+
+TEST_F(SettingsFileTest, OutsidePortableModeDeviceKeysAndMissingPathsAreKept) {
+  SettingsReadResult result =
+      ReadWith("[Options]\nMIDI-OUT=5\nMCI-OUT=2\nPicture=/gone.bmp\nPatch=/gone.vxi\nDir=/songs\n");
+  EXPECT_EQ(result.Values.MidiOut, 5);
+  EXPECT_EQ(result.Values.MciOut, 2);
+  EXPECT_EQ(result.Values.Picture, "/gone.bmp");
+  EXPECT_EQ(result.Values.Patch, "/gone.vxi");
+  EXPECT_EQ(result.Values.Dir, "/songs");
+}
+
+// Every key set to a value other than its default, within its range.
+Settings EveryKeyChanged() {
+  Settings s;
+  for (const SettingsKey& key : SettingsKeys()) {
+    switch (key.Type) {
+      case KeyType::Integer:
+        s.*key.Int = s.*key.Int != key.Range.Min ? key.Range.Min : key.Range.Max;
+        break;
+      case KeyType::Boolean:
+        s.*key.Bool = !(s.*key.Bool);
+        break;
+      case KeyType::String:
+        s.*key.Text = std::string("value of ") + key.Name + " \\ with = and ;";
+        break;
+    }
+  }
+  s.Reset = false;     // would make the next read a factory start
+  s.Portable = false;  // would hide the device keys
+  s.Autoload = true;   // needed to write at all
+  return s;
+}
+
+TEST_F(SettingsFileTest, EveryKeySurvivesAWriteAndReadInTableOrder) {
+  Settings written = EveryKeyChanged();
+  SettingsFile file = File();
+  file.Read();
+  ASSERT_EQ(file.Write(written), SettingsWriteResult::Written);
+  SettingsReadResult result = file.Read();
+  EXPECT_TRUE(result.RejectedKeys.empty());
+  EXPECT_EQ(result.Values, written);
+
+  std::istringstream lines(ReadText(IniPath()));
+  std::string line;
+  std::getline(lines, line);
+  EXPECT_EQ(line, "[Options]");
+  for (const SettingsKey& key : SettingsKeys()) {
+    ASSERT_TRUE(std::getline(lines, line));
+    EXPECT_EQ(line, std::string(key.Name) + "=" + FormatSettingsValue(written, key));
+  }
+}
+
+TEST_F(SettingsFileTest, KeysAndSectionsOfOthersSurviveAWrite) {
+  SettingsFile file = File();
+  temp_.Write("kalo.ini", "[Options]\nTempo3=100\nSomeoneElse=7\n\n[Style-Creator]\nMode=2\n");
+  Settings s = file.Read().Values;
+  s.Tempo1 = 80;
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  std::string text = ReadText(IniPath());
+  EXPECT_NE(text.find("SomeoneElse=7"), std::string::npos) << text;
+  EXPECT_NE(text.find("[Style-Creator]\nMode=2"), std::string::npos) << text;
+  EXPECT_NE(text.find("Tempo1=80"), std::string::npos) << text;
+  EXPECT_EQ(text.find("[options]"), std::string::npos) << "NVDef belongs to the one Options section";
+}
+
+TEST_F(SettingsFileTest, ProfileReadersSpellingsAreAccepted) {
+  SettingsReadResult result = ReadWith("[options]\ntempo3 = 100\nNVDef=1\n[OPTIONS]\nPAD= 0 \n");
+  EXPECT_EQ(result.Values.Tempo3, 100);
+  EXPECT_TRUE(result.Values.NVDef);
+  EXPECT_FALSE(result.Values.Pad);
+}
+
+TEST_F(SettingsFileTest, ATextWithALineBreakCannotInjectAKey) {
+  SettingsFile file = File();
+  file.Read();
+  Settings s;
+  s.Connection = "host\nReset=1";
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  SettingsReadResult result = file.Read();
+  EXPECT_FALSE(result.FirstStart);
+  EXPECT_EQ(result.Values.Connection, "host Reset=1");
+}
+
+struct DamagedCase {
+  const char* Name;
+  std::string Contents;
+  std::vector<std::string> Rejected;
+  int Tempo1;
+};
+
+class DamagedSettingsTest : public SettingsFileTest, public ::testing::WithParamInterface<DamagedCase> {};
+
+TEST_P(DamagedSettingsTest, UnusableValuesTakeTheirDefaultsAndTheNextWriteIsClean) {
+  const DamagedCase& c = GetParam();
+  SettingsFile file = File();
+  temp_.Write("kalo.ini", c.Contents);
+  SettingsReadResult result = file.Read();
+  EXPECT_FALSE(result.FirstStart);
+  EXPECT_EQ(result.RejectedKeys, c.Rejected);
+  EXPECT_EQ(result.Values.Tempo1, c.Tempo1);
+  for (const std::string& name : c.Rejected) {
+    const SettingsKey* key = FindSettingsKey(name);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(FormatSettingsValue(result.Values, *key), FormatSettingsValue(TableDefaults(), *key)) << name;
+  }
+  ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
+  SettingsReadResult again = file.Read();
+  EXPECT_TRUE(again.RejectedKeys.empty());
+  EXPECT_EQ(again.Values, result.Values);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedSettingsTest,
+    ::testing::Values(
+        DamagedCase{"OutOfRange",
+                    "[Options]\nTempo1=80\nQuantize=10\nMetrum=-1\nFillIn=12\nOct_LastKey=10\nK_Layout=2\n"
+                    "AccChannel=17\nPatchMode=3\nTempo2=9999999999999\nVelOffset=21\nSync=0\nPAD=2\n",
+                    {"FillIn", "Oct_LastKey", "Quantize", "Metrum", "K_Layout", "AccChannel", "PatchMode",
+                     "Tempo2", "PAD", "VelOffset", "Sync"},
+                    80},
+        DamagedCase{"NotNumbers",
+                    "[Options]\nTempo1=fast\nMIDI-OUT=0x10\nVolOffset=\nSCG=yes\n",
+                    {"MIDI-OUT", "Tempo1", "VolOffset", "SCG"},
+                    60},
+        DamagedCase{"Truncated", "[Options]\nTempo1=80\nTempo2=1", {"Tempo2"}, 80},
+        DamagedCase{"TruncatedInsideAName", "[Options]\nTempo1=75\nTem", {}, 75},
+        DamagedCase{"ControlCharactersInAText",
+                    std::string("[Options]\nP-Name=ab\x01\x02\nTempo1=99\n"),
+                    {"P-Name"},
+                    99},
+        DamagedCase{"NulBytesBeforeGoodLines", std::string("[Options]\n\0\0\0\nTempo1=90\n", 24), {}, 90}),
+    [](const ::testing::TestParamInfo<DamagedCase>& row) { return std::string(row.param.Name); });
+
+TEST_F(SettingsFileTest, BinaryGarbageReadsAsDefaultsWithoutFailing) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 50; ++round) {
+    std::string garbage(1 + random() % 2000, '\0');
+    for (char& c : garbage) c = static_cast<char>(random() % 256);
+    if (round % 2 == 0) garbage = "[Options]\n" + garbage;
+    SettingsReadResult result = ReadWith(garbage);
+    EXPECT_GE(result.Values.Tempo1, 25);
+    EXPECT_LE(result.Values.Quantize, 9);
+    SettingsFile file = File();
+    file.Read();
+    EXPECT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
+  }
+}
+
+TEST_F(SettingsFileTest, AReadOnlyLocationIsNotWritten) {
+  temp_.Write("kalo.ini", "[Options]\nTempo3=100\n");
+  SettingsFile file(Folder(), IniPath(), WritableEnvironment(false));
+  Settings s = file.Read().Values;
+  s.Tempo3 = 130;
+  EXPECT_EQ(file.Write(s), SettingsWriteResult::NotWritable);
+  EXPECT_EQ(ReadText(IniPath()), "[Options]\nTempo3=100\n");
+  EXPECT_FALSE(fs::exists(temp_.Path() / "kalo.ini.tmp"));
+}
+
+TEST_F(SettingsFileTest, AReadOnlyFileIsNotWritten) {
+  temp_.Write("kalo.ini", "[Options]\nTempo3=100\n");
+  fs::permissions(IniPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  SettingsFile file = File();
+  Settings s = file.Read().Values;
+  s.Tempo3 = 130;
+  EXPECT_EQ(file.Write(s), SettingsWriteResult::NotWritable);
+  EXPECT_EQ(ReadText(IniPath()), "[Options]\nTempo3=100\n");
+}
+
+TEST_F(SettingsFileTest, UntickedAutoSaveLeavesTheFileAsItWas) {
+  temp_.Write("kalo.ini", "[Options]\nAutoload=1\nTempo3=100\n");
+  SettingsFile file = File();
+  Settings s = file.Read().Values;
+  s.Autoload = false;
+  s.Tempo3 = 130;
+  EXPECT_EQ(file.Write(s), SettingsWriteResult::AutoSaveOff);
+  EXPECT_TRUE(file.Read().Values.Autoload);
+  EXPECT_EQ(file.Read().Values.Tempo3, 100);
+}
+
+TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNotReplaced) {
+  fs::create_directories(IniPath());  // a folder where the file should be
+  SettingsFile file = File();
+  EXPECT_TRUE(file.Read().FirstStart);
+  EXPECT_EQ(file.Write(Settings{}), SettingsWriteResult::NotOpened);
+  EXPECT_TRUE(fs::is_directory(IniPath()));
+}
+
+TEST_F(SettingsFileTest, NothingIsWrittenBeforeTheFileWasRead) {
+  SettingsFile file = File();
+  EXPECT_EQ(file.Write(Settings{}), SettingsWriteResult::NotOpened);
+  EXPECT_FALSE(fs::exists(IniPath()));
+}
+
+struct LocationCase {
+  const char* Name;
+  bool ProgramFolderWritable;
+  bool Marker;
+  std::string ProgramFile;
+  std::optional<std::string> XdgConfigHome;
+  std::optional<std::string> Home;
+  std::string Expected;  // relative to the temporary folder, "prog/" being the program folder
+};
+
+class SettingsLocationTest : public ::testing::TestWithParam<LocationCase> {};
+
+TEST_P(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
+  const LocationCase& c = GetParam();
+  TempFolder temp;
+  fs::path program = temp.Path() / "prog";
+  fs::create_directories(program);
+  if (c.Marker) temp.Write("prog/Portable KALO.txt", "");
+  if (!c.ProgramFile.empty()) temp.Write("prog/kalo.ini", c.ProgramFile);
+  SettingsEnvironment environment;
+  environment.FolderWritable = [&](const fs::path& folder) {
+    return folder != program || c.ProgramFolderWritable;
+  };
+  if (c.XdgConfigHome) environment.XdgConfigHome = temp.Path() / *c.XdgConfigHome;
+  if (c.Home) environment.Home = temp.Path() / *c.Home;
+  SettingsFile file(host::ProgramFolder(program, "kalo"), environment);
+  EXPECT_EQ(file.Path(), temp.Path() / c.Expected);
+
+  // Whatever the location, a write lands there (or, in a read-only program folder, nowhere).
+  file.Read();
+  SettingsWriteResult written = file.Write(Settings{});
+  bool inProgramFolder = c.Expected.starts_with("prog/");
+  EXPECT_EQ(written, inProgramFolder && !c.ProgramFolderWritable ? SettingsWriteResult::NotWritable
+                                                                 : SettingsWriteResult::Written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Locations, SettingsLocationTest,
+    ::testing::Values(LocationCase{"WritableProgramFolder", true, false, "", "xdg", "home", "prog/kalo.ini"},
+                      LocationCase{"ReadOnlyUsesXdg", false, false, "", "xdg", "home", "xdg/kalo/kalo.ini"},
+                      LocationCase{"ReadOnlyWithoutXdgUsesHome", false, false, "", std::nullopt, "home",
+                                   "home/.config/kalo/kalo.ini"},
+                      LocationCase{"ReadOnlyPortableByMarker", false, true, "", "xdg", "home",
+                                   "prog/kalo.ini"},
+                      LocationCase{"ReadOnlyPortableByKey", false, false, "[Options]\nPortable=1\n", "xdg",
+                                   "home", "prog/kalo.ini"},
+                      LocationCase{"ReadOnlyPortableKeyButReset", false, false,
+                                   "[Options]\nReset=1\nPortable=1\n", "xdg", "home", "xdg/kalo/kalo.ini"}),
+    [](const ::testing::TestParamInfo<LocationCase>& row) { return std::string(row.param.Name); });
+
+TEST(QuantizeChoiceTest, TheChoiceGivesChordStepAndBeatMode) {
+  struct Row {
+    int Index;
+    int Step;
+    BeatMode Mode;
+    int TicksPerBeat;
+  };
+  const Row rows[] = {{0, 1, BeatMode::Quarter, 24},  {3, 4, BeatMode::Quarter, 24},
+                      {4, 6, BeatMode::Quarter, 24},  {5, 1, BeatMode::Eighth, 12},
+                      {7, 3, BeatMode::Eighth, 12},   {9, 6, BeatMode::Eighth, 12},
+                      {10, 1, BeatMode::Quarter, 24}, {-1, 1, BeatMode::Quarter, 24}};
+  for (const Row& row : rows) {
+    Quantization q = QuantizeChoice(row.Index);
+    EXPECT_EQ(q.ChordStepBeats, row.Step) << row.Index;
+    EXPECT_EQ(q.Mode, row.Mode) << row.Index;
+    EXPECT_EQ(q.Constants().TicksPerBeat, row.TicksPerBeat) << row.Index;
+    EXPECT_EQ(q.Constants().Mode, row.Mode) << row.Index;
+  }
+}
+
+}  // namespace
+}  // namespace kalo::config
