@@ -41,11 +41,17 @@ ThreadTickTimer::~ThreadTickTimer() { Close(); }
 
 void ThreadTickTimer::Forwarder::OnNotice(uint32_t message, uintptr_t param) {
   if (timer_.closing_.load(std::memory_order_acquire) || timer_.target_ == nullptr) return;
+  timer_.inTick_ = true;
+  struct Clear {
+    bool& Flag;
+    ~Clear() { Flag = false; }
+  } clear{timer_.inTick_};
   timer_.target_->OnNotice(message, param);
 }
 
 void ThreadTickTimer::Open(NoticeTarget& target, const std::atomic<uint8_t>& busy) {
   Close();
+  Join();
   target_ = &target;
   busy_ = &busy;
   closing_.store(false);
@@ -56,22 +62,32 @@ void ThreadTickTimer::Open(NoticeTarget& target, const std::atomic<uint8_t>& bus
 }
 
 void ThreadTickTimer::Close() {
-  if (!thread_.joinable()) return;
+  if (!thread_.joinable() || closing_.load()) {
+    Join();
+    return;
+  }
   closing_.store(true, std::memory_order_release);
   command_.fetch_add(kCommandChange, std::memory_order_acq_rel);
   command_.notify_all();
+  tempo_.store(0);
+  nextDue_.store(0);
+  if (priority_ != nullptr) priority_->RemoveThread(thread_.native_handle());
+  Join();
+}
+
+void ThreadTickTimer::Join() {
+  // Inside a tick the thread waits for this very tick to return: it ends right after, and the
+  // next Open or the destructor joins it.
+  if (!thread_.joinable() || inTick_) return;
   // A tick may have been handed over just before Close began; when Close runs inside the main
-  // loop, that hand-over waits for this very thread, so run it (the forwarder ignores it now).
+  // loop, that hand-over waits for this thread, so run it (the forwarder ignores it now).
   while (!exited_.load(std::memory_order_acquire)) {
     if (delivering_.load(std::memory_order_acquire) && loop_.IsMainThread())
       loop_.RunPending();
     else
       std::this_thread::sleep_for(std::chrono::microseconds(200));
   }
-  if (priority_ != nullptr) priority_->RemoveThread(thread_.native_handle());
   thread_.join();
-  tempo_.store(0);
-  nextDue_.store(0);
   target_ = nullptr;
   busy_ = nullptr;
 }

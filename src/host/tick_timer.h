@@ -50,7 +50,8 @@ class ThreadTickTimer final : public TickTimer {
 
   void Open(NoticeTarget& target, const std::atomic<uint8_t>& busy) override;
   // Joins the thread. When called on the main thread while the loop runs, it keeps running the
-  // loop's pending work meanwhile, so that a tick handed over just now cannot block it.
+  // loop's pending work meanwhile, so that a tick handed over just now cannot block it. Called
+  // from inside a tick, it stops the ticks at once and leaves the join to Open or the destructor.
   void Close() override;
   void SetTempo(int32_t tempo) override;
   int32_t Tempo() const override { return tempo_.load(std::memory_order_relaxed); }
@@ -72,6 +73,7 @@ class ThreadTickTimer final : public TickTimer {
   };
 
   void ThreadMain();
+  void Join();
 
   MainLoop& loop_;
   PosixThreadPriority* priority_;
@@ -86,6 +88,7 @@ class ThreadTickTimer final : public TickTimer {
   std::atomic<bool> closing_{false};
   std::atomic<bool> exited_{false};
   std::atomic<bool> delivering_{false};  // the thread waits in SendNotice
+  bool inTick_ = false;                  // main thread: the target handles a tick now
   std::atomic<int64_t> nextDue_{0};
   std::atomic<uint64_t> dropped_{0};
 };

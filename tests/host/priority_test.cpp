@@ -1,0 +1,104 @@
+// Real-time scheduling of registered threads. Whether the system grants SCHED_FIFO depends on the
+// machine; each test checks the promised outcome for either answer.
+
+#include <gtest/gtest.h>
+#include <pthread.h>
+#include <sched.h>
+
+#include <atomic>
+#include <thread>
+
+#include "host/thread_priority.h"
+
+namespace kalo::host {
+namespace {
+
+struct Scheduling {
+  int Policy = -1;
+  int Priority = -1;
+  bool operator==(const Scheduling&) const = default;
+};
+
+Scheduling SchedulingOf(pthread_t thread) {
+  Scheduling result;
+  sched_param param{};
+  if (pthread_getschedparam(thread, &result.Policy, &param) == 0) result.Priority = param.sched_priority;
+  return result;
+}
+
+// A thread that waits until released.
+class Parked {
+ public:
+  Parked() : thread_([this] { release_.wait(false); }) {}
+  ~Parked() {
+    release_.store(true);
+    release_.notify_all();
+    thread_.join();
+  }
+  pthread_t Handle() { return thread_.native_handle(); }
+
+ private:
+  std::atomic<bool> release_{false};
+  std::thread thread_;
+};
+
+// Runs fn on a fresh thread, which is the "main thread" of the priority object built there, so that
+// the test runner's own thread is never raised.
+template <typename Fn>
+void OnFreshThread(Fn fn) {
+  std::thread(fn).join();
+}
+
+TEST(PriorityTest, TheRealTimeClassRaisesEveryRegisteredThreadAndTheFoundClassRestoresThem) {
+  OnFreshThread([] {
+    Parked timerThread;
+    const Scheduling mainFound = SchedulingOf(pthread_self());
+    const Scheduling timerFound = SchedulingOf(timerThread.Handle());
+    PosixThreadPriority priority;
+    priority.AddThread(timerThread.Handle(), kTimerThreadRealTimePriority);
+    const uint32_t saved = priority.GetPriorityClass();
+    EXPECT_EQ(saved, kNormalPriorityClass);
+
+    if (priority.SetPriorityClass(kRealTimePriorityClass)) {
+      EXPECT_EQ(SchedulingOf(pthread_self()), (Scheduling{SCHED_FIFO, kMainThreadRealTimePriority}));
+      EXPECT_EQ(SchedulingOf(timerThread.Handle()), (Scheduling{SCHED_FIFO, kTimerThreadRealTimePriority}));
+      EXPECT_EQ(priority.GetPriorityClass(), kRealTimePriorityClass);
+    } else {
+      EXPECT_FALSE(priority.LastError().empty());
+      EXPECT_EQ(SchedulingOf(pthread_self()), mainFound);
+    }
+    EXPECT_TRUE(priority.SetPriorityClass(saved));
+    EXPECT_EQ(SchedulingOf(pthread_self()), mainFound);
+    EXPECT_EQ(SchedulingOf(timerThread.Handle()), timerFound);
+    EXPECT_EQ(priority.GetPriorityClass(), kNormalPriorityClass);
+  });
+}
+
+TEST(PriorityTest, WhenOneThreadIsRefusedEveryThreadKeepsItsPriority) {
+  OnFreshThread([] {
+    Parked other;
+    const Scheduling mainFound = SchedulingOf(pthread_self());
+    PosixThreadPriority priority;
+    priority.AddThread(other.Handle(), 1000);  // no system grants this priority
+    EXPECT_FALSE(priority.SetPriorityClass(kRealTimePriorityClass));
+    EXPECT_FALSE(priority.LastError().empty());
+    EXPECT_EQ(SchedulingOf(pthread_self()), mainFound);
+    EXPECT_EQ(priority.GetPriorityClass(), kNormalPriorityClass);
+  });
+}
+
+TEST(PriorityTest, AThreadRemovedWhileRealTimeReturnsToItsFoundScheduling) {
+  OnFreshThread([] {
+    Parked other;
+    const Scheduling found = SchedulingOf(other.Handle());
+    PosixThreadPriority priority;
+    priority.AddThread(other.Handle(), kTimerThreadRealTimePriority);
+    priority.SetPriorityClass(kRealTimePriorityClass);
+    priority.RemoveThread(other.Handle());
+    EXPECT_EQ(SchedulingOf(other.Handle()), found);
+    priority.SetPriorityClass(kNormalPriorityClass);
+  });
+}
+
+}  // namespace
+}  // namespace kalo::host
