@@ -5,15 +5,20 @@
 namespace kalo::config {
 
 struct Options {
-  bool PlayChords = false;     // "Play Chords"
-  bool MajorMinor = false;     // "Major <> Minor"
-  bool TriadChords = false;    // "Triad chords"
-  bool TwoFingerChords = false;  // "2-Finger-Chords" / "Two-Finger, Vol."
-  bool MasterMode = false;     // "Master Mode"
-  bool SlaveMode = false;      // "Slave Mode"
-  bool SendChordCodes = false;     // "Send Chord Codes  (Controllers #19,  #20)  to Ch."
-  bool ReceiveChordCodes = false;  // "Receive Chord Codes"
-  bool MelodyAdLib = false;        // "Melody Ad Lib"
+  bool PlayChords = false;           // "Play Chords"
+  bool MajorMinor = false;           // "Major <> Minor"
+  bool TriadChords = false;          // "Triad chords"
+  bool TwoFingerChords = false;      // "2-Finger-Chords" / "Two-Finger, Vol."
+  bool MasterMode = false;           // "Master Mode"
+  bool SlaveMode = false;            // "Slave Mode"
+  bool SendChordCodes = false;       // "Send Chord Codes  (Controllers #19,  #20)  to Ch."
+  bool ReceiveChordCodes = false;    // "Receive Chord Codes"
+  bool MelodyAdLib = false;          // "Melody Ad Lib"
+  bool TempoDetection = false;       // "Tempo Detection": a loaded style sets the tempo
+  bool IntroDetection = false;       // "Intro Detection" (" Set intro measures")
+  bool SoloOnChannel1 = false;       // "Solo on channel 1"
+  bool TransmitControllers = false;  // "Transmit Controllers": chasing sends every controller
+  bool FixChanges = false;           // "Fix changes": mixer changes rewrite the whole style
 };
 
 }  // namespace kalo::config

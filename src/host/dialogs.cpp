@@ -35,6 +35,24 @@ std::optional<std::string> RecordingDialogs::AskText(const std::string&, const s
   return text;
 }
 
+std::optional<std::string> RecordingDialogs::AskOpenFile(const FileChoice& choice) {
+  entries_.push_back({Entry::Kind::AskOpenFile, choice.Title});
+  lastFileChoice_ = choice;
+  if (files_.empty()) return std::nullopt;
+  auto file = files_.front();
+  files_.pop_front();
+  return file;
+}
+
+std::optional<std::string> RecordingDialogs::AskSaveFile(const FileChoice& choice) {
+  entries_.push_back({Entry::Kind::AskSaveFile, choice.Title});
+  lastFileChoice_ = choice;
+  if (files_.empty()) return std::nullopt;
+  auto file = files_.front();
+  files_.pop_front();
+  return file;
+}
+
 std::vector<std::string> RecordingDialogs::Messages() const {
   std::vector<std::string> out;
   for (const auto& e : entries_)

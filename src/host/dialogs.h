@@ -11,6 +11,16 @@ namespace kalo::host {
 // The title that captions every question box and the main window.
 inline constexpr const char* kApplicationTitle = "KALO";
 
+// An open or save file dialog: its title, filter ("Styles (*.vxs)|*.vxs"), default extension
+// ("VXS"), initial name ("*.VXS") and start folder.
+struct FileChoice {
+  std::string Title;
+  std::string Filter;
+  std::string DefaultExtension;
+  std::string InitialName;
+  std::string Folder;
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -22,6 +32,10 @@ class Dialogs {
   // A line of text; nullopt when the user cancels.
   virtual std::optional<std::string> AskText(const std::string& caption, const std::string& prompt,
                                              const std::string& initial) = 0;
+  // The full name of a file chosen to open or to save; nullopt when the user cancels (the default,
+  // for hosts without a file dialog).
+  virtual std::optional<std::string> AskOpenFile(const FileChoice& /*choice*/) { return std::nullopt; }
+  virtual std::optional<std::string> AskSaveFile(const FileChoice& /*choice*/) { return std::nullopt; }
 };
 
 // Without a user: messages go to standard error, questions get a fixed answer.
@@ -41,7 +55,7 @@ class HeadlessDialogs final : public Dialogs {
 class RecordingDialogs final : public Dialogs {
  public:
   struct Entry {
-    enum class Kind { Ask, Inform, AskText } Kind;
+    enum class Kind { Ask, Inform, AskText, AskOpenFile, AskSaveFile } Kind;
     std::string Text;
   };
 
@@ -52,6 +66,13 @@ class RecordingDialogs final : public Dialogs {
 
   void QueueAnswer(bool answer) { answers_.push_back(answer); }
   void QueueText(std::optional<std::string> text) { texts_.push_back(std::move(text)); }
+  // Answers for AskOpenFile and AskSaveFile, in order; cancelled when none is queued. The entry
+  // recorded for a file dialog holds its title.
+  void QueueFile(std::optional<std::string> file) { files_.push_back(std::move(file)); }
+  std::optional<std::string> AskOpenFile(const FileChoice& choice) override;
+  std::optional<std::string> AskSaveFile(const FileChoice& choice) override;
+  // The last file dialog asked for.
+  const FileChoice& LastFileChoice() const { return lastFileChoice_; }
   void SetDefaultAnswer(bool answer) { defaultAnswer_ = answer; }
 
   const std::vector<Entry>& Entries() const { return entries_; }
@@ -65,6 +86,8 @@ class RecordingDialogs final : public Dialogs {
   std::vector<Entry> entries_;
   std::deque<bool> answers_;
   std::deque<std::optional<std::string>> texts_;
+  std::deque<std::optional<std::string>> files_;
+  FileChoice lastFileChoice_;
   bool defaultAnswer_ = false;
 };
 

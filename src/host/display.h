@@ -22,6 +22,14 @@ class Display {
   virtual void SetChordPanelColour(uint32_t /*colour*/) {}
   // The beat indicator: colour and text.
   virtual void SetBeatIndicator(uint32_t /*colour*/, const std::string& /*text*/) {}
+  // Captions that name the current style: the floating keyboard window's, the Style-Manager window's,
+  // the Style-Creator window's, and the main window's style label.
+  virtual void SetKeyboardCaption(const std::string& /*text*/) {}
+  virtual void SetStyleManagerCaption(const std::string& /*text*/) {}
+  virtual void SetStyleCreatorCaption(const std::string& /*text*/) {}
+  virtual void SetStyleLabel(const std::string& /*text*/) {}
+  // The Style-Creator's position display: measure, ":", beat.
+  virtual void SetStyleCreatorPosition(const std::string& /*text*/) {}
   // The beat indicator's colour alone; its text stays.
   virtual void SetBeatIndicatorColour(uint32_t /*colour*/) {}
   // The measure display (the song measure shown beside the beat indicator).
@@ -41,6 +49,11 @@ class RecordingDisplay : public Display {
   void SetBeatIndicator(uint32_t colour, const std::string& text) override {
     Record("Beat", Hex(colour) + " " + text);
   }
+  void SetKeyboardCaption(const std::string& text) override { Record("KeyboardCaption", text); }
+  void SetStyleManagerCaption(const std::string& text) override { Record("StyleManagerCaption", text); }
+  void SetStyleCreatorCaption(const std::string& text) override { Record("StyleCreatorCaption", text); }
+  void SetStyleLabel(const std::string& text) override { Record("StyleLabel", text); }
+  void SetStyleCreatorPosition(const std::string& text) override { Record("StyleCreatorPosition", text); }
   void SetBeatIndicatorColour(uint32_t colour) override { Record("BeatColour", Hex(colour)); }
   void SetMeasureText(const std::string& text) override { Record("Measure", text); }
 

@@ -1,0 +1,99 @@
+#include "styles/style.h"
+
+#include <algorithm>
+#include <new>
+
+#include "styles/style_stream.h"
+
+namespace kalo::styles {
+
+bool Style::Allocate() {
+  if (Allocated()) return true;
+  try {
+    for (int slot : {0, kCopyAsLoadedSlot, kThirdSlot}) {
+      Slots[static_cast<size_t>(slot)].Data.assign(static_cast<size_t>(kStreamAllocation), 0);
+      Slots[static_cast<size_t>(slot)].InUse = true;
+    }
+  } catch (const std::bad_alloc&) {
+    for (auto& slot : Slots) slot = BufferSlot{};
+    return false;
+  }
+  return true;
+}
+
+void Style::Clear() {
+  for (int slot = 1; slot <= 6; ++slot) Slots[static_cast<size_t>(slot)] = BufferSlot{};
+  for (int slot : {0, kCopyAsLoadedSlot, kThirdSlot}) {
+    auto& s = Slots[static_cast<size_t>(slot)];
+    std::fill(s.Data.begin(), s.Data.end(), 0);
+    s.Length = 0;
+  }
+  Parts = PartTable{};
+  for (auto& setup : Header.Channels) setup = TChannelSetup{};
+  Header.ChannelUsed.fill(0);
+  Header.Converted = 0;
+  Header.SuppressControllers = 0;
+  Header.Override = 0;
+  Modified = false;
+  for (auto& row : HoldOver) row.fill(0);
+  Bookmarks.fill(0);
+  BookmarkCursor = 1;
+  VolumeOffsetTotal = 0;
+  ReverbOffsetTotal = 0;
+  QuarterNoteIndex.clear();
+  QuarterNoteIndex.shrink_to_fit();
+}
+
+void Style::ComputeHoldOver() {
+  const auto stream = Stream();
+  for (int p = 0; p < kPartCount; ++p) {
+    auto& flags = HoldOver[static_cast<size_t>(p)];
+    flags.fill(0);
+    const TStylePart& part = Parts[static_cast<size_t>(p)];
+    if (!part.Exists()) continue;
+    std::array<std::array<bool, 128>, kChannelCount> held{};
+    ForEachMessage(stream, part.StartOffset, part.EndOffset, [&](const StreamMessage& m) {
+      const int kind = m.Status & 0xF0;
+      auto& channel = held[m.Status & 0x0F];
+      const uint8_t note = m.Data1 & 0x7F;
+      if (kind == 0x90 && m.Data2 > 0) {
+        channel[note] = true;
+      } else if (kind == 0x80 || kind == 0x90) {
+        channel[note] = false;
+      }
+    });
+    for (int c = 0; c < kChannelCount; ++c) {
+      const auto& notes = held[static_cast<size_t>(c)];
+      flags[static_cast<size_t>(c)] = std::find(notes.begin(), notes.end(), true) == notes.end() ? 1 : 0;
+    }
+  }
+}
+
+unsigned MendPartOffsets(PartTable& parts, int32_t streamLength) {
+  unsigned emptied = 0;
+  auto inside = [streamLength](int32_t offset) { return offset >= 0 && offset <= streamLength; };
+  for (int p = 0; p < kPartCount; ++p) {
+    TStylePart& part = parts[static_cast<size_t>(p)];
+    if (!part.Exists()) continue;
+    bool bad = !inside(part.StartOffset) || !inside(part.EndOffset) || part.EndOffset <= part.StartOffset;
+    if (p > kEnding)
+      for (int32_t entry : part.EntryOffsets) bad = bad || !inside(entry);
+    if (bad) {
+      part.FirstMeasure = 0;
+      emptied |= 1u << p;
+    }
+  }
+  return emptied;
+}
+
+bool MendHeaderValues(TStyleHeader& header) {
+  const TStyleHeader before = header;
+  header.MeasureLength = StoredMeasureLength(MetreOf(header.MeasureLength));
+  for (auto& used : header.ChannelUsed) used = used != 0 ? 1 : 0;
+  header.Converted = header.Converted != 0 ? 1 : 0;
+  header.SuppressControllers = header.SuppressControllers != 0 ? 1 : 0;
+  header.Override = header.Override != 0 ? 1 : 0;
+  return !(before == header);
+}
+
+}  // namespace kalo::styles

@@ -1,0 +1,168 @@
+#pragma once
+// TGen, the Style-Creator: owner of the one current style and its play window, and the operations
+// on it — buffers, reset, locating times in the stream, selecting parts, recording, chasing
+// controllers, the channel set-ups, and loading and saving style and work files. GUI-free; its
+// window mirrors these fields. Everything runs on the main thread, the player's tick included.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "config/options.h"
+#include "config/settings.h"
+#include "host/dialogs.h"
+#include "host/display.h"
+#include "host/program_folder.h"
+#include "host/web_links.h"
+#include "styles/style.h"
+#include "styles/style_file.h"
+#include "styles/style_seams.h"
+
+namespace kalo::styles {
+
+inline constexpr const char* kOutOfMemoryMessage = "Sorry - Out of Memory !";
+inline constexpr const char* kStyleNotFoundMessage = "Style not found !";
+inline constexpr const char* kSaveStyleFirstQuestion = "Save Style first ?";
+inline constexpr const char* kReplaceSongQuestion = "Replace current song ?";
+inline constexpr const char* kReplaceWorkQuestion = "Replace current work ?";
+inline constexpr const char* kReplaceChordsQuestion = "Replace current chords, song or style ?";
+inline constexpr const char* kUndoConversionsQuestion = "Undo all conversions ?";
+// The style-list entry that leads to more styles on the web instead of loading a file.
+inline constexpr const char* kWantMoreStyleName = "want more !!! .vxs";
+inline constexpr const char* kMoreStylesUrl = "https://kalo.example.org/styles";
+
+// Everything TGen talks to. References must outlive the TGen.
+struct TGenContext {
+  host::Dialogs& Dialogs;
+  host::Display& Display;
+  host::WebLinks& WebLinks;
+  const host::ProgramFolder& Folder;
+  config::Settings& Settings;
+  const config::Options& Options;
+  StyleCreatorHost& Host;
+  StylePlayer& Player;
+  ChannelSetupSink& Mixer;
+};
+
+enum class LoadOutcome {
+  Loaded,     // the style or work is the current one now
+  Refused,    // silently: the main window records, or the user said No
+  Cancelled,  // dialog cancelled or a name of another kind
+  NotFound,   // "Style not found !"
+  Failed,     // the file could not be read, or was refused with a message
+  WebPage,    // the "want more" entry: a web page was opened instead
+};
+
+class TGen {
+ public:
+  explicit TGen(TGenContext context);
+
+  Style& CurrentStyle() { return style_; }
+  const Style& CurrentStyle() const { return style_; }
+
+  // --- Buffers and reset ---------------------------------------------------------------------
+  // Allocates the buffers on first call; false after "Sorry - Out of Memory !".
+  bool EnsureBuffers();
+  // Empties the style. Asks "Save Style first ?" in Style-Mode when the style is modified and saves
+  // on Yes; false (and nothing reset) when that save was cancelled or failed.
+  bool ResetStyle();
+  // The controls' start values: first measure 1, last 0, beat 1, the part list at Intro or Basic,
+  // the play window without limits, positions 4.
+  void ResetControls();
+
+  // --- Time in the stream --------------------------------------------------------------------
+  // The offset of the delay byte with which the stream reaches measure index m (from 0), beat b
+  // (from 1); -1 for the very start (and for an offset of 0); stream length + 1 past the end.
+  // With setCounters the player is reset for a fresh start.
+  int32_t Locate(int measureIndex, int beat, bool setCounters = false);
+  // Builds the quarter-note index of the recording that ends at `endPosition` (position grid).
+  void BuildQuarterNoteIndex(int endPosition);
+
+  // --- Parts ---------------------------------------------------------------------------------
+  void SelectPart(int part);
+  // Once per beat, on its first tick: the successor takes over at the part's end (only while the
+  // Style-Creator plays in Style-Mode from slot 0), then the position advances by one beat.
+  void EndOfPart();
+
+  // --- Recording -----------------------------------------------------------------------------
+  void BeginAppend() {
+    WriteOffset = 0;
+    appendFull_ = false;
+  }
+  // One tick of the clock: ticks gather into delay bytes of at most 8 ticks.
+  void AppendTick();
+  void AppendMessage(uint8_t status, uint8_t data1, uint8_t data2);
+  // Recording ends: the stream length becomes the write offset and the quarter-note index is built.
+  void FinishAppend(int endPosition);
+
+  // --- Channel set-ups -----------------------------------------------------------------------
+  // Brings the output's controller state to what it is at offset `to`, walking the stream from `from`.
+  void ChaseControllers(int32_t from, int32_t to);
+  // The one writer of channel set-up values; true when the message should be sent.
+  bool StoreChannelValue(uint8_t kind, uint8_t channel, uint8_t number, uint8_t value, bool keepFirst);
+  // The mixer's instrument and controller choices for a channel, applied to the style.
+  void SetChannelInstrument(uint8_t channel, uint8_t bankMsb, uint8_t program, uint8_t bankLsb);
+  void SetChannelController(uint8_t channel, uint8_t controller, uint8_t value);
+  // Sends every used channel's set-up through the mixer; with loadFlag the mixer's controls follow.
+  void ApplyChannelSetups(bool loadFlag);
+  // "Restore Original": the stream as loaded comes back. With ask, only after "Undo all conversions ?".
+  bool UndoAllConversions(bool ask);
+
+  // --- Files ---------------------------------------------------------------------------------
+  LoadOutcome LoadStyleByDialog();
+  LoadOutcome LoadStyleByName(const std::string& name);
+  // Writes the current style; the name gets the extension ".vxs". False after a message.
+  bool SaveStyle(const std::string& path);
+  LoadOutcome LoadWorkFileByDialog();
+  LoadOutcome LoadWorkFile(const std::string& path);
+  bool SaveWorkFile(const std::string& path);
+
+  // --- The play window and the controls (the player and the window read and write these) ------
+  int32_t StartOffset = kNoLimit;
+  int32_t EndOffset = kNoLimit;
+  int32_t CurrentOffset = 0;
+  int StartPosition = 4;
+  int Position = 4;
+  int BeatIndex = 0;  // 0-based beat inside the measure
+  int BeatsPerMeasure = 4;
+  int Successor = kSuccessorRepeat;  // what follows the running part
+  int ReturnPart = kBasic;
+  int RunningPart = kBasic;  // the part list's selection
+  int FirstMeasure = 1;
+  int LastMeasure = 0;
+  int BeatBox = 1;
+  int Cursor = 0;     // buffer slot being read
+  int Overshoot = 0;  // ticks by which the last Locate passed its target
+  int32_t WriteOffset = 0;
+  bool StyleMode = false;
+  bool Playing = false;  // the Style-Creator plays
+  bool StyleLoaded = false;
+  bool ImportedSong = false;  // the material is a MIDI file converted to a song
+  int16_t RecordedEndPosition = 0;
+  int TargetVolume = 110;  // 1 to 127, what "Normalize Volume" aims at
+  std::string CurrentStylePath;
+  std::string StyleFolder;  // remembered folder of the style dialog
+  std::string WorkFolder;   // remembered folder of the work dialog
+  Metre CurrentMetre;       // the metre of the material
+
+ private:
+  LoadOutcome LoadStyleFile(const std::string& path);
+  bool PrepareLoad(bool byDialog);
+  void ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& keptChannel1);
+  void GiveBackChannel1(const TChannelSetup& kept);
+  void SelectFirstExistingPart(bool chase);
+  void ShowStyleCaptions(const std::string& path);
+  void CopyToLoadedSlot();
+  std::array<uint8_t, 13> AppliedEntries(int channel) const;
+  void StopPlaying();
+  bool RoomToAppend(int32_t bytes);
+  LoadOutcome ReadWorkFile(const std::string& path);
+  int StartPart() const { return context_.Settings.PlayIntro ? kIntro : kBasic; }
+
+  TGenContext context_;
+  Style style_;
+  bool keyboardChannelMoved_ = false;
+  bool appendFull_ = false;
+};
+
+}  // namespace kalo::styles

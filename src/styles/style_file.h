@@ -1,0 +1,66 @@
+#pragma once
+// The style file (".vxs"): an optional version word, the style header, the part table and the event
+// stream, little-endian and packed. Parsing is total: any bytes give a style (short files keep the
+// reset values) and nothing outside the given bytes is read.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "host/program_folder.h"
+#include "styles/style_records.h"
+
+namespace kalo::styles {
+
+// The version word in front of a style file lies in [kVersionWordLowest, kVersionWordLowest + 0xFFFF).
+inline constexpr int32_t kVersionWordLowest = 0x02736F2A;
+inline constexpr int32_t kVersionWordEnd = kVersionWordLowest + 0xFFFF;
+inline bool IsVersionWord(int32_t value) { return value >= kVersionWordLowest && value < kVersionWordEnd; }
+
+// The most bytes a style file can contribute: version word, header, part table, full stream.
+inline constexpr size_t kMaxStyleFileBytes = 4 + kStyleHeaderSize + kPartTableSize + kStreamCapacity;
+
+// The three blocks of a style as they stand in a file.
+struct StyleImage {
+  TStyleHeader Header;
+  PartTable Parts{};
+  std::vector<uint8_t> Stream;  // the stream's valid bytes, at most kStreamCapacity
+};
+
+struct ParsedStyleFile {
+  std::optional<int32_t> VersionWord;
+  StyleImage Image;
+  // Parts whose offsets did not fit the stream and that were therefore made empty (bit per part).
+  unsigned EmptiedParts = 0;
+  // The measure length or a flag byte was out of range and was brought into it.
+  bool HeaderMended = false;
+};
+
+// Reads a style file's bytes: decides the version word by value, takes each block from what is
+// there, then mends offsets and header values that do not fit (see MendPartOffsets,
+// MendHeaderValues).
+ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes);
+
+// The bytes of a style file: version word kVersionWordLowest, header, part table, stream.
+std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTable& parts,
+                                        std::span<const uint8_t> stream);
+
+// Where a style asked for by name is found: the name itself; else the program's STYLES folder with
+// the name's file name; else, when the lower-cased name contains "styles" at position p, the
+// program folder joined with the name from p on (sub-folders kept). Both '\' and '/' separate
+// folders in the name. nullopt when no candidate exists.
+std::optional<std::filesystem::path> FindStyleFile(const std::string& name,
+                                                   const host::ProgramFolder& folder);
+
+// The last component of a name whose folders are separated by '\' or '/'.
+std::string FileNameOf(const std::string& name);
+std::string ToLower(std::string text);
+std::string ToUpper(std::string text);
+// Whether `name` ends in `extension` (e.g. ".VXS"), ignoring case.
+bool HasExtension(const std::string& name, const std::string& extension);
+
+}  // namespace kalo::styles

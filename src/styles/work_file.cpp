@@ -1,0 +1,60 @@
+#include "styles/work_file.h"
+
+#include <algorithm>
+
+#include "styles/byte_io.h"
+#include "styles/style.h"
+
+namespace kalo::styles {
+
+namespace {
+
+bool ChordmemoryLengthFits(int length) {
+  return length >= kEmptyChordmemoryLength && static_cast<size_t>(length) + 4 <= kChordmemoryBufferSize;
+}
+
+}  // namespace
+
+std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t> bytes) {
+  ParsedWorkFile parsed;
+  ByteReader in(bytes);
+  if (!in.ReadI16(parsed.EndPosition)) return parsed;
+  int16_t length = 0;
+  if (!in.ReadI16(length)) return parsed;
+  if (!ChordmemoryLengthFits(length)) return std::string(kDamagedWorkFileMessage);
+  parsed.Chordmemory.Length = length;
+  in.ReadSome(std::span<uint8_t>(parsed.Chordmemory.Bytes).first(static_cast<size_t>(length) + 4));
+
+  auto take = [&](size_t count) {
+    const size_t start = in.Position();
+    const size_t n = std::min(count, in.Remaining());
+    in.Seek(start + n);
+    return bytes.subspan(start, n);
+  };
+  parsed.Image.Header = DecodeHeaderPrefix(take(kStyleHeaderSize));
+  parsed.Image.Parts = DecodePartTablePrefix(take(kPartTableSize));
+  const auto stream = take(static_cast<size_t>(kStreamCapacity));
+  parsed.Image.Stream.assign(stream.begin(), stream.end());
+  parsed.HeaderMended = MendHeaderValues(parsed.Image.Header);
+  parsed.EmptiedParts = MendPartOffsets(parsed.Image.Parts, static_cast<int32_t>(stream.size()));
+  return parsed;
+}
+
+std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
+                                                      const ChordmemoryImage& chordmemory,
+                                                      const TStyleHeader& header, const PartTable& parts,
+                                                      std::span<const uint8_t> stream) {
+  if (!ChordmemoryLengthFits(chordmemory.Length)) return std::nullopt;
+  std::vector<uint8_t> out;
+  ByteWriter writer(out);
+  writer.WriteI16(endPosition);
+  writer.WriteI16(chordmemory.Length);
+  writer.WriteBytes(
+      std::span<const uint8_t>(chordmemory.Bytes).first(static_cast<size_t>(chordmemory.Length) + 4));
+  EncodeHeader(header, writer);
+  EncodePartTable(parts, writer);
+  writer.WriteBytes(stream.first(std::min(stream.size(), static_cast<size_t>(kStreamCapacity))));
+  return out;
+}
+
+}  // namespace kalo::styles
