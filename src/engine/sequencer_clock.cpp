@@ -40,6 +40,7 @@ bool SequencerClock::TempoFieldChange(int32_t value) {
 }
 
 bool SequencerClock::SetProcessPriority(uint32_t priorityClass) {
+  realTimeRequested_ = priorityClass == host::kRealTimePriorityClass;
   return priority_.SetPriorityClass(priorityClass);
 }
 
@@ -91,7 +92,11 @@ void SequencerClock::ToggleClock() {
     SetClockTempo(0);
     host_.ResetEngine();
   } else {
+    // Play and Record ask for real-time scheduling and then switch the clock on here; the engine
+    // reset would return to the saved class at once, so a real-time request survives it.
+    const bool realTime = realTimeRequested_;
     host_.ResetEngine();
+    if (realTime && !realTimeRequested_) SetProcessPriority(host::kRealTimePriorityClass);
     TempoFieldChange(host_.TempoFieldValue());
   }
 }

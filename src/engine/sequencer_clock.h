@@ -95,6 +95,8 @@ class SequencerClock final : public host::NoticeTarget {
 
   // Asks for a priority class (host::kRealTimePriorityClass while playing, SavedPriorityClass at
   // the engine reset). False when the system refused; playing goes on at normal priority then.
+  // A real-time request made just before ToggleClock switches the clock on outlasts the engine
+  // reset that the toggle runs.
   bool SetProcessPriority(uint32_t priorityClass);
 
   // Runs one tick. A call while a tick runs (re-entered from inside a tick) is dropped.
@@ -145,6 +147,7 @@ class SequencerClock final : public host::NoticeTarget {
   host::Display& display_;
   const config::Options& options_;
   TickBody* body_ = nullptr;
+  bool realTimeRequested_ = false;  // the last class asked for was the real-time class
 };
 
 }  // namespace kalo::engine

@@ -19,7 +19,10 @@ class FakeClockHost final : public ClockHost {
   void SendClickout(uint8_t realtimeByte) override { Clickout.push_back(realtimeByte); }
   bool SecondSlotOpen() const override { return SecondSlot; }
   // Notes the timer's state at the reset, to check what comes first.
-  void ResetEngine() override { Log.push_back("reset, timer at " + std::to_string(timer_.Tempo())); }
+  void ResetEngine() override {
+    Log.push_back("reset, timer at " + std::to_string(timer_.Tempo()));
+    if (OnReset) OnReset();
+  }
   void Stop() override { Log.push_back("stop"); }
   int32_t TempoFieldValue() const override { return TempoField; }
   bool ChordmemoryRunning() const override { return Chordmemory; }
@@ -31,6 +34,7 @@ class FakeClockHost final : public ClockHost {
   bool SecondSlot = true;
   int32_t TempoField = 120;
   bool Chordmemory = false;
+  std::function<void()> OnReset;
 
  private:
   const host::TickTimer& timer_;
@@ -343,6 +347,19 @@ TEST_F(SequencerClockTest, PriorityRequestsReachTheSystemAndARefusalIsQuiet) {
   EXPECT_EQ(priority.Requests,
             (std::vector<uint32_t>{host::kRealTimePriorityClass, host::kNormalPriorityClass}));
   EXPECT_TRUE(display.Lines().empty());
+}
+
+TEST_F(SequencerClockTest, PlaysRealTimeRequestOutlastsTheResetOfTheClockToggleAndStopsResetEndsIt) {
+  clockHost.OnReset = [&] { clock.SetProcessPriority(clock.SavedPriorityClass); };
+  clock.ToggleClock();  // the clock button alone asks for nothing
+  EXPECT_EQ(priority.GetPriorityClass(), host::kNormalPriorityClass);
+  clock.ToggleClock();
+
+  clock.SetProcessPriority(host::kRealTimePriorityClass);  // Play, then the clock comes on
+  clock.ToggleClock();
+  EXPECT_EQ(priority.GetPriorityClass(), host::kRealTimePriorityClass);
+  clock.ToggleClock();
+  EXPECT_EQ(priority.GetPriorityClass(), host::kNormalPriorityClass);
 }
 
 }  // namespace
