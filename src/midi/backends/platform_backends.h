@@ -9,4 +9,8 @@ namespace kalo::midi {
 // Backends that cannot start stay listed with their reason. Main thread.
 void AddPlatformBackends(MidiDeviceRegistry& registry);
 
+// Sets JACK_NO_START_SERVER=1 for this process unless it is set already, so that looking for a JACK
+// server never starts one. Call before any other thread runs.
+void KeepJackServerFromStarting();
+
 }  // namespace kalo::midi

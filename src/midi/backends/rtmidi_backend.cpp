@@ -1,0 +1,305 @@
+#include "midi/backends/rtmidi_backend.h"
+
+#include <jack/jack.h>
+#include <rtmidi/RtMidi.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace kalo::midi {
+
+namespace {
+
+RtMidi::Api ApiOf(RtMidiApiKind kind) {
+  return kind == RtMidiApiKind::Alsa ? RtMidi::LINUX_ALSA : RtMidi::UNIX_JACK;
+}
+
+int64_t SteadyMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// Bytes of a short message by its status; 0 for a status that is not a complete short message.
+size_t ShortLength(uint8_t status) {
+  if (status < 0x80) return 0;
+  switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0:
+      return 2;
+    case 0xF0:
+      if (status == 0xF1 || status == 0xF3) return 2;
+      if (status == 0xF2) return 3;
+      if (status == 0xF0 || status == 0xF7) return 0;
+      return 1;
+    default:
+      return 3;
+  }
+}
+
+void Silent(const char*) {}
+void ToStderr(const char* text) { std::fprintf(stderr, "%s\n", text); }
+
+std::vector<std::string> PortNames(RtMidi& midi) {
+  std::vector<std::string> names;
+  const unsigned count = midi.getPortCount();
+  for (unsigned i = 0; i < count; ++i) names.push_back(midi.getPortName(i));
+  return names;
+}
+
+// The index of the port with this exact name, or -1 when it is gone.
+int FindPort(RtMidi& midi, const std::string& name) {
+  const unsigned count = midi.getPortCount();
+  for (unsigned i = 0; i < count; ++i) {
+    if (midi.getPortName(i) == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+class RtInputPort final : public InputPort {
+ public:
+  RtInputPort(std::unique_ptr<RtMidiIn> midi, InputCallback& callback)
+      : midi_(std::move(midi)), callback_(callback) {
+    midi_->ignoreTypes(false, false, false);  // the device layer's own filters decide
+    midi_->setCallback(&RtInputPort::Receive, this);
+  }
+  ~RtInputPort() override { Close(); }
+
+  PortResult Start() override {
+    if (midi_ == nullptr) return result::kInvalidHandle;
+    startMicros_.store(SteadyMicros(), std::memory_order_release);
+    started_.store(true, std::memory_order_release);
+    return result::kOk;
+  }
+  PortResult Reset() override {
+    if (midi_ == nullptr) return result::kInvalidHandle;
+    started_.store(false, std::memory_order_seq_cst);
+    while (busy_.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+    return result::kOk;
+  }
+  PortResult Close() override {
+    if (midi_ == nullptr) return result::kOk;
+    Reset();
+    // Destroying the client stops RtMidi's thread (ALSA) or closes the JACK client, which waits for
+    // the process cycle: no callback runs after this.
+    try {
+      midi_->cancelCallback();
+      midi_->closePort();
+    } catch (const RtMidiError&) {
+    }
+    midi_.reset();
+    return result::kOk;
+  }
+
+ private:
+  // RtMidi's thread (ALSA input thread or JACK process thread).
+  static void Receive(double, std::vector<unsigned char>* message, void* user) {
+    auto* self = static_cast<RtInputPort*>(user);
+    self->busy_.fetch_add(1, std::memory_order_seq_cst);
+    if (self->started_.load(std::memory_order_seq_cst) && message != nullptr && !message->empty()) {
+      const auto time =
+          static_cast<uint32_t>((SteadyMicros() - self->startMicros_.load(std::memory_order_acquire)) / 1000);
+      const std::vector<unsigned char>& bytes = *message;
+      if (bytes[0] == 0xF0) {
+        self->callback_.OnLongData(bytes.data(), bytes.size(), time);
+      } else {
+        uint32_t packed = bytes[0];
+        if (bytes.size() > 1) packed |= uint32_t{bytes[1]} << 8;
+        if (bytes.size() > 2) packed |= uint32_t{bytes[2]} << 16;
+        self->callback_.OnShortData(packed, time);
+      }
+    }
+    self->busy_.fetch_sub(1, std::memory_order_seq_cst);
+  }
+
+  std::unique_ptr<RtMidiIn> midi_;
+  InputCallback& callback_;
+  std::atomic<bool> started_{false};
+  std::atomic<int> busy_{0};
+  std::atomic<int64_t> startMicros_{0};
+};
+
+class RtOutputPort final : public OutputPort {
+ public:
+  RtOutputPort(RtMidiBackend& backend, std::unique_ptr<RtMidiOut> midi, OutputCallback& callback)
+      : backend_(backend), midi_(std::move(midi)), callback_(callback) {}
+  ~RtOutputPort() override { Close(); }
+
+  PortResult SendShort(uint32_t packed) override {
+    if (midi_ == nullptr) return result::kInvalidHandle;
+    const auto status = static_cast<uint8_t>(packed & 0xFF);
+    const size_t length = ShortLength(status);
+    if (length == 0) return result::kInvalidParam;
+    const uint8_t bytes[3] = {status, static_cast<uint8_t>((packed >> 8) & 0x7F),
+                              static_cast<uint8_t>((packed >> 16) & 0x7F)};
+    return Send(bytes, length);
+  }
+  PortResult SendLong(const uint8_t* bytes, size_t length, uintptr_t cookie) override {
+    if (midi_ == nullptr) return result::kInvalidHandle;
+    const PortResult sent = Send(bytes, length);
+    // RtMidi has copied the bytes when sendMessage returns.
+    if (sent == result::kOk) callback_.OnLongDone(cookie);
+    return sent;
+  }
+  PortResult Close() override {
+    if (midi_ == nullptr) return result::kOk;
+    try {
+      midi_->closePort();
+    } catch (const RtMidiError& e) {
+      midi_.reset();
+      return backend_.RecordError(e.getMessage());
+    }
+    midi_.reset();
+    return result::kOk;
+  }
+
+ private:
+  PortResult Send(const uint8_t* bytes, size_t length) {
+    try {
+      midi_->sendMessage(bytes, length);
+    } catch (const RtMidiError& e) {
+      return backend_.RecordError(e.getMessage());
+    }
+    return result::kOk;
+  }
+
+  RtMidiBackend& backend_;
+  std::unique_ptr<RtMidiOut> midi_;
+  OutputCallback& callback_;
+};
+
+}  // namespace
+
+RtMidiBackend::RtMidiBackend(RtMidiApiKind api) : api_(api) {}
+RtMidiBackend::~RtMidiBackend() = default;
+
+std::string RtMidiBackend::Name() const { return api_ == RtMidiApiKind::Alsa ? "alsa" : "jack"; }
+
+std::string RtMidiBackend::Start() {
+  std::vector<RtMidi::Api> compiled;
+  RtMidi::getCompiledApi(compiled);
+  if (std::find(compiled.begin(), compiled.end(), ApiOf(api_)) == compiled.end()) {
+    return "RtMidi was built without " + std::string(api_ == RtMidiApiKind::Alsa ? "ALSA" : "JACK") +
+           " support";
+  }
+  if (api_ == RtMidiApiKind::Alsa) {
+    // Checked first: without the device the ALSA library only prints its own complaint.
+    if (access("/dev/snd/seq", F_OK) != 0) return "no ALSA sequencer device (/dev/snd/seq is missing)";
+  } else {
+    // Without a server libjack prints several lines of its own; the reason below says it once.
+    jack_set_error_function(&Silent);
+    jack_set_info_function(&Silent);
+    jack_status_t status{};
+    jack_client_t* probe = jack_client_open(kOwnPortName, JackNoStartServer, &status);
+    if (probe != nullptr) jack_client_close(probe);
+    jack_set_error_function(&ToStderr);
+    jack_set_info_function(&Silent);
+    if (probe == nullptr) return "no JACK server is running";
+  }
+  started_ = true;
+  Refresh();
+  return {};
+}
+
+void RtMidiBackend::Refresh() {
+  if (!started_) return;
+  inputNames_.clear();
+  outputNames_.clear();
+  try {
+    RtMidiIn in(ApiOf(api_), kOwnPortName);
+    inputNames_ = PortNames(in);
+    RtMidiOut out(ApiOf(api_), kOwnPortName);
+    outputNames_ = PortNames(out);
+  } catch (const RtMidiError&) {
+    // A transport that fails now lists only the program's own ports; opening them reports the error.
+  }
+  inputNames_.push_back(kOwnPortName);
+  outputNames_.push_back(kOwnPortName);
+}
+
+int RtMidiBackend::InputCount() { return static_cast<int>(inputNames_.size()); }
+int RtMidiBackend::OutputCount() { return static_cast<int>(outputNames_.size()); }
+
+PortResult RtMidiBackend::GetInputCapabilities(int index, InputCapabilities& caps) {
+  if (index < 0 || index >= InputCount()) return result::kBadDeviceId;
+  caps = InputCapabilities{};
+  caps.ProductName = inputNames_[static_cast<size_t>(index)];
+  return result::kOk;
+}
+
+PortResult RtMidiBackend::GetOutputCapabilities(int index, OutputCapabilities& caps) {
+  if (index < 0 || index >= OutputCount()) return result::kBadDeviceId;
+  caps = OutputCapabilities{};
+  caps.ProductName = outputNames_[static_cast<size_t>(index)];
+  caps.Technology = 1;
+  caps.ChannelMask = 0xFFFF;
+  return result::kOk;
+}
+
+PortResult RtMidiBackend::OpenInput(int index, InputCallback& callback, std::unique_ptr<InputPort>& port) {
+  if (index < 0 || index >= InputCount()) return result::kBadDeviceId;
+  try {
+    auto midi = std::make_unique<RtMidiIn>(ApiOf(api_), kOwnPortName);
+    if (index == InputCount() - 1) {
+      midi->openVirtualPort(kOwnPortName);
+    } else {
+      // Port numbers shift as devices come and go: open by name.
+      const int found = FindPort(*midi, inputNames_[static_cast<size_t>(index)]);
+      if (found < 0) return result::kNoDevice;
+      midi->openPort(static_cast<unsigned>(found), kOwnPortName);
+    }
+    if (!midi->isPortOpen()) return result::kNoDevice;
+    port = std::make_unique<RtInputPort>(std::move(midi), callback);
+  } catch (const RtMidiError& e) {
+    return RecordError(e.getMessage());
+  }
+  return result::kOk;
+}
+
+PortResult RtMidiBackend::OpenOutput(int index, OutputCallback& callback, std::unique_ptr<OutputPort>& port) {
+  if (index < 0 || index >= OutputCount()) return result::kBadDeviceId;
+  try {
+    auto midi = std::make_unique<RtMidiOut>(ApiOf(api_), kOwnPortName);
+    if (index == OutputCount() - 1) {
+      midi->openVirtualPort(kOwnPortName);
+    } else {
+      const int found = FindPort(*midi, outputNames_[static_cast<size_t>(index)]);
+      if (found < 0) return result::kNoDevice;
+      midi->openPort(static_cast<unsigned>(found), kOwnPortName);
+    }
+    if (!midi->isPortOpen()) return result::kNoDevice;
+    port = std::make_unique<RtOutputPort>(*this, std::move(midi), callback);
+  } catch (const RtMidiError& e) {
+    return RecordError(e.getMessage());
+  }
+  return result::kOk;
+}
+
+PortResult RtMidiBackend::SetOutputVolume(int index, uint32_t) {
+  if (index < 0 || index >= OutputCount()) return result::kBadDeviceId;
+  return result::kNotSupported;  // MIDI ports have no device volume
+}
+
+PortResult RtMidiBackend::RecordError(const std::string& text) {
+  auto found = codeByText_.find(text);
+  if (found != codeByText_.end()) return found->second;
+  if (texts_.size() >= 60000u - result::kFirstBackendCode) return result::kError;
+  const auto code = static_cast<PortResult>(result::kFirstBackendCode + texts_.size());
+  texts_.push_back(text);
+  codeByText_.emplace(text, code);
+  return code;
+}
+
+std::string RtMidiBackend::ErrorText(PortResult code) {
+  if (code >= result::kFirstBackendCode &&
+      static_cast<size_t>(code - result::kFirstBackendCode) < texts_.size()) {
+    return texts_[code - result::kFirstBackendCode];
+  }
+  return StandardErrorText(code);
+}
+
+}  // namespace kalo::midi
