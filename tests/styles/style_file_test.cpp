@@ -1,0 +1,230 @@
+#include "styles/style_file.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "styles/style.h"
+#include "styles/style_test_support.h"
+
+namespace kalo::styles {
+namespace {
+
+using testing::MakePart;
+using testing::MakeSampleStyle;
+
+std::vector<uint8_t> Le32(int32_t value) {
+  auto u = static_cast<uint32_t>(value);
+  return {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u >> 16),
+          static_cast<uint8_t>(u >> 24)};
+}
+
+TEST(StyleRecords, EncodedRecordsHaveTheirFileSizes) {
+  std::vector<uint8_t> bytes;
+  ByteWriter writer(bytes);
+  EncodeHeader(TStyleHeader{}, writer);
+  EXPECT_EQ(bytes.size(), kStyleHeaderSize);
+  bytes.clear();
+  EncodePartTable(PartTable{}, writer);
+  EXPECT_EQ(bytes.size(), kPartTableSize);
+}
+
+struct MetreCase {
+  int16_t Stored;
+  int MeasureLength;
+  bool Eighth;
+  const char* Metrum;
+};
+
+TEST(StyleRecords, StoredMeasureLengthsGiveTheirMetre) {
+  const MetreCase cases[] = {
+      {16, 16, false, "4/4"}, {0, 16, false, "4/4"},      {-12, 12, true, "6/8"},    {12, 12, false, "3/4"},
+      {4, 4, false, "1/4"},   {-4, 4, true, "1/8"},       {24, 24, false, "6/4"},    {-16, 16, true, "4/4"},
+      {7, 16, false, "4/4"},  {-32768, 16, false, "4/4"}, {32767, 16, false, "4/4"}, {-7, 16, false, "4/4"},
+  };
+  for (const auto& c : cases) {
+    const Metre metre = MetreOf(c.Stored);
+    EXPECT_EQ(metre.MeasureLength, c.MeasureLength) << c.Stored;
+    EXPECT_EQ(metre.EighthNotes, c.Eighth) << c.Stored;
+    EXPECT_STREQ(config::kMetrumNames[MetrumIndexFor(metre)], c.Metrum) << c.Stored;
+  }
+}
+
+struct VersionCase {
+  std::vector<uint8_t> FirstBytes;
+  bool HasVersionWord;
+};
+
+TEST(StyleFile, TheVersionWordIsRecognisedByValueAlone) {
+  const VersionCase cases[] = {
+      {{0x2A, 0x6F, 0x73, 0x02}, true},           {Le32(kVersionWordLowest + 0xFFFE), true},
+      {Le32(kVersionWordLowest + 0xFFFF), false}, {Le32(kVersionWordLowest - 1), false},
+      {{0xFF, 0xFF, 0xFF, 0xFF}, false},
+  };
+  for (const auto& c : cases) {
+    std::vector<uint8_t> file = c.FirstBytes;
+    file.resize(4 + kStyleHeaderSize + kPartTableSize + 10, 0x11);
+    const ParsedStyleFile parsed = ParseStyleFile(file);
+    EXPECT_EQ(parsed.VersionWord.has_value(), c.HasVersionWord);
+    // Without a version word the four bytes are the first channel set-up's first entries.
+    if (!c.HasVersionWord) {
+      EXPECT_EQ(parsed.Image.Header.Channels[0].Values[0], c.FirstBytes[0]);
+    }
+    EXPECT_EQ(parsed.Image.Stream.size(), c.HasVersionWord ? 10u : 14u);
+  }
+}
+
+TEST(StyleFile, TheWriterPutsTheLowestVersionWordInFront) {
+  const auto bytes = MakeSampleStyle().FileBytes();
+  ASSERT_GE(bytes.size(), 4u);
+  EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 4),
+            (std::vector<uint8_t>{0x2A, 0x6F, 0x73, 0x02}));
+  EXPECT_EQ(bytes.size(), 4 + kStyleHeaderSize + kPartTableSize + MakeSampleStyle().Stream.size());
+}
+
+TEST(StyleFile, EveryFieldSurvivesAWriteAndARead) {
+  TStyleHeader header;
+  for (int c = 0; c < kChannelCount; ++c)
+    for (size_t e = 0; e < kChannelSetupSize; ++e)
+      header.Channels[static_cast<size_t>(c)].Values[e] = static_cast<uint8_t>((c * 98 + e) % 256);
+  for (int c = 0; c < kChannelCount; ++c) header.ChannelUsed[static_cast<size_t>(c)] = c % 2;
+  header.Tempo = 97;
+  header.IntroMeasures = -3;
+  header.MeasureLength = -12;
+  header.Converted = 1;
+  header.SuppressControllers = 1;
+  header.Override = 0;
+  std::vector<uint8_t> stream(3000);
+  for (size_t i = 0; i < stream.size(); ++i) stream[i] = static_cast<uint8_t>(i * 7);
+  PartTable parts{};
+  for (int p = 0; p < kPartCount; ++p) {
+    TStylePart& part = parts[static_cast<size_t>(p)];
+    part.FirstMeasure = static_cast<int16_t>(p + 1);
+    part.LastMeasure = static_cast<int16_t>(p + 300);
+    part.Beat = static_cast<int16_t>(p % 4 + 1);
+    part.Reserved = {1, 2, 3, 4, 5, static_cast<uint8_t>(p)};
+    part.StartOffset = p * 100;
+    part.EndOffset = p * 100 + 99;
+    part.Variation = p == 4 ? kVariationMarker : static_cast<uint16_t>(0x1234 + p);
+    part.EntryOffsets = {p * 100 + 10, p * 100 + 20, p * 100 + 30};
+    for (int c = 0; c < kChannelCount; ++c) {
+      part.Mute[static_cast<size_t>(c)] = static_cast<uint8_t>((p + c) % 3);
+      part.CutNotes[static_cast<size_t>(c)] = static_cast<uint8_t>((p * c) % 5);
+    }
+  }
+  const ParsedStyleFile parsed = ParseStyleFile(SerializeStyleFile(header, parts, stream));
+  EXPECT_EQ(parsed.VersionWord, kVersionWordLowest);
+  EXPECT_EQ(parsed.Image.Header, header);
+  EXPECT_EQ(parsed.Image.Parts, parts);
+  EXPECT_EQ(parsed.Image.Stream, stream);
+  EXPECT_EQ(parsed.EmptiedParts, 0u);
+  EXPECT_FALSE(parsed.HeaderMended);
+}
+
+TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
+  // Only the first channel set-up's first two bytes and nothing else.
+  const ParsedStyleFile parsed = ParseStyleFile(std::vector<uint8_t>{7, 8});
+  EXPECT_EQ(parsed.Image.Header.Channels[0].Values[0], 7);
+  EXPECT_EQ(parsed.Image.Header.Channels[0].Values[1], 8);
+  EXPECT_EQ(parsed.Image.Header.Channels[0].Values[2], kNotSet);
+  EXPECT_EQ(parsed.Image.Header.Channels[15].Values[97], kNotSet);
+  EXPECT_EQ(parsed.Image.Header.Tempo, 0);
+  EXPECT_EQ(parsed.Image.Parts, PartTable{});
+  EXPECT_TRUE(parsed.Image.Stream.empty());
+}
+
+TEST(StyleFile, EveryPrefixOfAValidFileParsesWithOffsetsInsideItsStream) {
+  const auto bytes = MakeSampleStyle().FileBytes();
+  for (size_t n = 0; n <= bytes.size(); ++n) {
+    const ParsedStyleFile parsed = ParseStyleFile(std::span<const uint8_t>(bytes).first(n));
+    const auto length = static_cast<int32_t>(parsed.Image.Stream.size());
+    for (const TStylePart& part : parsed.Image.Parts) {
+      if (!part.Exists()) continue;
+      ASSERT_GE(part.StartOffset, 0) << n;
+      ASSERT_LT(part.StartOffset, part.EndOffset) << n;
+      ASSERT_LE(part.EndOffset, length) << n;
+    }
+  }
+}
+
+struct LyingPartCase {
+  const char* What;
+  TStylePart Part;
+  int Number;
+};
+
+TEST(StyleFile, PartsWhoseOffsetsLieAreMadeEmpty) {
+  const auto sample = MakeSampleStyle();
+  const auto length = static_cast<int32_t>(sample.Stream.size());
+  const LyingPartCase cases[] = {
+      {"start below 0", MakePart(1, 1, -1, 10), kBasic},
+      {"end past the stream", MakePart(1, 1, 0, length + 1), kBasic},
+      {"start past the stream", MakePart(1, 1, length + 5, length + 9), kExtended},
+      {"end before start", MakePart(1, 1, 20, 10), kIntro},
+      {"end equal to start", MakePart(1, 1, 20, 20), kEnding},
+      {"entry offset past the stream", MakePart(1, 1, 0, 10, {5, length + 1, 7}), kFillInBasic},
+      {"negative entry offset", MakePart(1, 1, 0, 10, {-4, 5, 7}), kToBasic},
+      {"huge end", MakePart(1, 1, 0, 0x7FFFFFFF), kToExtended},
+  };
+  for (const auto& c : cases) {
+    auto style = sample;
+    style.Parts[static_cast<size_t>(c.Number)] = c.Part;
+    const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
+    EXPECT_FALSE(parsed.Image.Parts[static_cast<size_t>(c.Number)].Exists()) << c.What;
+    EXPECT_EQ(parsed.EmptiedParts, 1u << c.Number) << c.What;
+  }
+  // Entry offsets of Intro to Ending are never used and are not checked.
+  auto style = sample;
+  style.Parts[kBasic].EntryOffsets = {-5, length + 100, 0};
+  EXPECT_TRUE(ParseStyleFile(style.FileBytes()).Image.Parts[kBasic].Exists());
+}
+
+TEST(StyleFile, OutOfRangeHeaderValuesFallBackToDefaults) {
+  auto style = MakeSampleStyle();
+  style.Header.MeasureLength = 13;
+  style.Header.Converted = 7;
+  style.Header.ChannelUsed[3] = 200;
+  const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
+  EXPECT_TRUE(parsed.HeaderMended);
+  EXPECT_EQ(parsed.Image.Header.MeasureLength, 16);
+  EXPECT_EQ(parsed.Image.Header.Converted, 1);
+  EXPECT_EQ(parsed.Image.Header.ChannelUsed[3], 1);
+}
+
+class StyleLookUp : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& relative) { return bench_.WriteFile(relative, {1, 2, 3}); }
+  std::optional<std::string> Find(const std::string& name) {
+    auto found = FindStyleFile(name, bench_.Folder);
+    if (!found) return std::nullopt;
+    return std::filesystem::relative(*found, bench_.Root).generic_string();
+  }
+  testing::TGenBench bench_;
+};
+
+TEST_F(StyleLookUp, AnExistingFileIsUsedAsItIs) {
+  const std::string path = Write("elsewhere/a.vxs");
+  EXPECT_EQ(Find(path), "elsewhere/a.vxs");
+}
+
+TEST_F(StyleLookUp, AMovedStyleIsLookedForInTheProgramsStylesFolderFirst) {
+  Write("STYLES/a.vxs");
+  Write("styles/pop/a.vxs");
+  EXPECT_EQ(Find("D:\\old\\styles\\pop\\a.vxs"), "STYLES/a.vxs");
+}
+
+TEST_F(StyleLookUp, AMovedStyleKeepsItsSubFolderBelowAFolderNamedStyles) {
+  Write("styles/pop/a.vxs");
+  EXPECT_EQ(Find("D:\\old\\styles\\pop\\a.vxs"), "styles/pop/a.vxs");
+  Write("STYLES/rock/b.vxs");
+  EXPECT_EQ(Find("/mnt/c/My Styles/rock/b.vxs"), "STYLES/rock/b.vxs");
+  EXPECT_EQ(Find("C:\\Music\\Styles\\rock\\b.vxs"), "STYLES/rock/b.vxs");
+}
+
+TEST_F(StyleLookUp, NothingIsFoundWhenNoCandidateExists) {
+  EXPECT_EQ(Find("D:\\old\\styles\\pop\\missing.vxs"), std::nullopt);
+  EXPECT_EQ(Find(""), std::nullopt);
+}
+
+}  // namespace
+}  // namespace kalo::styles
