@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "midi/reset_messages.h"
+#include "styles/style_records.h"
 
 namespace kalo::app {
 namespace {
@@ -117,19 +118,19 @@ void Mixer::SelectChannel(uint8_t channel) {
   instrumentBox_ = instrumentEntry_[keyboardChannel_];
 }
 
-void Mixer::SetInstrumentList(std::vector<std::string> entries, PatchMode mode) {
+void Mixer::SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind) {
   entries_ = std::move(entries);
-  mode_ = mode;
+  kind_ = kind;
   instrumentBox_ = entries_.empty() ? -1 : 0;
   shownPrograms_.fill(-1);
 }
 
 void Mixer::ClearInstrumentEntries() { instrumentEntry_.fill(-1); }
 
-void Mixer::SendInstrument(uint8_t channel, const InstrumentMessages& messages) {
+void Mixer::SendInstrument(uint8_t channel, const config::InstrumentMessages& messages) {
   if (messages.SendsBanks) {
-    SendChannel(midi::kControlChange, channel, midi::kCtlBankMsb, messages.BankMsb);
-    SendChannel(midi::kControlChange, channel, midi::kCtlBankLsb, messages.BankLsb);
+    SendChannel(midi::kControlChange, channel, midi::kCtlBankMsb, messages.Controller0);
+    SendChannel(midi::kControlChange, channel, midi::kCtlBankLsb, messages.Controller32);
   }
   SendChannel(midi::kProgramChange, channel, messages.Program, 0);
 }
@@ -139,22 +140,24 @@ void Mixer::ChooseInstrument(int index, bool fromUser) {
     return;
   }
   instrumentBox_ = index;
-  const std::optional<InstrumentMessages> messages = ParseInstrumentEntry(entries_[index], index, mode_);
+  const std::optional<config::InstrumentMessages> messages = config::EntryMessages(entries_, index, kind_);
   if (!messages) {
     return;
   }
   const uint8_t channel = keyboardChannel_;
   SendInstrument(channel, *messages);
   midi::VoiceRecord& record = voices_[channel];
-  record.BankMsb = messages->BankMsb;
-  record.BankLsb = messages->BankLsb;
+  record.BankMsb = messages->Controller0;
+  record.BankLsb = messages->Controller32;
   record.Program = messages->Program;
   instrumentEntry_[channel] = static_cast<int16_t>(index);
   if (fromUser) {
     if (styleSink_ != nullptr) {
-      styleSink_->SetChannelInstrument(channel, messages->BankMsb, messages->Program, messages->BankLsb);
+      styleSink_->SetChannelInstrument(channel, messages->Controller0, messages->Program,
+                                       messages->Controller32);
     }
-    shownInstrument_ = std::array<uint8_t, 3>{messages->Program, messages->BankMsb, messages->BankLsb};
+    shownInstrument_ =
+        std::array<uint8_t, 3>{messages->Program, messages->Controller0, messages->Controller32};
   }
 }
 
@@ -165,7 +168,7 @@ void Mixer::SendVoice(uint8_t channel) {
   channel &= 0x0F;
   SendChannel(midi::kControlChange, channel, midi::kCtlResetAllControllers, 0);
   if (instrumentBox_ >= 0 && static_cast<size_t>(instrumentBox_) < entries_.size()) {
-    if (auto messages = ParseInstrumentEntry(entries_[instrumentBox_], instrumentBox_, mode_)) {
+    if (auto messages = config::EntryMessages(entries_, instrumentBox_, kind_)) {
       SendInstrument(channel, *messages);
     }
   }
@@ -226,19 +229,107 @@ void Mixer::SetSolo(uint8_t soloChannel) {
   SelectChannel(static_cast<uint8_t>(soloChannel - 1));
 }
 
+void Mixer::StoreLiveValue(uint8_t channel, uint8_t entry, uint8_t value, bool updateSlider) {
+  midi::VoiceRecord& record = voices_[channel];
+  std::optional<MixerSlider> slider;
+  switch (entry) {
+    case midi::kCtlBankMsb:
+      record.BankMsb = value;
+      break;
+    case midi::kCtlBankLsb:
+      record.BankLsb = value;
+      break;
+    case midi::kCtlModulation:
+      record.Modulation = value;
+      slider = MixerSlider::Modulation;
+      break;
+    case midi::kCtlVolume:
+      record.Volume = value;
+      slider = MixerSlider::Volume;
+      break;
+    case midi::kCtlPan:
+      record.Pan = value;
+      slider = MixerSlider::Pan;
+      break;
+    case midi::kCtlExpression:
+      slider = MixerSlider::Expression;
+      break;
+    case midi::kCtlSustain:
+      slider = MixerSlider::Sustain;
+      break;
+    case midi::kCtlReverb:
+      record.Reverb = value;
+      slider = MixerSlider::Reverb;
+      break;
+    case midi::kCtlChorus:
+      record.Chorus = value;
+      slider = MixerSlider::Chorus;
+      break;
+    case midi::ControllerMemory::kProgramEntry:
+      record.Program = value;
+      break;
+    case midi::ControllerMemory::kPressureEntry:
+      slider = MixerSlider::Aftertouch;
+      break;
+    default:
+      break;
+  }
+  if (updateSlider && slider && channel == keyboardChannel_) {
+    sliders_[static_cast<size_t>(*slider)] = value;
+  }
+}
+
+void Mixer::ApplyChannelSetup(uint8_t channel, const std::array<uint8_t, 13>& entries, bool updateControls) {
+  // The entries' controller numbers, with the program and pressure as memory entries 96 and 97.
+  const auto& kEntryNumbers = styles::kAppliedEntries;
+  channel &= 0x0F;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] <= 127) {
+      StoreLiveValue(channel, kEntryNumbers[i], entries[i], updateControls);
+    }
+  }
+  if (!port_.MidioutOpen()) {
+    return;
+  }
+  SendChannel(midi::kControlChange, channel, midi::kCtlResetAllControllers, 0);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] > 127) {
+      continue;
+    }
+    if (kEntryNumbers[i] == midi::ControllerMemory::kProgramEntry) {
+      SendChannel(midi::kProgramChange, channel, entries[i], 0);
+    } else if (kEntryNumbers[i] == midi::ControllerMemory::kPressureEntry) {
+      SendChannel(midi::kChannelPressure, channel, entries[i], 0);
+    } else {
+      SendChannel(midi::kControlChange, channel, kEntryNumbers[i], entries[i]);
+    }
+  }
+}
+
+void Mixer::SetLiveController(uint8_t channel, uint8_t controller, uint8_t value) {
+  channel &= 0x0F;
+  if (controller > 127 || value > 127) {
+    return;
+  }
+  if (controller < 96) {
+    StoreLiveValue(channel, controller, value, true);
+  }
+  SendChannel(midi::kControlChange, channel, controller, value);
+}
+
 std::string Mixer::InstrumentName(uint8_t channel, uint8_t program) const {
   if (program > 127) {
     return {};
   }
   const int16_t chosen = instrumentEntry_.at(channel);
   if (chosen >= 0 && static_cast<size_t>(chosen) < entries_.size()) {
-    auto messages = ParseInstrumentEntry(entries_[chosen], chosen, mode_);
+    auto messages = config::EntryMessages(entries_, chosen, kind_);
     if (messages && messages->Program == program) {
       return entries_[chosen];
     }
   }
   for (size_t i = 0; i < entries_.size(); ++i) {
-    auto messages = ParseInstrumentEntry(entries_[i], static_cast<int>(i), mode_);
+    auto messages = config::EntryMessages(entries_, static_cast<int>(i), kind_);
     if (messages && messages->Program == program) {
       return entries_[i];
     }

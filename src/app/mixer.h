@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/instrument_entry.h"
+#include "config/instrument_list.h"
 #include "midi/controller_memory.h"
 #include "midi/voice_record.h"
+#include "styles/style_seams.h"
 
 namespace kalo::app {
 
@@ -79,11 +80,13 @@ class Mixer {
 
   // --- Instruments ---------------------------------------------------------------------------
   // The entries of the instrument box and the list kind. Keeps the per-channel entry choices.
-  void SetInstrumentList(std::vector<std::string> entries, PatchMode mode);
+  void SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind);
   const std::vector<std::string>& InstrumentEntries() const { return entries_; }
-  PatchMode Mode() const { return mode_; }
-  // Selects entry `index` in the instrument box for the keyboard channel and sends it. Nothing
-  // happens for an entry that sends nothing. A user choice also goes to the style and is shown.
+  config::PatchKind Kind() const { return kind_; }
+  // Selects entry `index` in the instrument box for the keyboard channel and sends it: gm sends the
+  // program change only and zeroes the banks; gs sends controller 0 = first bank, 32 = second bank,
+  // then the program; xg swaps the banks. Nothing is sent or stored for an entry that sends nothing
+  // (a heading). A user choice also goes to the style and is shown beside the box.
   void ChooseInstrument(int index, bool fromUser = true);
   // The instrument box's selection (-1 = none).
   int InstrumentBoxIndex() const { return instrumentBox_; }
@@ -125,6 +128,18 @@ class Mixer {
   void SetSolo(uint8_t soloChannel);
   uint8_t Solo() const { return solo_; }
 
+  // --- The style's channel set-ups ----------------------------------------------------------
+  // Takes a style's channel set-up into the channel's voice record (and, with updateControls, into
+  // the sliders while the channel is the keyboard channel), then sends controller 121 and every set
+  // value on the channel while "Midiout" is open. `entries` holds the values of the controllers
+  // 0, 32, 1, 7, 10, 11, 64, 66, 67, 91, 93, the program and the pressure; 255 = not set.
+  void ApplyChannelSetup(uint8_t channel, const std::array<uint8_t, 13>& entries, bool updateControls);
+  // Stores one controller value in the voice record (and the slider on the keyboard channel) and
+  // sends it.
+  void SetLiveController(uint8_t channel, uint8_t controller, uint8_t value);
+  // The mixer as the style's loader and the Style-Creator see it.
+  styles::ChannelSetupSink& StyleSetupSink() { return setupSink_; }
+
   // --- Channel list --------------------------------------------------------------------------
   // The name shown for `program` on `channel`: the channel's chosen entry when it plays that
   // program, otherwise the first entry of the list that sends it; empty when none does or for 255.
@@ -137,9 +152,29 @@ class Mixer {
   const std::array<std::string, 16>& Rows() const { return rows_; }
 
  private:
+  class SetupSink final : public styles::ChannelSetupSink {
+   public:
+    explicit SetupSink(Mixer& mixer) : mixer_(mixer) {}
+    uint8_t KeyboardChannel() const override { return mixer_.KeyboardChannel(); }
+    void SetKeyboardChannel(uint8_t channel) override { mixer_.SelectChannel(channel); }
+    void ApplyChannelSetup(uint8_t channel, const std::array<uint8_t, 13>& entries,
+                           bool updateControls) override {
+      mixer_.ApplyChannelSetup(channel, entries, updateControls);
+    }
+    void SetLiveController(uint8_t channel, uint8_t controller, uint8_t value) override {
+      mixer_.SetLiveController(channel, controller, value);
+    }
+
+   private:
+    Mixer& mixer_;
+  };
+
+  // Makes `channel` the keyboard channel and loads its stored values into the controls.
   void SelectChannel(uint8_t channel);
+  // Keeps a value in the voice record and, on the keyboard channel, in the slider; sends nothing.
+  void StoreLiveValue(uint8_t channel, uint8_t entry, uint8_t value, bool updateSlider);
   void SendChannel(uint8_t status, uint8_t channel, uint8_t data1, uint8_t data2);
-  void SendInstrument(uint8_t channel, const InstrumentMessages& messages);
+  void SendInstrument(uint8_t channel, const config::InstrumentMessages& messages);
   void ApplyOutputVolume();
 
   MixerPort& port_;
@@ -150,7 +185,7 @@ class Mixer {
   bool loading_ = false;
 
   std::vector<std::string> entries_;
-  PatchMode mode_ = PatchMode::Gm;
+  config::PatchKind kind_ = config::PatchKind::Gm;
   int instrumentBox_ = -1;
   std::array<int16_t, 16> instrumentEntry_;
   std::optional<std::array<uint8_t, 3>> shownInstrument_;
@@ -165,6 +200,7 @@ class Mixer {
 
   std::array<std::string, 16> rows_;
   std::array<int16_t, 16> shownPrograms_;
+  SetupSink setupSink_{*this};
 };
 
 }  // namespace kalo::app

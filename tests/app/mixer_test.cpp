@@ -111,7 +111,7 @@ TEST_F(MixerTest, ChangingTheKeyboardChannelLoadsItsStoredValuesWithoutTouchingT
 }
 
 TEST_F(MixerTest, GsInstrumentChoiceSendsBanksThenProgramAndKeepsThemPerChannel) {
-  mixer.SetInstrumentList({"Heading", "001 000 008 Piano 1", "025 016 000 Guitar"}, PatchMode::Gs);
+  mixer.SetInstrumentList({"Heading", "001 000 008 Piano 1", "025 016 000 Guitar"}, config::PatchKind::Gs);
   ASSERT_TRUE(mixer.SetKeyboardChannel(3));
   port.Sent.clear();
   mixer.ChooseInstrument(2);
@@ -125,7 +125,7 @@ TEST_F(MixerTest, GsInstrumentChoiceSendsBanksThenProgramAndKeepsThemPerChannel)
 }
 
 TEST_F(MixerTest, XgInstrumentChoiceSwapsTheBanks) {
-  mixer.SetInstrumentList({"001 000 008 Piano 1"}, PatchMode::Xg);
+  mixer.SetInstrumentList({"001 000 008 Piano 1"}, config::PatchKind::Xg);
   mixer.ChooseInstrument(0, /*fromUser=*/false);
   EXPECT_EQ(port.Sent, (std::vector<Msg>{{0xB0, 0, 8}, {0xB0, 32, 0}, {0xC0, 0, 0}}));
   EXPECT_TRUE(style.Calls.empty());
@@ -133,7 +133,7 @@ TEST_F(MixerTest, XgInstrumentChoiceSwapsTheBanks) {
 }
 
 TEST_F(MixerTest, GmInstrumentChoiceSendsOnlyTheProgramAndZeroesTheBanks) {
-  mixer.SetInstrumentList({"Piano", "Bright Piano", "E-Grand"}, PatchMode::Gm);
+  mixer.SetInstrumentList({"Piano", "Bright Piano", "E-Grand"}, config::PatchKind::Gm);
   mixer.SetVoice(0, midi::VoiceRecord{105, 64, 64, 0, 0, 3, 4, 9});
   mixer.ChooseInstrument(2);
   EXPECT_EQ(port.Sent, (std::vector<Msg>{{0xC0, 2, 0}}));
@@ -143,7 +143,7 @@ TEST_F(MixerTest, GmInstrumentChoiceSendsOnlyTheProgramAndZeroesTheBanks) {
 }
 
 TEST_F(MixerTest, AHeadingEntryInGsModeSendsAndStoresNothing) {
-  mixer.SetInstrumentList({"Pianos", "001 000 000 Piano"}, PatchMode::Gs);
+  mixer.SetInstrumentList({"Pianos", "001 000 000 Piano"}, config::PatchKind::Gs);
   mixer.ChooseInstrument(0);
   EXPECT_TRUE(port.Sent.empty());
   EXPECT_EQ(mixer.InstrumentEntry(0), -1);
@@ -151,7 +151,7 @@ TEST_F(MixerTest, AHeadingEntryInGsModeSendsAndStoresNothing) {
 }
 
 TEST_F(MixerTest, SendVoiceSendsTheControlsInOrderWithTheOptionalOnesOnlyWhenSet) {
-  mixer.SetInstrumentList({"001 000 008 Piano 1"}, PatchMode::Gs);
+  mixer.SetInstrumentList({"001 000 008 Piano 1"}, config::PatchKind::Gs);
   mixer.ChooseInstrument(0);
   mixer.SetSlider(MixerSlider::Volume, 90);
   port.Sent.clear();
@@ -218,8 +218,31 @@ TEST_F(MixerTest, SoloMakesItsChannelTheKeyboardChannelAndNoSoloBringsTheFormerO
   EXPECT_EQ(port.Solos, (std::vector<uint8_t>{8, 12, 0}));
 }
 
+TEST_F(MixerTest, AStyleSetupIsStoredAndSentAfterResettingTheControllers) {
+  styles::ChannelSetupSink& sink = mixer.StyleSetupSink();
+  sink.SetKeyboardChannel(4);
+  port.Sent.clear();
+  // Controllers 0, 32, 1, 7, 10, 11, 64, 66, 67, 91, 93, program, pressure; 255 = not set.
+  sink.ApplyChannelSetup(4, {8, 255, 255, 90, 40, 255, 255, 255, 255, 30, 255, 24, 255}, true);
+  EXPECT_EQ(port.Sent,
+            (std::vector<Msg>{
+                {0xB4, 121, 0}, {0xB4, 0, 8}, {0xB4, 7, 90}, {0xB4, 10, 40}, {0xB4, 91, 30}, {0xC4, 24, 0}}));
+  EXPECT_EQ(mixer.Voice(4), (midi::VoiceRecord{90, 40, 30, 0, 0, 8, 0, 24}));
+  EXPECT_EQ(mixer.Slider(MixerSlider::Volume), 90);
+  EXPECT_EQ(mixer.Slider(MixerSlider::Reverb), 30);
+  EXPECT_TRUE(style.Calls.empty());
+
+  // Without updateControls the sliders keep their positions; with "Midiout" closed nothing is sent.
+  port.Open = false;
+  port.Sent.clear();
+  sink.ApplyChannelSetup(4, {255, 255, 255, 50, 255, 255, 255, 255, 255, 255, 255, 255, 255}, false);
+  EXPECT_TRUE(port.Sent.empty());
+  EXPECT_EQ(mixer.Voice(4).Volume, 50);
+  EXPECT_EQ(mixer.Slider(MixerSlider::Volume), 90);
+}
+
 TEST_F(MixerTest, RowsNameTheInstrumentAndShowDrumsOnChannelTen) {
-  mixer.SetInstrumentList({"Piano", "Bright Piano"}, PatchMode::Gm);
+  mixer.SetInstrumentList({"Piano", "Bright Piano"}, config::PatchKind::Gm);
   EXPECT_EQ(Mixer::ChannelRowText(0, "Piano"), " Ch. 01 : Piano");
   EXPECT_EQ(Mixer::ChannelRowText(9, "Piano"), " Ch. 10 : Drums");
   EXPECT_EQ(Mixer::ChannelRowText(15, ""), " Ch. 16 : ");
@@ -233,7 +256,7 @@ TEST_F(MixerTest, RowsNameTheInstrumentAndShowDrumsOnChannelTen) {
 }
 
 TEST_F(MixerTest, RowsPreferTheChannelsChosenEntryAmongEntriesOfTheSameProgram) {
-  mixer.SetInstrumentList({"001 000 000 Piano 1", "001 000 008 Piano 1w"}, PatchMode::Gs);
+  mixer.SetInstrumentList({"001 000 000 Piano 1", "001 000 008 Piano 1w"}, config::PatchKind::Gs);
   mixer.ChooseInstrument(1);
   mixer.UpdateRow(0, 0);
   mixer.UpdateRow(1, 0);
