@@ -19,6 +19,8 @@ struct Options {
   bool SoloOnChannel1 = false;       // "Solo on channel 1"
   bool TransmitControllers = false;  // "Transmit Controllers": chasing sends every controller
   bool FixChanges = false;           // "Fix changes": mixer changes rewrite the whole style
+  bool UnchangedMidiIn = false;      // "Unchanged MIDI in": input 2 skips the external pre-processing
+  bool InstrumentPad = false;        // "Instrument Pad": the pad voice is set up on its channel
 };
 
 }  // namespace kalo::config
