@@ -1,0 +1,17 @@
+# Runs `kalo` with ARGS ("|"-separated) and checks its exit code against EXPECT_RC, its standard output
+# (lines joined by "|") against EXPECT_OUT, and, when given, that standard error contains EXPECT_ERR.
+string(REPLACE "|" ";" args "${ARGS}")
+execute_process(COMMAND ${KALO} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(REPLACE "\n" "|" out "${out}")
+if(NOT rc EQUAL EXPECT_RC)
+  message(FATAL_ERROR "kalo ${args}: exit code ${rc}, expected ${EXPECT_RC}\n${err}")
+endif()
+if(NOT out STREQUAL "${EXPECT_OUT}")
+  message(FATAL_ERROR "kalo ${args}: printed \"${out}\", expected \"${EXPECT_OUT}\"")
+endif()
+if(DEFINED EXPECT_ERR)
+  string(FIND "${err}" "${EXPECT_ERR}" found)
+  if(found EQUAL -1)
+    message(FATAL_ERROR "kalo ${args}: error text \"${err}\" lacks \"${EXPECT_ERR}\"")
+  endif()
+endif()
