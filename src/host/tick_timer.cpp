@@ -158,7 +158,6 @@ void FakeTickTimer::SetTempo(int32_t tempo) {
     return;
   }
   schedule_.ChangeTempo(tempo);
-  ++starts_;
 }
 
 int FakeTickTimer::RunUntil(int64_t micros) {

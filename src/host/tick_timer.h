@@ -112,8 +112,6 @@ class FakeTickTimer final : public TickTimer {
   int RunUntil(int64_t micros);
 
   bool IsOpen() const { return target_ != nullptr; }
-  // How many times SetTempo started or retimed the ticks.
-  int Starts() const { return starts_; }
 
  private:
   FakeTimeSource& time_;
@@ -121,7 +119,6 @@ class FakeTickTimer final : public TickTimer {
   NoticeTarget* target_ = nullptr;
   const std::atomic<uint8_t>* busy_ = nullptr;
   uint64_t dropped_ = 0;
-  int starts_ = 0;
 };
 
 }  // namespace kalo::host
