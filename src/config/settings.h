@@ -135,6 +135,16 @@ constexpr Quantization QuantizeChoice(int index) {
   return Quantization{kSteps[index % 5], index < 5 ? BeatMode::Quarter : BeatMode::Eighth};
 }
 
+// Colour (0x00BBGGRR) of the main window's metrum text: dark red in eighth mode, black in quarter mode.
+constexpr uint32_t MetrumTextColour(BeatMode mode) { return mode == BeatMode::Eighth ? 128u : 0u; }
+
+// The record start measure after the beat mode changed: a negative measure (a lead-in) counts in beats
+// of the mode, so it doubles from quarter to eighth mode and halves (towards zero) on the way back.
+constexpr int RecordStartMeasureAfterModeChange(int measure, BeatMode from, BeatMode to) {
+  if (measure >= 0 || from == to) return measure;
+  return to == BeatMode::Eighth ? measure * 2 : measure / 2;
+}
+
 // MIDI note numbers of the control keys and the accompaniment section.
 struct ControlKeyNotes {
   int FillIn;

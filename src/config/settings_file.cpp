@@ -237,7 +237,10 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
   std::string text;
   if (ini.Save(text) < 0) return SettingsWriteResult::Failed;
 
-  fs::path temporary = path_;
+  // Through a symbolic link the file it names is replaced, not the link.
+  fs::path target = fs::is_symlink(path_, ec) ? fs::weakly_canonical(path_, ec) : path_;
+  if (target.empty()) target = path_;
+  fs::path temporary = target;
   temporary += ".tmp";
   {
     std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -250,7 +253,7 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
       return SettingsWriteResult::Failed;
     }
   }
-  fs::rename(temporary, path_, ec);
+  fs::rename(temporary, target, ec);
   if (ec) {
     fs::remove(temporary, ec);
     return SettingsWriteResult::Failed;

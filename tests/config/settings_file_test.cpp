@@ -321,6 +321,18 @@ TEST_F(SettingsFileTest, AReadOnlyFileIsNotWritten) {
   EXPECT_EQ(ReadText(IniPath()), "[Options]\nTempo3=100\n");
 }
 
+TEST_F(SettingsFileTest, ASymbolicLinkStaysALinkAndItsTargetIsWritten) {
+  fs::path real = temp_.Write("dotfiles/kalo.ini", "[Options]\nTempo3=100\n");
+  fs::create_symlink(real, IniPath());
+  SettingsFile file = File();
+  Settings s = file.Read().Values;
+  EXPECT_EQ(s.Tempo3, 100);
+  s.Tempo3 = 130;
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  EXPECT_TRUE(fs::is_symlink(IniPath()));
+  EXPECT_NE(ReadText(real).find("Tempo3=130"), std::string::npos);
+}
+
 TEST_F(SettingsFileTest, UntickedAutoSaveLeavesTheFileAsItWas) {
   temp_.Write("kalo.ini", "[Options]\nAutoload=1\nTempo3=100\n");
   SettingsFile file = File();
@@ -414,6 +426,17 @@ TEST(QuantizeChoiceTest, TheChoiceGivesChordStepAndBeatMode) {
     EXPECT_EQ(q.Constants().TicksPerBeat, row.TicksPerBeat) << row.Index;
     EXPECT_EQ(q.Constants().Mode, row.Mode) << row.Index;
   }
+}
+
+TEST(QuantizeChoiceTest, EighthModeDoublesANegativeRecordStartAndColoursTheMetrum) {
+  using enum BeatMode;
+  EXPECT_EQ(RecordStartMeasureAfterModeChange(-2, Quarter, Eighth), -4);
+  EXPECT_EQ(RecordStartMeasureAfterModeChange(-4, Eighth, Quarter), -2);
+  EXPECT_EQ(RecordStartMeasureAfterModeChange(-3, Eighth, Quarter), -1);
+  EXPECT_EQ(RecordStartMeasureAfterModeChange(-2, Quarter, Quarter), -2);
+  EXPECT_EQ(RecordStartMeasureAfterModeChange(3, Quarter, Eighth), 3);
+  EXPECT_EQ(MetrumTextColour(Eighth), 128u);
+  EXPECT_EQ(MetrumTextColour(Quarter), 0u);
 }
 
 }  // namespace
