@@ -339,16 +339,6 @@ TEST_F(SequencerClockTest, ATickIsNeverRunInsideAnotherAndAFailingTickDoesNotJam
   EXPECT_EQ(body.Ticks, 3);
 }
 
-TEST_F(SequencerClockTest, PriorityRequestsReachTheSystemAndARefusalIsQuiet) {
-  EXPECT_EQ(clock.SavedPriorityClass, host::kNormalPriorityClass);
-  priority.Refuse = true;
-  EXPECT_FALSE(clock.SetProcessPriority(host::kRealTimePriorityClass));
-  EXPECT_TRUE(clock.SetProcessPriority(clock.SavedPriorityClass));
-  EXPECT_EQ(priority.Requests,
-            (std::vector<uint32_t>{host::kRealTimePriorityClass, host::kNormalPriorityClass}));
-  EXPECT_TRUE(display.Lines().empty());
-}
-
 TEST_F(SequencerClockTest, PlaysRealTimeRequestOutlastsTheResetOfTheClockToggleAndStopsResetEndsIt) {
   clockHost.OnReset = [&] { clock.SetProcessPriority(clock.SavedPriorityClass); };
   clock.ToggleClock();  // the clock button alone asks for nothing

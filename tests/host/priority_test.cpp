@@ -87,18 +87,5 @@ TEST(PriorityTest, WhenOneThreadIsRefusedEveryThreadKeepsItsPriority) {
   });
 }
 
-TEST(PriorityTest, AThreadRemovedWhileRealTimeReturnsToItsFoundScheduling) {
-  OnFreshThread([] {
-    Parked other;
-    const Scheduling found = SchedulingOf(other.Handle());
-    PosixThreadPriority priority;
-    priority.AddThread(other.Handle(), kTimerThreadRealTimePriority);
-    priority.SetPriorityClass(kRealTimePriorityClass);
-    priority.RemoveThread(other.Handle());
-    EXPECT_EQ(SchedulingOf(other.Handle()), found);
-    priority.SetPriorityClass(kNormalPriorityClass);
-  });
-}
-
 }  // namespace
 }  // namespace kalo::host
