@@ -34,7 +34,10 @@ class VirtualBackend::VirtualInputPort final : public InputPort {
       : backend_(backend), device_(device), callback_(callback) {
     device_.Port.store(this);
   }
-  ~VirtualInputPort() override { Close(); }
+  // Releases the device even when it failed or disappeared.
+  ~VirtualInputPort() override {
+    if (!closed_) Detach();
+  }
 
   PortResult Start() override {
     if (PortResult r = Check(VirtualOp::Start)) return r;

@@ -1,0 +1,94 @@
+#include "midi/circular_event_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "midi/sysex_buffer.h"
+
+namespace kalo::midi {
+namespace {
+
+TEST(CircularEventBuffer, KeepsOrderAcrossTheWrapAndRefusesWhenFull) {
+  CircularEventBuffer ring(3);
+  uint32_t next = 0;
+  uint32_t expected = 0;
+  // Fill and drain unevenly so that both ends wrap several times.
+  for (int round = 0; round < 10; ++round) {
+    while (ring.Put(RingItem{next, next * 7, nullptr})) ++next;
+    EXPECT_EQ(ring.Count(), 3);
+    for (int i = 0; i < 2; ++i) {
+      RingItem item;
+      ASSERT_TRUE(ring.Read(item));
+      EXPECT_EQ(item.Time, expected);
+      EXPECT_EQ(item.Packed, expected * 7);
+      ring.Remove();
+      ++expected;
+    }
+  }
+}
+
+TEST(CircularEventBuffer, AnEmptyRingReadsNothingAndRemoveLeavesItEmpty) {
+  CircularEventBuffer ring(4);
+  RingItem item;
+  EXPECT_FALSE(ring.Read(item));
+  ring.Remove();
+  EXPECT_EQ(ring.Count(), 0);
+  EXPECT_TRUE(ring.Put(RingItem{1, 2, nullptr}));
+  EXPECT_EQ(ring.Count(), 1);
+}
+
+TEST(CircularEventBuffer, ARingOfCapacityZeroHoldsNothing) {
+  CircularEventBuffer ring(0);
+  EXPECT_FALSE(ring.Put(RingItem{}));
+  EXPECT_EQ(ring.Count(), 0);
+}
+
+// One producer thread and the consumer on this thread: every item arrives once, in order, whole.
+TEST(CircularEventBuffer, AProducerThreadAndAConsumerNeverLoseOrTearItems) {
+  constexpr uint32_t kItems = 50000;
+  CircularEventBuffer ring(64);
+  std::thread producer([&] {
+    for (uint32_t i = 0; i < kItems;) {
+      if (ring.Put(RingItem{i, ~i, nullptr})) {
+        ++i;
+      } else {
+        std::this_thread::yield();
+      }
+    }
+  });
+  uint32_t expected = 0;
+  while (expected < kItems) {
+    RingItem item;
+    if (!ring.Read(item)) {
+      std::this_thread::yield();
+      continue;
+    }
+    ASSERT_EQ(item.Time, expected);
+    ASSERT_EQ(item.Packed, ~expected);
+    ring.Remove();
+    ++expected;
+  }
+  producer.join();
+  EXPECT_EQ(ring.Count(), 0);
+}
+
+TEST(SysexReceivePool, HandsOutEachBufferOnceUntilItIsGivenBack) {
+  SysexReceivePool pool(3, 16);
+  std::vector<TMyMidiHdr*> taken;
+  while (TMyMidiHdr* buffer = pool.Take()) taken.push_back(buffer);
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_NE(taken[0], taken[1]);
+  EXPECT_NE(taken[1], taken[2]);
+  EXPECT_EQ(pool.FreeCount(), 0u);
+  taken[1]->BytesRecorded = 9;
+  pool.GiveBack(taken[1]);
+  TMyMidiHdr* again = pool.Take();
+  EXPECT_EQ(again, taken[1]);
+  EXPECT_EQ(again->BytesRecorded, 0u);
+  EXPECT_EQ(again->Size(), 16u);
+}
+
+}  // namespace
+}  // namespace kalo::midi
