@@ -74,7 +74,7 @@ inline SampleStyle MakeSampleStyle() {
   style.Header.MeasureLength = 16;
   style.Header.ChannelUsed[0] = 1;
   style.Header.ChannelUsed[9] = 1;
-  style.Header.Channels[0].Values[7] = 100;
+  style.Header.Channels[0].Values[7] = 90;  // as the stream sets it
   style.Header.Channels[0].Values[96] = 5;
   StreamBuilder stream;
   stream.Message(0xB0, 7, 90).Message(0xC0, 5, 0);

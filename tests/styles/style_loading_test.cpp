@@ -1,0 +1,426 @@
+#include <gtest/gtest.h>
+
+#include "styles/file_store.h"
+#include "styles/style_creator.h"
+#include "styles/style_test_support.h"
+#include "styles/work_file.h"
+
+namespace kalo::styles {
+namespace {
+
+using testing::MakeSampleStyle;
+using testing::SampleStyle;
+using testing::TGenBench;
+
+std::vector<uint8_t> StreamOf(const TGen& gen) {
+  const auto stream = gen.CurrentStyle().Stream();
+  return {stream.begin(), stream.end()};
+}
+
+TEST(LoadStyle, LoadsAStyleAndSelectsItsFirstPart) {
+  TGenBench bench;
+  const SampleStyle sample = MakeSampleStyle();
+  const std::string path = bench.WriteFile("STYLES/rock&roll.vxs", sample.FileBytes());
+  ASSERT_EQ(bench.Gen.LoadStyleByName(path), LoadOutcome::Loaded);
+  const Style& style = bench.Gen.CurrentStyle();
+  EXPECT_EQ(StreamOf(bench.Gen), sample.Stream);
+  EXPECT_EQ(style.Parts, sample.Parts);
+  EXPECT_TRUE(bench.Gen.StyleMode);
+  EXPECT_TRUE(bench.Host.StyleMode);
+  EXPECT_TRUE(bench.Gen.StyleLoaded);
+  EXPECT_FALSE(style.Modified);
+  EXPECT_EQ(bench.Gen.RunningPart, kBasic);  // the "Intro ..." box is off
+  EXPECT_EQ(bench.Gen.StartOffset, sample.Parts[kBasic].StartOffset);
+  EXPECT_EQ(bench.Gen.CurrentStylePath, path);
+  const BufferSlot& loaded = style.Slots[Style::kCopyAsLoadedSlot];
+  EXPECT_EQ(loaded.Length, style.Length());
+  EXPECT_TRUE(std::equal(sample.Stream.begin(), sample.Stream.end(), loaded.Data.begin()));
+  EXPECT_EQ(style.Loaded[kExtended].First, 3);
+  EXPECT_EQ(style.HoldOver[kBasic][0], 1);
+  EXPECT_GE(bench.Player.Stops, 1);
+}
+
+TEST(LoadStyle, NamesTheStyleInTheCaptionsWithAmpersandsDoubled) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Parts[kFillInBasic].Variation = kVariationMarker;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("STYLES/rock&roll.vxs", sample.FileBytes())),
+            LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Display.Last("KeyboardCaption"), "Keyboard  -  ROCK&&ROLL / Var.Basic");
+  EXPECT_EQ(bench.Display.Last("StyleManagerCaption"), "ROCK&&ROLL / Var.Basic  -  Style-Manager");
+  EXPECT_EQ(bench.Display.Last("StyleLabel"), "rock&&roll / var.basic");
+}
+
+TEST(LoadStyle, StartsWithTheIntroWhenTheIntroBoxIsTicked) {
+  TGenBench bench;
+  bench.Settings.PlayIntro = true;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.RunningPart, kIntro);
+}
+
+TEST(LoadStyle, ChasesControllersUpToAPartThatStartsLater) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.Channels[0].Values[96] = kNotSet;  // the program is only in the stream
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  // Resets on all channels, then the controllers in front of Basic on the used channel 1.
+  const auto& sent = bench.Player.Sent;
+  ASSERT_GE(sent.size(), 16u);
+  EXPECT_NE(std::find(sent.begin() + 16, sent.end(), std::array<uint8_t, 3>{0xC0, 5, 0}), sent.end());
+}
+
+struct MetreLoadCase {
+  int16_t Stored;
+  int QuantizeBefore;
+  int MeasureLength;
+  const char* Metrum;
+  int QuantizeAfter;
+};
+
+TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
+  const MetreLoadCase cases[] = {
+      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1},
+      {0, 2, 16, "4/4", 2},   {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},
+  };
+  for (const auto& c : cases) {
+    TGenBench bench;
+    SampleStyle sample = MakeSampleStyle();
+    sample.Header.MeasureLength = c.Stored;
+    bench.Settings.Quantize = c.QuantizeBefore;
+    ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+    EXPECT_EQ(bench.Host.MeasureLength, c.MeasureLength) << c.Stored;
+    EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, c.MeasureLength) << c.Stored;
+    EXPECT_STREQ(config::kMetrumNames[bench.Settings.Metrum], c.Metrum) << c.Stored;
+    EXPECT_EQ(bench.Settings.Quantize, c.QuantizeAfter) << c.Stored;
+  }
+}
+
+TEST(LoadStyle, TempoAndIntroDetectionFollowTheHeader) {
+  TGenBench bench;
+  bench.Options.TempoDetection = true;
+  bench.Options.IntroDetection = true;
+  bench.Settings.PlayIntro = true;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.MeasureLength = -12;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Host.Tempo, 120);
+  EXPECT_EQ(bench.Host.RecordStart, 4);  // two intro measures in an eighth-note metre
+
+  sample.Header.Tempo = 0;  // out of the tempo field's range: the tempo stays
+  sample.Header.IntroMeasures = 30000;
+  bench.Host.Tempo = 99;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("b.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Host.Tempo, 99);
+  EXPECT_EQ(bench.Host.RecordStart, 1);
+}
+
+TEST(LoadStyle, AStyleWhoseBasicStartsWithAZeroByteIsBroken) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Stream.push_back(0);
+  sample.Parts[kBasic].StartOffset = static_cast<int32_t>(sample.Stream.size()) - 1;
+  sample.Parts[kBasic].EndOffset = static_cast<int32_t>(sample.Stream.size());
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Parts, PartTable{});
+  EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 255);
+  EXPECT_EQ(bench.Gen.StartOffset, kNoLimit);  // nothing selected
+}
+
+TEST(LoadStyle, AnEmptyFileLoadsAsABrokenStyle) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("empty.vxs", {})), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 255);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[4].Values[7], kNotSet);
+}
+
+TEST(LoadStyle, AMissingStyleIsReportedAndTheCurrentStyleStays) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.LoadStyleByName("D:\\old\\styles\\missing.vxs"), LoadOutcome::NotFound);
+  EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kStyleNotFoundMessage});
+  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
+}
+
+TEST(LoadStyle, TheWantMoreEntryOpensTheStylesPageAndKeepsTheStyle) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.LoadStyleByName("C:\\KALO\\STYLES\\Want More !!! .vxs"), LoadOutcome::WebPage);
+  EXPECT_EQ(bench.Links.Opened(), std::vector<std::string>{kMoreStylesUrl});
+  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
+}
+
+TEST(LoadStyle, IsRefusedSilentlyWhileTheMainWindowRecords) {
+  TGenBench bench;
+  bench.Host.IsRecording = true;
+  EXPECT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Refused);
+  EXPECT_TRUE(bench.Dialogs.Entries().empty());
+  EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
+}
+
+TEST(LoadStyle, TheSuppressFlagIsClearedByTheOverrideByte) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.SuppressControllers = 1;
+  sample.Header.Override = 1;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.SuppressControllers, 0);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Override, 0);
+}
+
+TEST(LoadStyle, AnScListZeroesHighBankSelectsAndTheDrumProgram) {
+  TGenBench bench;
+  bench.Settings.Patch = "/x/EDITOR/sc-55.vxi";
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.Channels[3].Values[0] = 63;
+  sample.Header.Channels[4].Values[0] = 62;
+  sample.Header.Channels[9].Values[96] = 100;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  const auto& channels = bench.Gen.CurrentStyle().Header.Channels;
+  EXPECT_EQ(channels[3].Values[0], 0);
+  EXPECT_EQ(channels[4].Values[0], 62);
+  EXPECT_EQ(channels[9].Values[96], 0);
+}
+
+TEST(LoadStyle, ChannelOnesOwnVoiceMovesToAFreeChannelWhenTheStyleUsesChannelOne) {
+  TGenBench bench;
+  bench.Gen.EnsureBuffers();
+  bench.Gen.CurrentStyle().Header.Channels[0].Values[96] = 40;  // the player's violin
+  bench.Mixer.Keyboard = 5;
+  SampleStyle sample = MakeSampleStyle();  // uses channels 1 and 10
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  const auto& channels = bench.Gen.CurrentStyle().Header.Channels;
+  EXPECT_EQ(channels[0].Values[96], 5);   // the style's own program
+  EXPECT_EQ(channels[1].Values[96], 40);  // the first free channel takes the kept voice
+  EXPECT_EQ(bench.Mixer.Keyboard, 1);
+  ASSERT_EQ(bench.Mixer.Applied.size(), 3u);  // channels 1 and 10, then the kept voice on 2
+  EXPECT_EQ(bench.Mixer.Applied[0].Channel, 0);
+  EXPECT_EQ(bench.Mixer.Applied[1].Channel, 9);
+  EXPECT_EQ(bench.Mixer.Applied[2].Channel, 1);
+  EXPECT_EQ(bench.Mixer.Applied[2].Entries[11], 40);  // entry 96 is the twelfth applied
+  EXPECT_TRUE(bench.Mixer.Applied[0].UpdateControls);
+}
+
+TEST(LoadStyle, ChannelOnesOwnVoiceStaysOnChannelOneWhenTheStyleLeavesItFree) {
+  TGenBench bench;
+  bench.Gen.EnsureBuffers();
+  bench.Gen.CurrentStyle().Header.Channels[0].Values[96] = 40;
+  bench.Mixer.Keyboard = 5;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.ChannelUsed[0] = 0;
+  sample.Header.Channels[0].Values[97] = 33;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  const auto& channel1 = bench.Gen.CurrentStyle().Header.Channels[0].Values;
+  EXPECT_EQ(channel1[96], 40);
+  EXPECT_EQ(channel1[97], 33);  // pressure is not part of the kept voice
+  EXPECT_EQ(bench.Mixer.Keyboard, 5);
+}
+
+TEST(LoadStyle, AppliedValuesAboveTheMidiRangeArriveAsNotSet) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.Channels[9].Values[7] = 200;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_GE(bench.Mixer.Applied.size(), 2u);
+  EXPECT_EQ(bench.Mixer.Applied[1].Entries[3], kNotSet);                  // entry 7 is the fourth applied
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[9].Values[7], 200);  // the style keeps its byte
+}
+
+TEST(LoadStyle, SoloOnChannelOneGivesChannelOneItsSoloVoice) {
+  TGenBench bench;
+  bench.Options.SoloOnChannel1 = true;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::vector<std::array<uint8_t, 3>> expected = {{0, 7, 127}, {0, 10, 64}, {0, 91, 64}, {0, 93, 32}};
+  EXPECT_EQ(bench.Mixer.Live, expected);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[0].Values[7], 127);
+}
+
+TEST(LoadStyle, AModifiedStyleIsSavedFirstWhenTheUserSaysYes) {
+  TGenBench bench;
+  const std::string first = bench.WriteFile("first.vxs", MakeSampleStyle().FileBytes());
+  ASSERT_EQ(bench.Gen.LoadStyleByName(first), LoadOutcome::Loaded);
+  bench.Gen.CurrentStyle().Buffer()[0] = 0xB1;  // an edit
+  bench.Gen.CurrentStyle().Modified = true;
+  bench.Dialogs.QueueAnswer(true);
+  SampleStyle other = MakeSampleStyle();
+  other.Header.Tempo = 90;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("other.vxs", other.FileBytes())), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Dialogs.Questions(), std::vector<std::string>{kSaveStyleFirstQuestion});
+  const auto saved = ParseStyleFile(*ReadFilePrefix(first, kMaxStyleFileBytes));
+  EXPECT_EQ(saved.Image.Stream[0], 0xB1);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Tempo, 90);
+}
+
+TEST(LoadStyle, ByDialogRemembersTheFolderAndIgnoresOtherExtensions) {
+  TGenBench bench;
+  const std::string path = bench.WriteFile("pop/a.vxs", MakeSampleStyle().FileBytes());
+  bench.Dialogs.QueueFile(std::nullopt);
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Cancelled);
+  EXPECT_EQ(bench.Dialogs.LastFileChoice().Title, "Open style ...");
+  EXPECT_EQ(bench.Dialogs.LastFileChoice().Filter, "Styles (*.vxs)|*.vxs");
+  bench.Dialogs.QueueFile(bench.WriteFile("pop/a.mid", {1, 2, 3}));
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Cancelled);
+  EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
+  bench.Dialogs.QueueFile(path);
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Settings.StyleDir, (bench.Root / "pop").string());
+}
+
+TEST(LoadStyle, ByDialogAsksBeforeReplacingWorkInSongMode) {
+  TGenBench bench;
+  ASSERT_TRUE(bench.Gen.EnsureBuffers());
+  bench.Gen.CurrentStyle().SetLength(10);
+  bench.Gen.StyleMode = false;
+  bench.Dialogs.QueueAnswer(false);
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Refused);
+  EXPECT_EQ(bench.Dialogs.Questions(), std::vector<std::string>{kReplaceWorkQuestion});
+  EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 10);
+}
+
+TEST(SaveStyle, WritesAFileThatLoadsBackTheSame) {
+  TGenBench bench;
+  SampleStyle sample = MakeSampleStyle();
+  sample.Header.MeasureLength = -12;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  const TStyleHeader header = bench.Gen.CurrentStyle().Header;
+  ASSERT_TRUE(bench.Gen.SaveStyle((bench.Root / "copy").string()));
+  EXPECT_TRUE(std::filesystem::exists(bench.Root / "copy.vxs"));
+  EXPECT_FALSE(std::filesystem::exists(bench.Root / "copy.vxs.tmp"));
+  const auto reread = ParseStyleFile(*ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes));
+  EXPECT_EQ(reread.Image.Header, header);
+  EXPECT_EQ(reread.Image.Parts, sample.Parts);
+  EXPECT_EQ(reread.Image.Stream, sample.Stream);
+}
+
+TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
+  TGenBench bench;
+  ASSERT_TRUE(bench.Gen.EnsureBuffers());
+  EXPECT_FALSE(bench.Gen.SaveStyle((bench.Root / "no-such-folder" / "a.vxs").string()));
+  EXPECT_EQ(bench.Dialogs.Messages().size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(bench.Root / "no-such-folder"));
+}
+
+// --- Work files --------------------------------------------------------------------------------
+
+std::vector<uint8_t> SampleWorkFile(int16_t endPosition, const ChordmemoryImage& chords) {
+  const SampleStyle sample = MakeSampleStyle();
+  return *SerializeWorkFile(endPosition, chords, sample.Header, sample.Parts, sample.Stream);
+}
+
+ChordmemoryImage SomeChords() {
+  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  chords.Length = 4 + 8 * 4;
+  chords.Bytes[1] = 120;
+  for (size_t beat = 1; beat <= 8; ++beat) {
+    chords.Bytes[4 * beat] = static_cast<uint8_t>(48 + beat);
+    chords.Bytes[4 * beat + 1] = 1;
+  }
+  chords.Bytes[4 * 9 + 2] = 255;
+  return chords;
+}
+
+TEST(WorkFile, AnEmptyChordmemoryPutsTheHeaderAtOffsetTwelve) {
+  const auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
+  ASSERT_GT(bytes.size(), 12u + kStyleHeaderSize);
+  EXPECT_EQ(bytes[2], 4);
+  EXPECT_EQ(bytes[3], 0);
+  // Channel 1's volume (entry 7 of the first set-up) in the header.
+  EXPECT_EQ(bytes[12 + 7], 90);
+}
+
+TEST(WorkFile, LoadsChordsAndMaterialInSongMode) {
+  TGenBench bench;
+  const ChordmemoryImage chords = SomeChords();
+  const std::string path = bench.WriteFile("song.vxw", SampleWorkFile(136, chords));
+  ASSERT_EQ(bench.Gen.LoadWorkFile(path), LoadOutcome::Loaded);
+  EXPECT_EQ(bench.Host.Chords, chords);
+  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
+  EXPECT_FALSE(bench.Gen.StyleMode);
+  EXPECT_FALSE(bench.Host.StyleMode);
+  EXPECT_TRUE(bench.Host.GoToEnd);
+  EXPECT_EQ(bench.Gen.RecordedEndPosition, 136);
+  EXPECT_EQ(bench.Gen.CurrentOffset, 0);
+  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Converted, 0);
+  EXPECT_EQ(bench.Display.Last("StyleCreatorCaption"), "SONG.VXW  -  KALO");
+}
+
+TEST(WorkFile, EndPositionZeroLeavesGoToEndDisabled) {
+  TGenBench bench;
+  bench.Host.GoToEnd = true;
+  ASSERT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(0, SomeChords()))),
+            LoadOutcome::Loaded);
+  EXPECT_FALSE(bench.Host.GoToEnd);
+}
+
+TEST(WorkFile, AsksBeforeReplacingChordsOrMaterial) {
+  TGenBench bench;
+  bench.Host.Chords = SomeChords();
+  bench.Dialogs.QueueAnswer(false);
+  EXPECT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(0, SomeChords()))),
+            LoadOutcome::Refused);
+  EXPECT_EQ(bench.Dialogs.Questions(), std::vector<std::string>{kReplaceChordsQuestion});
+  EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
+}
+
+TEST(WorkFile, AChordmemoryLengthThatDoesNotFitIsRefusedAndNothingIsLost) {
+  for (int16_t length : {int16_t{-1}, int16_t{-32768}, int16_t{3}, int16_t{12007}, int16_t{32767}}) {
+    TGenBench bench;
+    ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+              LoadOutcome::Loaded);
+    bench.Host.Chords = SomeChords();
+    auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
+    bytes[2] = static_cast<uint8_t>(length & 0xFF);
+    bytes[3] = static_cast<uint8_t>((length >> 8) & 0xFF);
+    bench.Dialogs.SetDefaultAnswer(true);
+    EXPECT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("bad.vxw", bytes)), LoadOutcome::Failed) << length;
+    EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << length;
+    EXPECT_EQ(bench.Host.Chords, SomeChords()) << length;
+    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << length;
+  }
+}
+
+TEST(WorkFile, TheLargestChordmemoryFitsTheBuffer) {
+  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  chords.Length = static_cast<int16_t>(kChordmemoryBufferSize - 4);
+  chords.Bytes.back() = 0x5A;
+  const auto parsed = ParseWorkFile(SampleWorkFile(0, chords));
+  ASSERT_TRUE(std::holds_alternative<ParsedWorkFile>(parsed));
+  EXPECT_EQ(std::get<ParsedWorkFile>(parsed).Chordmemory, chords);
+  EXPECT_EQ(std::get<ParsedWorkFile>(parsed).Image.Stream, MakeSampleStyle().Stream);
+}
+
+TEST(WorkFile, EveryPrefixOfAValidFileParsesAndKeepsResetValues) {
+  const auto bytes = SampleWorkFile(64, SomeChords());
+  for (size_t n = 0; n <= bytes.size(); ++n) {
+    const auto parsed = ParseWorkFile(std::span<const uint8_t>(bytes).first(n));
+    ASSERT_TRUE(std::holds_alternative<ParsedWorkFile>(parsed)) << n;
+    const auto& work = std::get<ParsedWorkFile>(parsed);
+    for (const TStylePart& part : work.Image.Parts) {
+      if (part.Exists()) {
+        ASSERT_LE(part.EndOffset, static_cast<int32_t>(work.Image.Stream.size())) << n;
+      }
+    }
+    if (n < 4) {
+      EXPECT_EQ(work.Chordmemory, ChordmemoryImage::Cleared()) << n;
+    }
+  }
+}
+
+TEST(WorkFile, SavesWhatLoadsBack) {
+  TGenBench bench;
+  const ChordmemoryImage chords = SomeChords();
+  ASSERT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(72, chords))),
+            LoadOutcome::Loaded);
+  ASSERT_TRUE(bench.Gen.SaveWorkFile((bench.Root / "again").string()));
+  const auto first = *ReadFilePrefix(bench.Root / "w.vxw", kMaxWorkFileBytes);
+  const auto second = *ReadFilePrefix(bench.Root / "again.vxw", kMaxWorkFileBytes);
+  ASSERT_EQ(first.size(), second.size());
+  for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(first[i], second[i]) << i;
+}
+
+}  // namespace
+}  // namespace kalo::styles
