@@ -108,7 +108,7 @@ void ThreadTickTimer::ThreadMain() {
   MonotonicTimeSource time;
   TickSchedule schedule(time);
   uint64_t applied = 0;
-  uint64_t busyDrops = 0;
+  uint64_t drops = 0;  // ticks due while one ran, or that the main loop could not take
   while (!closing_.load(std::memory_order_acquire)) {
     const uint64_t command = command_.load(std::memory_order_acquire);
     if (command != applied) {
@@ -130,13 +130,14 @@ void ThreadTickTimer::ThreadMain() {
     if (!schedule.Poll()) continue;
     nextDue_.store(schedule.NextTickDueMicros(), std::memory_order_relaxed);
     if (busy_->load(std::memory_order_acquire) != 0) {
-      ++busyDrops;
+      ++drops;
     } else {
       delivering_.store(true, std::memory_order_release);
-      loop_.SendNotice(forwarder_, kTickNotice, static_cast<uintptr_t>(schedule.LastTickDueMicros()));
+      const auto due = static_cast<uintptr_t>(schedule.LastTickDueMicros());
+      if (!loop_.SendNotice(forwarder_, kTickNotice, due)) ++drops;
       delivering_.store(false, std::memory_order_release);
     }
-    dropped_.store(busyDrops + schedule.MissedTicks(), std::memory_order_relaxed);
+    dropped_.store(drops + schedule.MissedTicks(), std::memory_order_relaxed);
   }
   exited_.store(true, std::memory_order_release);
 }

@@ -34,7 +34,8 @@ class TickTimer {
   bool Running() const { return Tempo() > 0; }
   // Due time of the next tick (TimeSource microseconds), as last seen by the timer; 0 when stopped.
   virtual int64_t NextTickDueMicros() const = 0;
-  // Ticks dropped so far: those due while a tick ran plus those skipped after a long stall.
+  // Ticks dropped so far: those due while a tick ran, those the main loop could not take (not
+  // running), and those skipped after a long stall.
   virtual uint64_t DroppedTicks() const = 0;
 };
 
