@@ -251,8 +251,9 @@ PortResult RtMidiBackend::OpenInput(int index, InputCallback& callback, std::uni
       const int found = FindPort(*midi, inputNames_[static_cast<size_t>(index)]);
       if (found < 0) return result::kNoDevice;
       midi->openPort(static_cast<unsigned>(found), kOwnPortName);
+      // RtMidi reports a port that vanished meanwhile only through isPortOpen.
+      if (!midi->isPortOpen()) return result::kNoDevice;
     }
-    if (!midi->isPortOpen()) return result::kNoDevice;
     port = std::make_unique<RtInputPort>(std::move(midi), callback);
   } catch (const RtMidiError& e) {
     return RecordError(e.getMessage());
@@ -270,8 +271,9 @@ PortResult RtMidiBackend::OpenOutput(int index, OutputCallback& callback, std::u
       const int found = FindPort(*midi, outputNames_[static_cast<size_t>(index)]);
       if (found < 0) return result::kNoDevice;
       midi->openPort(static_cast<unsigned>(found), kOwnPortName);
+      // RtMidi reports a port that vanished meanwhile only through isPortOpen.
+      if (!midi->isPortOpen()) return result::kNoDevice;
     }
-    if (!midi->isPortOpen()) return result::kNoDevice;
     port = std::make_unique<RtOutputPort>(*this, std::move(midi), callback);
   } catch (const RtMidiError& e) {
     return RecordError(e.getMessage());
