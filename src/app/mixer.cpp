@@ -118,10 +118,10 @@ void Mixer::SelectChannel(uint8_t channel) {
   instrumentBox_ = instrumentEntry_[keyboardChannel_];
 }
 
-void Mixer::SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind) {
+void Mixer::SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind, int selected) {
   entries_ = std::move(entries);
   kind_ = kind;
-  instrumentBox_ = entries_.empty() ? -1 : 0;
+  instrumentBox_ = selected >= 0 && static_cast<size_t>(selected) < entries_.size() ? selected : -1;
   shownPrograms_.fill(-1);
 }
 

@@ -79,8 +79,9 @@ class Mixer {
   bool SetKeyboardChannel(uint8_t channel);
 
   // --- Instruments ---------------------------------------------------------------------------
-  // The entries of the instrument box and the list kind. Keeps the per-channel entry choices.
-  void SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind);
+  // The entries of the instrument box, the list kind and the box's selection (-1 = none). Keeps the
+  // per-channel entry choices.
+  void SetInstrumentList(std::vector<std::string> entries, config::PatchKind kind, int selected = 0);
   const std::vector<std::string>& InstrumentEntries() const { return entries_; }
   config::PatchKind Kind() const { return kind_; }
   // Selects entry `index` in the instrument box for the keyboard channel and sends it: gm sends the

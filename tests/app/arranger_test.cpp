@@ -1,0 +1,200 @@
+#include "app/arranger.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/dialogs.h"
+#include "host/display.h"
+#include "host/main_loop.h"
+#include "host/time_source.h"
+#include "midi/backends/virtual_backend.h"
+
+namespace kalo::app {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class ArrangerTest : public testing::Test {
+ protected:
+  explicit ArrangerTest(int inputs = 1) {
+    auto backend = std::make_unique<midi::VirtualBackend>(clock);
+    virtualPorts = backend.get();
+    for (int i = 0; i < inputs; ++i) virtualPorts->AddInput("Keys " + std::to_string(i));
+    virtualPorts->AddOutput("Synth A");
+    virtualPorts->AddOutput("Synth B");
+    std::vector<std::unique_ptr<midi::PortBackend>> backends;
+    backends.push_back(std::move(backend));
+    arranger = std::make_unique<Arranger>(loop, dialogs, display, std::move(backends));
+  }
+
+  void StartAndSettle() {
+    arranger->Start();
+    loop.RunPending();
+    virtualPorts->ClearSent();
+  }
+
+  std::vector<Bytes> Sent(int output, bool longOnly = false) const {
+    std::vector<Bytes> all;
+    for (const midi::VirtualSent& sent : virtualPorts->Sent(output))
+      if (!longOnly || sent.Long) all.push_back(sent.Bytes);
+    return all;
+  }
+
+  host::FakeTimeSource clock;
+  host::StdMainLoop loop;
+  host::RecordingDialogs dialogs;
+  host::NullDisplay display;
+  midi::VirtualBackend* virtualPorts = nullptr;
+  std::unique_ptr<Arranger> arranger;
+};
+
+TEST_F(ArrangerTest, StartOpensTheStoredDevicesAndLoadsTheBuiltInInstruments) {
+  arranger->Settings().MidiOut = 1;
+  arranger->Start();
+  EXPECT_TRUE(virtualPorts->OutputOpen(1));
+  EXPECT_TRUE(virtualPorts->InputOpen(0));
+  EXPECT_EQ(arranger->Mixer().InstrumentEntries().size(), 128u);
+  EXPECT_TRUE(Sent(1, true).empty());  // the reset of kind none sends nothing for the built-in list
+  EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(ArrangerTest, StartWithTheDb50xgListSendsTheGmMessageAndSetsUpTheChannels) {
+  arranger->Settings().Patch = "/missing/folder/db50xg.vxi";
+  arranger->Start();
+  EXPECT_EQ(Sent(0, true), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}));
+  loop.RunPending();
+  EXPECT_TRUE(dialogs.Messages().empty());
+}
+
+TEST_F(ArrangerTest, TheResetButtonFollowsThePatchModeAndReportsDoneOnce) {
+  StartAndSettle();
+  arranger->Settings().PatchMode = 2;
+  arranger->MidiResetButton();
+  loop.RunPending();
+  EXPECT_EQ(Sent(0, true).size(), 2u);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"MIDI-Reset is done !"});
+}
+
+TEST_F(ArrangerTest, AResetDisarmsSyncStartUntilItIsDone) {
+  StartAndSettle();
+  arranger->SyncStart = -1;
+  arranger->MidiReset(midi::ResetKind::Gm);
+  EXPECT_EQ(arranger->SyncStart, 0);
+  loop.RunPending();
+  EXPECT_EQ(arranger->SyncStart, -1);
+}
+
+TEST_F(ArrangerTest, TheChannelSetUpStoresThePadVoiceAndSwitchesTheControllerFilterBackOn) {
+  arranger->Options().TransmitControllers = true;
+  arranger->Options().UnchangedMidiIn = true;
+  arranger->Midi().Switches().ControllerFilter = false;
+  arranger->PadChannel = 3;
+  arranger->Start();
+  EXPECT_EQ(arranger->Mixer().Voice(15), (midi::VoiceRecord{105, 50, 90, 12, 0, 0, 0, 89}));
+  EXPECT_FALSE(arranger->Options().TransmitControllers);
+  EXPECT_FALSE(arranger->Options().UnchangedMidiIn);
+  EXPECT_TRUE(arranger->Midi().Switches().ControllerFilter.load());
+  EXPECT_EQ(arranger->PadChannel, 16);
+}
+
+TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOverride) {
+  StartAndSettle();
+  ASSERT_TRUE(arranger->Mixer().SetKeyboardChannel(2));
+  arranger->Mixer().SetSlider(MixerSlider::Sustain, 127);
+  arranger->Chords().SetChordTypeOverride(4);
+  bool cleared = false;
+  ArrangerHooks hooks;
+  hooks.ClearSoundingNotes = [&] { cleared = true; };
+  arranger->SetHooks(hooks);
+  virtualPorts->ClearSent();
+
+  arranger->AllNotesOff();
+  const std::vector<Bytes> sent = Sent(0);
+  ASSERT_EQ(sent.size(), 49u);
+  EXPECT_EQ(sent.back(), (Bytes{0xB2, 64, 0}));
+  EXPECT_EQ(arranger->Mixer().Slider(MixerSlider::Sustain), 0);
+  EXPECT_EQ(arranger->Chords().ChordTypeOverride(), 0);
+  EXPECT_TRUE(cleared);
+}
+
+TEST_F(ArrangerTest, ResetControllersSendsSixteen121sThenTheKeyboardVoice) {
+  StartAndSettle();
+  arranger->Chords().SetChordTypeOverride(4);
+  arranger->ResetControllers();
+  const std::vector<Bytes> sent = Sent(0);
+  ASSERT_GT(sent.size(), 17u);
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    EXPECT_EQ(sent[channel], (Bytes{static_cast<uint8_t>(0xB0 | channel), 121, 0}));
+  }
+  // The keyboard channel's voice follows, starting with its own controller reset.
+  EXPECT_EQ(sent[16], (Bytes{0xB0, 121, 0}));
+  EXPECT_EQ(sent[17][0], 0xC0);
+  EXPECT_EQ(arranger->Chords().ChordTypeOverride(), 0);
+  // The memory was reset after the voice was sent, so the next value passes the filter again.
+  EXPECT_EQ(arranger->Midi().Controllers().Value(0, 7), midi::ControllerMemory::kNeverSet);
+}
+
+TEST_F(ArrangerTest, GeneratedMessagesAreRememberedAndGoToMidioutOrWithChordCodesToBothOutputs) {
+  arranger->Settings().MidiSubOut = 1;
+  StartAndSettle();
+  ASSERT_TRUE(arranger->Output2().IsOpen());
+  arranger->SendGenerated(0xB3, 7, 88);
+  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0xB3, 7, 88}}));
+  EXPECT_TRUE(Sent(1).empty());
+  EXPECT_EQ(arranger->Midi().Controllers().Value(3, 7), 88);
+
+  arranger->Options().SendChordCodes = true;
+  virtualPorts->ClearSent();
+  arranger->SendGenerated(0xB3, 10, 64);
+  arranger->SendGenerated(0x93, 60, 100);  // note-ons stay on "Midiout"
+  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0xB3, 10, 64}, {0x93, 60, 100}}));
+  EXPECT_EQ(Sent(1), (std::vector<Bytes>{{0xB3, 10, 64}}));
+}
+
+TEST_F(ArrangerTest, OutputVolumeSlidersSetTheMidioutDeviceVolumeLeftInTheLowHalf) {
+  StartAndSettle();
+  arranger->Mixer().SetRightVolume(50);
+  EXPECT_EQ(virtualPorts->Volume(0), (uint32_t{32500} << 16) | 65535u);
+}
+
+TEST_F(ArrangerTest, CheckingInstrumentPadSendsThePadInstrumentOnThePadChannel) {
+  StartAndSettle();
+  arranger->SetInstrumentPad(true);
+  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0xCF, 89}}));
+  EXPECT_EQ(arranger->Mixer().Voice(15).Program, 89);
+  virtualPorts->ClearSent();
+  arranger->SetStartvalues();
+  const std::vector<Bytes> sent = Sent(0);
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back(), (Bytes{0xCF, 89}));
+}
+
+TEST_F(ArrangerTest, DevicePositionsAreCopiedIntoTheSettings) {
+  StartAndSettle();
+  ASSERT_TRUE(arranger->Devices().SelectSecondOut(1));
+  ASSERT_TRUE(arranger->Devices().SelectMidiIn(1));
+  arranger->StoreDevicePositions();
+  EXPECT_EQ(arranger->Settings().MidiOut, 0);
+  EXPECT_EQ(arranger->Settings().MidiIn, 1);
+  EXPECT_EQ(arranger->Settings().MidiSubOut, 1);
+  EXPECT_EQ(arranger->Settings().MidiSubIn, 1);
+}
+
+class ArrangerWithoutInputsTest : public ArrangerTest {
+ protected:
+  ArrangerWithoutInputsTest() : ArrangerTest(0) {}
+};
+
+TEST_F(ArrangerWithoutInputsTest, LeavesTheInputSlotsEmptyAndStillStarts) {
+  EXPECT_EQ(arranger->Input1(), nullptr);
+  EXPECT_EQ(arranger->Input2(), nullptr);
+  arranger->Start();
+  EXPECT_TRUE(arranger->Output1().IsOpen());
+  EXPECT_EQ(arranger->Devices().MidiInList().Entries, std::vector<std::string>{"<None>"});
+}
+
+}  // namespace
+}  // namespace kalo::app
