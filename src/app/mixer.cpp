@@ -353,4 +353,12 @@ void Mixer::RefreshRows(std::span<const uint8_t, 16> programs) {
   }
 }
 
+bool Mixer::UpdateRows(const midi::ControllerMemory& memory) {
+  bool rebuilt = false;
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    rebuilt |= UpdateRow(channel, memory.Value(channel, midi::ControllerMemory::kProgramEntry));
+  }
+  return rebuilt;
+}
+
 }  // namespace kalo::app

@@ -150,6 +150,9 @@ class Mixer {
   bool UpdateRow(uint8_t channel, uint8_t program, bool force = false);
   // Rebuilds all rows from the programs of the 16 channels.
   void RefreshRows(std::span<const uint8_t, 16> programs);
+  // Brings the rows up to date with the programs in the controller value memory (only rows whose
+  // program changed are rebuilt); true when any row was rebuilt.
+  bool UpdateRows(const midi::ControllerMemory& memory);
   const std::array<std::string, 16>& Rows() const { return rows_; }
 
  private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 
 #include "midi/midi_errors.h"
 
@@ -151,16 +152,26 @@ void MidiResets::SendVoiceMessages() { seam_.SendKeyboardVoice(); }
 
 void MidiResets::SetStartvalues() {
   seam_.PressStop();
-  // Reopening flushes whatever the device still holds; a closed output stays closed.
+  // Reopening flushes whatever the device still holds; a closed output stays closed. When it cannot
+  // be opened again the start values are still sent to what is open, and the error comes last.
+  std::exception_ptr reopenError;
   TMidiOutput& second = devices_.SecondSlot();
   if (second.IsOpen()) {
-    second.Close();
-    second.Open();
+    try {
+      second.Close();
+      second.Open();
+    } catch (const EmidioutputError&) {
+      reopenError = std::current_exception();
+    }
+    devices_.RecomputeRoutes();
   }
   ResetControllers();
   ChannelSetup();
   if (seam_.InstrumentPadChecked()) {
     seam_.ResendInstrumentPad();
+  }
+  if (reopenError) {
+    std::rethrow_exception(reopenError);
   }
 }
 

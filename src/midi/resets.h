@@ -92,7 +92,8 @@ class MidiResets final : public OutputOpenedHook {
   void ResetControllers() override;
   // "Send Voice Messages" ("Send Values").
   void SendVoiceMessages();
-  // "Set Startvalues" ("Reset").
+  // "Set Startvalues" ("Reset"). Should the second-slot output fail to open again, the rest still
+  // runs, the routes follow, and the device error is thrown at the end.
   void SetStartvalues();
   // The channel set-up; also run after an output opened.
   void ChannelSetup() override;

@@ -255,6 +255,19 @@ TEST_F(MixerTest, RowsNameTheInstrumentAndShowDrumsOnChannelTen) {
   EXPECT_EQ(mixer.Rows()[1], " Ch. 02 : ");
 }
 
+TEST_F(MixerTest, RowsFollowTheProgramsInTheControllerMemory) {
+  mixer.SetInstrumentList({"Piano", "Bright Piano"}, config::PatchKind::Gm);
+  midi::ControllerMemory memory;
+  memory.SetValue(4, midi::ControllerMemory::kProgramEntry, 1);
+  EXPECT_TRUE(mixer.UpdateRows(memory));  // first fill
+  EXPECT_EQ(mixer.Rows()[4], " Ch. 05 : Bright Piano");
+  EXPECT_EQ(mixer.Rows()[0], " Ch. 01 : ");
+  EXPECT_FALSE(mixer.UpdateRows(memory));
+  memory.SetValue(4, midi::ControllerMemory::kProgramEntry, 0);
+  EXPECT_TRUE(mixer.UpdateRows(memory));
+  EXPECT_EQ(mixer.Rows()[4], " Ch. 05 : Piano");
+}
+
 TEST_F(MixerTest, RowsPreferTheChannelsChosenEntryAmongEntriesOfTheSameProgram) {
   mixer.SetInstrumentList({"001 000 000 Piano 1", "001 000 008 Piano 1w"}, config::PatchKind::Gs);
   mixer.ChooseInstrument(1);

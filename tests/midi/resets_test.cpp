@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -272,6 +274,105 @@ TEST_F(ResetsTest, SetStartvaluesStopsReopensResetsSetsUpAndResendsTheCheckedPad
   seam.Log.clear();
   resets.SetStartvalues();
   EXPECT_EQ(Count("ResendPad"), 0u);
+}
+
+// One output whose long messages are reported sent one at a time, as a slow device does.
+class SteppedBackend final : public PortBackend {
+ public:
+  class Port final : public OutputPort {
+   public:
+    Port(SteppedBackend& backend, OutputCallback& callback) : backend_(backend), callback_(callback) {}
+    ~Port() override { Close(); }
+    PortResult SendShort(uint32_t) override { return result::kOk; }
+    PortResult SendLong(const uint8_t*, size_t, uintptr_t cookie) override {
+      backend_.pending_.push_back({this, cookie});
+      return result::kOk;
+    }
+    PortResult Close() override {
+      std::deque<std::pair<Port*, uintptr_t>> keep;
+      for (auto& [port, cookie] : backend_.pending_) {
+        if (port == this) {
+          callback_.OnLongDone(cookie);
+        } else {
+          keep.push_back({port, cookie});
+        }
+      }
+      backend_.pending_ = keep;
+      return result::kOk;
+    }
+    void Done(uintptr_t cookie) { callback_.OnLongDone(cookie); }
+
+   private:
+    SteppedBackend& backend_;
+    OutputCallback& callback_;
+  };
+
+  // Reports the oldest long message sent.
+  void CompleteOne() {
+    ASSERT_FALSE(pending_.empty());
+    auto [port, cookie] = pending_.front();
+    pending_.pop_front();
+    port->Done(cookie);
+  }
+
+  std::string Name() const override { return "stepped"; }
+  std::string Start() override { return {}; }
+  int InputCount() override { return 0; }
+  PortResult GetInputCapabilities(int, InputCapabilities&) override { return result::kBadDeviceId; }
+  PortResult OpenInput(int, InputCallback&, std::unique_ptr<InputPort>&) override {
+    return result::kBadDeviceId;
+  }
+  int OutputCount() override { return 1; }
+  PortResult GetOutputCapabilities(int, OutputCapabilities& caps) override {
+    caps.ProductName = "Slow Synth";
+    return result::kOk;
+  }
+  PortResult OpenOutput(int, OutputCallback& callback, std::unique_ptr<OutputPort>& port) override {
+    port = std::make_unique<Port>(*this, callback);
+    return result::kOk;
+  }
+  PortResult SetOutputVolume(int, uint32_t) override { return result::kOk; }
+
+ private:
+  std::deque<std::pair<Port*, uintptr_t>> pending_;
+};
+
+TEST(SlowDeviceResetTest, TheChannelSetUpWaitsUntilTheXgMessageHasBeenPlayedToo) {
+  host::StdMainLoop loop;
+  MidiSystem system(loop);
+  auto owned = std::make_unique<SteppedBackend>();
+  SteppedBackend& backend = *owned;
+  system.Devices().AddBackend(std::move(owned));
+  TMidiOutput output1(system);
+  TMidiOutput output2(system);
+  host::RecordingDialogs dialogs;
+  DeviceConfig config(system, dialogs, nullptr, nullptr, output1, output2);
+  config.OpenConfigured({0, 0, -2, -2});
+  ASSERT_TRUE(output1.IsOpen());
+  FakeSeam seam(config);
+  MidiResets resets(system, config, seam, dialogs);
+
+  resets.MidiReset(ResetKind::Xg);
+  backend.CompleteOne();  // the GM message
+  loop.RunPending();
+  EXPECT_TRUE(dialogs.Messages().empty());
+  EXPECT_TRUE(resets.ResetPending());
+  EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 0);
+
+  backend.CompleteOne();  // the XG message
+  loop.RunPending();
+  EXPECT_EQ(dialogs.Messages(), Texts{kResetDoneMessage});
+  EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 1);
+}
+
+TEST_F(ResetsTest, SetStartvaluesStillSetsUpTheChannelsWhenTheSecondOutputCannotReopen) {
+  ASSERT_TRUE(rig.Config->SelectSecondOut(1));
+  rig.Backend->FailOutput(1, VirtualOp::Open, result::kAllocated);
+  seam.Log.clear();
+  EXPECT_THROW(resets.SetStartvalues(), EmidioutputError);
+  EXPECT_FALSE(rig.Output2->IsOpen());
+  EXPECT_EQ(rig.Config->Routes().SecondSlot, OutputSlot::First);
+  EXPECT_EQ(Count("Prepare"), 1u);
 }
 
 TEST(ResetKindTest, TheResetButtonFollowsThePatchMode) {
