@@ -257,11 +257,6 @@ TEST_F(ResetsTest, ChannelSetupSumsStayInsideTheDataRange) {
   }
 }
 
-TEST_F(ResetsTest, SendVoiceMessagesSendsTheKeyboardVoice) {
-  resets.SendVoiceMessages();
-  EXPECT_EQ(rig.SentTo(0), std::vector<Bytes>{kKeyboardVoiceMarker});
-}
-
 TEST_F(ResetsTest, SetStartvaluesStopsReopensResetsSetsUpAndResendsTheCheckedPad) {
   ASSERT_TRUE(rig.Config->SelectSecondOut(1));
   seam.Log.clear();
@@ -373,12 +368,6 @@ TEST_F(ResetsTest, SetStartvaluesStillSetsUpTheChannelsWhenTheSecondOutputCannot
   EXPECT_FALSE(rig.Output2->IsOpen());
   EXPECT_EQ(rig.Config->Routes().SecondSlot, OutputSlot::First);
   EXPECT_EQ(Count("Prepare"), 1u);
-}
-
-TEST(ResetKindTest, TheResetButtonFollowsThePatchMode) {
-  EXPECT_EQ(ResetKindForPatchMode(0), ResetKind::Gm);
-  EXPECT_EQ(ResetKindForPatchMode(1), ResetKind::Gs);
-  EXPECT_EQ(ResetKindForPatchMode(2), ResetKind::Xg);
 }
 
 }  // namespace
