@@ -105,13 +105,13 @@ bool ChordState::SendChordCode() {
   const std::optional<ChordCode> code = EncodeChordCode(CurrentRoot, CurrentType);
   if (!code) return false;
   const int pc = PitchClass(CurrentRoot);
-  if (pc == sentPitchClass_ && CurrentType == sentType_) return false;
+  if (pc == sentCodeRoot_ && CurrentType == sentCodeType_) return false;
   if (seams_.SendChordsout && Ask(seams_.ChordsoutOpen))
     seams_.SendChordsout(static_cast<uint8_t>(0xB0 | (ChordCodeChannel & 0x0F)), code->Controller,
                          code->Value);
   ShowReceivedChord(CurrentRoot, CurrentType, false, ChordCodeChannel & 0x0F);
-  sentPitchClass_ = pc;
-  sentType_ = CurrentType;
+  sentCodeRoot_ = pc;
+  sentCodeType_ = CurrentType;
   return true;
 }
 

@@ -91,7 +91,10 @@ class ChordState {
   // remembers it. Returns true when the chord counted as sent. Called when a chord takes effect.
   bool SendChordCode();
   // Forgets the last chord sent, so that the next one is sent whatever it is.
-  void ForgetSentChordCode() { sentPitchClass_ = -1, sentType_ = 0; }
+  void ForgetSentChordCode() { sentCodeRoot_ = -1, sentCodeType_ = 0; }
+  // The last chord sent: its root pitch class (-1 while none was sent) and its type.
+  int SentCodeRoot() const { return sentCodeRoot_; }
+  int SentCodeType() const { return sentCodeType_; }
 
   // Caption "<title>  -  Chord : <name>  -  Channel <channel + 1>"; with `panel` set and the chord panel
   // visible, the name goes into the panel as well.
@@ -114,8 +117,8 @@ class ChordState {
   ChordSeams seams_;
   int override_ = 0;
   bool overrideOneShot_ = false;
-  int sentPitchClass_ = -1;  // -1: nothing sent yet
-  int sentType_ = 0;
+  int sentCodeRoot_ = -1;  // pitch class; -1: nothing sent yet
+  int sentCodeType_ = 0;
 };
 
 }  // namespace kalo::perform

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace kalo::perform {
 namespace {
 
@@ -18,18 +16,6 @@ TEST(ChordName, NamesThePitchClassOfTheRootAndTheType) {
       {48, 0, "C maj"},      {48, -3, "C maj"},      {48, 18, "C maj"},
   };
   for (const Case& c : cases) EXPECT_EQ(ChordName(c.Root, c.Type), c.Name) << c.Root << " " << c.Type;
-}
-
-TEST(ChordTable, EveryTypeHasAUniqueNameAndIntervalSetStartingAtTheRoot) {
-  std::set<std::string> names;
-  std::set<std::array<int8_t, 4>> sets;
-  for (int type = 1; type <= kChordTypeCount; ++type) {
-    EXPECT_EQ(kChordIntervals[type][0], 0) << type;
-    names.insert(kChordTypeNames[type]);
-    sets.insert(kChordIntervals[type]);
-  }
-  EXPECT_EQ(names.size(), 17u);
-  EXPECT_EQ(sets.size(), 17u);
 }
 
 TEST(TriadTables, WhiteKeysGiveTheTriadsOfCMajorAndCNaturalMinor) {
@@ -48,21 +34,6 @@ TEST(TriadTables, WhiteKeysGiveTheTriadsOfCMajorAndCNaturalMinor) {
   // Any note number selects by its pitch class.
   EXPECT_EQ(MajorKeyTriad(71).Type, kDim);
   EXPECT_EQ(MinorKeyTriad(-1).RootLowering, 1);
-}
-
-TEST(ChordTypeOrder, MapsPositionsToTypesAndOutOfRangePositionsToMajor) {
-  for (int position = 1; position <= kChordTypeCount; ++position)
-    EXPECT_EQ(OrderedChordType(position), position);
-  EXPECT_EQ(OrderedChordType(0), kMaj);
-  EXPECT_EQ(OrderedChordType(18), kMaj);
-}
-
-TEST(SwapMajorMinor, ExchangesMajorWithMinorAndSeventhWithMinorSeventhOnly) {
-  EXPECT_EQ(SwapMajorMinor(kMaj), kMin);
-  EXPECT_EQ(SwapMajorMinor(kMin), kMaj);
-  EXPECT_EQ(SwapMajorMinor(kSeventh), kMin7);
-  EXPECT_EQ(SwapMajorMinor(kMin7), kSeventh);
-  for (int type = 5; type <= kChordTypeCount; ++type) EXPECT_EQ(SwapMajorMinor(type), type);
 }
 
 }  // namespace
