@@ -83,7 +83,8 @@ class ChordState {
   // A controller message received on `channel` (0..15). While "Receive Chord Codes" is checked,
   // controllers 19 and 20 are chord codes: a chord becomes the current chord directly (no SetChord, the
   // pending chord is untouched) and is shown; 120/121 switch "Melody Ad Lib". Returns what the message
-  // was; anything but kNotACode is consumed and must not be forwarded.
+  // was; anything but kNotACode is consumed and must not be forwarded. Where a chord code is to be dropped
+  // undecoded (a style loaded from a file is playing), the channel filter drops it without calling this.
   ChordCodeKind ReceiveChordCode(int controller, int value, int channel, int lowestAccompanimentKey);
 
   // Sends the current chord as a chord code when "Send Chord Codes ..." is checked and it differs (pitch
