@@ -40,6 +40,7 @@ void TGen::ResetControls() {
   RunningPart = StartPart();
   StartOffset = kNoLimit;
   EndOffset = kNoLimit;
+  CurrentOffset = 0;  // never left pointing into the stream of the style before
   StartPosition = 4;
   Position = 4;
   BeatIndex = 0;

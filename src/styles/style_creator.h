@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "config/options.h"
@@ -67,7 +68,7 @@ class TGen {
   // on Yes; false (and nothing reset) when that save was cancelled or failed.
   bool ResetStyle();
   // The controls' start values: first measure 1, last 0, beat 1, the part list at Intro or Basic,
-  // the play window without limits, positions 4.
+  // the play window without limits and its current offset 0, positions 4, beat index 0.
   void ResetControls();
 
   // --- Time in the stream --------------------------------------------------------------------
@@ -116,6 +117,10 @@ class TGen {
   LoadOutcome LoadWorkFileByDialog();
   LoadOutcome LoadWorkFile(const std::string& path);
   bool SaveWorkFile(const std::string& path);
+  // The reading steps of a style or work load over bytes already read from `path` (the preparing
+  // steps and questions before them are the callers').
+  LoadOutcome LoadStyleFromBytes(const std::string& path, std::span<const uint8_t> bytes);
+  LoadOutcome LoadWorkFromBytes(const std::string& path, std::span<const uint8_t> bytes);
 
   // --- The play window and the controls (the player and the window read and write these) ------
   int32_t StartOffset = kNoLimit;

@@ -79,7 +79,12 @@ LoadOutcome TGen::LoadStyleFile(const std::string& path) {
     context_.Dialogs.Inform(kStyleNotFoundMessage);
     return LoadOutcome::NotFound;
   }
-  const ParsedStyleFile parsed = ParseStyleFile(*bytes);
+  return LoadStyleFromBytes(path, *bytes);
+}
+
+LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
+  if (!EnsureBuffers()) return LoadOutcome::Failed;
+  const ParsedStyleFile parsed = ParseStyleFile(bytes);
 
   const TChannelSetup keptChannel1 = style_.Header.Channels[0];
   if (!ResetStyle()) return LoadOutcome::Refused;
@@ -258,7 +263,12 @@ LoadOutcome TGen::ReadWorkFile(const std::string& path) {
     context_.Dialogs.Inform("Cannot read " + path);
     return LoadOutcome::Failed;
   }
-  auto result = ParseWorkFile(*bytes);
+  return LoadWorkFromBytes(path, *bytes);
+}
+
+LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
+  if (!EnsureBuffers()) return LoadOutcome::Failed;
+  auto result = ParseWorkFile(bytes);
   if (auto* message = std::get_if<std::string>(&result)) {
     context_.Dialogs.Inform(*message);
     return LoadOutcome::Failed;

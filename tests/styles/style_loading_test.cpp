@@ -424,3 +424,19 @@ TEST(WorkFile, SavesWhatLoadsBack) {
 
 }  // namespace
 }  // namespace kalo::styles
+
+namespace kalo::styles {
+namespace {
+
+TEST(LoadStyle, APartlessStyleLeavesNoOffsetOfThePreviousStyleInThePlayWindow) {
+  testing::TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", testing::MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  bench.Gen.CurrentOffset = bench.Gen.CurrentStyle().Length() - 1;
+  ASSERT_EQ(bench.Gen.LoadStyleFromBytes("short.vxs", std::vector<uint8_t>(100, 0xF8)), LoadOutcome::Loaded);
+  EXPECT_LE(bench.Gen.CurrentOffset, bench.Gen.CurrentStyle().Length());
+  EXPECT_EQ(bench.Gen.StartOffset, kNoLimit);
+}
+
+}  // namespace
+}  // namespace kalo::styles
