@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# A short run of every file-loader fuzzer: configures and builds the "fuzz" preset (clang, libFuzzer,
-# AddressSanitizer, UndefinedBehaviorSanitizer) and runs each target for FUZZ_SECONDS seconds (10 by
-# default) from its seed corpus in fuzz/corpus/. Exits non-zero when a fuzzer finds a crash; the
-# input that caused it is kept in build/fuzz/artifacts/.
+# A short run of every fuzzer in fuzz/ (one libFuzzer program per fuzz/<name>.cpp): configures and
+# builds the "fuzz" preset (clang, AddressSanitizer, UndefinedBehaviorSanitizer) and runs each program
+# for FUZZ_SECONDS seconds (10 by default), starting from its seed corpus fuzz/corpus/<name>/ when
+# there is one. Exits non-zero when a fuzzer finds a crash; the input that caused it is kept in
+# build/fuzz/artifacts/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${FUZZ_SECONDS:-10}
 jobs=$(nproc)
 
+targets=()
+for source in fuzz/*.cpp; do
+  targets+=("$(basename "$source" .cpp)")
+done
+
 cmake --preset fuzz >/dev/null
-cmake --build build/fuzz --target style_file_fuzzer work_file_fuzzer -j "$jobs"
+cmake --build build/fuzz --target "${targets[@]}" -j "$jobs"
 
 artifacts=build/fuzz/artifacts
 mkdir -p "$artifacts"
@@ -18,16 +24,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 status=0
-for pair in style_file_fuzzer:style work_file_fuzzer:work; do
-  target=${pair%%:*}
-  corpus=${pair##*:}
-  binary=build/fuzz/fuzz/$target
-  mkdir -p "$work/$corpus"
-  echo "== $target: ${seconds}s from fuzz/corpus/$corpus"
-  # New inputs go to the scratch folder; the kept seed corpus is only read.
+for target in "${targets[@]}"; do
+  corpora=("$work/$target")  # new inputs go here; the kept seed corpus is only read
+  mkdir -p "$work/$target"
+  [ -d "fuzz/corpus/$target" ] && corpora+=("fuzz/corpus/$target")
+  echo "== $target: ${seconds}s"
   if ! ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/$target-" "$work/$corpus" "fuzz/corpus/$corpus" >"$work/$target.log" 2>&1; then
+    "build/fuzz/fuzz/$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+    -artifact_prefix="$artifacts/$target-" "${corpora[@]}" >"$work/$target.log" 2>&1; then
     tail -n 60 "$work/$target.log"
     echo "== $target found a crash; its input is in $artifacts/"
     status=1
