@@ -97,8 +97,7 @@ class TMidiInput::Callback final : public InputCallback {
 TMidiInput::TMidiInput(MidiSystem& system) : system_(system) {
   state_ = DeviceState::Creating;
   deviceCount_ = system_.Devices().InputCount();
-  relay_ = new NoticeRelay(
-      system_.Loop(), [this](uint32_t message, uintptr_t) { OnNotice(message); }, nullptr);
+  relay_ = new NoticeRelay(system_.Loop(), [this](uint32_t message, uintptr_t) { OnNotice(message); });
   try {
     SetDeviceID(0);
   } catch (...) {

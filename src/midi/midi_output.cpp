@@ -8,20 +8,13 @@
 
 namespace kalo::midi {
 
-namespace {
-// A finished message whose output is gone: only its buffer is left to free.
-void FreeLongBuffer(uint32_t message, uintptr_t param) {
-  if (message == TMidiOutput::kLongDoneNotice) delete reinterpret_cast<TMyMidiHdr*>(param);
-}
-}  // namespace
-
 // Turns the port's completion reports (any thread) into notices for the main thread.
 class TMidiOutput::Callback final : public OutputCallback {
  public:
   explicit Callback(NoticeRelay*& relay) : relay_(relay) {}
   void OnLongDone(uintptr_t cookie) noexcept override {
     pending_.fetch_sub(1, std::memory_order_acq_rel);
-    // With the notice queue full the buffer cannot be freed safely from here and is leaked.
+    // With the notice queue full the buffer stays with the output until it is destroyed.
     relay_->Post(kLongDoneNotice, cookie);
   }
   std::atomic<size_t> pending_{0};
@@ -32,9 +25,8 @@ class TMidiOutput::Callback final : public OutputCallback {
 
 TMidiOutput::TMidiOutput(MidiSystem& system) : system_(system) {
   deviceCount_ = system_.Devices().OutputCount();
-  relay_ = new NoticeRelay(
-      system_.Loop(), [this](uint32_t message, uintptr_t param) { OnNotice(message, param); },
-      &FreeLongBuffer);
+  relay_ = new NoticeRelay(system_.Loop(),
+                           [this](uint32_t message, uintptr_t param) { OnNotice(message, param); });
   callback_ = std::make_unique<Callback>(relay_);
 }
 
@@ -149,12 +141,13 @@ void TMidiOutput::PutLong(const uint8_t* bytes, size_t length) {
   auto buffer = std::make_unique<TMyMidiHdr>(length);
   std::memcpy(buffer->Data(), bytes, length);
   buffer->BytesRecorded = length;
+  TMyMidiHdr* sent = buffer.get();
+  inFlight_.push_back(std::move(buffer));  // freed when the port reports it sent
   callback_->pending_.fetch_add(1, std::memory_order_acq_rel);
-  TMyMidiHdr* sent = buffer.release();  // freed when the port reports it sent
   error_ = port_->SendLong(sent->Data(), length, reinterpret_cast<uintptr_t>(sent));
   if (error_ != result::kOk) {
     callback_->pending_.fetch_sub(1, std::memory_order_acq_rel);
-    delete sent;
+    inFlight_.pop_back();
     Raise(error_, backend_);
   }
 }
@@ -175,7 +168,9 @@ size_t TMidiOutput::PendingLongMessages() const {
 
 void TMidiOutput::OnNotice(uint32_t message, uintptr_t param) {
   if (message != kLongDoneNotice) return;
-  delete reinterpret_cast<TMyMidiHdr*>(param);
+  const auto* done = reinterpret_cast<const TMyMidiHdr*>(param);
+  std::erase_if(inFlight_,
+                [done](const std::unique_ptr<TMyMidiHdr>& buffer) { return buffer.get() == done; });
   if (Onmidioutput) {
     auto handler = Onmidioutput;  // the handler may clear Onmidioutput
     handler(*this);

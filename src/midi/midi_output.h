@@ -7,11 +7,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "midi/midi_event.h"
 #include "midi/midi_input.h"
 #include "midi/midi_system.h"
 #include "midi/port_backend.h"
+#include "midi/sysex_buffer.h"
 
 namespace kalo::midi {
 
@@ -77,6 +79,8 @@ class TMidiOutput {
   std::unique_ptr<OutputPort> port_;
   std::unique_ptr<Callback> callback_;
   NoticeRelay* relay_ = nullptr;
+  // System-exclusive messages handed to the port, until it reports them sent.
+  std::vector<std::unique_ptr<TMyMidiHdr>> inFlight_;
 };
 
 }  // namespace kalo::midi

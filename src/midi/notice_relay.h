@@ -2,7 +2,8 @@
 // The notification target of one device: driver threads post notices through it without
 // allocating or locking, and the main loop delivers them to the device's handler in the order they
 // were posted. A device may be destroyed while notices for it are still queued: the relay then
-// outlives it and only runs the clean-up function for each late notice, freeing itself with the last.
+// outlives it, ignores those notices and frees itself with the last one. Relays waiting so stay on
+// a list of their own, so that a loop destroyed with notices still queued leaves nothing unreachable.
 
 #include <atomic>
 #include <cstdint>
@@ -15,11 +16,8 @@ namespace kalo::midi {
 class NoticeRelay final : public host::NoticeTarget {
  public:
   using Handler = std::function<void(uint32_t message, uintptr_t param)>;
-  // Runs for a notice that arrives after Release, so that what param refers to is not leaked.
-  using CleanUp = void (*)(uint32_t message, uintptr_t param);
 
-  NoticeRelay(host::MainLoop& loop, Handler handler, CleanUp cleanUp)
-      : loop_(loop), handler_(std::move(handler)), cleanUp_(cleanUp) {}
+  NoticeRelay(host::MainLoop& loop, Handler handler) : loop_(loop), handler_(std::move(handler)) {}
 
   // Any thread. False when the loop's notice queue was full (the notice is lost).
   bool Post(uint32_t message, uintptr_t param) noexcept {
@@ -29,34 +27,72 @@ class NoticeRelay final : public host::NoticeTarget {
     return false;
   }
 
-  // Main thread: the owner goes away. Frees the relay now or after its last queued notice.
+  // Main thread: the owner goes away (no driver thread posts for it any more). Frees the relay now
+  // or after its last queued notice.
   static void Release(NoticeRelay* relay) {
     if (relay == nullptr) return;
     relay->released_ = true;
-    if (!relay->inNotice_ && relay->pending_.load(std::memory_order_acquire) == 0) delete relay;
+    if (relay->inNotice_) return;  // OnNotice finishes the job
+    if (relay->pending_.load(std::memory_order_acquire) == 0) {
+      delete relay;
+    } else {
+      relay->LinkOrphan();
+    }
   }
 
   void OnNotice(uint32_t message, uintptr_t param) override {
     pending_.fetch_sub(1, std::memory_order_acq_rel);
-    inNotice_ = true;
     if (!released_) {
+      inNotice_ = true;
       handler_(message, param);  // may Release this relay (the owner destroyed in its handler)
-    } else if (cleanUp_ != nullptr) {
-      cleanUp_(message, param);
+      inNotice_ = false;
+      if (!released_) return;
+      if (pending_.load(std::memory_order_acquire) != 0) {
+        LinkOrphan();
+        return;
+      }
+    } else if (pending_.load(std::memory_order_acquire) != 0) {
+      return;
     }
-    inNotice_ = false;
-    if (released_ && pending_.load(std::memory_order_acquire) == 0) delete this;
+    UnlinkOrphan();
+    delete this;
   }
 
  private:
   ~NoticeRelay() override = default;
 
+  static NoticeRelay*& Orphans() {
+    static NoticeRelay* head = nullptr;
+    return head;
+  }
+  void LinkOrphan() {
+    if (linked_) return;
+    linked_ = true;
+    next_ = Orphans();
+    prev_ = nullptr;
+    if (next_ != nullptr) next_->prev_ = this;
+    Orphans() = this;
+  }
+  void UnlinkOrphan() {
+    if (!linked_) return;
+    if (prev_ != nullptr) {
+      prev_->next_ = next_;
+    } else {
+      Orphans() = next_;
+    }
+    if (next_ != nullptr) next_->prev_ = prev_;
+    linked_ = false;
+  }
+
   host::MainLoop& loop_;
   Handler handler_;
-  CleanUp cleanUp_;
   std::atomic<int> pending_{0};
-  bool released_ = false;  // main thread only
-  bool inNotice_ = false;  // main thread only
+  // Main thread only:
+  bool released_ = false;
+  bool inNotice_ = false;
+  bool linked_ = false;
+  NoticeRelay* prev_ = nullptr;
+  NoticeRelay* next_ = nullptr;
 };
 
 }  // namespace kalo::midi
