@@ -179,7 +179,9 @@ void TMidiInput::Open() {
     error_ = result::kBadDeviceId;
     Raise(error_, nullptr);
   }
-  if (ring_ == nullptr) ring_ = std::make_unique<CircularEventBuffer>(capacity_);
+  // Always a fresh ring: one left by a Close that failed half-way may hold items whose receive
+  // buffers belong to the old pool.
+  ring_ = std::make_unique<CircularEventBuffer>(capacity_);
   if (callback_ == nullptr) callback_ = std::make_unique<Callback>(*this);
   pool_.reset();
   if (sysexBufferCount_ > 0 && sysexBufferSize_ > 0) {

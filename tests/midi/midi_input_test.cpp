@@ -391,6 +391,24 @@ TEST(MidiInput, AnUnpluggedDeviceDeliversNothingAndFailsWithItsTextWithoutCrashi
   EXPECT_FALSE(rig.Backend->InputOpen(0));
 }
 
+TEST(MidiInput, ReopeningAfterAFailedCloseStartsWithNothingLeftFromBefore) {
+  VirtualMidiRig rig;
+  auto input = rig.StartedInput();
+  const uint8_t sysex[] = {0xF0, 0x41, 0xF7};
+  rig.Backend->InjectSysex(0, sysex, sizeof sysex);
+  rig.Backend->InjectShort(0, Note(60));
+  rig.Backend->FailInput(0, VirtualOp::Reset, result::kError);
+  EXPECT_THROW(input->Close(), EMidiInputError);
+  rig.Backend->FailInput(0, VirtualOp::Reset, result::kOk);
+  input->Open();
+  input->Start();
+  EXPECT_EQ(input->MessageCount(), 0);
+  rig.Backend->InjectSysex(0, sysex, sizeof sysex);
+  auto events = Drain(*input);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(VirtualMidiRig::Bytes(*events[0]), std::vector<uint8_t>(sysex, sysex + 3));
+}
+
 TEST(MidiInput, AnInputDestroyedWithNoticesQueuedIsNeverCalled) {
   VirtualMidiRig rig;
   int calls = 0;
