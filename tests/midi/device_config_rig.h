@@ -38,6 +38,18 @@ struct DeviceRig {
     Config = std::make_unique<DeviceConfig>(System, Dialogs, Input1.get(), Input2.get(), *Output1, *Output2);
   }
 
+  // The devices go first; their last notices are delivered before the loop goes.
+  ~DeviceRig() {
+    Config.reset();
+    Output1.reset();
+    Output2.reset();
+    Input1.reset();
+    Input2.reset();
+    Loop.RunPending();
+  }
+  DeviceRig(const DeviceRig&) = delete;
+  DeviceRig& operator=(const DeviceRig&) = delete;
+
   // Everything sent to a virtual output, short and long, as byte strings in order.
   std::vector<Bytes> SentTo(int output) const {
     std::vector<Bytes> all;

@@ -338,26 +338,29 @@ TEST(SlowDeviceResetTest, TheChannelSetUpWaitsUntilTheXgMessageHasBeenPlayedToo)
   auto owned = std::make_unique<SteppedBackend>();
   SteppedBackend& backend = *owned;
   system.Devices().AddBackend(std::move(owned));
-  TMidiOutput output1(system);
-  TMidiOutput output2(system);
-  host::RecordingDialogs dialogs;
-  DeviceConfig config(system, dialogs, nullptr, nullptr, output1, output2);
-  config.OpenConfigured({0, 0, -2, -2});
-  ASSERT_TRUE(output1.IsOpen());
-  FakeSeam seam(config);
-  MidiResets resets(system, config, seam, dialogs);
+  {
+    TMidiOutput output1(system);
+    TMidiOutput output2(system);
+    host::RecordingDialogs dialogs;
+    DeviceConfig config(system, dialogs, nullptr, nullptr, output1, output2);
+    config.OpenConfigured({0, 0, -2, -2});
+    ASSERT_TRUE(output1.IsOpen());
+    FakeSeam seam(config);
+    MidiResets resets(system, config, seam, dialogs);
 
-  resets.MidiReset(ResetKind::Xg);
-  backend.CompleteOne();  // the GM message
-  loop.RunPending();
-  EXPECT_TRUE(dialogs.Messages().empty());
-  EXPECT_TRUE(resets.ResetPending());
-  EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 0);
+    resets.MidiReset(ResetKind::Xg);
+    backend.CompleteOne();  // the GM message
+    loop.RunPending();
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_TRUE(resets.ResetPending());
+    EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 0);
 
-  backend.CompleteOne();  // the XG message
-  loop.RunPending();
-  EXPECT_EQ(dialogs.Messages(), Texts{kResetDoneMessage});
-  EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 1);
+    backend.CompleteOne();  // the XG message
+    loop.RunPending();
+    EXPECT_EQ(dialogs.Messages(), Texts{kResetDoneMessage});
+    EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 1);
+  }
+  loop.RunPending();  // the closed outputs' last notices
 }
 
 TEST_F(ResetsTest, SetStartvaluesStillSetsUpTheChannelsWhenTheSecondOutputCannotReopen) {
