@@ -8,14 +8,22 @@ namespace kalo::app {
 // The mixer's connection to the outputs and the engine.
 class Arranger::MixerLink final : public MixerPort {
  public:
+  static constexpr uint32_t kVolumeControl = 1;  // OutputCapabilities::Support bit
+
   explicit MixerLink(Arranger& arranger) : arranger_(arranger) {}
   bool MidioutOpen() const override { return arranger_.devices_->Midiout().IsOpen(); }
   void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) override {
     arranger_.SendGenerated(status, data1, data2);
   }
   void SetOutputVolume(uint16_t left, uint16_t right) override {
+    midi::TMidiOutput& output = arranger_.devices_->Midiout();
+    // A device without volume control (plain MIDI ports) keeps its level rather than reporting an
+    // error on every slider move.
+    if ((output.Capabilities().Support & kVolumeControl) == 0) {
+      return;
+    }
     // The device takes the left volume in the low 16 bits.
-    arranger_.devices_->Midiout().SetVolume(right, left);
+    output.SetVolume(right, left);
   }
   void SetSoloChannel(uint8_t soloChannel) override { arranger_.SoloChannel = soloChannel; }
 

@@ -160,6 +160,14 @@ TEST_F(ArrangerTest, OutputVolumeSlidersSetTheMidioutDeviceVolumeLeftInTheLowHal
   EXPECT_EQ(virtualPorts->Volume(0), (uint32_t{32500} << 16) | 65535u);
 }
 
+TEST_F(ArrangerTest, WithMidiOutAtNoneTheVolumeSlidersChangeNoDevice) {
+  arranger->Settings().MidiOut = 2;
+  StartAndSettle();
+  arranger->Mixer().SetLeftVolume(10);
+  EXPECT_EQ(virtualPorts->Volume(0), 0xFFFFFFFFu);
+  EXPECT_EQ(virtualPorts->Volume(1), 0xFFFFFFFFu);
+}
+
 TEST_F(ArrangerTest, CheckingInstrumentPadSendsThePadInstrumentOnThePadChannel) {
   StartAndSettle();
   arranger->SetInstrumentPad(true);
