@@ -13,7 +13,7 @@ namespace kalo::midi {
 // wake-ups. Reads only what Open set up before the port could deliver, and atomics.
 class TMidiInput::Callback final : public InputCallback {
  public:
-  Callback(TMidiInput& input) : input_(input), switches_(input.system_.Switches()) {}
+  explicit Callback(TMidiInput& input) : input_(input), switches_(input.system_.Switches()) {}
 
   // Main thread, while no port delivers.
   void Attach(CircularEventBuffer* ring, SysexReceivePool* pool) {
@@ -69,22 +69,22 @@ class TMidiInput::Callback final : public InputCallback {
       return false;
     }
     // One wake-up in flight is enough: the handler drains everything the ring holds.
-    if (!dataPosted_.exchange(true, std::memory_order_acq_rel)) {
-      if (!input_.relay_->Post(kDataNotice, 0)) dataPosted_.store(false, std::memory_order_release);
+    if (!DataPosted.exchange(true, std::memory_order_acq_rel)) {
+      if (!input_.relay_->Post(kDataNotice, 0)) DataPosted.store(false, std::memory_order_release);
     }
     return true;
   }
 
   void Lost() noexcept {
     input_.lost_.fetch_add(1, std::memory_order_relaxed);
-    if (!overflowPosted_.exchange(true, std::memory_order_acq_rel)) {
-      if (!input_.relay_->Post(kOverflowNotice, 0)) overflowPosted_.store(false, std::memory_order_release);
+    if (!OverflowPosted.exchange(true, std::memory_order_acq_rel)) {
+      if (!input_.relay_->Post(kOverflowNotice, 0)) OverflowPosted.store(false, std::memory_order_release);
     }
   }
 
  public:
-  std::atomic<bool> dataPosted_{false};
-  std::atomic<bool> overflowPosted_{false};
+  std::atomic<bool> DataPosted{false};
+  std::atomic<bool> OverflowPosted{false};
 
  private:
   TMidiInput& input_;
@@ -188,8 +188,8 @@ void TMidiInput::Open() {
     pool_ = std::make_unique<SysexReceivePool>(sysexBufferCount_, sysexBufferSize_);
   }
   callback_->Attach(ring_.get(), pool_.get());
-  callback_->dataPosted_.store(false);
-  callback_->overflowPosted_.store(false);
+  callback_->DataPosted.store(false);
+  callback_->OverflowPosted.store(false);
   lost_.store(0, std::memory_order_relaxed);
 
   std::unique_ptr<InputPort> port;
@@ -259,13 +259,13 @@ std::unique_ptr<TMyMidiEvent> TMidiInput::GetMidiEvent() {
 void TMidiInput::OnNotice(uint32_t message) {
   if (message == kDataNotice) {
     // Cleared before the handler drains, so an event pushed meanwhile posts a fresh wake-up.
-    if (callback_ != nullptr) callback_->dataPosted_.store(false, std::memory_order_release);
+    if (callback_ != nullptr) callback_->DataPosted.store(false, std::memory_order_release);
     if (OnMidiInput && IsOpen() && MessageCount() > 0) {
       auto handler = OnMidiInput;  // the handler may reassign OnMidiInput
       handler(*this);
     }
   } else if (message == kOverflowNotice) {
-    if (callback_ != nullptr) callback_->overflowPosted_.store(false, std::memory_order_release);
+    if (callback_ != nullptr) callback_->OverflowPosted.store(false, std::memory_order_release);
     if (OnOverflow && IsOpen()) {
       auto handler = OnOverflow;
       handler(*this);

@@ -52,7 +52,9 @@ class TMidiInput {
   void SetSysexOnly(bool sysexOnly) { sysexOnly_.store(sysexOnly, std::memory_order_relaxed); }
 
   // Called on the main thread with this input. OnMidiInput: events are waiting (one call may find
-  // the ring already drained). OnOverflow: the ring was full and an event was lost.
+  // the ring already drained). Wake-ups are merged while one is pending, so the handler must take
+  // every waiting event (loop until MessageCount is 0): events left behind wait for the next one.
+  // OnOverflow: the ring was full, or no receive buffer was free, and an event was lost.
   std::function<void(TMidiInput&)> OnMidiInput;
   std::function<void(TMidiInput&)> OnOverflow;
 

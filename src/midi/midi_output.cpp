@@ -13,11 +13,11 @@ class TMidiOutput::Callback final : public OutputCallback {
  public:
   explicit Callback(NoticeRelay*& relay) : relay_(relay) {}
   void OnLongDone(uintptr_t cookie) noexcept override {
-    pending_.fetch_sub(1, std::memory_order_acq_rel);
+    Pending.fetch_sub(1, std::memory_order_acq_rel);
     // With the notice queue full the buffer stays with the output until it is destroyed.
     relay_->Post(kLongDoneNotice, cookie);
   }
-  std::atomic<size_t> pending_{0};
+  std::atomic<size_t> Pending{0};
 
  private:
   NoticeRelay*& relay_;
@@ -143,10 +143,10 @@ void TMidiOutput::PutLong(const uint8_t* bytes, size_t length) {
   buffer->BytesRecorded = length;
   TMyMidiHdr* sent = buffer.get();
   inFlight_.push_back(std::move(buffer));  // freed when the port reports it sent
-  callback_->pending_.fetch_add(1, std::memory_order_acq_rel);
+  callback_->Pending.fetch_add(1, std::memory_order_acq_rel);
   error_ = port_->SendLong(sent->Data(), length, reinterpret_cast<uintptr_t>(sent));
   if (error_ != result::kOk) {
-    callback_->pending_.fetch_sub(1, std::memory_order_acq_rel);
+    callback_->Pending.fetch_sub(1, std::memory_order_acq_rel);
     inFlight_.pop_back();
     Raise(error_, backend_);
   }
@@ -162,9 +162,7 @@ void TMidiOutput::SetVolume(uint16_t a, uint16_t b) {
   if (error_ != result::kOk) Raise(error_, ref.Backend);
 }
 
-size_t TMidiOutput::PendingLongMessages() const {
-  return callback_->pending_.load(std::memory_order_acquire);
-}
+size_t TMidiOutput::PendingLongMessages() const { return callback_->Pending.load(std::memory_order_acquire); }
 
 void TMidiOutput::OnNotice(uint32_t message, uintptr_t param) {
   if (message != kLongDoneNotice) return;
