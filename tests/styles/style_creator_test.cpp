@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "styles/style_stream.h"
 #include "styles/style_test_support.h"
 
 namespace kalo::styles {
@@ -451,6 +452,43 @@ TEST(HoldOver, MarksChannelsWhoseNotesHangOverThePartsEnd) {
   EXPECT_EQ(flags[2], 0);
   EXPECT_EQ(flags[3], 1);
   EXPECT_EQ(bench.Gen.CurrentStyle().HoldOver[kIntro][0], 0);  // empty part
+}
+
+}  // namespace
+}  // namespace kalo::styles
+
+namespace kalo::styles {
+namespace {
+
+TEST(Locate, FollowsAnImportThatContinuesInTheNextBuffer) {
+  testing::TGenBench bench;
+  ASSERT_TRUE(bench.Gen.EnsureBuffers());
+  bench.Gen.CurrentMetre = Metre{16, false};
+  Style& style = bench.Gen.CurrentStyle();
+  const std::vector<uint8_t> first = {0xFF, 0xFF, kBufferEndByte};
+  std::copy(first.begin(), first.end(), style.Buffer().begin());
+  style.SetLength(3);
+  BufferSlot& next = style.Slots[1];
+  next.Data = {0x90, 60, 100, 0xFF, 0xFF};
+  next.Length = 5;
+  next.InUse = true;
+  EXPECT_EQ(bench.Gen.Locate(0, 2), 3);  // 16 ticks in slot 0, 8 more at offset 3 of slot 1
+  EXPECT_EQ(bench.Gen.Cursor, 1);
+  next.InUse = false;  // without a next buffer the scan ends at the 0xF0
+  EXPECT_EQ(bench.Gen.Locate(0, 2), 2);
+  EXPECT_EQ(bench.Gen.Cursor, 0);
+}
+
+TEST(LoadStyle, APartThatReachesPastTheStreamCannotBeSelected) {
+  testing::TGenBench bench;
+  auto sample = testing::MakeSampleStyle();
+  sample.Parts[kBasic].EndOffset = static_cast<int32_t>(sample.Stream.size()) + 500;
+  ASSERT_EQ(bench.Gen.LoadStyleFromBytes("lying.vxs", sample.FileBytes()), LoadOutcome::Loaded);
+  EXPECT_FALSE(bench.Gen.CurrentStyle().Parts[kBasic].Exists());
+  EXPECT_EQ(bench.Gen.RunningPart, kExtended);  // the first part that exists
+  bench.Gen.SelectPart(kBasic);
+  EXPECT_EQ(bench.Gen.RunningPart, kExtended);
+  EXPECT_LE(bench.Gen.EndOffset, bench.Gen.CurrentStyle().Length());
 }
 
 }  // namespace
