@@ -200,6 +200,11 @@ std::string RtMidiBackend::Start() {
     jack_set_info_function(&Silent);
     if (probe == nullptr) return "no JACK server is running";
   }
+  try {
+    RtMidiIn probe(ApiOf(api_), kOwnPortName);
+  } catch (const RtMidiError& e) {
+    return "the MIDI service does not answer: " + e.getMessage();
+  }
   started_ = true;
   Refresh();
   return {};
