@@ -20,6 +20,7 @@ struct InputSwitches {
   std::atomic<bool> ControllerFilter{true};
 };
 
+// One per program. The main loop outlives it, and it outlives every device created on it.
 class MidiSystem {
  public:
   explicit MidiSystem(host::MainLoop& loop) : loop_(loop) {}
