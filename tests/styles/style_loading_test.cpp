@@ -440,3 +440,42 @@ TEST(LoadStyle, APartlessStyleLeavesNoOffsetOfThePreviousStyleInThePlayWindow) {
 
 }  // namespace
 }  // namespace kalo::styles
+
+namespace kalo::styles {
+namespace {
+
+// After any load, every part that can be selected, and the play window it gives, lies in the stream.
+void ExpectPlayableWithinStream(TGen& gen, size_t prefix) {
+  const Style& style = gen.CurrentStyle();
+  ASSERT_LE(style.Length(), kStreamCapacity) << prefix;
+  for (int p = 0; p < kPartCount; ++p) {
+    if (!style.Parts[static_cast<size_t>(p)].Exists()) continue;
+    gen.BeatIndex = p % 4;
+    gen.SelectPart(p);
+    ASSERT_GE(gen.StartOffset, 0) << prefix;
+    ASSERT_LT(gen.StartOffset, gen.EndOffset) << prefix;
+    ASSERT_LE(gen.EndOffset, style.Length()) << prefix;
+  }
+}
+
+TEST(LoadStyle, EveryPrefixOfAStyleAndOfAWorkFileLoads) {
+  testing::TGenBench bench;
+  const auto style = testing::MakeSampleStyle().FileBytes();
+  for (size_t n = 0; n <= style.size(); ++n) {
+    ASSERT_EQ(bench.Gen.LoadStyleFromBytes("a.vxs", std::span<const uint8_t>(style).first(n)),
+              LoadOutcome::Loaded);
+    ExpectPlayableWithinStream(bench.Gen, n);
+  }
+  const auto sample = testing::MakeSampleStyle();
+  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  chords.Length = 40;
+  const auto work = *SerializeWorkFile(100, chords, sample.Header, sample.Parts, sample.Stream);
+  for (size_t n = 0; n <= work.size(); ++n) {
+    ASSERT_EQ(bench.Gen.LoadWorkFromBytes("w.vxw", std::span<const uint8_t>(work).first(n)),
+              LoadOutcome::Loaded);
+    ExpectPlayableWithinStream(bench.Gen, n);
+  }
+}
+
+}  // namespace
+}  // namespace kalo::styles
