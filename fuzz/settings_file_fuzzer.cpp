@@ -14,12 +14,24 @@
 namespace fs = std::filesystem;
 using namespace kalo::config;
 
+namespace {
+// Removes the fuzzer's scratch folder when the run ends.
+struct TempFolderRemover {
+  fs::path Folder;
+  ~TempFolderRemover() {
+    std::error_code ec;
+    fs::remove_all(Folder, ec);
+  }
+};
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const fs::path folder = [] {
     fs::path path = fs::temp_directory_path() / ("kalo-settings-fuzz-" + std::to_string(getpid()));
     fs::create_directories(path);
     return path;
   }();
+  static const TempFolderRemover remover{folder};
   std::ofstream(folder / "kalo.ini", std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
