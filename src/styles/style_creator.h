@@ -110,12 +110,21 @@ class TGen {
   bool UndoAllConversions(bool ask);
 
   // --- Files ---------------------------------------------------------------------------------
+  // "Open style ...": the open dialog in the remembered style folder (Settings::StyleDir, which the
+  // chosen file's folder replaces); only ".vxs" names load. In song mode with material it first
+  // asks "Replace current work ?".
   LoadOutcome LoadStyleByDialog();
+  // A style asked for by name (Style-Manager, arrangement autoload): found by FindStyleFile, else
+  // "Style not found !" and nothing changes.
   LoadOutcome LoadStyleByName(const std::string& name);
   // Writes the current style; the name gets the extension ".vxs". False after a message.
   bool SaveStyle(const std::string& path);
+  // "Load Work-File ...": asks "Replace current chords, song or style ?" unless there is neither
+  // material nor a song; a damaged file is refused with a message before anything is replaced.
   LoadOutcome LoadWorkFileByDialog();
   LoadOutcome LoadWorkFile(const std::string& path);
+  // Writes the recorded end position, the Chordmemory (the host's), the header, the parts and the
+  // stream; the name gets the extension ".vxw".
   bool SaveWorkFile(const std::string& path);
   // The reading steps of a style or work load over bytes already read from `path` (the preparing
   // steps and questions before them are the callers').
@@ -146,9 +155,8 @@ class TGen {
   int16_t RecordedEndPosition = 0;
   int TargetVolume = 110;  // 1 to 127, what "Normalize Volume" aims at
   std::string CurrentStylePath;
-  std::string StyleFolder;  // remembered folder of the style dialog
-  std::string WorkFolder;   // remembered folder of the work dialog
-  Metre CurrentMetre;       // the metre of the material
+  std::string WorkFolder;  // remembered folder of the work dialog
+  Metre CurrentMetre;      // the metre of the material
 
  private:
   LoadOutcome LoadStyleFile(const std::string& path);
