@@ -366,6 +366,42 @@ void TGen::ApplyChannelSetups(bool loadFlag) {
   context_.Mixer.SetKeyboardChannel(keyboardChannel);
 }
 
+void TGen::NormalizeVolume() {
+  const bool pad = context_.Host.InstrumentPad();
+  context_.Host.SetInstrumentPad(false);
+  const bool solo = context_.Options.SoloOnChannel1;
+  const int target = std::clamp(TargetVolume, 1, 127);
+  auto& channels = style_.Header.Channels;
+  std::array<int, kChannelCount> volumes;
+  volumes.fill(-1);  // -1: not counted
+  int reference = 0;
+  for (int c = 0; c < kChannelCount; ++c) {
+    if ((c == 0 && solo) || !style_.Header.Used(c) || !context_.Host.CountsForVolume(c)) continue;
+    const uint8_t volume = channels[static_cast<size_t>(c)].Values[7];
+    if (volume == kNotSet) continue;
+    volumes[static_cast<size_t>(c)] = volume;
+    if (volume >= 128 || c == 9 || volume <= reference) continue;
+    if (reference < target / 2 || volume < reference + 20) reference = volume;
+  }
+  if (reference == 0) reference = target;
+  const int offset = target - reference;
+  const uint8_t drums = channels[9].Values[7];
+  for (int c = 0; c < kChannelCount; ++c) {
+    int volume = volumes[static_cast<size_t>(c)];
+    if (c == 0 && (solo || !style_.Header.Used(0))) {
+      volume = std::min(target + 20, 127);
+    } else if (volume < 0) {
+      continue;
+    } else {
+      if (drums != kNotSet && drums > 75 && drums <= volume) volume = drums - 10;
+      volume = std::clamp(volume + offset, 0, 127);
+    }
+    channels[static_cast<size_t>(c)].Values[7] = static_cast<uint8_t>(volume);
+    context_.Mixer.SetLiveController(static_cast<uint8_t>(c), 7, static_cast<uint8_t>(volume));
+  }
+  context_.Host.SetInstrumentPad(pad);
+}
+
 bool TGen::UndoAllConversions(bool ask) {
   if (!EnsureBuffers()) return false;
   if (ask && !context_.Dialogs.Ask(kUndoConversionsQuestion)) return false;

@@ -106,6 +106,9 @@ class TGen {
   void SetChannelController(uint8_t channel, uint8_t controller, uint8_t value);
   // Sends every used channel's set-up through the mixer; with loadFlag the mixer's controls follow.
   void ApplyChannelSetups(bool loadFlag);
+  // "Normalize Volume": brings the counted channels' volumes to TargetVolume, keeping their balance
+  // (a single much louder channel does not set the level), and sends them.
+  void NormalizeVolume();
   // "Restore Original": the stream as loaded comes back. With ask, only after "Undo all conversions ?".
   bool UndoAllConversions(bool ask);
 

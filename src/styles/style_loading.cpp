@@ -134,7 +134,7 @@ LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const ui
       context_.Mixer.SetLiveController(0, controller, value);
     }
   }
-  if (context_.Settings.NVDef) context_.Host.NormalizeStyleVolume();
+  if (context_.Settings.NVDef) NormalizeVolume();
   if (!keyboardChannelMoved_) context_.Mixer.SetKeyboardChannel(keyboardChannel);
   return LoadOutcome::Loaded;
 }

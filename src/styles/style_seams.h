@@ -72,8 +72,12 @@ class StyleCreatorHost {
   virtual void SetSaveStyleName(const std::string& /*path*/) {}
   // "Solo on channel 1": the "Active/Minus/Repl. Ch." choice becomes channel 1, its box ticked.
   virtual void SelectChannelOneActive() {}
-  // The style's channel volumes are brought to the target volume ("Normalize Volume").
-  virtual void NormalizeStyleVolume() {}
+  // The main window's "Instrument Pad" box.
+  virtual bool InstrumentPad() const { return false; }
+  virtual void SetInstrumentPad(bool /*on*/) {}
+  // A channel whose box shows the greyed activity state and that is not muted: its volume counts
+  // when the style volume is normalised.
+  virtual bool CountsForVolume(int /*channel*/) const { return true; }
   // The wait for the external device after Start is pending: nothing is recorded.
   virtual bool StartWaitPending() const { return false; }
   // Recording stops (the stream is full).

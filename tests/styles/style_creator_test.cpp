@@ -493,3 +493,50 @@ TEST(LoadStyle, APartThatReachesPastTheStreamCannotBeSelected) {
 
 }  // namespace
 }  // namespace kalo::styles
+
+namespace kalo::styles {
+namespace {
+
+struct NormalizeCase {
+  const char* What;
+  std::vector<std::pair<int, int>> Volumes;  // channel (0-based), volume
+  bool Solo;
+  std::vector<std::array<uint8_t, 3>> Sent;  // channel, 7, volume
+};
+
+TEST(NormalizeVolume, BringsTheQuieterLevelToTheTargetWithoutALoudChannelSettingIt) {
+  const NormalizeCase cases[] = {
+      {"60 then 100: 100 is too far above to set the level",
+       {{0, 60}, {1, 100}},
+       false,
+       {{0, 7, 110}, {1, 7, 127}}},
+      {"70 then 80: the louder sets the level",
+       {{1, 70}, {2, 80}},
+       false,
+       {{0, 7, 127}, {1, 7, 100}, {2, 7, 110}}},
+      {"drums above 75 pull louder channels below them",
+       {{1, 100}, {9, 90}},
+       false,
+       {{0, 7, 127}, {1, 7, 90}, {9, 7, 90}}},
+      {"solo on channel 1 gives it the target plus 20",
+       {{0, 50}, {1, 100}},
+       true,
+       {{0, 7, 127}, {1, 7, 110}}},
+  };
+  for (const auto& c : cases) {
+    testing::TGenBench bench;
+    ASSERT_TRUE(bench.Gen.EnsureBuffers());
+    bench.Options.SoloOnChannel1 = c.Solo;
+    auto& header = bench.Gen.CurrentStyle().Header;
+    for (auto [channel, volume] : c.Volumes) {
+      header.ChannelUsed[static_cast<size_t>(channel)] = 1;
+      header.Channels[static_cast<size_t>(channel)].Values[7] = static_cast<uint8_t>(volume);
+    }
+    bench.Gen.NormalizeVolume();
+    EXPECT_EQ(bench.Mixer.Live, c.Sent) << c.What;
+    for (const auto& sent : c.Sent) EXPECT_EQ(header.Channels[sent[0]].Values[7], sent[2]) << c.What;
+  }
+}
+
+}  // namespace
+}  // namespace kalo::styles
