@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "host/thread_priority.h"
 
@@ -18,6 +19,17 @@ struct Scheduling {
   int Priority = -1;
   bool operator==(const Scheduling&) const = default;
 };
+
+// The CPUs a thread may run on.
+std::vector<int> CpusOf(pthread_t thread) {
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  std::vector<int> cpus;
+  if (pthread_getaffinity_np(thread, sizeof set, &set) != 0) return cpus;
+  for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu)
+    if (CPU_ISSET(cpu, &set)) cpus.push_back(cpu);
+  return cpus;
+}
 
 Scheduling SchedulingOf(pthread_t thread) {
   Scheduling result;
@@ -54,6 +66,7 @@ TEST(PriorityTest, TheRealTimeClassRaisesEveryRegisteredThreadAndTheFoundClassRe
     Parked timerThread;
     const Scheduling mainFound = SchedulingOf(pthread_self());
     const Scheduling timerFound = SchedulingOf(timerThread.Handle());
+    const std::vector<int> cpusFound = CpusOf(pthread_self());
     PosixThreadPriority priority;
     priority.AddThread(timerThread.Handle(), kTimerThreadRealTimePriority);
     const uint32_t saved = priority.GetPriorityClass();
@@ -63,6 +76,9 @@ TEST(PriorityTest, TheRealTimeClassRaisesEveryRegisteredThreadAndTheFoundClassRe
       EXPECT_EQ(SchedulingOf(pthread_self()), (Scheduling{SCHED_FIFO, kMainThreadRealTimePriority}));
       EXPECT_EQ(SchedulingOf(timerThread.Handle()), (Scheduling{SCHED_FIFO, kTimerThreadRealTimePriority}));
       EXPECT_EQ(priority.GetPriorityClass(), kRealTimePriorityClass);
+      // Both share one CPU, so that the hand-over of a tick wakes no second CPU.
+      EXPECT_EQ(CpusOf(pthread_self()).size(), 1u);
+      EXPECT_EQ(CpusOf(timerThread.Handle()), CpusOf(pthread_self()));
     } else {
       EXPECT_FALSE(priority.LastError().empty());
       EXPECT_EQ(SchedulingOf(pthread_self()), mainFound);
@@ -70,6 +86,8 @@ TEST(PriorityTest, TheRealTimeClassRaisesEveryRegisteredThreadAndTheFoundClassRe
     EXPECT_TRUE(priority.SetPriorityClass(saved));
     EXPECT_EQ(SchedulingOf(pthread_self()), mainFound);
     EXPECT_EQ(SchedulingOf(timerThread.Handle()), timerFound);
+    EXPECT_EQ(CpusOf(pthread_self()), cpusFound);
+    EXPECT_EQ(CpusOf(timerThread.Handle()), cpusFound);
     EXPECT_EQ(priority.GetPriorityClass(), kNormalPriorityClass);
   });
 }
