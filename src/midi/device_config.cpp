@@ -39,6 +39,28 @@ bool SelectStored(DeviceList& list, int storedPosition) {
   return true;
 }
 
+// Fills the list with the product name of every input (or output) device and "<None>", with nothing
+// selected. A device whose capabilities cannot be read ends the list with "<None>" and throws Error
+// with the driver's text.
+template <typename Caps, typename Error>
+void ListDevices(const MidiDeviceRegistry& devices, int count,
+                 PortResult (MidiDeviceRegistry::*getCapabilities)(int, Caps&) const,
+                 bool (MidiDeviceRegistry::*find)(int, DeviceRef&) const, DeviceList& list) {
+  list.Entries.clear();
+  list.Selected = -1;
+  for (int id = 0; id < count; ++id) {
+    Caps caps;
+    if (PortResult code = (devices.*getCapabilities)(id, caps); code != result::kOk) {
+      DeviceRef ref;
+      (devices.*find)(id, ref);
+      list.Entries.push_back(kNoneEntry);
+      throw Error(devices.ErrorText(code, ref.Backend));
+    }
+    list.Entries.push_back(caps.ProductName);
+  }
+  list.Entries.push_back(kNoneEntry);
+}
+
 }  // namespace
 
 DeviceConfig::DeviceConfig(MidiSystem& system, host::Dialogs& dialogs, TMidiInput* input1, TMidiInput* input2,
@@ -61,19 +83,9 @@ StoredDevicePositions DeviceConfig::Positions() const {
 
 void DeviceConfig::FillInputList(DeviceList& list, int storedPosition, bool openNow, TMidiInput* input) {
   const MidiDeviceRegistry& devices = system_.Devices();
-  list.Entries.clear();
-  list.Selected = -1;
-  for (int id = 0; id < devices.InputCount(); ++id) {
-    InputCapabilities caps;
-    if (PortResult code = devices.GetInputCapabilities(id, caps); code != result::kOk) {
-      DeviceRef ref;
-      devices.FindInput(id, ref);
-      list.Entries.push_back(kNoneEntry);
-      throw EMidiInputError(devices.ErrorText(code, ref.Backend));
-    }
-    list.Entries.push_back(caps.ProductName);
-  }
-  list.Entries.push_back(kNoneEntry);
+  ListDevices<InputCapabilities, EMidiInputError>(devices, devices.InputCount(),
+                                                  &MidiDeviceRegistry::GetInputCapabilities,
+                                                  &MidiDeviceRegistry::FindInput, list);
   if (SelectStored(list, storedPosition)) {
     dialogs_.Inform(kWrongInputDevice);
   }
@@ -84,19 +96,9 @@ void DeviceConfig::FillInputList(DeviceList& list, int storedPosition, bool open
 
 void DeviceConfig::FillOutputList(DeviceList& list, int storedPosition, bool openNow, TMidiOutput& output) {
   const MidiDeviceRegistry& devices = system_.Devices();
-  list.Entries.clear();
-  list.Selected = -1;
-  for (int id = 0; id < devices.OutputCount(); ++id) {
-    OutputCapabilities caps;
-    if (PortResult code = devices.GetOutputCapabilities(id, caps); code != result::kOk) {
-      DeviceRef ref;
-      devices.FindOutput(id, ref);
-      list.Entries.push_back(kNoneEntry);
-      throw EmidioutputError(devices.ErrorText(code, ref.Backend));
-    }
-    list.Entries.push_back(caps.ProductName);
-  }
-  list.Entries.push_back(kNoneEntry);
+  ListDevices<OutputCapabilities, EmidioutputError>(devices, devices.OutputCount(),
+                                                    &MidiDeviceRegistry::GetOutputCapabilities,
+                                                    &MidiDeviceRegistry::FindOutput, list);
   if (SelectStored(list, storedPosition)) {
     dialogs_.Inform(kWrongOutputDevice);
   }
