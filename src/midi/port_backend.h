@@ -34,6 +34,24 @@ inline constexpr PortResult kFirstBackendCode = 1000;
 // The text of a shared code, or empty when the code is not one of them.
 std::string StandardErrorText(PortResult code);
 
+// Bytes of a short message by its status byte: 1 to 3, or 0 for a byte that is not the status of a
+// complete short message (a data byte, F0 and F7).
+constexpr size_t ShortMessageLength(uint8_t status) {
+  if (status < 0x80) return 0;
+  switch (status & 0xF0) {
+    case 0xC0:
+    case 0xD0:
+      return 2;
+    case 0xF0:
+      if (status == 0xF1 || status == 0xF3) return 2;
+      if (status == 0xF2) return 3;
+      if (status == 0xF0 || status == 0xF7) return 0;
+      return 1;
+    default:
+      return 3;
+  }
+}
+
 struct InputCapabilities {
   std::string ProductName;
   uint16_t DriverVersion = 0;

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 namespace kalo::midi {
@@ -22,23 +22,6 @@ int64_t SteadyMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
-}
-
-// Bytes of a short message by its status; 0 for a status that is not a complete short message.
-size_t ShortLength(uint8_t status) {
-  if (status < 0x80) return 0;
-  switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
-      return 2;
-    case 0xF0:
-      if (status == 0xF1 || status == 0xF3) return 2;
-      if (status == 0xF2) return 3;
-      if (status == 0xF0 || status == 0xF7) return 0;
-      return 1;
-    default:
-      return 3;
-  }
 }
 
 void Silent(const char*) {}
@@ -132,7 +115,7 @@ class RtOutputPort final : public OutputPort {
   PortResult SendShort(uint32_t packed) override {
     if (midi_ == nullptr) return result::kInvalidHandle;
     const auto status = static_cast<uint8_t>(packed & 0xFF);
-    const size_t length = ShortLength(status);
+    const size_t length = ShortMessageLength(status);
     if (length == 0) return result::kInvalidParam;
     const uint8_t bytes[3] = {status, static_cast<uint8_t>((packed >> 8) & 0x7F),
                               static_cast<uint8_t>((packed >> 16) & 0x7F)};

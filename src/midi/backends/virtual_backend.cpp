@@ -114,7 +114,8 @@ class VirtualBackend::VirtualOutputPort final : public OutputPort {
     if (PortResult r = Check(VirtualOp::SendShort)) return r;
     const uint8_t status = static_cast<uint8_t>(packed & 0xFF);
     std::vector<uint8_t> bytes{status};
-    const size_t length = ShortLength(status);
+    // A data byte in the status place is recorded with both data bytes, as it was packed.
+    const size_t length = status < 0x80 ? 3 : ShortMessageLength(status);
     if (length >= 2) bytes.push_back(static_cast<uint8_t>((packed >> 8) & 0xFF));
     if (length >= 3) bytes.push_back(static_cast<uint8_t>((packed >> 16) & 0xFF));
     Record(false, std::move(bytes));
@@ -144,19 +145,6 @@ class VirtualBackend::VirtualOutputPort final : public OutputPort {
   }
 
  private:
-  static size_t ShortLength(uint8_t status) {
-    switch (status & 0xF0) {
-      case 0xC0:
-      case 0xD0:
-        return 2;
-      case 0xF0:
-        if (status == 0xF1 || status == 0xF3) return 2;
-        if (status == 0xF2) return 3;
-        return 1;
-      default:
-        return 3;
-    }
-  }
   PortResult Check(VirtualOp op) const {
     if (closed_) return result::kInvalidHandle;
     if (device_.Unplugged.load()) return result::kNoDevice;
