@@ -9,6 +9,29 @@
 
 namespace kalo::styles {
 
+void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image,
+                     unsigned& emptiedParts, bool& headerMended) {
+  auto take = [&](size_t count) {
+    const size_t start = in.Position();
+    const size_t n = std::min(count, in.Remaining());
+    in.Seek(start + n);
+    return bytes.subspan(start, n);
+  };
+  image.Header = DecodeHeaderPrefix(take(kStyleHeaderSize));
+  image.Parts = DecodePartTablePrefix(take(kPartTableSize));
+  const auto stream = take(static_cast<size_t>(kStreamCapacity));
+  image.Stream.assign(stream.begin(), stream.end());
+  headerMended = MendHeaderValues(image.Header);
+  emptiedParts = MendPartOffsets(image.Parts, static_cast<int32_t>(stream.size()));
+}
+
+void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::span<const uint8_t> stream,
+                      ByteWriter& writer) {
+  EncodeHeader(header, writer);
+  EncodePartTable(parts, writer);
+  writer.WriteBytes(stream.first(std::min(stream.size(), static_cast<size_t>(kStreamCapacity))));
+}
+
 ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes) {
   ParsedStyleFile parsed;
   ByteReader in(bytes);
@@ -18,18 +41,7 @@ ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes) {
   } else {
     in.Seek(0);
   }
-  auto take = [&](size_t count) {
-    const size_t start = in.Position();
-    const size_t n = std::min(count, in.Remaining());
-    in.Seek(start + n);
-    return bytes.subspan(start, n);
-  };
-  parsed.Image.Header = DecodeHeaderPrefix(take(kStyleHeaderSize));
-  parsed.Image.Parts = DecodePartTablePrefix(take(kPartTableSize));
-  const auto stream = take(static_cast<size_t>(kStreamCapacity));
-  parsed.Image.Stream.assign(stream.begin(), stream.end());
-  parsed.HeaderMended = MendHeaderValues(parsed.Image.Header);
-  parsed.EmptiedParts = MendPartOffsets(parsed.Image.Parts, static_cast<int32_t>(stream.size()));
+  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
   return parsed;
 }
 
@@ -39,9 +51,7 @@ std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTa
   out.reserve(4 + kStyleHeaderSize + kPartTableSize + stream.size());
   ByteWriter writer(out);
   writer.WriteI32(kVersionWordLowest);
-  EncodeHeader(header, writer);
-  EncodePartTable(parts, writer);
-  writer.WriteBytes(stream.first(std::min(stream.size(), static_cast<size_t>(kStreamCapacity))));
+  WriteStyleBlocks(header, parts, stream, writer);
   return out;
 }
 

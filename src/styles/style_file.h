@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "host/program_folder.h"
+#include "styles/byte_io.h"
 #include "styles/style_records.h"
 
 namespace kalo::styles {
@@ -39,6 +40,16 @@ struct ParsedStyleFile {
   // The measure length or a flag byte was out of range and was brought into it.
   bool HeaderMended = false;
 };
+
+// Takes the header, part table and stream from `bytes` (from the reader's position on), each block
+// from what is there, then mends offsets and header values that do not fit. Shared by the style and
+// the work file, whose blocks follow their own leading fields.
+void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image,
+                     unsigned& emptiedParts, bool& headerMended);
+
+// Writes the header, the part table and at most kStreamCapacity bytes of the stream.
+void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::span<const uint8_t> stream,
+                      ByteWriter& writer);
 
 // Reads a style file's bytes: decides the version word by value, takes each block from what is
 // there, then mends offsets and header values that do not fit (see MendPartOffsets,

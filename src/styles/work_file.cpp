@@ -4,6 +4,7 @@
 
 #include "styles/byte_io.h"
 #include "styles/style.h"
+#include "styles/style_file.h"
 
 namespace kalo::styles {
 
@@ -25,18 +26,7 @@ std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t>
   parsed.Chordmemory.Length = length;
   in.ReadSome(std::span<uint8_t>(parsed.Chordmemory.Bytes).first(static_cast<size_t>(length) + 4));
 
-  auto take = [&](size_t count) {
-    const size_t start = in.Position();
-    const size_t n = std::min(count, in.Remaining());
-    in.Seek(start + n);
-    return bytes.subspan(start, n);
-  };
-  parsed.Image.Header = DecodeHeaderPrefix(take(kStyleHeaderSize));
-  parsed.Image.Parts = DecodePartTablePrefix(take(kPartTableSize));
-  const auto stream = take(static_cast<size_t>(kStreamCapacity));
-  parsed.Image.Stream.assign(stream.begin(), stream.end());
-  parsed.HeaderMended = MendHeaderValues(parsed.Image.Header);
-  parsed.EmptiedParts = MendPartOffsets(parsed.Image.Parts, static_cast<int32_t>(stream.size()));
+  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
   return parsed;
 }
 
@@ -51,9 +41,7 @@ std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
   writer.WriteI16(chordmemory.Length);
   writer.WriteBytes(
       std::span<const uint8_t>(chordmemory.Bytes).first(static_cast<size_t>(chordmemory.Length) + 4));
-  EncodeHeader(header, writer);
-  EncodePartTable(parts, writer);
-  writer.WriteBytes(stream.first(std::min(stream.size(), static_cast<size_t>(kStreamCapacity))));
+  WriteStyleBlocks(header, parts, stream, writer);
   return out;
 }
 
