@@ -6,6 +6,31 @@
 
 namespace kalo::styles {
 
+namespace {
+
+enum class ChainStep { Byte, End, Overrun };
+
+// Reads the byte at (slot, offset) of the chained buffer slots; at a buffer end byte it moves on to
+// the start of the next slot in use. End: the chain's last end byte, at (slot, offset). Overrun: the
+// slot's valid bytes ran out before an end byte.
+ChainStep ReadChained(const Style& style, int& slot, int32_t& offset, uint8_t& byte) {
+  while (true) {
+    const BufferSlot& s = style.Slots[static_cast<size_t>(slot)];
+    const int32_t length = std::min<int32_t>(s.Length, static_cast<int32_t>(s.Data.size()));
+    if (offset >= length) return ChainStep::Overrun;
+    byte = s.Data[static_cast<size_t>(offset)];
+    if (byte != kBufferEndByte) return ChainStep::Byte;
+    if (slot < 6 && style.Slots[static_cast<size_t>(slot) + 1].InUse) {
+      ++slot;
+      offset = 0;
+      continue;
+    }
+    return ChainStep::End;
+  }
+}
+
+}  // namespace
+
 TGen::TGen(TGenContext context) : context_(context) {}
 
 bool TGen::EnsureBuffers() {
@@ -70,19 +95,13 @@ int32_t TGen::Locate(int measureIndex, int beat, bool setCounters) {
       int32_t offset = 0;
       int64_t sum = 0;
       while (true) {
-        const BufferSlot& s = style_.Slots[static_cast<size_t>(slot)];
-        const int32_t length = std::min<int32_t>(s.Length, static_cast<int32_t>(s.Data.size()));
-        if (offset >= length) {
-          result = s.Length + 1;
+        uint8_t byte = 0;
+        const ChainStep step = ReadChained(style_, slot, offset, byte);
+        if (step == ChainStep::Overrun) {
+          result = style_.Slots[static_cast<size_t>(slot)].Length + 1;
           break;
         }
-        const uint8_t byte = s.Data[static_cast<size_t>(offset)];
-        if (byte == kBufferEndByte) {
-          if (slot < 6 && style_.Slots[static_cast<size_t>(slot) + 1].InUse) {
-            ++slot;
-            offset = 0;
-            continue;
-          }
+        if (step == ChainStep::End) {
           result = offset;
           break;
         }
@@ -116,18 +135,8 @@ void TGen::BuildQuarterNoteIndex(int endPosition) {
   int slot = 0;
   int32_t offset = 0;
   while (index.size() < capacity) {
-    const BufferSlot& s = style_.Slots[static_cast<size_t>(slot)];
-    const int32_t length = std::min<int32_t>(s.Length, static_cast<int32_t>(s.Data.size()));
-    if (offset >= length) break;
-    const uint8_t byte = s.Data[static_cast<size_t>(offset)];
-    if (byte == kBufferEndByte) {
-      if (slot < 6 && style_.Slots[static_cast<size_t>(slot) + 1].InUse) {
-        ++slot;
-        offset = 0;
-        continue;
-      }
-      break;
-    }
+    uint8_t byte = 0;
+    if (ReadChained(style_, slot, offset, byte) != ChainStep::Byte) break;
     if (IsDelayByte(byte)) sum += DelayTicks(byte);
     if (sum >= boundary) {
       index.push_back(

@@ -165,6 +165,8 @@ class TGen {
   LoadOutcome LoadStyleFile(const std::string& path);
   bool PrepareLoad(bool byDialog);
   void ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& keptChannel1);
+  // Takes a file's part table and stream as the style's, and remembers each part's measures as loaded.
+  void TakePartsAndStream(const StyleImage& image);
   void GiveBackChannel1(const TChannelSetup& kept);
   void SelectFirstExistingPart(bool chase);
   void ShowStyleCaptions(const std::string& path);

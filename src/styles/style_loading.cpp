@@ -96,12 +96,7 @@ LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const ui
   keyboardChannelMoved_ = false;
   ApplyHeader(parsed.Image.Header, keptChannel1);
 
-  style_.Parts = parsed.Image.Parts;
-  std::copy(parsed.Image.Stream.begin(), parsed.Image.Stream.end(), style_.Buffer().begin());
-  style_.SetLength(static_cast<int32_t>(parsed.Image.Stream.size()));
-  for (int p = 0; p < kPartCount; ++p)
-    style_.Loaded[static_cast<size_t>(p)] = {style_.Parts[static_cast<size_t>(p)].FirstMeasure,
-                                             style_.Parts[static_cast<size_t>(p)].LastMeasure};
+  TakePartsAndStream(parsed.Image);
   StyleMode = true;
   context_.Host.SetStyleMode(true);
 
@@ -137,6 +132,15 @@ LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const ui
   if (context_.Settings.NVDef) NormalizeVolume();
   if (!keyboardChannelMoved_) context_.Mixer.SetKeyboardChannel(keyboardChannel);
   return LoadOutcome::Loaded;
+}
+
+void TGen::TakePartsAndStream(const StyleImage& image) {
+  style_.Parts = image.Parts;
+  std::copy(image.Stream.begin(), image.Stream.end(), style_.Buffer().begin());
+  style_.SetLength(static_cast<int32_t>(image.Stream.size()));
+  for (int p = 0; p < kPartCount; ++p)
+    style_.Loaded[static_cast<size_t>(p)] = {style_.Parts[static_cast<size_t>(p)].FirstMeasure,
+                                             style_.Parts[static_cast<size_t>(p)].LastMeasure};
 }
 
 void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& keptChannel1) {
@@ -292,12 +296,7 @@ LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uin
   ApplyHeader(parsed.Image.Header, keptChannel1);
   style_.Header.Converted = 0;
 
-  style_.Parts = parsed.Image.Parts;
-  std::copy(parsed.Image.Stream.begin(), parsed.Image.Stream.end(), style_.Buffer().begin());
-  style_.SetLength(static_cast<int32_t>(parsed.Image.Stream.size()));
-  for (int p = 0; p < kPartCount; ++p)
-    style_.Loaded[static_cast<size_t>(p)] = {style_.Parts[static_cast<size_t>(p)].FirstMeasure,
-                                             style_.Parts[static_cast<size_t>(p)].LastMeasure};
+  TakePartsAndStream(parsed.Image);
   EndOffset = style_.Length();
 
   StyleMode = false;
