@@ -8,6 +8,7 @@
 #include "cli/commands.h"
 #include "config/settings_file.h"
 #include "config/settings_listing.h"
+#include "host/process_environment.h"
 #include "host/program_folder.h"
 
 namespace kalo::cli {
@@ -20,7 +21,10 @@ struct ConfigArguments {
 
 int ShowConfig(const ConfigArguments& arguments) {
   host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::SettingsEnvironment environment = config::SettingsEnvironment::OfProcess();
+  config::SettingsEnvironment environment;
+  environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
+  environment.Home = host::EnvironmentPath("HOME");
+  environment.FolderWritable = host::ProbeFolderWritable;
   config::SettingsFile file = arguments.Ini.empty()
                                   ? config::SettingsFile(folder, environment)
                                   : config::SettingsFile(folder, arguments.Ini, environment);

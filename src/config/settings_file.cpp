@@ -1,6 +1,5 @@
 #include "config/settings_file.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -8,6 +7,7 @@
 
 #include "config/settings_keys.h"
 #include "host/dialogs.h"
+#include "host/process_environment.h"
 
 // Plain char strings without wide-character conversion, with the template bodies compiled here:
 // SimpleIni is then header-only and needs neither its library nor ICU.
@@ -75,12 +75,6 @@ bool AnyWriteBit(fs::perms perms) {
          fs::perms::none;
 }
 
-std::optional<fs::path> EnvPath(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  return fs::path(value);
-}
-
 // Whether the file in the program folder, if any, asks for portable mode.
 bool ProgramFileSaysPortable(const fs::path& file) {
   Ini ini;
@@ -96,26 +90,6 @@ bool ProgramFileSaysPortable(const fs::path& file) {
 }
 
 }  // namespace
-
-SettingsEnvironment SettingsEnvironment::OfProcess() {
-  SettingsEnvironment environment;
-  environment.XdgConfigHome = EnvPath("XDG_CONFIG_HOME");
-  environment.Home = EnvPath("HOME");
-  environment.FolderWritable = ProbeFolderWritable;
-  return environment;
-}
-
-bool ProbeFolderWritable(const fs::path& folder) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return false;
-  fs::path probe = folder / ".kalo-write-probe";
-  {
-    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-  }
-  fs::remove(probe, ec);
-  return true;
-}
 
 Settings FactorySettings(const host::ProgramFolder& folder) {
   Settings s;
@@ -147,7 +121,7 @@ Settings FactorySettings(const host::ProgramFolder& folder) {
 
 SettingsFile::SettingsFile(host::ProgramFolder folder, SettingsEnvironment environment)
     : folder_(std::move(folder)), environment_(std::move(environment)) {
-  if (!environment_.FolderWritable) environment_.FolderWritable = ProbeFolderWritable;
+  if (!environment_.FolderWritable) environment_.FolderWritable = host::ProbeFolderWritable;
   fs::path programFile = folder_.WithExtension(".ini");
   std::error_code ec;
   bool portable =
@@ -164,7 +138,7 @@ SettingsFile::SettingsFile(host::ProgramFolder folder, SettingsEnvironment envir
 
 SettingsFile::SettingsFile(host::ProgramFolder folder, fs::path file, SettingsEnvironment environment)
     : folder_(std::move(folder)), path_(std::move(file)), environment_(std::move(environment)) {
-  if (!environment_.FolderWritable) environment_.FolderWritable = ProbeFolderWritable;
+  if (!environment_.FolderWritable) environment_.FolderWritable = host::ProbeFolderWritable;
 }
 
 bool SettingsFile::Exists() const {

@@ -27,19 +27,14 @@ inline constexpr const char* kPortableMarkerName = "Portable KALO.txt";
 inline constexpr const char* kResetQuestion =
     "Would you really quit KALO in order to \n\rrestart it with its original start values ?";
 
-// What the settings location depends on, injectable for tests.
+// What the settings location depends on, given by the caller (the program passes the process's
+// values, see host/process_environment.h; tests pass their own).
 struct SettingsEnvironment {
   std::optional<std::filesystem::path> XdgConfigHome;  // $XDG_CONFIG_HOME
   std::optional<std::filesystem::path> Home;           // $HOME
-  // Whether a file can be created in the folder; the default probes by creating and removing one.
+  // Whether a file can be created in the folder; when empty, host::ProbeFolderWritable.
   std::function<bool(const std::filesystem::path& folder)> FolderWritable;
-
-  // The environment of this process.
-  static SettingsEnvironment OfProcess();
 };
-
-// True when a file can be created in folder (probed by creating and removing a file).
-bool ProbeFolderWritable(const std::filesystem::path& folder);
 
 // Settings of a first start (no file, or Reset=1): the table defaults with the factory choices
 // (To-Extended key Eb, To-Basic key C#, metrum "4/4", layout "English (USA)"), the picture
