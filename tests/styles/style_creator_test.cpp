@@ -454,12 +454,6 @@ TEST(HoldOver, MarksChannelsWhoseNotesHangOverThePartsEnd) {
   EXPECT_EQ(bench.Gen.CurrentStyle().HoldOver[kIntro][0], 0);  // empty part
 }
 
-}  // namespace
-}  // namespace kalo::styles
-
-namespace kalo::styles {
-namespace {
-
 TEST(Locate, FollowsAnImportThatContinuesInTheNextBuffer) {
   testing::TGenBench bench;
   ASSERT_TRUE(bench.Gen.EnsureBuffers());
@@ -490,12 +484,6 @@ TEST(LoadStyle, APartThatReachesPastTheStreamCannotBeSelected) {
   EXPECT_EQ(bench.Gen.RunningPart, kExtended);
   EXPECT_LE(bench.Gen.EndOffset, bench.Gen.CurrentStyle().Length());
 }
-
-}  // namespace
-}  // namespace kalo::styles
-
-namespace kalo::styles {
-namespace {
 
 struct NormalizeCase {
   const char* What;

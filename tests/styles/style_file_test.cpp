@@ -19,16 +19,6 @@ std::vector<uint8_t> Le32(int32_t value) {
           static_cast<uint8_t>(u >> 24)};
 }
 
-TEST(StyleRecords, EncodedRecordsHaveTheirFileSizes) {
-  std::vector<uint8_t> bytes;
-  ByteWriter writer(bytes);
-  EncodeHeader(TStyleHeader{}, writer);
-  EXPECT_EQ(bytes.size(), kStyleHeaderSize);
-  bytes.clear();
-  EncodePartTable(PartTable{}, writer);
-  EXPECT_EQ(bytes.size(), kPartTableSize);
-}
-
 struct MetreCase {
   int16_t Stored;
   int MeasureLength;
@@ -133,20 +123,6 @@ TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
   EXPECT_TRUE(parsed.Image.Stream.empty());
 }
 
-TEST(StyleFile, EveryPrefixOfAValidFileParsesWithOffsetsInsideItsStream) {
-  const auto bytes = MakeSampleStyle().FileBytes();
-  for (size_t n = 0; n <= bytes.size(); ++n) {
-    const ParsedStyleFile parsed = ParseStyleFile(std::span<const uint8_t>(bytes).first(n));
-    const auto length = static_cast<int32_t>(parsed.Image.Stream.size());
-    for (const TStylePart& part : parsed.Image.Parts) {
-      if (!part.Exists()) continue;
-      ASSERT_GE(part.StartOffset, 0) << n;
-      ASSERT_LT(part.StartOffset, part.EndOffset) << n;
-      ASSERT_LE(part.EndOffset, length) << n;
-    }
-  }
-}
-
 struct LyingPartCase {
   const char* What;
   TStylePart Part;
@@ -191,39 +167,50 @@ TEST(StyleFile, OutOfRangeHeaderValuesFallBackToDefaults) {
   EXPECT_EQ(parsed.Image.Header.ChannelUsed[3], 1);
 }
 
-class StyleLookUp : public ::testing::Test {
- protected:
-  std::string Write(const std::string& relative) { return bench_.WriteFile(relative, {1, 2, 3}); }
-  std::optional<std::string> Find(const std::string& name) {
-    auto found = FindStyleFile(name, bench_.Folder);
-    if (!found) return std::nullopt;
-    return std::filesystem::relative(*found, bench_.Root).generic_string();
-  }
-  testing::TGenBench bench_;
+struct LookUpCase {
+  const char* What;
+  std::vector<std::string> Files;  // relative to the program folder
+  std::string Name;
+  bool NameInFolder;                 // the name is taken relative to the program folder
+  std::optional<std::string> Found;  // relative to the program folder
 };
 
-TEST_F(StyleLookUp, AnExistingFileIsUsedAsItIs) {
-  const std::string path = Write("elsewhere/a.vxs");
-  EXPECT_EQ(Find(path), "elsewhere/a.vxs");
-}
-
-TEST_F(StyleLookUp, AMovedStyleIsLookedForInTheProgramsStylesFolderFirst) {
-  Write("STYLES/a.vxs");
-  Write("styles/pop/a.vxs");
-  EXPECT_EQ(Find("D:\\old\\styles\\pop\\a.vxs"), "STYLES/a.vxs");
-}
-
-TEST_F(StyleLookUp, AMovedStyleKeepsItsSubFolderBelowAFolderNamedStyles) {
-  Write("styles/pop/a.vxs");
-  EXPECT_EQ(Find("D:\\old\\styles\\pop\\a.vxs"), "styles/pop/a.vxs");
-  Write("STYLES/rock/b.vxs");
-  EXPECT_EQ(Find("/mnt/c/My Styles/rock/b.vxs"), "STYLES/rock/b.vxs");
-  EXPECT_EQ(Find("C:\\Music\\Styles\\rock\\b.vxs"), "STYLES/rock/b.vxs");
-}
-
-TEST_F(StyleLookUp, NothingIsFoundWhenNoCandidateExists) {
-  EXPECT_EQ(Find("D:\\old\\styles\\pop\\missing.vxs"), std::nullopt);
-  EXPECT_EQ(Find(""), std::nullopt);
+TEST(StyleLookUp, FindsTheFileItselfThenInStylesThenBelowAFolderNamedStyles) {
+  const LookUpCase cases[] = {
+      {"an existing file is used as it is", {"elsewhere/a.vxs"}, "elsewhere/a.vxs", true, "elsewhere/a.vxs"},
+      {"the STYLES folder comes first",
+       {"STYLES/a.vxs", "styles/pop/a.vxs"},
+       "D:\\old\\styles\\pop\\a.vxs",
+       false,
+       "STYLES/a.vxs"},
+      {"the sub-folder below styles is kept",
+       {"styles/pop/a.vxs"},
+       "D:\\old\\styles\\pop\\a.vxs",
+       false,
+       "styles/pop/a.vxs"},
+      {"any case of styles, '/' separated",
+       {"STYLES/rock/b.vxs"},
+       "/mnt/c/My Styles/rock/b.vxs",
+       false,
+       "STYLES/rock/b.vxs"},
+      {"any case of styles, '\\' separated",
+       {"STYLES/rock/b.vxs"},
+       "C:\\Music\\Styles\\rock\\b.vxs",
+       false,
+       "STYLES/rock/b.vxs"},
+      {"no candidate", {"STYLES/a.vxs"}, "D:\\old\\styles\\pop\\missing.vxs", false, std::nullopt},
+      {"an empty name", {}, "", false, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    testing::TGenBench bench;
+    for (const std::string& file : c.Files) bench.WriteFile(file, {1, 2, 3});
+    const std::string name = c.NameInFolder ? (bench.Root / c.Name).string() : c.Name;
+    const auto found = FindStyleFile(name, bench.Folder);
+    EXPECT_EQ(
+        found ? std::optional(std::filesystem::relative(*found, bench.Root).generic_string()) : std::nullopt,
+        c.Found)
+        << c.What;
+  }
 }
 
 }  // namespace
