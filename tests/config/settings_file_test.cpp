@@ -301,26 +301,6 @@ TEST_F(SettingsFileTest, BinaryGarbageReadsAsDefaultsWithoutFailing) {
   }
 }
 
-TEST_F(SettingsFileTest, AReadOnlyLocationIsNotWritten) {
-  temp_.Write("kalo.ini", "[Options]\nTempo3=100\n");
-  SettingsFile file(Folder(), IniPath(), WritableEnvironment(false));
-  Settings s = file.Read().Values;
-  s.Tempo3 = 130;
-  EXPECT_EQ(file.Write(s), SettingsWriteResult::NotWritable);
-  EXPECT_EQ(ReadText(IniPath()), "[Options]\nTempo3=100\n");
-  EXPECT_FALSE(fs::exists(temp_.Path() / "kalo.ini.tmp"));
-}
-
-TEST_F(SettingsFileTest, AReadOnlyFileIsNotWritten) {
-  temp_.Write("kalo.ini", "[Options]\nTempo3=100\n");
-  fs::permissions(IniPath(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  SettingsFile file = File();
-  Settings s = file.Read().Values;
-  s.Tempo3 = 130;
-  EXPECT_EQ(file.Write(s), SettingsWriteResult::NotWritable);
-  EXPECT_EQ(ReadText(IniPath()), "[Options]\nTempo3=100\n");
-}
-
 TEST_F(SettingsFileTest, ASymbolicLinkStaysALinkAndItsTargetIsWritten) {
   fs::path real = temp_.Write("dotfiles/kalo.ini", "[Options]\nTempo3=100\n");
   fs::create_symlink(real, IniPath());
@@ -333,29 +313,48 @@ TEST_F(SettingsFileTest, ASymbolicLinkStaysALinkAndItsTargetIsWritten) {
   EXPECT_NE(ReadText(real).find("Tempo3=130"), std::string::npos);
 }
 
-TEST_F(SettingsFileTest, UntickedAutoSaveLeavesTheFileAsItWas) {
-  temp_.Write("kalo.ini", "[Options]\nAutoload=1\nTempo3=100\n");
-  SettingsFile file = File();
-  Settings s = file.Read().Values;
-  s.Autoload = false;
-  s.Tempo3 = 130;
-  EXPECT_EQ(file.Write(s), SettingsWriteResult::AutoSaveOff);
-  EXPECT_TRUE(file.Read().Values.Autoload);
-  EXPECT_EQ(file.Read().Values.Tempo3, 100);
-}
+// A write that cannot or may not happen reports why and leaves whatever stands at the file's place.
+struct RefusedWriteCase {
+  const char* What;
+  std::optional<std::string> Contents;  // the file before; nullopt: none
+  bool FolderInItsPlace;                // a folder stands where the file should be
+  bool ReadOnlyFile;
+  bool LocationWritable;
+  bool ReadFirst;
+  bool AutoSave;
+  SettingsWriteResult Expected;
+};
 
-TEST_F(SettingsFileTest, AFileThatCannotBeReadIsNotReplaced) {
-  fs::create_directories(IniPath());  // a folder where the file should be
-  SettingsFile file = File();
-  EXPECT_TRUE(file.Read().FirstStart);
-  EXPECT_EQ(file.Write(Settings{}), SettingsWriteResult::NotOpened);
-  EXPECT_TRUE(fs::is_directory(IniPath()));
-}
-
-TEST_F(SettingsFileTest, NothingIsWrittenBeforeTheFileWasRead) {
-  SettingsFile file = File();
-  EXPECT_EQ(file.Write(Settings{}), SettingsWriteResult::NotOpened);
-  EXPECT_FALSE(fs::exists(IniPath()));
+TEST(SettingsWriteTest, ARefusedWriteReportsWhyAndLeavesTheFileAsItWas) {
+  const std::string text = "[Options]\nAutoload=1\nTempo3=100\n";
+  const RefusedWriteCase cases[] = {
+      {"read-only location", text, false, false, false, true, true, SettingsWriteResult::NotWritable},
+      {"read-only file", text, false, true, true, true, true, SettingsWriteResult::NotWritable},
+      {"auto-save unticked", text, false, false, true, true, false, SettingsWriteResult::AutoSaveOff},
+      {"a folder where the file should be", std::nullopt, true, false, true, true, true,
+       SettingsWriteResult::NotOpened},
+      {"not read before", std::nullopt, false, false, true, false, true, SettingsWriteResult::NotOpened},
+  };
+  for (const RefusedWriteCase& c : cases) {
+    TempFolder temp;
+    const fs::path ini = temp.Path() / "kalo.ini";
+    if (c.Contents) temp.Write("kalo.ini", *c.Contents);
+    if (c.FolderInItsPlace) fs::create_directories(ini);
+    if (c.ReadOnlyFile)
+      fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    SettingsFile file(host::ProgramFolder(temp.Path(), "kalo"), ini, WritableEnvironment(c.LocationWritable));
+    Settings values;
+    if (c.ReadFirst) values = file.Read().Values;
+    values.Autoload = c.AutoSave;
+    values.Tempo3 = 130;
+    EXPECT_EQ(file.Write(values), c.Expected) << c.What;
+    if (c.Contents) {
+      EXPECT_EQ(ReadText(ini), *c.Contents) << c.What;
+    }
+    EXPECT_EQ(fs::is_directory(ini), c.FolderInItsPlace) << c.What;
+    EXPECT_EQ(fs::exists(ini), c.Contents || c.FolderInItsPlace) << c.What;
+    EXPECT_FALSE(fs::exists(temp.Path() / "kalo.ini.tmp")) << c.What;
+  }
 }
 
 struct LocationCase {
