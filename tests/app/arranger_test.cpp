@@ -37,10 +37,7 @@ class ArrangerTest : public testing::Test {
   }
 
   std::vector<Bytes> Sent(int output, bool longOnly = false) const {
-    std::vector<Bytes> all;
-    for (const midi::VirtualSent& sent : virtualPorts->Sent(output))
-      if (!longOnly || sent.Long) all.push_back(sent.Bytes);
-    return all;
+    return virtualPorts->SentBytes(output, longOnly);
   }
 
   host::FakeTimeSource clock;

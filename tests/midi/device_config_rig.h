@@ -50,19 +50,6 @@ struct DeviceRig {
   DeviceRig(const DeviceRig&) = delete;
   DeviceRig& operator=(const DeviceRig&) = delete;
 
-  // Everything sent to a virtual output, short and long, as byte strings in order.
-  std::vector<Bytes> SentTo(int output) const {
-    std::vector<Bytes> all;
-    for (const VirtualSent& sent : Backend->Sent(output)) all.push_back(sent.Bytes);
-    return all;
-  }
-  std::vector<Bytes> LongSentTo(int output) const {
-    std::vector<Bytes> all;
-    for (const VirtualSent& sent : Backend->Sent(output))
-      if (sent.Long) all.push_back(sent.Bytes);
-    return all;
-  }
-
   host::FakeTimeSource Clock;
   host::StdMainLoop Loop;
   MidiSystem System{Loop};

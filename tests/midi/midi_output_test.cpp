@@ -15,12 +15,6 @@ namespace {
 using testing::VirtualMidiRig;
 using Bytes = std::vector<uint8_t>;
 
-std::vector<Bytes> SentBytes(const VirtualMidiRig& rig, int output) {
-  std::vector<Bytes> all;
-  for (const VirtualSent& sent : rig.Backend->Sent(output)) all.push_back(sent.Bytes);
-  return all;
-}
-
 TEST(MidiOutput, TheDefaultOutputIsAcceptedWithoutAnyDeviceButCannotOpen) {
   VirtualMidiRig rig({"Keys In"}, {});
   TMidiOutput output(rig.System);
@@ -40,8 +34,8 @@ TEST(MidiOutput, TheDefaultOutputPlaysOnTheFirstDevice) {
   ASSERT_EQ(output.DeviceID(), -1);
   output.Open();
   output.PutShort(0x90, 60, 100);
-  EXPECT_EQ(SentBytes(rig, 0), (std::vector<Bytes>{{0x90, 60, 100}}));
-  EXPECT_TRUE(SentBytes(rig, 1).empty());
+  EXPECT_EQ(rig.Backend->SentBytes(0), (std::vector<Bytes>{{0x90, 60, 100}}));
+  EXPECT_TRUE(rig.Backend->SentBytes(1).empty());
 }
 
 TEST(MidiOutput, SendsEachMessageWithItsOwnLengthInOrder) {
@@ -59,7 +53,7 @@ TEST(MidiOutput, SendsEachMessageWithItsOwnLengthInOrder) {
   note.Data2 = 0;
   output.PutMidiEvent(note);
   EXPECT_EQ(output.Error(), result::kOk);
-  EXPECT_EQ(SentBytes(rig, 1),
+  EXPECT_EQ(rig.Backend->SentBytes(1),
             (std::vector<Bytes>{{0xB2, 7, 90}, {0xC2, 17}, {0xE2, 0, 64}, {0xF8}, {0x92, 64, 0}}));
 }
 

@@ -95,7 +95,7 @@ class ResetBytesTest : public ResetsTest, public ::testing::WithParamInterface<R
 TEST_P(ResetBytesTest, SendsTheSystemExclusiveMessagesAndReportsDoneOnce) {
   const ResetCase& c = GetParam();
   resets.MidiReset(c.Kind);
-  EXPECT_EQ(rig.LongSentTo(0), c.Messages);
+  EXPECT_EQ(rig.Backend->SentBytes(0, true), c.Messages);
   EXPECT_TRUE(rig.Dialogs.Messages().empty());  // not before the device reports the messages played
   rig.Loop.RunPending();
   EXPECT_EQ(rig.Dialogs.Messages(), Texts{kResetDoneMessage});
@@ -132,7 +132,7 @@ TEST_F(ResetsTest, TheResetDoneHandlerWaitsForTheDeviceToReportTheLastMessage) {
 TEST_F(ResetsTest, AResetStopsTheSequencerReleasesNotesAndResetsControllersFirst) {
   seam.Playing = true;
   resets.MidiReset(ResetKind::Gm);
-  const std::vector<Bytes> sent = rig.SentTo(0);
+  const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
   // 16 × (64, 66, 123), then 16 × 121, then the keyboard voice, then the GM message.
   ASSERT_EQ(sent.size(), 48u + 16u + 1u + 1u);
   EXPECT_EQ(sent[0], (Bytes{0xB0, 64, 0}));
@@ -164,7 +164,7 @@ TEST_P(ResetNoneTest, SendsGmOnlyForTheDb50xgListWithoutWaitingForTheDevice) {
   seam.ListName = c.ListName;
   seam.Sync = 1;
   resets.MidiReset(ResetKind::None);
-  EXPECT_EQ(rig.LongSentTo(0).size(), c.SendsGm ? 1u : 0u);
+  EXPECT_EQ(rig.Backend->SentBytes(0, true).size(), c.SendsGm ? 1u : 0u);
   EXPECT_EQ(Count("Prepare"), c.SendsGm ? 1u : 0u);
   EXPECT_EQ(seam.Sync, 1);
   rig.Loop.RunPending();
@@ -185,7 +185,7 @@ TEST_F(ResetsTest, NothingIsSentWhileTheMidioutOutputIsClosed) {
   resets.MidiReset(ResetKind::Xg);
   resets.ResetControllers();
   resets.ChannelSetup();
-  EXPECT_TRUE(rig.SentTo(0).empty());
+  EXPECT_TRUE(rig.Backend->SentBytes(0).empty());
   EXPECT_EQ(seam.Log, (Texts{"ClearOverride", "Prepare"}));
 }
 
@@ -196,14 +196,14 @@ TEST_F(ResetsTest, ResetControllersSendsSixteen121sBeforeTheKeyboardVoiceAndClea
   for (uint8_t channel = 0; channel < 16; ++channel)
     expected.push_back({static_cast<uint8_t>(0xB0 | channel), 121, 0});
   expected.push_back(kKeyboardVoiceMarker);
-  EXPECT_EQ(rig.SentTo(0), expected);
+  EXPECT_EQ(rig.Backend->SentBytes(0), expected);
   EXPECT_EQ(rig.System.Controllers().Value(3, 7), ControllerMemory::kNeverSet);
   EXPECT_EQ(seam.Log, (Texts{"KeyboardVoice", "ClearOverride"}));
 }
 
 TEST_F(ResetsTest, AllNotesOffReleasesEveryChannelAndClearsThePerformanceState) {
   resets.AllNotesOff();
-  const std::vector<Bytes> sent = rig.SentTo(0);
+  const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
   ASSERT_EQ(sent.size(), 48u);
   for (uint8_t channel = 0; channel < 16; ++channel) {
     const auto status = static_cast<uint8_t>(0xB0 | channel);
@@ -216,9 +216,9 @@ TEST_F(ResetsTest, AllNotesOffReleasesEveryChannelAndClearsThePerformanceState) 
 
 TEST_F(ResetsTest, ReleaseChannelOnAClosedOutputSendsNothing) {
   MidiResets::ReleaseChannel(*rig.Output2, 3);
-  EXPECT_TRUE(rig.SentTo(1).empty());
+  EXPECT_TRUE(rig.Backend->SentBytes(1).empty());
   MidiResets::ReleaseChannel(*rig.Output1, 3);
-  EXPECT_EQ(rig.SentTo(0), (std::vector<Bytes>{{0xB3, 64, 0}, {0xB3, 66, 0}, {0xB3, 123, 0}}));
+  EXPECT_EQ(rig.Backend->SentBytes(0), (std::vector<Bytes>{{0xB3, 64, 0}, {0xB3, 66, 0}, {0xB3, 123, 0}}));
 }
 
 TEST_F(ResetsTest, ChannelSetupSendsChannelsOneFifteenAndTheStoredPadVoiceInOrder) {
@@ -228,7 +228,7 @@ TEST_F(ResetsTest, ChannelSetupSendsChannelsOneFifteenAndTheStoredPadVoiceInOrde
       {0xB0, 7, 100}, {0xB0, 10, 74}, {0xB0, 91, 79}, {0xB0, 93, 5}, {0xBE, 7, 100}, {0xBE, 10, 54},
       {0xBE, 91, 79}, {0xBE, 93, 5},  {0xBE, 0, 0},   {0xBE, 32, 0}, {0xCE, 17},     {0xBF, 7, 100},
       {0xBF, 10, 50}, {0xBF, 91, 90}, {0xBF, 93, 12}, {0xBF, 0, 0},  {0xBF, 32, 0},  {0xCF, 89}};
-  EXPECT_EQ(rig.SentTo(0), expected);
+  EXPECT_EQ(rig.Backend->SentBytes(0), expected);
   EXPECT_EQ(seam.Stored, (VoiceRecord{100, 50, 90, 12, 0, 0, 0, 89}));
   EXPECT_EQ(seam.Log, (Texts{"Prepare", "StoreVoice 15", "Split"}));
 }
@@ -248,7 +248,7 @@ TEST_F(ResetsTest, ChannelSetupSumsStayInsideTheDataRange) {
     rig.Backend->ClearSent();
     seam.Mixer = MixerLevels{100, c.Pan, c.Reverb, 0};
     resets.ChannelSetup();
-    const std::vector<Bytes> sent = rig.SentTo(0);
+    const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
     ASSERT_GE(sent.size(), 7u);
     EXPECT_EQ(sent[1], (Bytes{0xB0, 10, c.PanFirst})) << int(c.Pan);
     EXPECT_EQ(sent[2], (Bytes{0xB0, 91, c.Reverbs})) << int(c.Reverb);

@@ -228,6 +228,13 @@ std::vector<VirtualSent> VirtualBackend::Sent(int output) const {
   return device.Sent;
 }
 
+std::vector<std::vector<uint8_t>> VirtualBackend::SentBytes(int output, bool longOnly) const {
+  std::vector<std::vector<uint8_t>> all;
+  for (const VirtualSent& sent : Sent(output))
+    if (!longOnly || sent.Long) all.push_back(sent.Bytes);
+  return all;
+}
+
 void VirtualBackend::ClearSent() {
   for (auto& device : outputs_) {
     std::lock_guard lock(device->SentMutex);

@@ -52,6 +52,8 @@ class VirtualBackend final : public PortBackend {
 
   // ---- what was sent ----
   std::vector<VirtualSent> Sent(int output) const;
+  // The bytes of every message sent to the output in order, or of the long ones only.
+  std::vector<std::vector<uint8_t>> SentBytes(int output, bool longOnly = false) const;
   void ClearSent();
   uint32_t Volume(int output) const;
   bool InputOpen(int input) const;
