@@ -29,7 +29,7 @@ TEST(CircularEventBuffer, KeepsOrderAcrossTheWrapAndRefusesWhenFull) {
   }
 }
 
-TEST(CircularEventBuffer, AnEmptyRingReadsNothingAndRemoveLeavesItEmpty) {
+TEST(CircularEventBuffer, AnEmptyRingReadsNothingRemoveLeavesItEmptyAndCapacityZeroHoldsNothing) {
   CircularEventBuffer ring(4);
   RingItem item;
   EXPECT_FALSE(ring.Read(item));
@@ -37,12 +37,10 @@ TEST(CircularEventBuffer, AnEmptyRingReadsNothingAndRemoveLeavesItEmpty) {
   EXPECT_EQ(ring.Count(), 0);
   EXPECT_TRUE(ring.Put(RingItem{1, 2, nullptr}));
   EXPECT_EQ(ring.Count(), 1);
-}
 
-TEST(CircularEventBuffer, ARingOfCapacityZeroHoldsNothing) {
-  CircularEventBuffer ring(0);
-  EXPECT_FALSE(ring.Put(RingItem{}));
-  EXPECT_EQ(ring.Count(), 0);
+  CircularEventBuffer none(0);
+  EXPECT_FALSE(none.Put(RingItem{}));
+  EXPECT_EQ(none.Count(), 0);
 }
 
 // One producer thread and the consumer on this thread: every item arrives once, in order, whole.
