@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "midi/device_config_rig.h"
+#include "midi/midi_errors.h"
 
 namespace kalo::midi {
 namespace {
@@ -68,6 +69,28 @@ TEST(DeviceConfigTest, ListsNameTheDevicesInNumberOrderFollowedByNone) {
   DeviceList outputs;
   rig.Config->FillOutputList(outputs, 0, false, *rig.Output1);
   EXPECT_EQ(outputs.Entries, (Entries{"Synth A", "Synth B", "<None>"}));
+}
+
+TEST(DeviceConfigTest, ADeviceWhoseCapabilitiesCannotBeReadEndsTheListWithNoneAndRaisesTheDriverText) {
+  DeviceRig rig({"Keys A", "Keys B"}, {"Synth A", "Synth B"});
+  rig.Backend->FailInput(1, VirtualOp::Capabilities, result::kNoDriver);
+  rig.Backend->FailOutput(1, VirtualOp::Capabilities, result::kNoDriver);
+  DeviceList inputs;
+  try {
+    rig.Config->FillInputList(inputs, 0, false, rig.Input1.get());
+    FAIL() << "no error";
+  } catch (const EMidiInputError& e) {
+    EXPECT_STREQ(e.what(), "No MIDI driver is available");
+  }
+  EXPECT_EQ(inputs.Entries, (Entries{"Keys A", "<None>"}));
+  DeviceList outputs;
+  try {
+    rig.Config->FillOutputList(outputs, 0, false, *rig.Output1);
+    FAIL() << "no error";
+  } catch (const EmidioutputError& e) {
+    EXPECT_STREQ(e.what(), "No MIDI driver is available");
+  }
+  EXPECT_EQ(outputs.Entries, (Entries{"Synth A", "<None>"}));
 }
 
 TEST(DeviceConfigTest, StartUpOpensTheStoredDevicesAndGivesTheSecondSlotsNone) {
