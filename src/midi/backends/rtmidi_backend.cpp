@@ -43,6 +43,20 @@ int FindPort(RtMidi& midi, const std::string& name) {
   return -1;
 }
 
+// Opens the program's own port when `own`, else the listed port `name`, found again by name since
+// port numbers shift as devices come and go.
+PortResult ConnectPort(RtMidi& midi, bool own, const std::string& name) {
+  if (own) {
+    midi.openVirtualPort(kOwnPortName);
+    return result::kOk;
+  }
+  const int found = FindPort(midi, name);
+  if (found < 0) return result::kNoDevice;
+  midi.openPort(static_cast<unsigned>(found), kOwnPortName);
+  // RtMidi reports a port that vanished meanwhile only through isPortOpen.
+  return midi.isPortOpen() ? result::kOk : result::kNoDevice;
+}
+
 class RtInputPort final : public InputPort {
  public:
   RtInputPort(std::unique_ptr<RtMidiIn> midi, InputCallback& callback)
@@ -232,16 +246,9 @@ PortResult RtMidiBackend::OpenInput(int index, InputCallback& callback, std::uni
   if (index < 0 || index >= InputCount()) return result::kBadDeviceId;
   try {
     auto midi = std::make_unique<RtMidiIn>(ApiOf(api_), kOwnPortName);
-    if (index == InputCount() - 1) {
-      midi->openVirtualPort(kOwnPortName);
-    } else {
-      // Port numbers shift as devices come and go: open by name.
-      const int found = FindPort(*midi, inputNames_[static_cast<size_t>(index)]);
-      if (found < 0) return result::kNoDevice;
-      midi->openPort(static_cast<unsigned>(found), kOwnPortName);
-      // RtMidi reports a port that vanished meanwhile only through isPortOpen.
-      if (!midi->isPortOpen()) return result::kNoDevice;
-    }
+    const PortResult connected =
+        ConnectPort(*midi, index == InputCount() - 1, inputNames_[static_cast<size_t>(index)]);
+    if (connected != result::kOk) return connected;
     port = std::make_unique<RtInputPort>(std::move(midi), callback);
   } catch (const RtMidiError& e) {
     return RecordError(e.getMessage());
@@ -253,15 +260,9 @@ PortResult RtMidiBackend::OpenOutput(int index, OutputCallback& callback, std::u
   if (index < 0 || index >= OutputCount()) return result::kBadDeviceId;
   try {
     auto midi = std::make_unique<RtMidiOut>(ApiOf(api_), kOwnPortName);
-    if (index == OutputCount() - 1) {
-      midi->openVirtualPort(kOwnPortName);
-    } else {
-      const int found = FindPort(*midi, outputNames_[static_cast<size_t>(index)]);
-      if (found < 0) return result::kNoDevice;
-      midi->openPort(static_cast<unsigned>(found), kOwnPortName);
-      // RtMidi reports a port that vanished meanwhile only through isPortOpen.
-      if (!midi->isPortOpen()) return result::kNoDevice;
-    }
+    const PortResult connected =
+        ConnectPort(*midi, index == OutputCount() - 1, outputNames_[static_cast<size_t>(index)]);
+    if (connected != result::kOk) return connected;
     port = std::make_unique<RtOutputPort>(*this, std::move(midi), callback);
   } catch (const RtMidiError& e) {
     return RecordError(e.getMessage());
