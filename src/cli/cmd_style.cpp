@@ -7,7 +7,7 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "styles/file_store.h"
+#include "host/file_store.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 #include "styles/style_report.h"
@@ -22,7 +22,7 @@ struct StyleArgs {
 };
 
 std::optional<styles::ParsedStyleFile> ReadStyle(const std::string& command, const std::string& file) {
-  auto bytes = styles::ReadFilePrefix(file, styles::kMaxStyleFileBytes);
+  auto bytes = host::ReadFilePrefix(file, styles::kMaxStyleFileBytes);
   if (!bytes) {
     std::cerr << "kalo style " << command << ": cannot read " << file << '\n';
     return std::nullopt;

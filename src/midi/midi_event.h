@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "midi/midi_status.h"
+
 namespace kalo::midi {
 
 // A channel or system short message. Status is kind plus channel (channel 0..15 inside).
@@ -24,10 +26,6 @@ struct ShortMessage {
   constexpr uint8_t Channel() const { return Status & 0x0F; }
   friend constexpr bool operator==(const ShortMessage&, const ShortMessage&) = default;
 };
-
-constexpr uint8_t kSysexStatus = 0xF0;
-constexpr uint8_t kMidiClock = 0xF8;
-constexpr uint8_t kActiveSensing = 0xFE;
 
 // One MIDI event handed to the main thread by TMidiInput::GetMidiEvent. The receiver owns it.
 struct TMyMidiEvent {

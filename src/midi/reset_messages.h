@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "midi/midi_status.h"
+
 namespace kalo::midi {
 
 // Which reset "MIDI Reset" sends. None sends a GM message only for the DB50XG instrument list.
@@ -17,10 +19,6 @@ inline constexpr std::array<uint8_t, 11> kGsReset{0xF0, 0x41, 0x10, 0x42, 0x12, 
                                                   0x00, 0x7F, 0x00, 0x41, 0xF7};
 // Yamaha XG System On; always sent after kGmReset.
 inline constexpr std::array<uint8_t, 9> kXgReset{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
-
-inline constexpr uint8_t kControlChange = 0xB0;
-inline constexpr uint8_t kProgramChange = 0xC0;
-inline constexpr uint8_t kChannelPressure = 0xD0;
 
 inline constexpr uint8_t kCtlBankMsb = 0;
 inline constexpr uint8_t kCtlModulation = 1;

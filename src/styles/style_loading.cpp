@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "styles/file_store.h"
+#include "host/file_store.h"
 #include "styles/style_creator.h"
 #include "styles/work_file.h"
 
@@ -74,7 +74,7 @@ LoadOutcome TGen::LoadStyleFile(const std::string& path) {
     context_.WebLinks.OpenWebPage(kMoreStylesUrl);
     return LoadOutcome::WebPage;
   }
-  auto bytes = ReadFilePrefix(path, kMaxStyleFileBytes);
+  auto bytes = host::ReadFilePrefix(path, kMaxStyleFileBytes);
   if (!bytes) {
     context_.Dialogs.Inform(kStyleNotFoundMessage);
     return LoadOutcome::NotFound;
@@ -229,7 +229,7 @@ bool TGen::SaveStyle(const std::string& path) {
   if (!EnsureBuffers()) return false;
   const std::string target = WithExtension(path, ".vxs");
   const auto bytes = SerializeStyleFile(style_.Header, style_.Parts, style_.Stream());
-  if (auto error = WriteFileAtomically(target, bytes)) {
+  if (auto error = host::WriteFileSafely(target, bytes)) {
     context_.Dialogs.Inform("Style not saved: " + *error);
     return false;
   }
@@ -262,7 +262,7 @@ LoadOutcome TGen::LoadWorkFile(const std::string& path) {
 }
 
 LoadOutcome TGen::ReadWorkFile(const std::string& path) {
-  auto bytes = ReadFilePrefix(path, kMaxWorkFileBytes);
+  auto bytes = host::ReadFilePrefix(path, kMaxWorkFileBytes);
   if (!bytes) {
     context_.Dialogs.Inform("Cannot read " + path);
     return LoadOutcome::Failed;
@@ -323,7 +323,7 @@ bool TGen::SaveWorkFile(const std::string& path) {
     context_.Dialogs.Inform("Work-File not saved: the Chordmemory is too long.");
     return false;
   }
-  if (auto error = WriteFileAtomically(target, *bytes)) {
+  if (auto error = host::WriteFileSafely(target, *bytes)) {
     context_.Dialogs.Inform("Work-File not saved: " + *error);
     return false;
   }

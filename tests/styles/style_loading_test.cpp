@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "styles/file_store.h"
+#include "host/file_store.h"
 #include "styles/style_creator.h"
 #include "styles/style_test_support.h"
 #include "styles/work_file.h"
@@ -250,7 +250,7 @@ TEST(LoadStyle, AModifiedStyleIsSavedFirstWhenTheUserSaysYes) {
   other.Header.Tempo = 90;
   ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("other.vxs", other.FileBytes())), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Dialogs.Questions(), std::vector<std::string>{kSaveStyleFirstQuestion});
-  const auto saved = ParseStyleFile(*ReadFilePrefix(first, kMaxStyleFileBytes));
+  const auto saved = ParseStyleFile(*host::ReadFilePrefix(first, kMaxStyleFileBytes));
   EXPECT_EQ(saved.Image.Stream[0], 0xB1);
   EXPECT_EQ(bench.Gen.CurrentStyle().Header.Tempo, 90);
 }
@@ -290,7 +290,7 @@ TEST(SaveStyle, WritesAFileThatLoadsBackTheSame) {
   ASSERT_TRUE(bench.Gen.SaveStyle((bench.Root / "copy").string()));
   EXPECT_TRUE(std::filesystem::exists(bench.Root / "copy.vxs"));
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "copy.vxs.tmp"));
-  const auto reread = ParseStyleFile(*ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes));
+  const auto reread = ParseStyleFile(*host::ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes));
   EXPECT_EQ(reread.Image.Header, header);
   EXPECT_EQ(reread.Image.Parts, sample.Parts);
   EXPECT_EQ(reread.Image.Stream, sample.Stream);
@@ -394,8 +394,8 @@ TEST(WorkFile, SavesWhatLoadsBack) {
   ASSERT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(72, chords))),
             LoadOutcome::Loaded);
   ASSERT_TRUE(bench.Gen.SaveWorkFile((bench.Root / "again").string()));
-  const auto first = *ReadFilePrefix(bench.Root / "w.vxw", kMaxWorkFileBytes);
-  const auto second = *ReadFilePrefix(bench.Root / "again.vxw", kMaxWorkFileBytes);
+  const auto first = *host::ReadFilePrefix(bench.Root / "w.vxw", kMaxWorkFileBytes);
+  const auto second = *host::ReadFilePrefix(bench.Root / "again.vxw", kMaxWorkFileBytes);
   ASSERT_EQ(first.size(), second.size());
   for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(first[i], second[i]) << i;
 }

@@ -1,9 +1,9 @@
-#include "styles/file_store.h"
+#include "host/file_store.h"
 
 #include <fstream>
 #include <system_error>
 
-namespace kalo::styles {
+namespace kalo::host {
 
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& path, size_t maxBytes) {
   std::ifstream file(path, std::ios::binary);
@@ -15,7 +15,7 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& 
   return bytes;
 }
 
-std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path,
+std::optional<std::string> WriteFileSafely(const std::filesystem::path& path,
                                                std::span<const uint8_t> bytes) {
   std::filesystem::path temporary = path;
   temporary += ".tmp";
@@ -41,4 +41,4 @@ std::optional<std::string> WriteFileAtomically(const std::filesystem::path& path
   return std::nullopt;
 }
 
-}  // namespace kalo::styles
+}  // namespace kalo::host
