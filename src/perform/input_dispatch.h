@@ -120,6 +120,7 @@ class InputDispatch {
   ChordRecognizer& Recognizer() { return recognizer_; }
   ChordState& Chords() { return chords_; }
   const LiveInputSeams& Seams() const { return seams_; }
+  config::Options& Options() { return options_; }
   const config::Options& Options() const { return options_; }
   const config::Settings& Settings() const { return settings_; }
 

@@ -64,7 +64,7 @@ class FakeLive final : public LiveSequencer,
 
   bool Playing() const override { return IsPlaying; }
   void Play() override { Note("Play"); }
-  void Stop() override { Note("Stop"); }
+  void Stop() override { IsPlaying = false, Note("Stop"); }
   void Record() override { Note("Record"); }
   void SetTempo(int bpm) override { Note("SetTempo", bpm); }
   void ExternalRealtime(uint8_t status) override { Note("ExternalRealtime", status); }
