@@ -116,11 +116,9 @@ bool InputDispatch::ChordKey(int arrivalChannel, uint8_t kind, uint8_t key, uint
   if (!inZone) {
     if (!noteOn || !IsControlKey(key)) return false;
     if (options_.PlayChords && options_.Instruments) {
-      if (seams_.Transport.SyncStart() == 0) {
-        Preset(key - LowestInstrumentKey);
-      } else if (key >= LowestInstrumentKey) {
-        seams_.Presets.SetPendingPreset(key - LowestInstrumentKey + 1);
-      }
+      // Here sync start is armed (otherwise the key was a triggered-chord key): the preset waits for
+      // the start.
+      if (key >= LowestInstrumentKey) seams_.Presets.SetPendingPreset(key - LowestInstrumentKey + 1);
     } else {
       ControlKey(key, kControlKeyValue);
     }
@@ -300,6 +298,8 @@ void InputDispatch::SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) 
 }
 
 void InputDispatch::ControlKey(int key, int value) {
+  // The intro code is -1 when the lowest part key is note 0: there is no intro key then.
+  if (key < 0) return;
   if (options_.PlayChords && seams_.Sequencer.SongState() != kStepRecording) return;
   if (seams_.Creator.WaitsForChord()) {
     seams_.Creator.Play();
