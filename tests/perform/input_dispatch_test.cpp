@@ -49,10 +49,6 @@ TEST(InputDispatch, KeyboardEventsAreChordsControlsInstrumentsOrPlayedNotes) {
        {{0x92, 50, 90}},
        {},
        {48, kMaj}},
-      {"Unchanged Ext. in keeps the arrival channel",
-       [](LiveInputRig& r) { r.Live.Channel = 2, r.Options.UnchangedExtIn = true; },
-       {{0x94, 72, 100}},
-       {{0x94, 72, 100}}},
       {"the ending key below the zone reaches the engine at each press; its release plays through",
        [](LiveInputRig&) {},
        {{0x90, 38, 100}, {0x90, 38, 0}, {0x90, 38, 100}},
@@ -167,11 +163,6 @@ TEST(InputDispatch, SequencerEventsAreCommandsChordCodesOrPassedOn) {
        {{0xF8, 0, 0}},
        {{0xF8}},
        {"ExternalRealtime 248"}},
-      {"a capture ticks Transmit Controllers at Start and takes the notes",
-       [](LiveInputRig& r) { r.Live.Capturing = true; },
-       {{0xFA, 0, 0}, {0x90, 60, 100}},
-       {{0xFA}, {0x90, 60, 100}},
-       {"CheckTransmitControllers", "Capture 144 60"}},
   };
   for (const DispatchCase& c : cases) RunCase(1, c);
 }
@@ -208,16 +199,6 @@ TEST(InputDispatch, SplitZonesKeepTheirKeysInTheMidiRange) {
     EXPECT_EQ(zones[0].UpperKey, c.Upper);
     EXPECT_EQ(zones[0].Transpose, c.Transpose);
   }
-}
-
-TEST(InputDispatch, PlayChordsSwitchesOnlyWhileStopped) {
-  LiveInputRig rig;
-  rig.Live.IsPlaying = true;
-  EXPECT_FALSE(rig.Dispatch.SetPlayChords(true));
-  rig.Live.IsPlaying = false;
-  EXPECT_TRUE(rig.Dispatch.SetPlayChords(true));
-  EXPECT_TRUE(rig.Options.PlayChords);
-  EXPECT_EQ(rig.Live.Log, (std::vector<std::string>{"ResetEngine", "SetChordSoundVelocity 100"}));
 }
 
 }  // namespace
