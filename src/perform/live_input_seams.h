@@ -43,7 +43,7 @@ class LiveSequencer {
   virtual void StopChordSound() = 0;
   // The velocity of the chord-sound notes, 1..127.
   virtual void SetChordSoundVelocity(uint8_t velocity) = 0;
-  // The scale-tone shift for re-voiced held notes ("Table C"): semitones added to a note of
+  // The scale-tone shift the engine uses for re-voiced held notes: semitones added to a note of
   // `pitchClass` (0..11) under chord type 1..17; 0 for any other type.
   virtual int HeldScaleShift(int type, int pitchClass) const = 0;
 };
