@@ -5,7 +5,6 @@
 #include <set>
 #include <utility>
 
-#include "perform/chord_printing.h"
 #include "perform/chord_recognizer.h"
 
 namespace kalo::perform {
@@ -44,57 +43,37 @@ TEST(ChordKeys, EveryChordThatKeysCanMakeRoundTripsThroughTheRecognizer) {
       EXPECT_EQ(keys.has_value(), holdable.contains({root, type})) << name;
       if (!keys) continue;
       const Chord made = Recognize(*keys, zone.Lowest);
-      EXPECT_EQ(made.Root % 12, root) << name;
-      EXPECT_EQ(made.Type, type) << name;
+      EXPECT_EQ(ChordName(made.Root, made.Type), name);
       EXPECT_TRUE(made.Root >= 44 && made.Root <= 55) << name << " root note " << made.Root;
+      std::set<int> tones;
+      for (int interval : kChordIntervals[type]) tones.insert((root + interval) % 12);
       for (size_t i = 0; i < keys->size(); ++i) {
         const int key = (*keys)[i];
-        EXPECT_TRUE(key >= zone.Lowest && key <= zone.Highest) << name << " key " << key;
-        if (i > 0) {
-          EXPECT_LT((*keys)[i - 1], key) << name;
-        }
-        bool tone = false;
-        for (int interval : kChordIntervals[type]) tone = tone || (root + interval) % 12 == key % 12;
-        EXPECT_TRUE(tone) << name << " key " << key << " is no chord tone";
+        EXPECT_TRUE(key >= zone.Lowest && key <= zone.Highest && tones.contains(key % 12))
+            << name << " " << key;
+        EXPECT_TRUE(i == 0 || (*keys)[i - 1] < key) << name << " keys not ascending";
       }
     }
   }
 }
 
-struct KeysCase {
-  const char* Name;
-  int Root, Type;
-  AccompanimentZone Zone;
-  std::optional<std::vector<int>> Keys;
-};
-
 TEST(ChordKeys, VoicingsAndChordsNoKeysCanMake) {
-  const KeysCase cases[] = {
-      {"C maj, close from E2", 0, kMaj, {}, {{40, 43, 48}}},
-      {"C 7th, all four tones", 0, kSeventh, {}, {{40, 43, 46, 48}}},
+  struct Case {
+    const char* Name;
+    int Root, Type;
+    AccompanimentZone Zone;
+    std::optional<std::vector<int>> Keys;
+  };
+  const Case cases[] = {
+      {"C 7th, all four tones close from E2", 0, kSeventh, {}, {{40, 43, 46, 48}}},
       {"E aug doubles its root an octave up", 4, kAug, {}, {{40, 44, 52}}},
       {"A 7th is always C# dim", 9, kSeventh, {}, std::nullopt},
-      {"E 6th is always C# min7", 4, kSixth, {}, std::nullopt},
-      {"D mM7 loses to a lower root", 2, kMinMajor7, {}, std::nullopt},
       {"a zone of C2..B2 voices from C2", 0, kSeventh, {36, 47}, {{36, 40, 43, 46}}},
       {"a one-octave zone has no room for a doubled tone", 4, kAug, {36, 47}, std::nullopt},
-      {"no type 0", 0, 0, {}, std::nullopt},
       {"no type 18", 0, 18, {}, std::nullopt},
       {"a zone upside down", 0, kMaj, {59, 40}, std::nullopt},
-      {"a zone beyond 127", 0, kMaj, {120, 130}, std::nullopt},
   };
-  for (const KeysCase& c : cases) EXPECT_EQ(ChordKeys(c.Root, c.Type, c.Zone), c.Keys) << c.Name;
-}
-
-TEST(ChordKeys, FingeredRootNotesFollowTheLowestKey) {
-  struct Case {
-    int PitchClass, LowestKey, Root;
-  };
-  const Case cases[] = {{0, 40, 48}, {4, 40, 52}, {7, 40, 55}, {8, 40, 44}, {11, 40, 47},
-                        {0, 36, 48}, {9, 36, 45}, {2, 38, 50}, {0, 60, 60}, {11, 60, 71}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(FingeredRootNote(c.PitchClass, c.LowestKey), c.Root) << c.PitchClass << " over " << c.LowestKey;
-  }
+  for (const Case& c : cases) EXPECT_EQ(ChordKeys(c.Root, c.Type, c.Zone), c.Keys) << c.Name;
 }
 
 }  // namespace
