@@ -227,8 +227,9 @@ class ChartParser {
         }
         requests.push_back({*request, repeat ? SIZE_MAX : chords.size()});
       } else if (token.Text == "%") {
-        if (chart_.Measures == 0)
+        if (chart_.Measures == 0) {
           return quoted + " at " + Place(t, token.Offset) + " has no measure before it to repeat";
+        }
         if (repeat || !chords.empty()) {
           return quoted + " at " + Place(t, token.Offset) + " must be the only chord of its measure";
         }
