@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "host/file_store.h"
@@ -302,6 +304,48 @@ TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
   EXPECT_FALSE(bench.Gen.SaveStyle((bench.Root / "no-such-folder" / "a.vxs").string()));
   EXPECT_EQ(bench.Dialogs.Messages().size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "no-such-folder"));
+}
+
+TEST(SaveStyle, ANameWithADotKeepsItAndGetsTheFileType) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::vector<uint8_t> other{1, 2, 3};
+  for (const auto& [saved, written, neighbour] : {std::tuple{"Rock v1.5", "Rock v1.5.vxs", "Rock v1.vxs"},
+                                                  {"Song 2.1", "Song 2.1.vxw", "Song 2.vxw"},
+                                                  {"Pop.VXS", "Pop.VXS", "Pop.vxs.vxs"}}) {
+    bench.WriteFile(neighbour, other);
+    const std::string path = (bench.Root / saved).string();
+    ASSERT_TRUE(HasExtension(written, ".vxw") ? bench.Gen.SaveWorkFile(path) : bench.Gen.SaveStyle(path));
+    EXPECT_GT(std::filesystem::file_size(bench.Root / written), 2000u) << saved;
+    EXPECT_EQ(*host::ReadFilePrefix(bench.Root / neighbour, 10), other) << saved;
+  }
+}
+
+TEST(LoadStyle, AFifoOrAFolderIsRefusedAtOnceWithItsReasonAndTheStyleStays) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::filesystem::path fifo = bench.Root / "pipe.vxs";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directories(bench.Root / "folder.vxw");
+  bench.Dialogs.SetDefaultAnswer(true);  // replace the current work
+  const struct {
+    std::filesystem::path Path;
+    std::string Message;
+  } rows[] = {
+      {fifo, "Style not loaded: " + host::PrintableName(fifo) + ": a FIFO, not a file"},
+      {bench.Root / "folder.vxw",
+       "Work-File not loaded: " + host::PrintableName(bench.Root / "folder.vxw") + ": Is a directory"}};
+  for (const auto& row : rows) {
+    bench.Dialogs.Clear();
+    bench.Dialogs.QueueFile(row.Path.string());
+    const LoadOutcome outcome =
+        HasExtension(row.Path, ".vxs") ? bench.Gen.LoadStyleByDialog() : bench.Gen.LoadWorkFileByDialog();
+    EXPECT_EQ(outcome, LoadOutcome::Failed) << row.Path;
+    EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{row.Message});
+    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << row.Path;
+  }
 }
 
 // --- Work files --------------------------------------------------------------------------------
