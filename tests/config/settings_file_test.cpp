@@ -7,6 +7,7 @@
 
 #include "config/settings_keys.h"
 #include "host/dialogs.h"
+#include "host/file_store.h"
 #include "temp_folder.h"
 
 namespace kalo::config {
@@ -205,24 +206,126 @@ TEST_F(SettingsFileTest, EveryKeySurvivesAWriteAndReadInTableOrder) {
   }
 }
 
-TEST_F(SettingsFileTest, KeysAndSectionsOfOthersSurviveAWrite) {
-  SettingsFile file = File();
-  temp_.Write("kalo.ini", "[Options]\nTempo3=100\nSomeoneElse=7\n\n[Style-Creator]\nMode=2\n");
-  Settings s = file.Read().Values;
-  s.Tempo1 = 80;
-  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
-  std::string text = ReadText(IniPath());
-  EXPECT_NE(text.find("SomeoneElse=7"), std::string::npos) << text;
-  EXPECT_NE(text.find("[Style-Creator]\nMode=2"), std::string::npos) << text;
-  EXPECT_NE(text.find("Tempo1=80"), std::string::npos) << text;
-  EXPECT_EQ(text.find("[options]"), std::string::npos) << "NVDef belongs to the one Options section";
+// A file as a player keeps it: comments, blank lines, keys of others, a second section, Windows
+// line ends, a duplicated key and every key of the program.
+std::string PlayersFile(const Settings& values) {
+  std::string text = "; KALO settings\r\n\r\n[options]\r\n";
+  for (const SettingsKey& key : SettingsKeys()) {
+    const std::string name = key.Name;
+    const std::string value = FormatSettingsValue(values, key);
+    text += name == "Tempo1" ? "tempo1 = " + value + "\r\n" : name + "=" + value + "\r\n";
+    if (name == "Tempo1")
+      text += "Tempo1=33\r\n# the first one counts\r\nSomeoneElse=7\r\nno equals sign\r\n\r\n";
+  }
+  return text + "\r\n[Style-Creator]\r\nMode=2\r\n";
 }
 
-TEST_F(SettingsFileTest, ProfileReadersSpellingsAreAccepted) {
-  SettingsReadResult result = ReadWith("[options]\ntempo3 = 100\nNVDef=1\n[OPTIONS]\nPAD= 0 \n");
-  EXPECT_EQ(result.Values.Tempo3, 100);
-  EXPECT_TRUE(result.Values.NVDef);
-  EXPECT_FALSE(result.Values.Pad);
+TEST_F(SettingsFileTest, ASaveChangesTheValuesItOwnsInPlaceAndKeepsEveryOtherByte) {
+  Settings before = TableDefaults();
+  before.Tempo1 = 80;
+  const std::string original = PlayersFile(before);
+  temp_.Write("kalo.ini", original);
+  SettingsFile file = File();
+  Settings s = file.Read().Values;
+  EXPECT_EQ(s, before);
+  s.Tempo1 = 90;
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  std::string expected = original;
+  expected.replace(expected.find("tempo1 = 80"), 11, "tempo1 = 90");
+  EXPECT_EQ(ReadText(IniPath()), expected);
+}
+
+TEST_F(SettingsFileTest, MissingKeysFollowTheLastLineOfTheSectionInTableOrder) {
+  temp_.Write("kalo.ini", "[Options]\nTempo3=100\n\n[Style-Creator]\nMode=2");
+  SettingsFile file = File();
+  const Settings s = file.Read().Values;
+  ASSERT_EQ(file.Write(s), SettingsWriteResult::Written);
+  std::string expected = "[Options]\nTempo3=100\n";
+  for (const SettingsKey& key : SettingsKeys()) {
+    if (std::string(key.Name) != "Tempo3")
+      expected += std::string(key.Name) + "=" + FormatSettingsValue(s, key) + "\n";
+  }
+  EXPECT_EQ(ReadText(IniPath()), expected + "\n[Style-Creator]\nMode=2");
+}
+
+// What the Windows profile functions read from files written on Windows.
+TEST_F(SettingsFileTest, ValuesReadAsTheProfileFunctionsReadThem) {
+  struct Row {
+    const char* What;
+    std::string Contents;
+    int Tempo3;
+    bool Pad;
+    std::string Connection;
+  };
+  const Row rows[] = {
+      {"names in any case, blanks around", "[options]\n tempo3 = 100\n[OPTIONS]\nPAD= 0 \n", 100, false, ""},
+      {"a Boolean is any number but 0", "[Options]\nPAD=2\nTempo3=100", 100, true, ""},
+      {"a negative Boolean", "[Options]\nPAD=-1\nTempo3=100", 100, true, ""},
+      {"the first of a key twice in a section", "[Options]\nTempo3=100\nTempo3=110\nPAD=0\nPAD=1\n", 100,
+       false, ""},
+      {"the first of a key in a section twice", "[Options]\nTempo3=100\n[Options]\nTempo3=110\nPAD=0\n", 100,
+       false, ""},
+      {"a key of the second section", "[Options]\n[x]\nTempo3=50\n[Options]\nTempo3=110\nPAD=0\n", 110, false,
+       ""},
+      {"double quotes around a value", "[Options]\nConnection=\"  a = b \"\nTempo3=\"100\"\nPAD=\"0\"", 100,
+       false, "  a = b "},
+      {"a quote on one side only", "[Options]\nConnection=\"abc\nTempo3=100\nPAD=0", 100, false, "\"abc"},
+  };
+  for (const Row& row : rows) {
+    temp_.Write("kalo.ini", row.Contents);
+    SettingsFile file = File();
+    const SettingsReadResult result = file.Read();
+    EXPECT_TRUE(result.RejectedKeys.empty()) << row.What;
+    EXPECT_EQ(result.Values.Tempo3, row.Tempo3) << row.What;
+    EXPECT_EQ(result.Values.Pad, row.Pad) << row.What;
+    EXPECT_EQ(result.Values.Connection, row.Connection) << row.What;
+    // What is written reads back the same, quotes added only where a value needs them.
+    ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written) << row.What;
+    EXPECT_EQ(file.Read().Values, result.Values) << row.What;
+  }
+}
+
+std::string Utf16Le(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out;
+}
+
+TEST_F(SettingsFileTest, AUtf16FileIsReadAndStaysUtf16AndADamagedFileIsNeverOverwritten) {
+  struct Row {
+    const char* What;
+    std::string Contents;
+    bool Readable;
+    std::string AfterSave;  // readable rows: what the file holds after Tempo3 becomes 130
+  };
+  const std::string utf16 = Utf16Le("; saved by Notepad\r\n[Options]\r\nTempo3=100\r\n");
+  const Row rows[] = {
+      {"UTF-16 with its mark", utf16, true, Utf16Le("; saved by Notepad\r\n[Options]\r\nTempo3=130\r\n")},
+      {"UTF-16 cut in a character", utf16 + "x", false, ""},
+      {"UTF-16 without its mark", utf16.substr(2), false, ""},
+      {"no key, section or comment", "\x01\x02\x03 damaged\n\xFF\xFE\xFD\n", false, ""},
+  };
+  for (const Row& row : rows) {
+    temp_.Write("kalo.ini", row.Contents);
+    SettingsFile file = File();
+    SettingsReadResult result = file.Read();
+    EXPECT_EQ(result.FirstStart, !row.Readable) << row.What;
+    EXPECT_EQ(result.Problem.empty(), row.Readable) << row.What;
+    if (!row.Readable) {
+      EXPECT_NE(result.Problem.find(host::PrintableName(IniPath())), std::string::npos) << result.Problem;
+    }
+    result.Values.Tempo3 = 130;
+    EXPECT_EQ(file.Write(result.Values),
+              row.Readable ? SettingsWriteResult::Written : SettingsWriteResult::NotOpened)
+        << row.What;
+    const std::string text = ReadText(IniPath());
+    if (!row.Readable) {
+      EXPECT_EQ(text, row.Contents) << row.What;
+    } else {
+      EXPECT_EQ(text.substr(0, row.AfterSave.size()), row.AfterSave) << row.What;
+      EXPECT_EQ(file.Read().Values, result.Values) << row.What;
+    }
+  }
 }
 
 TEST_F(SettingsFileTest, ATextWithALineBreakCannotInjectAKey) {
@@ -269,9 +372,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DamagedCase{"OutOfRange",
                     "[Options]\nTempo1=80\nQuantize=10\nMetrum=-1\nFillIn=12\nOct_LastKey=10\nK_Layout=2\n"
-                    "AccChannel=17\nPatchMode=3\nTempo2=9999999999999\nVelOffset=21\nSync=0\nPAD=2\n",
+                    "AccChannel=17\nPatchMode=3\nTempo2=9999999999999\nVelOffset=21\nSync=0\n",
                     {"FillIn", "Oct_LastKey", "Quantize", "Metrum", "K_Layout", "AccChannel", "PatchMode",
-                     "Tempo2", "PAD", "VelOffset", "Sync"},
+                     "Tempo2", "VelOffset", "Sync"},
                     80},
         DamagedCase{"NotNumbers",
                     "[Options]\nTempo1=fast\nMIDI-OUT=0x10\nVolOffset=\nSCG=yes\n",
@@ -297,7 +400,13 @@ TEST_F(SettingsFileTest, BinaryGarbageReadsAsDefaultsWithoutFailing) {
     EXPECT_LE(result.Values.Quantize, 9);
     SettingsFile file = File();
     file.Read();
-    EXPECT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
+    // Either the file is read as settings and saved, or it is said to be unreadable and left alone.
+    const SettingsWriteResult written = file.Write(result.Values);
+    EXPECT_EQ(written,
+              result.Problem.empty() ? SettingsWriteResult::Written : SettingsWriteResult::NotOpened);
+    if (written != SettingsWriteResult::Written) {
+      EXPECT_EQ(ReadText(IniPath()), garbage);
+    }
   }
 }
 
