@@ -1,5 +1,7 @@
 #include "config/settings_file.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <random>
@@ -426,7 +428,7 @@ TEST_F(SettingsFileTest, ASymbolicLinkStaysALinkAndItsTargetIsWritten) {
 struct RefusedWriteCase {
   const char* What;
   std::optional<std::string> Contents;  // the file before; nullopt: none
-  bool FolderInItsPlace;                // a folder stands where the file should be
+  fs::file_type InItsPlace;             // what stands where the file should be
   bool ReadOnlyFile;
   bool LocationWritable;
   bool ReadFirst;
@@ -436,33 +438,43 @@ struct RefusedWriteCase {
 
 TEST(SettingsWriteTest, ARefusedWriteReportsWhyAndLeavesTheFileAsItWas) {
   const std::string text = "[Options]\nAutoload=1\nTempo3=100\n";
+  using enum fs::file_type;
   const RefusedWriteCase cases[] = {
-      {"read-only location", text, false, false, false, true, true, SettingsWriteResult::NotWritable},
-      {"read-only file", text, false, true, true, true, true, SettingsWriteResult::NotWritable},
-      {"auto-save unticked", text, false, false, true, true, false, SettingsWriteResult::AutoSaveOff},
-      {"a folder where the file should be", std::nullopt, true, false, true, true, true,
+      {"read-only location", text, regular, false, false, true, true, SettingsWriteResult::NotWritable},
+      {"read-only file", text, regular, true, true, true, true, SettingsWriteResult::NotWritable},
+      {"auto-save unticked", text, regular, false, true, true, false, SettingsWriteResult::AutoSaveOff},
+      {"a folder where the file should be", std::nullopt, directory, false, true, true, true,
        SettingsWriteResult::NotOpened},
-      {"not read before", std::nullopt, false, false, true, false, true, SettingsWriteResult::NotOpened},
+      {"a FIFO where the file should be", std::nullopt, fifo, false, true, true, true,
+       SettingsWriteResult::NotOpened},
+      {"not read before", std::nullopt, not_found, false, true, false, true, SettingsWriteResult::NotOpened},
   };
   for (const RefusedWriteCase& c : cases) {
     TempFolder temp;
     const fs::path ini = temp.Path() / "kalo.ini";
     if (c.Contents) temp.Write("kalo.ini", *c.Contents);
-    if (c.FolderInItsPlace) fs::create_directories(ini);
+    if (c.InItsPlace == directory) fs::create_directories(ini);
+    if (c.InItsPlace == fifo) {
+      ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+    }
     if (c.ReadOnlyFile)
       fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     SettingsFile file(host::ProgramFolder(temp.Path(), "kalo"), ini, WritableEnvironment(c.LocationWritable));
     Settings values;
-    if (c.ReadFirst) values = file.Read().Values;
+    if (c.ReadFirst) {
+      SettingsReadResult read = file.Read();
+      EXPECT_EQ(read.Problem.empty(), c.InItsPlace == regular || c.InItsPlace == not_found) << c.What;
+      values = read.Values;
+    }
     values.Autoload = c.AutoSave;
     values.Tempo3 = 130;
     EXPECT_EQ(file.Write(values), c.Expected) << c.What;
     if (c.Contents) {
       EXPECT_EQ(ReadText(ini), *c.Contents) << c.What;
     }
-    EXPECT_EQ(fs::is_directory(ini), c.FolderInItsPlace) << c.What;
-    EXPECT_EQ(fs::exists(ini), c.Contents || c.FolderInItsPlace) << c.What;
-    EXPECT_FALSE(fs::exists(temp.Path() / "kalo.ini.tmp")) << c.What;
+    EXPECT_EQ(fs::status(ini).type(), c.InItsPlace) << c.What;
+    EXPECT_EQ(std::distance(fs::directory_iterator(temp.Path()), {}), c.InItsPlace == not_found ? 0 : 1)
+        << c.What;
   }
 }
 
