@@ -174,7 +174,6 @@ TEST_F(InstrumentListsTest, TheChosenEntryIsStoredPerChannelAndChoosingAFileClea
 TEST_F(InstrumentListsTest, WhatIsNoListLeavesTheChoiceEmptyAndSaysWhy) {
   const fs::path fifo = temp_.Path() / "pipe.vxi";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  fs::create_directories(temp_.Path() / "folder.vxi");
   const struct {
     fs::path File;
     std::string Reason;  // empty: no message
@@ -182,7 +181,6 @@ TEST_F(InstrumentListsTest, WhatIsNoListLeavesTheChoiceEmptyAndSaysWhy) {
   } rows[] = {
       {temp_.Path() / "gone.vxi", "", 0},  // a list that is gone leaves the choice empty, as always
       {fifo, "a FIFO, not a file", 0},
-      {temp_.Path() / "folder.vxi", "Is a directory", 0},
       {temp_.Write("empty-lines.vxi", std::string(4 << 20, '\n')),
        "larger than 1 MiB, which no instrument list is", 0},
       {temp_.Write("4097.vxi", std::string(4097, '\n')),
