@@ -131,6 +131,8 @@ void Arranger::SetHooks(ArrangerHooks hooks) {
 
 void Arranger::LoadInstrumentList() {
   instruments_.Load(settings_);
+  if (!instruments_.LoadError().empty())
+    dialogs_.Inform("Instrument list not loaded: " + instruments_.LoadError());
   mixer_->SetInstrumentList(instruments_.Entries(), instruments_.Kind(), instruments_.Selected());
 }
 

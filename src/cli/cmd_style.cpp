@@ -22,12 +22,12 @@ struct StyleArgs {
 };
 
 std::optional<styles::ParsedStyleFile> ReadStyle(const std::string& command, const std::string& file) {
-  auto bytes = host::ReadFilePrefix(file, styles::kMaxStyleFileBytes);
-  if (!bytes) {
-    std::cerr << "kalo style " << command << ": cannot read " << file << '\n';
+  const host::FileRead read = host::ReadRegularFile(file, styles::kMaxStyleFileBytes);
+  if (!read.Ok()) {
+    std::cerr << "kalo style " << command << ": " << read.Error << '\n';
     return std::nullopt;
   }
-  return styles::ParseStyleFile(*bytes);
+  return styles::ParseStyleFile(read.Bytes);
 }
 
 int RunInfo(const StyleArgs& args) {
@@ -52,7 +52,7 @@ int RunEvents(const StyleArgs& args) {
   if (!style) return 1;
   if (part && !style->Image.Parts[static_cast<size_t>(*part)].Exists()) {
     std::cerr << "kalo style events: the part \"" << styles::kPartNames[static_cast<size_t>(*part)]
-              << "\" is empty in " << args.File << '\n';
+              << "\" is empty in " << host::PrintableName(args.File) << '\n';
     return 1;
   }
   std::cout << styles::StyleEventsText(*style, part);

@@ -1,11 +1,11 @@
 #include "config/instrument_list.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <string_view>
 #include <system_error>
 
 #include "config/general_midi_names.h"
+#include "host/file_store.h"
 
 namespace kalo::config {
 
@@ -13,8 +13,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A list with every instrument of a large XG generator is well below this.
-constexpr std::uintmax_t kMaxListSize = 4u << 20;
+// kMaxListEntries lines of 256 characters; real entries are short (three numbers and a name).
+constexpr size_t kMaxListBytes = kMaxListEntries * 256;
 // The main choice's preferred entry and the second list's.
 constexpr int kSecondListEntry = 17;
 
@@ -114,26 +114,33 @@ std::optional<PatchKind> KindFromLastLine(std::span<const std::string> lines) {
   }
 }
 
-std::optional<std::vector<std::string>> ReadListLines(const fs::path& file) {
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return std::nullopt;
-  std::uintmax_t size = fs::file_size(file, ec);
-  if (ec || size > kMaxListSize) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+ListFile ReadListLines(const fs::path& file) {
+  ListFile list;
+  const host::FileRead read = host::ReadRegularFile(file, kMaxListBytes);
+  list.Missing = read.Missing;
+  if (!read.Ok()) {
+    list.Error = read.Error;
+    return list;
+  }
+  if (read.Longer) {
+    list.Error = host::PrintableName(file) + ": larger than 1 MiB, which no instrument list is";
+    return list;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(read.Bytes.data()), read.Bytes.size());
+  for (size_t start = 0; start < text.size();) {
+    if (list.Lines.size() == kMaxListEntries) {
+      list.Lines.clear();
+      list.Error = host::PrintableName(file) + ": more than " + std::to_string(kMaxListEntries) +
+                   " lines, which no instrument list holds";
+      return list;
+    }
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::string line(text.substr(start, end - start));
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+    list.Lines.push_back(std::move(line));
     start = end + 1;
   }
-  return lines;
+  return list;
 }
 
 std::vector<fs::path> ListFilesIn(const fs::path& folder) {
@@ -189,11 +196,14 @@ void InstrumentLists::Load(Settings& settings) {
   entries_.clear();
   padEntries_.clear();
   selected_ = secondSelected_ = padSelected_ = -1;
+  loadError_.clear();
   sc55_ = IsSc55List(settings.Patch);
   if (!settings.Patch.empty()) {
     displayName_ = Upper(fs::path(settings.Patch).filename().string());
-    if (std::optional<std::vector<std::string>> lines = ReadListLines(settings.Patch)) {
-      entries_ = std::move(*lines);
+    ListFile list = ReadListLines(settings.Patch);
+    if (!list.Missing) loadError_ = list.Error;
+    if (list.Error.empty()) {
+      entries_ = std::move(list.Lines);
       if (std::optional<PatchKind> kind = KindFromLastLine(entries_))
         settings.PatchMode = static_cast<int>(*kind);
     }
@@ -222,9 +232,10 @@ void InstrumentLists::ChooseFile(Settings& settings, const fs::path& file) {
 
 bool InstrumentLists::Reload(const Settings& settings) {
   if (settings.Patch.empty()) return false;
-  std::optional<std::vector<std::string>> lines = ReadListLines(settings.Patch);
-  if (!lines) return false;
-  entries_ = std::move(*lines);
+  ListFile list = ReadListLines(settings.Patch);
+  loadError_ = list.Missing ? "" : list.Error;
+  if (!list.Error.empty()) return false;
+  entries_ = std::move(list.Lines);
   selected_ = secondSelected_ = entries_.empty() ? -1 : 0;
   return true;
 }

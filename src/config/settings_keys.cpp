@@ -148,8 +148,7 @@ bool ParseSettingsValue(Settings& settings, const SettingsKey& key, std::string_
   std::optional<long long> value = ParseDecimal(text);
   if (!value) return false;
   if (key.Type == KeyType::Boolean) {
-    if (*value != 0 && *value != 1) return false;
-    settings.*key.Bool = *value == 1;
+    settings.*key.Bool = *value != 0;  // as the profile functions' readers took it
     return true;
   }
   if (*value < key.Range.Min || *value > key.Range.Max) return false;

@@ -120,14 +120,15 @@ class TGen {
   // A style asked for by name (Style-Manager, arrangement autoload): found by FindStyleFile, else
   // "Style not found !" and nothing changes.
   LoadOutcome LoadStyleByName(const std::string& name);
-  // Writes the current style; the name gets the extension ".vxs". False after a message.
+  // Writes the current style through host::WriteFileSafely; ".vxs" is appended unless the name ends
+  // in it (a dot elsewhere stays: "Rock v1.5" saves as "Rock v1.5.vxs"). False after a message.
   bool SaveStyle(const std::string& path);
   // "Load Work-File ...": asks "Replace current chords, song or style ?" unless there is neither
   // material nor a song; a damaged file is refused with a message before anything is replaced.
   LoadOutcome LoadWorkFileByDialog();
   LoadOutcome LoadWorkFile(const std::string& path);
   // Writes the recorded end position, the Chordmemory (the host's), the header, the parts and the
-  // stream; the name gets the extension ".vxw".
+  // stream; ".vxw" is appended unless the name ends in it.
   bool SaveWorkFile(const std::string& path);
   // The reading steps of a style or work load over bytes already read from `path` (the preparing
   // steps and questions before them are the callers').

@@ -13,11 +13,6 @@ namespace {
 
 std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
-std::string WithExtension(const std::string& path, const char* extension) {
-  if (HasExtension(path, extension)) return path;
-  return std::filesystem::path(path).replace_extension(extension).string();
-}
-
 bool IsWantMore(const std::string& name) { return ToLower(FileNameOf(name)) == kWantMoreStyleName; }
 
 std::string DoubledAmpersands(const std::string& text) {
@@ -74,12 +69,16 @@ LoadOutcome TGen::LoadStyleFile(const std::string& path) {
     context_.WebLinks.OpenWebPage(kMoreStylesUrl);
     return LoadOutcome::WebPage;
   }
-  auto bytes = host::ReadFilePrefix(path, kMaxStyleFileBytes);
-  if (!bytes) {
+  const host::FileRead read = host::ReadRegularFile(path, kMaxStyleFileBytes);
+  if (read.Missing) {
     context_.Dialogs.Inform(kStyleNotFoundMessage);
     return LoadOutcome::NotFound;
   }
-  return LoadStyleFromBytes(path, *bytes);
+  if (!read.Ok()) {
+    context_.Dialogs.Inform("Style not loaded: " + read.Error);
+    return LoadOutcome::Failed;
+  }
+  return LoadStyleFromBytes(path, read.Bytes);
 }
 
 LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
@@ -227,7 +226,7 @@ void TGen::CopyToLoadedSlot() {
 
 bool TGen::SaveStyle(const std::string& path) {
   if (!EnsureBuffers()) return false;
-  const std::string target = WithExtension(path, ".vxs");
+  const std::string target = host::WithFileType(path, ".vxs");
   const auto bytes = SerializeStyleFile(style_.Header, style_.Parts, style_.Stream());
   if (auto error = host::WriteFileSafely(target, bytes)) {
     context_.Dialogs.Inform("Style not saved: " + *error);
@@ -262,12 +261,12 @@ LoadOutcome TGen::LoadWorkFile(const std::string& path) {
 }
 
 LoadOutcome TGen::ReadWorkFile(const std::string& path) {
-  auto bytes = host::ReadFilePrefix(path, kMaxWorkFileBytes);
-  if (!bytes) {
-    context_.Dialogs.Inform("Cannot read " + path);
+  const host::FileRead read = host::ReadRegularFile(path, kMaxWorkFileBytes);
+  if (!read.Ok()) {
+    context_.Dialogs.Inform("Work-File not loaded: " + read.Error);
     return LoadOutcome::Failed;
   }
-  return LoadWorkFromBytes(path, *bytes);
+  return LoadWorkFromBytes(path, read.Bytes);
 }
 
 LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
@@ -316,7 +315,7 @@ LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uin
 
 bool TGen::SaveWorkFile(const std::string& path) {
   if (!EnsureBuffers()) return false;
-  const std::string target = WithExtension(path, ".vxw");
+  const std::string target = host::WithFileType(path, ".vxw");
   auto bytes = SerializeWorkFile(RecordedEndPosition, context_.Host.CurrentChordmemory(), style_.Header,
                                  style_.Parts, style_.Stream());
   if (!bytes) {

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "host/file_store.h"
@@ -302,6 +304,41 @@ TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
   EXPECT_FALSE(bench.Gen.SaveStyle((bench.Root / "no-such-folder" / "a.vxs").string()));
   EXPECT_EQ(bench.Dialogs.Messages().size(), 1u);
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "no-such-folder"));
+}
+
+TEST(SaveStyle, ANameWithADotKeepsItAndGetsTheFileType) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::vector<uint8_t> other{1, 2, 3};
+  for (const auto& [saved, written, neighbour] : {std::tuple{"Rock v1.5", "Rock v1.5.vxs", "Rock v1.vxs"},
+                                                  {"Song 2.1", "Song 2.1.vxw", "Song 2.vxw"}}) {
+    bench.WriteFile(neighbour, other);
+    const std::string path = (bench.Root / saved).string();
+    ASSERT_TRUE(HasExtension(written, ".vxw") ? bench.Gen.SaveWorkFile(path) : bench.Gen.SaveStyle(path));
+    EXPECT_GT(std::filesystem::file_size(bench.Root / written), 2000u) << saved;
+    EXPECT_EQ(*host::ReadFilePrefix(bench.Root / neighbour, 10), other) << saved;
+  }
+}
+
+TEST(LoadStyle, AFifoOrAFolderIsRefusedAtOnceWithItsReasonAndTheStyleStays) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::filesystem::path fifo = bench.Root / "pipe.vxs";
+  const std::filesystem::path folder = bench.Root / "folder.vxw";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directories(folder);
+  bench.Dialogs.SetDefaultAnswer(true);  // replace the current work
+  bench.Dialogs.QueueFile(fifo.string());
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Failed);
+  bench.Dialogs.QueueFile(folder.string());
+  EXPECT_EQ(bench.Gen.LoadWorkFileByDialog(), LoadOutcome::Failed);
+  EXPECT_EQ(bench.Dialogs.Messages(),
+            (std::vector<std::string>{
+                "Style not loaded: " + host::PrintableName(fifo) + ": a FIFO, not a file",
+                "Work-File not loaded: " + host::PrintableName(folder) + ": Is a directory"}));
+  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
 }
 
 // --- Work files --------------------------------------------------------------------------------
