@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdint>
 #include <utility>
 
 #include "config/settings.h"
@@ -106,7 +107,8 @@ class Parser {
   explicit Parser(std::vector<SourceError>& errors) : errors_(errors) {}
 
   StyleSource Run(std::string_view text) {
-    size_t begin = 0;
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";  // written by some editors
+    size_t begin = text.substr(0, 3) == kByteOrderMark ? 3 : 0;
     while (begin < text.size()) {
       size_t end = text.find('\n', begin);
       if (end == std::string_view::npos) end = text.size();
@@ -442,6 +444,12 @@ class Parser {
         return true;
       }
       ++steps;
+      const int partTicks = Part().Measures * TicksPerMeasure(source_.MetreValue->MeasureLength);
+      if (int64_t{steps} * step > partTicks) {
+        Error("the line is longer than the part's " + std::to_string(Part().Measures) +
+              (Part().Measures == 1 ? " measure" : " measures"));
+        return false;
+      }
       if (word == ".") {
         holding = false;
       } else if (word == "-") {

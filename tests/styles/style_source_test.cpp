@@ -83,6 +83,7 @@ TEST(StyleSource, EachMistakeIsReportedWithItsLine) {
       {6, "part Verse 1 measure", 6, "is not a part"},
       {9, "part Basic 1 measure", 9, "was given on line 6"},
       {7, "  drums kick q: x . x", 7, "must fill whole measures of 96 ticks"},
+      {7, "  drums kick 9999t: x x", 7, "the line is longer than the part's 1 measure"},
       {7, "  drums kick e: x | x . x . . . . .", 7, "the bar mark '|' after 1 steps is not on a beat"},
       {7, "  drums kick q: x . a .", 7, "cell 3: 'a' is not x (hit)"},
       {7, "  drums kick x . x .", 7, "is not a part line"},
@@ -116,7 +117,7 @@ TEST(StyleSource, EachMistakeIsReportedWithItsLine) {
 
 TEST(StyleSource, ErrorsOfEveryLineAreReportedInOneRun) {
   const CompiledStyle style =
-      CompileStyleSource(SourceWith(2, "tempo fast") + "  bass e: Z9\n  guitar q: C4\n");
+      CompileStyleSource("\xEF\xBB\xBF" + SourceWith(2, "tempo fast") + "  bass e: Z9\n  guitar q: C4\n");
   ASSERT_EQ(style.Errors.size(), 3u);
   EXPECT_EQ(FormatSourceErrors("a.style", style.Errors).substr(0, 10), "a.style:2:");
   EXPECT_EQ(style.Errors[1].Line, 11);
