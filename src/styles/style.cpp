@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "midi/midi_status.h"
 #include "styles/style_stream.h"
 
 namespace kalo::styles {
@@ -56,9 +57,9 @@ void Style::ComputeHoldOver() {
       const int kind = m.Status & 0xF0;
       auto& channel = held[m.Status & 0x0F];
       const uint8_t note = m.Data1 & 0x7F;
-      if (kind == 0x90 && m.Data2 > 0) {
+      if (kind == midi::kNoteOn && m.Data2 > 0) {
         channel[note] = true;
-      } else if (kind == 0x80 || kind == 0x90) {
+      } else if (kind == midi::kNoteOff || kind == midi::kNoteOn) {
         channel[note] = false;
       }
     });
