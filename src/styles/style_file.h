@@ -63,7 +63,8 @@ std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTa
 // Where a style asked for by name is found: the name itself; else the program's STYLES folder with
 // the name's file name; else, when the lower-cased name contains "styles" at position p, the
 // program folder joined with the name from p on (sub-folders kept). Both '\' and '/' separate
-// folders in the name. nullopt when no candidate exists.
+// folders in the name. Names were written where file names ignore case: below the program folder
+// every component matches in any case (an exact spelling first). nullopt when no candidate exists.
 std::optional<std::filesystem::path> FindStyleFile(const std::string& name,
                                                    const host::ProgramFolder& folder);
 
