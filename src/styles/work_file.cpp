@@ -10,8 +10,9 @@ namespace kalo::styles {
 
 namespace {
 
+// Lengths below 4 (shorter than the head record) are harmless: the block is still length + 4 bytes.
 bool ChordmemoryLengthFits(int length) {
-  return length >= kEmptyChordmemoryLength && static_cast<size_t>(length) + 4 <= kChordmemoryBufferSize;
+  return length >= 0 && static_cast<size_t>(length) + 4 <= kChordmemoryBufferSize;
 }
 
 }  // namespace

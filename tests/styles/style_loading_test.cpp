@@ -361,20 +361,35 @@ TEST(WorkFile, AsksBeforeReplacingChordsOrMaterial) {
   EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
 }
 
-TEST(WorkFile, AChordmemoryLengthThatDoesNotFitIsRefusedAndNothingIsLost) {
-  for (int16_t length : {int16_t{-1}, int16_t{-32768}, int16_t{3}, int16_t{12007}, int16_t{32767}}) {
+TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhileShortOnesLoad) {
+  struct Case {
+    int16_t Length;
+    bool Loads;
+  };
+  const Case cases[] = {{-1, false}, {-32768, false}, {12007, false}, {32767, false}, {0, true}, {3, true}};
+  for (const Case& c : cases) {
     TGenBench bench;
     ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
               LoadOutcome::Loaded);
     bench.Host.Chords = SomeChords();
-    auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
-    bytes[2] = static_cast<uint8_t>(length & 0xFF);
-    bytes[3] = static_cast<uint8_t>((length >> 8) & 0xFF);
+    ChordmemoryImage chords = ChordmemoryImage::Cleared();
+    chords.Length = c.Loads ? c.Length : 4;
+    auto bytes = SampleWorkFile(0, chords);
+    bytes[2] = static_cast<uint8_t>(c.Length & 0xFF);
+    bytes[3] = static_cast<uint8_t>((c.Length >> 8) & 0xFF);
     bench.Dialogs.SetDefaultAnswer(true);
-    EXPECT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("bad.vxw", bytes)), LoadOutcome::Failed) << length;
-    EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << length;
-    EXPECT_EQ(bench.Host.Chords, SomeChords()) << length;
-    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << length;
+    const LoadOutcome outcome = bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", bytes));
+    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << c.Length;
+    if (c.Loads) {
+      EXPECT_EQ(outcome, LoadOutcome::Loaded) << c.Length;
+      EXPECT_EQ(bench.Host.Chords.Length, c.Length) << c.Length;
+      EXPECT_TRUE(bench.Host.Chords.Empty()) << c.Length;
+      EXPECT_EQ(bench.Gen.CurrentStyle().Parts, MakeSampleStyle().Parts) << c.Length;
+    } else {
+      EXPECT_EQ(outcome, LoadOutcome::Failed) << c.Length;
+      EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << c.Length;
+      EXPECT_EQ(bench.Host.Chords, SomeChords()) << c.Length;
+    }
   }
 }
 
