@@ -181,14 +181,17 @@ void TGen::SelectPart(int part) {
   LastMeasure = record.LastMeasure;
   BeatBox = record.Beat;
   StartOffset = record.StartOffset;
-  EndOffset = record.EndOffset;
+  // A part cut at the end of a recording ends at stream length + 1 (where Locate puts a time past
+  // the end): it plays to the end of the stream.
+  EndOffset = std::min(record.EndOffset, style_.Length());
   StartPosition = (record.FirstMeasure - 1) * CurrentMetre.MeasureLength + 4;
   for (int c = 0; c < kChannelCount; ++c)
     if (!context_.Host.MutedByHand(c)) context_.Host.SetLiveMute(c, record.Mute[static_cast<size_t>(c)] != 0);
   if (part > kEnding && BeatIndex >= 1 && BeatIndex <= 3) {
     const int32_t entry = record.EntryOffsets[static_cast<size_t>(BeatIndex) - 1];
-    // An entry at or past the part's end would leave nothing to play: start at the start then.
-    if (entry < EndOffset) StartOffset = entry;
+    // An entry outside the part (before its start, or at or past its end where nothing is left to
+    // play) is ignored: play starts at the start.
+    if (entry >= StartOffset && entry < EndOffset) StartOffset = entry;
   }
   context_.Player.SetPartStart(true);
   CurrentOffset = EndOffset + 65535;

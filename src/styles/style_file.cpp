@@ -5,12 +5,10 @@
 
 #include "host/path_lookup.h"
 #include "styles/byte_io.h"
-#include "styles/style.h"
 
 namespace kalo::styles {
 
-void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image,
-                     unsigned& emptiedParts, bool& headerMended) {
+PartMends ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image) {
   auto take = [&](size_t count) {
     const size_t start = in.Position();
     const size_t n = std::min(count, in.Remaining());
@@ -21,8 +19,7 @@ void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage&
   image.Parts = DecodePartTablePrefix(take(kPartTableSize));
   const auto stream = take(static_cast<size_t>(kStreamCapacity));
   image.Stream.assign(stream.begin(), stream.end());
-  headerMended = MendHeaderValues(image.Header);
-  emptiedParts = MendPartOffsets(image.Parts, static_cast<int32_t>(stream.size()));
+  return MendPartOffsets(image.Parts, static_cast<int32_t>(stream.size()));
 }
 
 void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::span<const uint8_t> stream,
@@ -41,7 +38,7 @@ ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes) {
   } else {
     in.Seek(0);
   }
-  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
+  parsed.Mends = ReadStyleBlocks(bytes, in, parsed.Image);
   return parsed;
 }
 

@@ -116,11 +116,7 @@ LoadOutcome TGen::TakeLoadedImage(const std::string& path, const StyleImage& ima
   if (isStyle) {
     // Checked before a part is selected, so that the play window never holds offsets of the
     // discarded table.
-    const int32_t basicStart = style_.Parts[kBasic].StartOffset;
-    const uint8_t basicByte = basicStart >= 0 && basicStart < kStreamAllocation
-                                  ? style_.Buffer()[static_cast<size_t>(basicStart)]
-                                  : 0;
-    if (basicByte == 0) {
+    if (HasBrokenBasic(style_.Parts, style_.Stream())) {
       style_.Parts = PartTable{};
       style_.SetLength(255);
     }
@@ -190,7 +186,7 @@ void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& kept
   int& quantize = context_.Settings.Quantize;
   if (metre.EighthNotes && quantize >= 0 && quantize < 5) quantize += 5;
   if (!metre.EighthNotes && quantize >= 5 && quantize < config::kQuantizeCount) quantize -= 5;
-  header.MeasureLength = StoredMeasureLength(metre);
+  // The stored value stays as it is (a save writes it back); only the metre played is mended.
   CurrentMetre = metre;
   BeatsPerMeasure = metre.MeasureLength / 4;
   context_.Settings.Metrum = MetrumIndexFor(metre);

@@ -66,7 +66,9 @@ std::string StyleInfoText(const ParsedStyleFile& style) {
     const TStylePart& part = style.Image.Parts[static_cast<size_t>(p)];
     out << "part " << kPartNames[static_cast<size_t>(p)] << ": ";
     if (!part.Exists()) {
-      out << ((style.EmptiedParts >> p) & 1u ? "empty (its offsets lie outside the stream)" : "empty")
+      out << (style.Mends[static_cast<size_t>(p)] != PartMend::None
+                  ? "empty (its offsets lie outside the stream)"
+                  : "empty")
           << '\n';
       continue;
     }
@@ -104,8 +106,8 @@ std::string StyleInfoJson(const ParsedStyleFile& style) {
   for (int p = 0; p < kPartCount; ++p) {
     const TStylePart& part = style.Image.Parts[static_cast<size_t>(p)];
     out << (p ? "," : "") << "{\"name\":\"" << kPartNames[static_cast<size_t>(p)]
-        << "\",\"exists\":" << (part.Exists() ? "true" : "false")
-        << ",\"offsetsOutsideStream\":" << (((style.EmptiedParts >> p) & 1u) ? "true" : "false")
+        << "\",\"exists\":" << (part.Exists() ? "true" : "false") << ",\"offsetsOutsideStream\":"
+        << (style.Mends[static_cast<size_t>(p)] != PartMend::None ? "true" : "false")
         << ",\"firstMeasure\":" << part.FirstMeasure << ",\"lastMeasure\":" << part.LastMeasure
         << ",\"beat\":" << part.Beat << ",\"startOffset\":" << part.StartOffset
         << ",\"endOffset\":" << part.EndOffset << ",\"entryOffsets\":[" << part.EntryOffsets[0] << ","

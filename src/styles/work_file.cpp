@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "styles/byte_io.h"
-#include "styles/style.h"
 #include "styles/style_file.h"
 
 namespace kalo::styles {
@@ -27,7 +26,7 @@ std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t>
   parsed.Chordmemory.Length = length;
   in.ReadSome(std::span<uint8_t>(parsed.Chordmemory.Bytes).first(static_cast<size_t>(length) + 4));
 
-  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
+  parsed.Mends = ReadStyleBlocks(bytes, in, parsed.Image);
   return parsed;
 }
 

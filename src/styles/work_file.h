@@ -27,8 +27,7 @@ struct ParsedWorkFile {
   // The Chordmemory as a cleared one overwritten with the file's L + 4 bytes (or what of them is there).
   ChordmemoryImage Chordmemory = ChordmemoryImage::Cleared();
   StyleImage Image;
-  unsigned EmptiedParts = 0;
-  bool HeaderMended = false;
+  PartMends Mends{};
 };
 
 // A parsed work file, or the reason it is refused (kDamagedWorkFileMessage).

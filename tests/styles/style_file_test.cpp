@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <variant>
 
 #include "styles/style.h"
 #include "styles/style_test_support.h"
+#include "styles/work_file.h"
 
 namespace kalo::styles {
 namespace {
@@ -107,8 +109,7 @@ TEST(StyleFile, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(parsed.Image.Header, header);
   EXPECT_EQ(parsed.Image.Parts, parts);
   EXPECT_EQ(parsed.Image.Stream, stream);
-  EXPECT_EQ(parsed.EmptiedParts, 0u);
-  EXPECT_FALSE(parsed.HeaderMended);
+  EXPECT_EQ(parsed.Mends, PartMends{});
 }
 
 TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
@@ -123,48 +124,148 @@ TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
   EXPECT_TRUE(parsed.Image.Stream.empty());
 }
 
-struct LyingPartCase {
+struct PartOffsetCase {
   const char* What;
   TStylePart Part;
   int Number;
+  PartMend Mend;  // None: the part stays
 };
 
-TEST(StyleFile, PartsWhoseOffsetsLieAreMadeEmpty) {
+TEST(StyleFile, PartsThatCannotBePlayedAreMadeEmptyAndTheOthersStay) {
   const auto sample = MakeSampleStyle();
   const auto length = static_cast<int32_t>(sample.Stream.size());
-  const LyingPartCase cases[] = {
-      {"start below 0", MakePart(1, 1, -1, 10), kBasic},
-      {"end past the stream", MakePart(1, 1, 0, length + 1), kBasic},
-      {"start past the stream", MakePart(1, 1, length + 5, length + 9), kExtended},
-      {"end before start", MakePart(1, 1, 20, 10), kIntro},
-      {"end equal to start", MakePart(1, 1, 20, 20), kEnding},
-      {"entry offset past the stream", MakePart(1, 1, 0, 10, {5, length + 1, 7}), kFillInBasic},
-      {"negative entry offset", MakePart(1, 1, 0, 10, {-4, 5, 7}), kToBasic},
-      {"huge end", MakePart(1, 1, 0, 0x7FFFFFFF), kToExtended},
+  const PartOffsetCase cases[] = {
+      {"start below 0", MakePart(1, 1, -1, 10), kBasic, PartMend::OutsideStream},
+      {"end past stream length + 1", MakePart(1, 1, 0, length + 2), kBasic, PartMend::OutsideStream},
+      {"start past the stream", MakePart(1, 1, length + 5, length + 9), kExtended, PartMend::OutsideStream},
+      {"start at the stream's end", MakePart(1, 1, length, length + 1), kExtended, PartMend::OutsideStream},
+      {"huge end", MakePart(1, 1, 0, 0x7FFFFFFF), kToExtended, PartMend::OutsideStream},
+      {"end before start", MakePart(1, 1, 20, 10), kIntro, PartMend::EndNotAfterStart},
+      {"end equal to start", MakePart(1, 1, 20, 20), kEnding, PartMend::EndNotAfterStart},
+      {"end at stream length + 1 plays to the end", MakePart(1, 1, 0, length + 1), kBasic, PartMend::None},
+      {"an entry offset past the stream", MakePart(1, 1, 0, 10, {5, length + 1, 7}), kFillInBasic,
+       PartMend::None},
+      {"a negative entry offset", MakePart(1, 1, 0, 10, {-4, 5, 7}), kToBasic, PartMend::None},
   };
   for (const auto& c : cases) {
     auto style = sample;
     style.Parts[static_cast<size_t>(c.Number)] = c.Part;
     const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
-    EXPECT_FALSE(parsed.Image.Parts[static_cast<size_t>(c.Number)].Exists()) << c.What;
-    EXPECT_EQ(parsed.EmptiedParts, 1u << c.Number) << c.What;
+    PartMends expected{};
+    expected[static_cast<size_t>(c.Number)] = c.Mend;
+    EXPECT_EQ(parsed.Mends, expected) << c.What;
+    EXPECT_EQ(parsed.Image.Parts[static_cast<size_t>(c.Number)].Exists(), c.Mend == PartMend::None) << c.What;
+    if (c.Mend == PartMend::None) {
+      EXPECT_EQ(parsed.Image.Parts[static_cast<size_t>(c.Number)], c.Part) << c.What;
+    }
   }
-  // Entry offsets of Intro to Ending are never used and are not checked.
-  auto style = sample;
-  style.Parts[kBasic].EntryOffsets = {-5, length + 100, 0};
-  EXPECT_TRUE(ParseStyleFile(style.FileBytes()).Image.Parts[kBasic].Exists());
 }
 
-TEST(StyleFile, OutOfRangeHeaderValuesFallBackToDefaults) {
-  auto style = MakeSampleStyle();
-  style.Header.MeasureLength = 13;
-  style.Header.Converted = 7;
-  style.Header.ChannelUsed[3] = 200;
-  const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
-  EXPECT_TRUE(parsed.HeaderMended);
-  EXPECT_EQ(parsed.Image.Header.MeasureLength, 16);
-  EXPECT_EQ(parsed.Image.Header.Converted, 1);
-  EXPECT_EQ(parsed.Image.Header.ChannelUsed[3], 1);
+// --- The file layouts, written out byte by byte -----------------------------------------------
+
+void PutLe(std::vector<uint8_t>& bytes, size_t offset, int64_t value, int width) {
+  for (int i = 0; i < width; ++i)
+    bytes.at(offset + static_cast<size_t>(i)) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// Expected values of every field, distinct enough that a swapped, shifted or mis-sized field shows.
+uint8_t SetupByte(int channel, int entry) { return static_cast<uint8_t>((channel * 37 + entry * 3) % 251); }
+int32_t PartStart(int part) { return 0x10203 + part * 0x101; }
+constexpr int32_t kLayoutStreamLength = 0x11000;
+
+// Writes a header at `base` and the part table right after it, at the offsets of the layout.
+void WriteBlocks(std::vector<uint8_t>& file, size_t base) {
+  for (int c = 0; c < 16; ++c) {
+    for (int e = 0; e < 98; ++e) file.at(base + static_cast<size_t>(c * 98 + e)) = SetupByte(c, e);
+    file.at(base + 1568 + static_cast<size_t>(c)) = static_cast<uint8_t>(c % 3 == 0 ? 1 : 0);
+  }
+  PutLe(file, base + 1584, 0x0123, 2);  // tempo
+  PutLe(file, base + 1586, -2, 2);      // intro measures
+  PutLe(file, base + 1588, -12, 2);     // measure length
+  file.at(base + 1590) = 2;             // converted
+  file.at(base + 1591) = 3;             // suppress controllers
+  file.at(base + 1592) = 4;             // override
+  for (int p = 0; p < 8; ++p) {
+    const size_t at = base + 1593 + static_cast<size_t>(p) * 66;
+    PutLe(file, at + 0, p + 1, 2);
+    PutLe(file, at + 2, 0x0200 + p, 2);
+    PutLe(file, at + 4, 0x0300 + p, 2);
+    for (int i = 0; i < 6; ++i)
+      file.at(at + 6 + static_cast<size_t>(i)) = static_cast<uint8_t>(0xA0 + p * 6 + i);
+    PutLe(file, at + 12, PartStart(p), 4);
+    PutLe(file, at + 16, PartStart(p) + 0x100 + p, 4);
+    PutLe(file, at + 20, 0xBE00 + p, 2);
+    for (int i = 0; i < 3; ++i) PutLe(file, at + 22 + static_cast<size_t>(i) * 4, 0x11223344 + p * 16 + i, 4);
+    for (int c = 0; c < 16; ++c) {
+      file.at(at + 34 + static_cast<size_t>(c)) = static_cast<uint8_t>(p * 16 + c);
+      file.at(at + 50 + static_cast<size_t>(c)) = static_cast<uint8_t>(255 - p * 16 - c);
+    }
+  }
+  const size_t stream = base + 1593 + 528;
+  for (size_t i = stream; i < file.size(); ++i) file[i] = static_cast<uint8_t>(0xF8 + i % 8);
+}
+
+void ExpectBlocks(const StyleImage& image, const PartMends& mends, size_t streamStart) {
+  const TStyleHeader& h = image.Header;
+  for (int c = 0; c < 16; ++c) {
+    for (int e = 0; e < 98; ++e)
+      ASSERT_EQ(h.Channels[static_cast<size_t>(c)].Values[static_cast<size_t>(e)], SetupByte(c, e))
+          << c << "/" << e;
+    EXPECT_EQ(h.ChannelUsed[static_cast<size_t>(c)], c % 3 == 0 ? 1 : 0) << "used " << c;
+  }
+  EXPECT_EQ(h.Tempo, 0x0123);
+  EXPECT_EQ(h.IntroMeasures, -2);
+  EXPECT_EQ(h.MeasureLength, -12);
+  EXPECT_EQ(h.Converted, 2);
+  EXPECT_EQ(h.SuppressControllers, 3);
+  EXPECT_EQ(h.Override, 4);
+  EXPECT_EQ(mends, PartMends{});
+  for (int p = 0; p < 8; ++p) {
+    const TStylePart& part = image.Parts[static_cast<size_t>(p)];
+    EXPECT_EQ(part.FirstMeasure, p + 1) << "part " << p;
+    EXPECT_EQ(part.LastMeasure, 0x0200 + p) << "part " << p;
+    EXPECT_EQ(part.Beat, 0x0300 + p) << "part " << p;
+    for (int i = 0; i < 6; ++i)
+      EXPECT_EQ(part.Reserved[static_cast<size_t>(i)], 0xA0 + p * 6 + i) << "part " << p;
+    EXPECT_EQ(part.StartOffset, PartStart(p)) << "part " << p;
+    EXPECT_EQ(part.EndOffset, PartStart(p) + 0x100 + p) << "part " << p;
+    EXPECT_EQ(part.Variation, 0xBE00 + p) << "part " << p;
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(part.EntryOffsets[static_cast<size_t>(i)], 0x11223344 + p * 16 + i) << "part " << p;
+    for (int c = 0; c < 16; ++c) {
+      EXPECT_EQ(part.Mute[static_cast<size_t>(c)], p * 16 + c) << "part " << p;
+      EXPECT_EQ(part.CutNotes[static_cast<size_t>(c)], 255 - p * 16 - c) << "part " << p;
+    }
+  }
+  ASSERT_EQ(image.Stream.size(), static_cast<size_t>(kLayoutStreamLength));
+  EXPECT_EQ(image.Stream.front(), 0xF8 + streamStart % 8);
+}
+
+TEST(FileLayout, AStyleFileWrittenByteByByteReadsEveryField) {
+  std::vector<uint8_t> file(4 + 1593 + 528 + kLayoutStreamLength);
+  PutLe(file, 0, 0x02736F2A + 7, 4);
+  WriteBlocks(file, 4);
+  const ParsedStyleFile parsed = ParseStyleFile(file);
+  EXPECT_EQ(parsed.VersionWord, 0x02736F2A + 7);
+  ExpectBlocks(parsed.Image, parsed.Mends, 4 + 1593 + 528);
+}
+
+TEST(FileLayout, AWorkFileWrittenByteByByteReadsEveryField) {
+  const int length = 8;  // Chordmemory bytes in use; the block holds four more
+  std::vector<uint8_t> file(4 + (length + 4) + 1593 + 528 + kLayoutStreamLength);
+  PutLe(file, 0, 0x0188, 2);  // end position
+  PutLe(file, 2, length, 2);
+  for (int i = 0; i < length + 4; ++i) file.at(4 + static_cast<size_t>(i)) = static_cast<uint8_t>(0x40 + i);
+  WriteBlocks(file, length + 8);
+  const auto result = ParseWorkFile(file);
+  ASSERT_TRUE(std::holds_alternative<ParsedWorkFile>(result));
+  const ParsedWorkFile& parsed = std::get<ParsedWorkFile>(result);
+  EXPECT_EQ(parsed.EndPosition, 0x0188);
+  EXPECT_EQ(parsed.Chordmemory.Length, length);
+  for (int i = 0; i < length + 4; ++i)
+    EXPECT_EQ(parsed.Chordmemory.Bytes[static_cast<size_t>(i)], 0x40 + i) << i;
+  EXPECT_EQ(parsed.Chordmemory.Bytes[length + 4], 0);  // past the block: the cleared Chordmemory
+  ExpectBlocks(parsed.Image, parsed.Mends, length + 8 + 1593 + 528);
 }
 
 struct LookUpCase {
