@@ -175,7 +175,8 @@ void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& kept
   ApplyChannelSetups(true);
   GiveBackChannel1(keptChannel1);
 
-  if (context_.Options.TempoDetection && header.Tempo >= 25 && header.Tempo <= 250)
+  if (context_.Options.TempoDetection && header.Tempo >= kLowestDetectedTempo &&
+      header.Tempo <= kHighestDetectedTempo)
     context_.Host.SetTempo(header.Tempo);
   const Metre metre = MetreOf(header.MeasureLength);
   if (context_.Options.IntroDetection) {
