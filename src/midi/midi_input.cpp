@@ -99,13 +99,9 @@ class TMidiInput::Callback final : public InputCallback {
 TMidiInput::TMidiInput(MidiSystem& system) : system_(system) {
   state_ = DeviceState::Creating;
   deviceCount_ = system_.Devices().InputCount();
-  relay_ = new NoticeRelay(system_.Loop(), [this](uint32_t message, uintptr_t) { OnNotice(message); });
-  try {
-    SetDeviceID(0);
-  } catch (...) {
-    NoticeRelay::Release(relay_);
-    throw;
-  }
+  relay_ = std::make_unique<NoticeRelay>(system_.Loop(),
+                                         [this](uint32_t message, uintptr_t) { OnNotice(message); });
+  SetDeviceID(0);
   state_ = DeviceState::Closed;
 }
 
@@ -117,7 +113,6 @@ TMidiInput::~TMidiInput() {
     }
     port_.reset();  // closes the port if Close stopped half-way; no callback runs after this
   }
-  NoticeRelay::Release(relay_);
 }
 
 void TMidiInput::Raise(PortResult code, PortBackend* backend) {
