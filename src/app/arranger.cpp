@@ -52,8 +52,7 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
     a_.PadChannel = 16;
     a_.PadOctave = 1;
     a_.options_.UnchangedMidiIn = false;
-    a_.options_.TransmitControllers = false;
-    a_.system_.Switches().ControllerFilter.store(true);
+    a_.SetTransmitControllers(false);
   }
   void ApplyKeyboardSplit() override {
     if (a_.hooks_.KeyboardSplitSetup) a_.hooks_.KeyboardSplitSetup();
@@ -155,6 +154,11 @@ void Arranger::StoreDevicePositions() {
 }
 
 void Arranger::MidiResetButton() { resets_->MidiReset(midi::ResetKindForPatchMode(settings_.PatchMode)); }
+
+void Arranger::SetTransmitControllers(bool on) {
+  options_.TransmitControllers = on;
+  system_.Switches().ControllerFilter.store(!on);
+}
 
 void Arranger::SetInstrumentPad(bool on) {
   options_.InstrumentPad = on;

@@ -81,6 +81,11 @@ class Arranger {
   // "Midiout" output while it is open.
   void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2);
 
+  // "Transmit Controllers": while ticked, the inputs' driver callbacks let every controller, program
+  // and channel-pressure value through (their controller filter is off); cleared, they drop values
+  // the controller memory already holds.
+  void SetTransmitControllers(bool on);
+
   // --- State -------------------------------------------------------------------------------------
   void SetHooks(ArrangerHooks hooks);
   config::Options& Options() { return options_; }

@@ -6,6 +6,7 @@
 
 #include "config/general_midi_names.h"
 #include "host/file_store.h"
+#include "midi/midi_status.h"
 
 namespace kalo::config {
 
@@ -77,10 +78,10 @@ std::vector<std::array<uint8_t, 3>> InstrumentMessages::Bytes(int channel) const
   uint8_t c = static_cast<uint8_t>(channel & 0x0F);
   std::vector<std::array<uint8_t, 3>> out;
   if (SendsBanks) {
-    out.push_back({static_cast<uint8_t>(0xB0 | c), 0, Controller0});
-    out.push_back({static_cast<uint8_t>(0xB0 | c), 32, Controller32});
+    out.push_back({static_cast<uint8_t>(midi::kControlChange | c), 0, Controller0});
+    out.push_back({static_cast<uint8_t>(midi::kControlChange | c), 32, Controller32});
   }
-  out.push_back({static_cast<uint8_t>(0xC0 | c), Program, 0});
+  out.push_back({static_cast<uint8_t>(midi::kProgramChange | c), Program, 0});
   return out;
 }
 
@@ -178,14 +179,16 @@ void AdjustStyleStreamForSc55(std::span<uint8_t> stream) {
   size_t i = 0;
   while (i < stream.size()) {
     uint8_t status = stream[i];
-    if (status < 0x80 || status >= 0xF0) {  // a delay, a buffer end, or a stray data byte
+    // A delay, a buffer end, or a stray data byte.
+    if (status < midi::kNoteOff || status >= midi::kSysexStatus) {
       ++i;
       continue;
     }
     if (i + 2 >= stream.size()) break;
     int channel = status & 0x0F;
-    if ((status & 0xF0) == 0xB0 && stream[i + 1] == 0) stream[i + 2] = Sc55Bank(stream[i + 2]);
-    if ((status & 0xF0) == 0xC0) stream[i + 1] = Sc55Program(channel, stream[i + 1]);
+    if ((status & 0xF0) == midi::kControlChange && stream[i + 1] == 0)
+      stream[i + 2] = Sc55Bank(stream[i + 2]);
+    if ((status & 0xF0) == midi::kProgramChange) stream[i + 1] = Sc55Program(channel, stream[i + 1]);
     i += 3;
   }
 }

@@ -188,6 +188,9 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
 bool AskReset(host::Dialogs& dialogs, Settings& settings) {
   if (!dialogs.Ask(kResetQuestion)) return false;
   settings.Reset = true;
+  // The confirmed reset is written even while "Auto-save settings" is off. The next start reads no
+  // other key, so the stored Autoload=1 is what a factory start has anyway.
+  settings.Autoload = true;
   return true;
 }
 

@@ -97,8 +97,8 @@ class SettingsFile {
   std::string writeProblem_;
 };
 
-// The "Reset" command's question. On Yes sets settings.Reset (the caller then runs Exit, which writes
-// Reset=1); returns whether the user said Yes.
+// The "Reset" command's question. On Yes sets settings.Reset and, so that Exit writes Reset=1 whatever
+// "Auto-save settings" says, settings.Autoload; returns whether the user said Yes.
 bool AskReset(host::Dialogs& dialogs, Settings& settings);
 
 }  // namespace kalo::config

@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "midi/midi_status.h"
+
 namespace kalo::midi {
 
 // Result of a driver call: 0 is success. Codes below kFirstBackendCode have one meaning for every
@@ -37,15 +39,15 @@ std::string StandardErrorText(PortResult code);
 // Bytes of a short message by its status byte: 1 to 3, or 0 for a byte that is not the status of a
 // complete short message (a data byte, F0 and F7).
 constexpr size_t ShortMessageLength(uint8_t status) {
-  if (status < 0x80) return 0;
+  if (status < kNoteOff) return 0;
   switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
+    case kProgramChange:
+    case kChannelPressure:
       return 2;
-    case 0xF0:
-      if (status == 0xF1 || status == 0xF3) return 2;
-      if (status == 0xF2) return 3;
-      if (status == 0xF0 || status == 0xF7) return 0;
+    case kSysexStatus:
+      if (status == kTimeCodeQuarterFrame || status == kSongSelect) return 2;
+      if (status == kSongPosition) return 3;
+      if (status == kSysexStatus || status == kSysexEnd) return 0;
       return 1;
     default:
       return 3;

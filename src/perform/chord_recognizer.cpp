@@ -96,7 +96,9 @@ void ChordRecognizer::TwoFingerNoteOn(int key) {
     firstKey_.reset();
     chords_.SetChord(note, OrderedChordType((first - note) % 11 + 1), 0);
   } else {
-    chords_.SetChord(first, OrderedChordType((note - first) % 11 + 1), 0);
+    // The root stays the pending one: "Triad chords" with "Major <> Minor" may have lowered it below
+    // the first key, and the second key only chooses the type.
+    chords_.SetChord(chords_.PendingRoot, OrderedChordType((note - first) % 11 + 1), 0);
   }
 }
 

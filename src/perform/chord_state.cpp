@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/dialogs.h"
+#include "midi/midi_status.h"
 
 namespace kalo::perform {
 
@@ -62,7 +63,7 @@ void ChordState::Commit(int root, int type) {
   CurrentType = PendingType = static_cast<int16_t>(type);
 
   if (!Ask(seams_.SequencerPlaying) && Ask(seams_.StartOnChord) && !options_.PlayChords) {
-    if (options_.MasterMode && seams_.SendClickout) seams_.SendClickout(kMidiStart);
+    if (options_.MasterMode && seams_.SendClickout) seams_.SendClickout(midi::kMidiStart);
     if (seams_.StartStyleCreator) seams_.StartStyleCreator();
   }
 
@@ -107,8 +108,8 @@ bool ChordState::SendChordCode() {
   const int pc = PitchClass(CurrentRoot);
   if (pc == sentCodeRoot_ && CurrentType == sentCodeType_) return false;
   if (seams_.SendChordsout && Ask(seams_.ChordsoutOpen))
-    seams_.SendChordsout(static_cast<uint8_t>(0xB0 | (ChordCodeChannel & 0x0F)), code->Controller,
-                         code->Value);
+    seams_.SendChordsout(static_cast<uint8_t>(midi::kControlChange | (ChordCodeChannel & 0x0F)),
+                         code->Controller, code->Value);
   ShowReceivedChord(CurrentRoot, CurrentType, false, ChordCodeChannel & 0x0F);
   sentCodeRoot_ = pc;
   sentCodeType_ = CurrentType;

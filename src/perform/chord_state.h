@@ -12,6 +12,7 @@
 
 #include "config/options.h"
 #include "host/display.h"
+#include "midi/midi_status.h"
 #include "perform/chord.h"
 #include "perform/chord_code.h"
 
@@ -21,8 +22,6 @@ namespace kalo::perform {
 inline constexpr int kUntransposed = 129;
 // The chord panel's colour when no chord-type override is pending (0x00BBGGRR).
 inline constexpr uint32_t kChordPanelWhite = 0x00FFFFFF;
-// MIDI start byte, sent on "Clickout" when the first chord starts the Style-Creator in "Master Mode".
-inline constexpr uint8_t kMidiStart = 0xFA;
 
 struct ChordSeams {
   // Whether the sequencer clock runs.

@@ -21,6 +21,8 @@
 
 namespace kalo::styles {
 
+struct ParsedWorkFile;
+
 inline constexpr const char* kOutOfMemoryMessage = "Sorry - Out of Memory !";
 inline constexpr const char* kStyleNotFoundMessage = "Style not found !";
 inline constexpr const char* kSaveStyleFirstQuestion = "Save Style first ?";
@@ -165,6 +167,12 @@ class TGen {
  private:
   LoadOutcome LoadStyleFile(const std::string& path);
   bool PrepareLoad(bool byDialog);
+  // The guard of both work-file loads: refused while the main window records; asks "Replace current
+  // chords, song or style ?" when there is material or a song.
+  bool MayLoadWork();
+  // The reading steps shared by a style load (work == nullptr) and a work-file load, from keeping
+  // channel 1's voice to stopping the player.
+  LoadOutcome TakeLoadedImage(const std::string& path, const StyleImage& image, const ParsedWorkFile* work);
   void ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& keptChannel1);
   // Takes a file's part table and stream as the style's, and remembers each part's measures as loaded.
   void TakePartsAndStream(const StyleImage& image);

@@ -18,7 +18,7 @@ namespace kalo::styles {
 inline constexpr size_t kMaxWorkFileBytes =
     4 + kChordmemoryBufferSize + kStyleHeaderSize + kPartTableSize + kStreamCapacity;
 
-// Shown when a work file's Chordmemory length is below 4 or its block would not fit the
+// Shown when a work file's Chordmemory length is negative or its block would not fit the
 // Chordmemory buffer; nothing is loaded then.
 inline constexpr const char* kDamagedWorkFileMessage = "Work-File is damaged !";
 
@@ -27,15 +27,14 @@ struct ParsedWorkFile {
   // The Chordmemory as a cleared one overwritten with the file's L + 4 bytes (or what of them is there).
   ChordmemoryImage Chordmemory = ChordmemoryImage::Cleared();
   StyleImage Image;
-  unsigned EmptiedParts = 0;
-  bool HeaderMended = false;
+  PartMends Mends{};
 };
 
 // A parsed work file, or the reason it is refused (kDamagedWorkFileMessage).
 std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t> bytes);
 
 // The bytes of a work file. The Chordmemory block is image.Length + 4 bytes of image.Bytes; nullopt
-// when that length is below 4 or the block would not fit the buffer.
+// when that length is negative or the block would not fit the buffer.
 std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
                                                       const ChordmemoryImage& chordmemory,
                                                       const TStyleHeader& header, const PartTable& parts,

@@ -114,11 +114,12 @@ TEST_F(SettingsFileTest, ResetStartsLikeAFirstStartAndTheNextWriteHoldsResetZero
   EXPECT_EQ(text.find("Reset=1"), std::string::npos) << text;
 }
 
-TEST_F(SettingsFileTest, TheResetQuestionOnYesSetsTheFlagWhichIsWrittenAsOne) {
+TEST_F(SettingsFileTest, TheResetQuestionOnYesSetsTheFlagWhichIsWrittenAsOneEvenWithoutAutoSave) {
   host::RecordingDialogs dialogs;
   dialogs.QueueAnswer(false);
   dialogs.QueueAnswer(true);
   Settings s;
+  s.Autoload = false;
   EXPECT_FALSE(AskReset(dialogs, s));
   EXPECT_FALSE(s.Reset);
   EXPECT_TRUE(AskReset(dialogs, s));

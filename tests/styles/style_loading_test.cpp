@@ -82,8 +82,8 @@ struct MetreLoadCase {
 
 TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
   const MetreLoadCase cases[] = {
-      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1},
-      {0, 2, 16, "4/4", 2},   {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},
+      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1}, {0, 2, 16, "4/4", 2},
+      {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},   {13, 6, 16, "4/4", 1}, {-7, 0, 16, "4/4", 0},
   };
   for (const auto& c : cases) {
     TGenBench bench;
@@ -95,6 +95,7 @@ TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
     EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, c.MeasureLength) << c.Stored;
     EXPECT_STREQ(config::kMetrumNames[bench.Settings.Metrum], c.Metrum) << c.Stored;
     EXPECT_EQ(bench.Settings.Quantize, c.QuantizeAfter) << c.Stored;
+    EXPECT_EQ(bench.Gen.CurrentStyle().Header.MeasureLength, c.Stored) << "kept as stored";
   }
 }
 
@@ -283,19 +284,18 @@ TEST(LoadStyle, ByDialogAsksBeforeReplacingWorkInSongMode) {
   EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 10);
 }
 
-TEST(SaveStyle, WritesAFileThatLoadsBackTheSame) {
+TEST(SaveStyle, ALoadAndASaveLeaveTheFileAsItWasHeaderBytesIncluded) {
   TGenBench bench;
   SampleStyle sample = MakeSampleStyle();
-  sample.Header.MeasureLength = -12;
+  sample.Header.MeasureLength = 13;  // not in the metre list: plays as 4/4
+  sample.Header.Converted = 7;
+  sample.Header.ChannelUsed[3] = 200;
   ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  const TStyleHeader header = bench.Gen.CurrentStyle().Header;
+  EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, 16);
   ASSERT_TRUE(bench.Gen.SaveStyle((bench.Root / "copy").string()));
   EXPECT_TRUE(std::filesystem::exists(bench.Root / "copy.vxs"));
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "copy.vxs.tmp"));
-  const auto reread = ParseStyleFile(*host::ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes));
-  EXPECT_EQ(reread.Image.Header, header);
-  EXPECT_EQ(reread.Image.Parts, sample.Parts);
-  EXPECT_EQ(reread.Image.Stream, sample.Stream);
+  EXPECT_EQ(*host::ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes), sample.FileBytes());
 }
 
 TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
@@ -398,20 +398,35 @@ TEST(WorkFile, AsksBeforeReplacingChordsOrMaterial) {
   EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
 }
 
-TEST(WorkFile, AChordmemoryLengthThatDoesNotFitIsRefusedAndNothingIsLost) {
-  for (int16_t length : {int16_t{-1}, int16_t{-32768}, int16_t{3}, int16_t{12007}, int16_t{32767}}) {
+TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhileShortOnesLoad) {
+  struct Case {
+    int16_t Length;
+    bool Loads;
+  };
+  const Case cases[] = {{-1, false}, {-32768, false}, {12007, false}, {32767, false}, {0, true}, {3, true}};
+  for (const Case& c : cases) {
     TGenBench bench;
     ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
               LoadOutcome::Loaded);
     bench.Host.Chords = SomeChords();
-    auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
-    bytes[2] = static_cast<uint8_t>(length & 0xFF);
-    bytes[3] = static_cast<uint8_t>((length >> 8) & 0xFF);
+    ChordmemoryImage chords = ChordmemoryImage::Cleared();
+    chords.Length = c.Loads ? c.Length : 4;
+    auto bytes = SampleWorkFile(0, chords);
+    bytes[2] = static_cast<uint8_t>(c.Length & 0xFF);
+    bytes[3] = static_cast<uint8_t>((c.Length >> 8) & 0xFF);
     bench.Dialogs.SetDefaultAnswer(true);
-    EXPECT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("bad.vxw", bytes)), LoadOutcome::Failed) << length;
-    EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << length;
-    EXPECT_EQ(bench.Host.Chords, SomeChords()) << length;
-    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << length;
+    const LoadOutcome outcome = bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", bytes));
+    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << c.Length;
+    if (c.Loads) {
+      EXPECT_EQ(outcome, LoadOutcome::Loaded) << c.Length;
+      EXPECT_EQ(bench.Host.Chords.Length, c.Length) << c.Length;
+      EXPECT_TRUE(bench.Host.Chords.Empty()) << c.Length;
+      EXPECT_EQ(bench.Gen.CurrentStyle().Parts, MakeSampleStyle().Parts) << c.Length;
+    } else {
+      EXPECT_EQ(outcome, LoadOutcome::Failed) << c.Length;
+      EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << c.Length;
+      EXPECT_EQ(bench.Host.Chords, SomeChords()) << c.Length;
+    }
   }
 }
 

@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <thread>
 
+#include "midi/midi_status.h"
+
 namespace kalo::midi {
 
 namespace {
@@ -101,7 +103,7 @@ class RtInputPort final : public InputPort {
       const auto time =
           static_cast<uint32_t>((SteadyMicros() - self->startMicros_.load(std::memory_order_acquire)) / 1000);
       const std::vector<unsigned char>& bytes = *message;
-      if (bytes[0] == 0xF0) {
+      if (bytes[0] == kSysexStatus) {
         self->callback_.OnLongData(bytes.data(), bytes.size(), time);
       } else {
         uint32_t packed = bytes[0];
