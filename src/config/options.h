@@ -21,6 +21,8 @@ struct Options {
   bool FixChanges = false;           // "Fix changes": mixer changes rewrite the whole style
   bool UnchangedMidiIn = false;      // "Unchanged MIDI in": input 2 skips the external pre-processing
   bool InstrumentPad = false;        // "Instrument Pad": the pad voice is set up on its channel
+  // "Load song and style together": opening a song also loads the style it names.
+  bool LoadSongAndStyleTogether = true;
 };
 
 }  // namespace kalo::config
