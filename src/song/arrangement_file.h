@@ -22,6 +22,7 @@
 
 #include "song/chordmemory.h"
 #include "song/melody_track.h"
+#include "song/memo_text.h"
 #include "song/song.h"
 
 namespace kalo::song {
@@ -34,11 +35,14 @@ inline constexpr size_t kFixedMemoSize = 1380;
 inline constexpr size_t kReservedBlockSize = 120;
 inline constexpr size_t kStylePathBlockSize = 160;
 inline constexpr size_t kMaxStylePathLength = kStylePathBlockSize - 1;
-// The most bytes a file can contribute: a full melody and memo block, the fixed blocks and a full
-// Chordmemory. A reader reads this prefix.
+// The largest file the writer makes: a full melody and memo, the fixed blocks and a full
+// Chordmemory.
 inline constexpr size_t kMaxArrangementFileBytes = 1 + 4 + kMelodyCapacity * kMelodyEventBytes + 1 + 4 +
-                                                   kFixedMemoSize + kReservedBlockSize + 1 +
+                                                   kMemoBufferSize + kReservedBlockSize + 1 +
                                                    kStylePathBlockSize + kChordmemoryBufferSize;
+// How much of a file is read. Blocks that declare more than their buffers hold push the following
+// blocks further out; what lies beyond this limit counts as missing, as in a short file.
+inline constexpr size_t kArrangementReadLimit = size_t{16} << 20;
 
 struct ParsedArrangement {
   bool OldestLayout = false;    // marker A = 254

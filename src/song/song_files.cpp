@@ -47,14 +47,14 @@ SongLoad SongFiles::Open(bool byFunctionKey) {
 
 SongLoad SongFiles::LoadDemoSong() {
   const auto path = folder_.Songs() / kDemoSongName;
-  const auto bytes = host::ReadFilePrefix(path, kMaxArrangementFileBytes);
+  const auto bytes = host::ReadFilePrefix(path, kArrangementReadLimit);
   if (!bytes) return SongLoad::Unreadable;
   LoadFromBytes(path.string(), *bytes);
   return SongLoad::Loaded;
 }
 
 SongLoad SongFiles::LoadFile(const std::string& path) {
-  const auto bytes = host::ReadFilePrefix(path, kMaxArrangementFileBytes);
+  const auto bytes = host::ReadFilePrefix(path, kArrangementReadLimit);
   if (!bytes) {
     dialogs_.Inform("Cannot read " + path);
     return SongLoad::Unreadable;

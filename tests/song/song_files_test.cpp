@@ -171,6 +171,18 @@ TEST(SongFiles, SavingWritesTheSongWithItsHeaderAndLoadingGivesItBack) {
   EXPECT_EQ(other.Host.SentProgram, 52);
 }
 
+TEST(SongFiles, AnOversizedMelodyBlockDoesNotHideTheChordsBehindIt) {
+  Bench bench;
+  FileBytes file;
+  file.U8(255).I32(48000).Fill(48000, 0x90).U8(253).I32(0).Fill(120);
+  const std::vector<uint8_t> song = SongFile(0, false, {0, 96, 16, 0});
+  file.Bytes.insert(file.Bytes.end(), song.begin() + 125, song.end());
+  ASSERT_GT(file.Bytes.size(), kMaxArrangementFileBytes);
+  EXPECT_EQ(bench.Files.LoadFile(bench.Write("big.vxa", file.Bytes)), SongLoad::Loaded);
+  EXPECT_EQ(bench.TheSong.Melody.Count(), kMelodyCapacity);
+  EXPECT_EQ(bench.TheSong.Chords.Length, 88);
+}
+
 TEST(SongFiles, TheDemoSongLoadsWithoutQuestionsAndIsNoErrorWhenMissing) {
   Bench bench;
   EXPECT_EQ(bench.Files.LoadDemoSong(), SongLoad::Unreadable);
