@@ -38,8 +38,8 @@ struct ParsedWorkFile {
 // A parsed work file, or the reason it is refused (kDamagedWorkFileMessage).
 std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t> bytes);
 
-// The bytes of a work file. The Chordmemory block is image.Length + 4 bytes of image.Bytes; nullopt
-// when that length is below 4 or the block would not fit the buffer.
+// The bytes of a work file. The Chordmemory block is chordmemory.Length + 4 bytes of
+// chordmemory.Bytes; nullopt when that length is below 4 or the block would not fit the buffer.
 std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
                                                       const song::Chordmemory& chordmemory,
                                                       const TStyleHeader& header, const PartTable& parts,
