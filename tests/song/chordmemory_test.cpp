@@ -40,22 +40,6 @@ TEST(Chordmemory, NewAndClearAskOverASongAndLeaveAnEmptySongWithStopOnBeatOne) {
   }
 }
 
-TEST(Chordmemory, RecordsOutsideTheBufferReadEmptyAndAreNeverWritten) {
-  struct Case {
-    int Position;
-    bool Readable;
-    bool Writable;
-  };
-  const Case cases[] = {{0, false, false},    {6, false, false},     {4, true, true},   {12000, true, true},
-                        {12004, true, false}, {12008, false, false}, {-4, false, false}};
-  for (const Case& c : cases) {
-    Chordmemory memory;
-    memory.Bytes.fill(7);
-    EXPECT_EQ(memory.RecordAt(c.Position) == (BeatRecord{7, 7, 7, 7}), c.Readable) << c.Position;
-    EXPECT_EQ(memory.Write(c.Position, {1, 2, 3, 4}), c.Writable) << c.Position;
-  }
-}
-
 TEST(Chordmemory, AReReadRecordWithoutARootTakesTheChordFoundWholeMeasuresBack) {
   Chordmemory memory = Chordmemory::Cleared();
   memory.Write(4, {48, 1, 36, 12});   // 1:1 C maj, Fill In
