@@ -31,7 +31,7 @@ std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t>
 }
 
 std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
-                                                      const ChordmemoryImage& chordmemory,
+                                                      const song::Chordmemory& chordmemory,
                                                       const TStyleHeader& header, const PartTable& parts,
                                                       std::span<const uint8_t> stream) {
   if (!ChordmemoryLengthFits(chordmemory.Length)) return std::nullopt;

@@ -343,13 +343,13 @@ TEST(LoadStyle, AFifoOrAFolderIsRefusedAtOnceWithItsReasonAndTheStyleStays) {
 
 // --- Work files --------------------------------------------------------------------------------
 
-std::vector<uint8_t> SampleWorkFile(int16_t endPosition, const ChordmemoryImage& chords) {
+std::vector<uint8_t> SampleWorkFile(int16_t endPosition, const song::Chordmemory& chords) {
   const SampleStyle sample = MakeSampleStyle();
   return *SerializeWorkFile(endPosition, chords, sample.Header, sample.Parts, sample.Stream);
 }
 
-ChordmemoryImage SomeChords() {
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+song::Chordmemory SomeChords() {
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = 4 + 8 * 4;
   chords.Bytes[1] = 120;
   for (size_t beat = 1; beat <= 8; ++beat) {
@@ -361,7 +361,7 @@ ChordmemoryImage SomeChords() {
 }
 
 TEST(WorkFile, AnEmptyChordmemoryPutsTheHeaderAtOffsetTwelve) {
-  const auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
+  const auto bytes = SampleWorkFile(0, song::Chordmemory::Cleared());
   ASSERT_GT(bytes.size(), 12u + kStyleHeaderSize);
   EXPECT_EQ(bytes[2], 4);
   EXPECT_EQ(bytes[3], 0);
@@ -373,7 +373,7 @@ TEST(WorkFile, LoadsChordsAndMaterialInSongModeWithGoToEndOnlyForARecordedEnd) {
   for (int16_t endPosition : {int16_t{136}, int16_t{0}}) {
     TGenBench bench;
     bench.Host.GoToEnd = endPosition == 0;
-    const ChordmemoryImage chords = SomeChords();
+    const song::Chordmemory chords = SomeChords();
     const std::string path = bench.WriteFile("song.vxw", SampleWorkFile(endPosition, chords));
     ASSERT_EQ(bench.Gen.LoadWorkFile(path), LoadOutcome::Loaded);
     EXPECT_EQ(bench.Host.Chords, chords);
@@ -409,7 +409,7 @@ TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhil
     ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
               LoadOutcome::Loaded);
     bench.Host.Chords = SomeChords();
-    ChordmemoryImage chords = ChordmemoryImage::Cleared();
+    song::Chordmemory chords = song::Chordmemory::Cleared();
     chords.Length = c.Loads ? c.Length : 4;
     auto bytes = SampleWorkFile(0, chords);
     bytes[2] = static_cast<uint8_t>(c.Length & 0xFF);
@@ -431,7 +431,7 @@ TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhil
 }
 
 TEST(WorkFile, TheLargestChordmemoryFitsTheBuffer) {
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = static_cast<int16_t>(kChordmemoryBufferSize - 4);
   chords.Bytes.back() = 0x5A;
   const auto parsed = ParseWorkFile(SampleWorkFile(0, chords));
@@ -442,7 +442,7 @@ TEST(WorkFile, TheLargestChordmemoryFitsTheBuffer) {
 
 TEST(WorkFile, SavesWhatLoadsBack) {
   TGenBench bench;
-  const ChordmemoryImage chords = SomeChords();
+  const song::Chordmemory chords = SomeChords();
   ASSERT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(72, chords))),
             LoadOutcome::Loaded);
   ASSERT_TRUE(bench.Gen.SaveWorkFile((bench.Root / "again").string()));
@@ -485,7 +485,7 @@ TEST(LoadStyle, EveryPrefixOfAStyleAndOfAWorkFileLoads) {
     ExpectPlayableWithinStream(bench.Gen, n);
   }
   const auto sample = testing::MakeSampleStyle();
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = 40;
   const auto work = *SerializeWorkFile(100, chords, sample.Header, sample.Parts, sample.Stream);
   for (size_t n = 0; n <= work.size(); ++n) {
