@@ -174,21 +174,26 @@ TEST_F(JackTransport, TheSynthesizerJoinsTheRunningServerAndPlaysIntoItsPlayback
   ASSERT_TRUE(output.Open());
   ASSERT_EQ(synth.AudioDriver(), "jack") << synth.SilentReason();
 
-  auto connectedPorts = [this] {
-    int connected = 0;
-    const char** ports =
-        jack_get_ports(wiring_->Client, "^KALO GM Synth", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
-    for (const char** p = ports; p != nullptr && *p != nullptr; ++p) {
-      if (jack_port_connected(jack_port_by_name(wiring_->Client, *p)) > 0) ++connected;
+  // The server tells other clients of new connections asynchronously: wait up to two seconds.
+  auto connectedPorts = [this](int expected) {
+    int connected = -1;
+    for (int attempt = 0; attempt < 200 && connected != expected; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      connected = 0;
+      const char** ports =
+          jack_get_ports(wiring_->Client, "^KALO GM Synth", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+      for (const char** p = ports; p != nullptr && *p != nullptr; ++p) {
+        if (jack_port_connected(jack_port_by_name(wiring_->Client, *p)) > 0) ++connected;
+      }
+      if (ports != nullptr) jack_free(ports);
     }
-    if (ports != nullptr) jack_free(ports);
     return connected;
   };
-  EXPECT_EQ(connectedPorts(), 2) << "left and right reach the server's playback ports";
+  EXPECT_EQ(connectedPorts(2), 2) << "left and right reach the server's playback ports";
   output.PutShort(0x90, 60, 100);
   EXPECT_EQ(output.Error(), result::kOk);
   output.Close();
-  EXPECT_EQ(connectedPorts(), 0) << "closing leaves the server";
+  EXPECT_EQ(connectedPorts(0), 0) << "closing leaves the server";
 }
 
 }  // namespace
