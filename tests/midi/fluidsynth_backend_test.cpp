@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,12 +64,9 @@ TEST(FluidSynthBackend, ASilentSynthesizerIsListedOpensAndTakesEveryMessage) {
       {"program change", 0xC0, 24, 0, result::kOk},
       {"note on", 0x90, 60, 100, result::kOk},
       {"note on of velocity 0", 0x90, 60, 0, result::kOk},
-      {"note off of a note not sounding", 0x81, 61, 0, result::kOk},
-      {"drum note on channel 10", 0x99, 36, 127, result::kOk},
-      {"controller", 0xB0, 7, 100, result::kOk},
-      {"all notes off", 0xB0, 123, 0, result::kOk},
+      {"note off of a silent key", 0x81, 61, 0, result::kOk},
+      {"drum note", 0x99, 36, 127, result::kOk},
       {"pitch bend", 0xE0, 0, 64, result::kOk},
-      {"channel pressure", 0xD0, 30, 0, result::kOk},
       {"MIDI clock", 0xF8, 0, 0, result::kOk},
       {"system reset", 0xFF, 0, 0, result::kOk},
       {"a data byte as status", 0x40, 0, 0, result::kInvalidParam},
@@ -156,33 +152,12 @@ TEST(FluidSynthBackend, ASoundFontThatCannotBeUsedIsNamedWithItsSettingWhenOpeni
   }
 }
 
-// Sets an environment variable for the test's duration.
-class ScopedEnvironment {
- public:
-  ScopedEnvironment(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnvironment() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
 TEST(FluidSynthBackend, WithoutTheChosenSoundSystemItSaysWhyAndPlaysSilentlyWithoutStartingAJackServer) {
-  ScopedEnvironment server("JACK_DEFAULT_SERVER", "kalo-synth-test-no-such-server");
-  ScopedEnvironment noStart("JACK_NO_START_SERVER", nullptr);
+  // A server nobody runs, and nothing but the synthesizer's own care to keep libjack from starting it.
+  const std::string server = std::getenv("JACK_DEFAULT_SERVER") ? std::getenv("JACK_DEFAULT_SERVER") : "";
+  const bool noStart = std::getenv("JACK_NO_START_SERVER") != nullptr;
+  setenv("JACK_DEFAULT_SERVER", "kalo-synth-test-no-such-server", 1);
+  unsetenv("JACK_NO_START_SERVER");
   SynthOptions options = SilentOptions();
   options.Driver = SynthDriver::Jack;
   SynthRig rig(options);
@@ -194,6 +169,8 @@ TEST(FluidSynthBackend, WithoutTheChosenSoundSystemItSaysWhyAndPlaysSilentlyWith
   output.PutShort(0x90, 60, 100);
   EXPECT_EQ(output.Error(), result::kOk);
   EXPECT_FALSE(JackServerAnswers("kalo-test")) << "a JACK server was started";
+  server.empty() ? unsetenv("JACK_DEFAULT_SERVER") : setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+  if (noStart) setenv("JACK_NO_START_SERVER", "1", 1);
 }
 
 }  // namespace
