@@ -98,6 +98,9 @@ const std::array kKeys = {
     Text("ChordTypes", &S::ChordTypes),
     Bool("SCG", &S::SCG),
     Bool("MPU", &S::MPU),
+    Text(kSoundFontKey, &S::SoundFont),
+    Int("SynthDriver", &S::SynthDriver, {0, midi::kSynthDriverCount - 1}),
+    Int("SynthLatency", &S::SynthLatency, {midi::kMinSynthLatencyMs, midi::kMaxSynthLatencyMs}),
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -13,6 +13,9 @@ namespace kalo::config {
 
 enum class KeyType { Integer, Boolean, String };
 
+// The key of the synthesizer's soundfont, named in the messages about a missing soundfont.
+inline constexpr const char* kSoundFontKey = "SoundFont";
+
 struct SettingsKey {
   const char* Name;
   KeyType Type;

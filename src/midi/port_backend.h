@@ -1,6 +1,6 @@
 #pragma once
 // The seam between the device classes (TMidiInput, TMidiOutput) and a MIDI transport (RtMidi over
-// ALSA or JACK, the in-process virtual ports, later a built-in synthesizer). Every call here is made
+// ALSA or JACK, the in-process virtual ports, the built-in synthesizer). Every call here is made
 // on the main thread unless it says otherwise; results are codes, never exceptions.
 
 #include <cstddef>
@@ -123,6 +123,9 @@ class PortBackend {
   virtual std::string Start() = 0;
   // Re-reads the device lists (devices may have come or gone).
   virtual void Refresh() {}
+  // What a working backend's devices play through, or why they are silent, for device listings;
+  // empty when there is nothing to say.
+  virtual std::string Detail() const { return {}; }
 
   virtual int InputCount() = 0;
   virtual PortResult GetInputCapabilities(int index, InputCapabilities& caps) = 0;

@@ -28,7 +28,7 @@ TEST(SettingsListingTest, AMissingFileIsNamedAndEveryKeyShowsItsFactoryValueInOr
   EXPECT_EQ(lines[0], "# \"" + (temp.Path() / "kalo.ini").string() + "\" (does not exist: factory settings)");
   EXPECT_EQ(lines[1], "Reset=0");
   EXPECT_EQ(lines[10], "ToAdv=3");  // the factory To-Extended key, Eb
-  EXPECT_EQ(lines.back(), "MPU=1");
+  EXPECT_EQ(lines.back(), "SynthLatency=10");
   EXPECT_FALSE(std::filesystem::exists(file.Path())) << "listing never writes";
 }
 
