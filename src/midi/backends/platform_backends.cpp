@@ -6,9 +6,15 @@
 
 namespace kalo::midi {
 
+std::vector<std::unique_ptr<PortBackend>> PlatformBackends() {
+  std::vector<std::unique_ptr<PortBackend>> backends;
+  backends.push_back(std::make_unique<RtMidiBackend>(RtMidiApiKind::Alsa));
+  backends.push_back(std::make_unique<RtMidiBackend>(RtMidiApiKind::Jack));
+  return backends;
+}
+
 void AddPlatformBackends(MidiDeviceRegistry& registry) {
-  registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Alsa));
-  registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Jack));
+  for (auto& backend : PlatformBackends()) registry.AddBackend(std::move(backend));
 }
 
 void KeepJackServerFromStarting() { setenv("JACK_NO_START_SERVER", "1", 0); }
