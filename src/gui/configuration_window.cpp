@@ -298,6 +298,7 @@ QWidget* ConfigurationWindow::MakePatches() {
   auto* layout = new QVBoxLayout(box);
   patches_ = new QListWidget;
   patches_->setObjectName("Patches");
+  patches_->setMaximumHeight(patches_->fontMetrics().height() * 8);
   connect(patches_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
     const QString file = item->data(Qt::UserRole).toString();
     chosenPatch_ = std::filesystem::path(file.toStdString());

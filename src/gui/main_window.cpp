@@ -51,8 +51,7 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
   chord_->setObjectName("ChordDisplay");
   chord_->setAlignment(Qt::AlignCenter);
   chord_->setAutoFillBackground(true);
-  chord_->setFrameShape(QFrame::Panel);
-  chord_->setFrameShadow(QFrame::Sunken);
+  chord_->setFrameShape(QFrame::Box);
   QFont chordFont = chord_->font();
   chordFont.setPointSize(chordFont.pointSize() * 3);
   chordFont.setBold(true);

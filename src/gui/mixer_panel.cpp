@@ -48,6 +48,7 @@ QWidget* MixerPanel::MakeChannelColumn() {
   channelList_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   for (int row = 0; row < 16; ++row) channelList_->addItem(QString());
   channelList_->setMinimumWidth(channelList_->fontMetrics().horizontalAdvance(QString(34, 'M')));
+  channelList_->setMinimumHeight(16 * channelList_->sizeHintForRow(0) + 2 * channelList_->frameWidth());
   connect(channelList_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { SelectChannel(channelList_->row(item)); });
   layout->addWidget(channelList_);
