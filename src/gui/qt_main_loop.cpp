@@ -39,8 +39,10 @@ void QtMainLoop::OnWake() {
   uint64_t count;
   while (::read(eventFd_, &count, sizeof count) < 0 && errno == EINTR) {
   }
-  // Cleared before draining: a notice pushed from here on writes again, so none waits unseen.
-  wakePending_.store(false, std::memory_order_release);
+  // Cleared before draining, and with a read-modify-write: either a producer's exchange comes after
+  // this one and writes again, or this one reads the producer's and the drain below sees its notice.
+  // A plain store could pass the drain's first read and lose the wake-up.
+  wakePending_.exchange(false, std::memory_order_acq_rel);
   DrainOnce();
   if (quit_.load(std::memory_order_acquire)) QCoreApplication::exit(0);
 }
