@@ -17,6 +17,7 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
     ZoneControls& controls = zones_[static_cast<size_t>(zone)];
     const int row = zone + 1;
     controls.Enabled = new QCheckBox(QString::number(zone + 1));
+    controls.Enabled->setObjectName(QString::number(zone + 1));
     controls.NoteName = new QComboBox;
     for (const char* name : perform::kNoteNames) controls.NoteName->addItem(name);
     controls.Octave = new QSpinBox;
@@ -34,6 +35,7 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
   active_ = new QCheckBox("Keyboard Split");
   active_->setEnabled(false);  // shows the state; the buttons below switch it
   auto* activate = new QPushButton("Set values and activate Split");
+  activate->setObjectName(activate->text());
   connect(activate, &QPushButton::clicked, this, [this] {
     StoreChoices();
     live_.Dispatch.SetValuesAndActivateSplit();
@@ -41,6 +43,7 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
     Q_EMIT SessionChanged();
   });
   auto* deactivate = new QPushButton("Deactivate Keyboard Split");
+  deactivate->setObjectName(deactivate->text());
   connect(deactivate, &QPushButton::clicked, this, [this] {
     live_.Dispatch.DeactivateKeyboardSplit();
     Refresh();

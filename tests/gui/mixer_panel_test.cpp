@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRadioButton>
+
 #include "gui/session_rig.h"
 
 namespace kalo::gui {
@@ -58,6 +60,27 @@ TEST(MixerPanel, TheRowTextFollowsAProgramChangeWhereverItCameFrom) {
   mixer.InstrumentBox()->activated(0);
   EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{{0xC1, 0}}));
   EXPECT_EQ(mixer.ChannelList()->item(1)->text(), QString(" Ch. 02 : Acoustic Grand Piano"));
+}
+
+}  // namespace
+}  // namespace kalo::gui
+
+namespace kalo::gui {
+namespace {
+
+TEST(SoloMutePanel, ASoloChannelBecomesTheMixersChannelUntilTheSoloEnds) {
+  testing::SessionRig rig;
+  auto& mixer = rig.Show<MixerPanel>("Mixer");
+  mixer.ChannelBox()->activated(3);
+  auto& solo = rig.Show<ToolPanel>("Solo-Mute");
+  const QList<QRadioButton*> choices = solo.findChildren<QRadioButton*>();
+  ASSERT_EQ(choices.size(), 17);
+  QTest::mouseClick(choices[10], Qt::LeftButton);  // channel 10
+  EXPECT_EQ(rig.Arranger().SoloChannel, 10);
+  EXPECT_EQ(mixer.ChannelBox()->currentText(), "10");
+  QTest::mouseClick(choices[0], Qt::LeftButton);  // "Off"
+  EXPECT_EQ(rig.Arranger().SoloChannel, 0);
+  EXPECT_EQ(mixer.ChannelBox()->currentText(), "4");
 }
 
 }  // namespace

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include "gui/chord_pads_panel.h"
+
 #include "gui/keyboard_panel.h"
+#include "gui/keyboard_split_panel.h"
 #include "gui/session_rig.h"
+#include "gui/virtual_keys.h"
 
 namespace kalo::gui {
 namespace {
@@ -88,6 +94,60 @@ TEST(ComputerKeys, AHeldLetterKeyPlaysOneNoteHoweverLongItRepeats) {
   EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{{0x90, 53, 90}}));
   QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Q, 'q', {});
   EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{{0x90, 53, 90}, {0x90, 53, 0}}));
+}
+
+}  // namespace
+}  // namespace kalo::gui
+
+namespace kalo::gui {
+namespace {
+
+using testing::SessionRig;
+
+TEST(KeyboardSplitPanel, TheZonesShownAreTheZonesActivated) {
+  SessionRig rig;
+  auto& split = rig.Show<KeyboardSplitPanel>("Keyboard-Split");
+  // Zone 1: below C in octave 4 (key 48) on channel 3, two octaves up; zone 2: below B4 on channel 5.
+  auto* zone1 = split.findChild<QCheckBox*>("1");
+  ASSERT_NE(zone1, nullptr);
+  zone1->setChecked(true);
+  const QList<QSpinBox*> spins = split.findChildren<QSpinBox*>();
+  const QList<QComboBox*> names = split.findChildren<QComboBox*>();
+  ASSERT_EQ(spins.size(), 12);
+  ASSERT_EQ(names.size(), 4);
+  names[0]->setCurrentIndex(0), spins[0]->setValue(4), spins[1]->setValue(3), spins[2]->setValue(2);
+  split.findChild<QCheckBox*>("2")->setChecked(true);
+  names[1]->setCurrentIndex(11), spins[3]->setValue(4), spins[4]->setValue(5), spins[5]->setValue(0);
+  QTest::mouseClick(split.findChild<QPushButton*>("Set values and activate Split"), Qt::LeftButton);
+  const perform::SplitZones& zones = rig.Dispatch->Zones();
+  EXPECT_EQ(zones[0], (perform::SplitZone{48, 2, 24, true}));
+  EXPECT_EQ(zones[1], (perform::SplitZone{47, 4, 0, true}));
+  EXPECT_TRUE(rig.Arranger().Options().KeyboardSplit);
+  QTest::mouseClick(split.findChild<QPushButton*>("Deactivate Keyboard Split"), Qt::LeftButton);
+  EXPECT_FALSE(rig.Arranger().Options().KeyboardSplit);
+}
+
+TEST(VirtualKeys, QtKeysBecomeTheKeysOfTheTables) {
+  const struct {
+    int Key;
+    Qt::KeyboardModifiers Modifiers;
+    int Code;
+  } rows[] = {
+      {Qt::Key_Q, {}, 'Q'},
+      {Qt::Key_Q, Qt::ShiftModifier, 'Q'},
+      {Qt::Key_7, {}, '7'},
+      {Qt::Key_Ampersand, Qt::ShiftModifier, '7'},  // Shift+7 on a US keyboard: still the digit key
+      {Qt::Key_F4, {}, 0x73},
+      {Qt::Key_Colon, Qt::ShiftModifier, 186},  // the semicolon key, shifted
+      {Qt::Key_Less, {}, 226},                  // the angle-bracket key of a European keyboard
+      {Qt::Key_Less, Qt::ShiftModifier, 188},   // Shift+comma on a US keyboard
+      {Qt::Key_Escape, {}, 0x1B},
+      {Qt::Key_Space, {}, 0},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(VirtualKeyCode(row.Key, row.Modifiers), row.Code)
+        << QKeySequence(row.Key).toString().toStdString();
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include "config/settings_keys.h"
 #include "gui/session_rig.h"
 
@@ -53,6 +55,36 @@ TEST(WindowSession, ClosingTheMainWindowRunsTheSameShutdownOnce) {
   rig.Main().Action("E&xit")->trigger();
   EXPECT_EQ(rig.Session->SettingsWritten(), config::SettingsWriteResult::AutoSaveOff);
   EXPECT_EQ(config::testing::ReadText(rig.Folder.Path() / "kalo.ini"), "[Options]\nAutoload=0\n");
+}
+
+}  // namespace
+}  // namespace kalo::gui
+
+namespace kalo::gui {
+namespace {
+
+TEST(MainWindow, TheBackgroundShowsTheColourAndTheTiledPictureOfTheSettings) {
+  testing::SessionRig rig;
+  QImage tile(4, 4, QImage::Format_RGB32);
+  tile.fill(QColor(200, 10, 10));
+  const std::string picture = (rig.Folder.Path() / "tile.png").string();
+  ASSERT_TRUE(tile.save(QString::fromStdString(picture)));
+  const struct {
+    const char* Name;
+    bool PicVis;
+    QColor Expected;
+  } rows[] = {{"picture shown", true, QColor(200, 10, 10)},
+              {"picture hidden: the colour", false, QColor(0, 128, 255)}};
+  for (const auto& row : rows) {
+    config::Settings& settings = rig.Arranger().Settings();
+    settings.Picture = picture;
+    settings.PicVis = row.PicVis;
+    settings.Color = 0x00FF8000;  // 0x00BBGGRR
+    rig.Main().Refresh();
+    const QImage shown = rig.Main().centralWidget()->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(1, 1), row.Expected) << row.Name;
+    EXPECT_EQ(shown.pixelColor(shown.width() - 2, shown.height() - 2), row.Expected) << row.Name;
+  }
 }
 
 }  // namespace
