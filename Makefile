@@ -10,8 +10,9 @@ build: deps
 	cmake --preset default
 	cmake --build --preset default
 
+# The window where there is a display; the command line's help otherwise.
 run: build
-	$(BUILD_DIR)/kalo --help
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/kalo; else $(BUILD_DIR)/kalo --help; fi
 
 check: deps
 	scripts/check.sh

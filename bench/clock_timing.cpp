@@ -2,9 +2,11 @@
 // how late the tick starts on the main thread against its due time on the exact schedule, and
 // prints one key=value line per figure:
 //
-//   clock_timing [--seconds N] [--tempo T] [--load]
+//   clock_timing [--seconds N] [--tempo T] [--load] [--gui]
 //
-// --load keeps every core busy with normal-priority threads meanwhile. The run asks for real-time
+// --load keeps every core busy with normal-priority threads meanwhile. --gui runs the ticks on the
+// window's Qt event loop with the main window open, its chord display and beat indicator set on every
+// tick (on the offscreen platform unless QT_QPA_PLATFORM names another). The run asks for real-time
 // scheduling as Play does and reports whether the system granted it.
 
 #include <algorithm>
@@ -17,8 +19,15 @@
 #include <thread>
 #include <vector>
 
+#include <QApplication>
+#include <memory>
+
+#include "app/arranger.h"
 #include "config/options.h"
 #include "engine/sequencer_clock.h"
+#include "gui/main_window.h"
+#include "gui/qt_main_loop.h"
+#include "gui/window_display.h"
 #include "host/display.h"
 #include "host/main_loop.h"
 #include "host/thread_priority.h"
@@ -32,6 +41,7 @@ struct Arguments {
   double Seconds = 10;
   int32_t Tempo = 120;
   bool Load = false;
+  bool Gui = false;
 };
 
 bool ParseArguments(int argc, char** argv, Arguments& args) {
@@ -39,6 +49,8 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
     const std::string arg = argv[i];
     if (arg == "--load") {
       args.Load = true;
+    } else if (arg == "--gui") {
+      args.Gui = true;
     } else if (arg == "--seconds" && i + 1 < argc) {
       args.Seconds = std::atof(argv[++i]);
     } else if (arg == "--tempo" && i + 1 < argc) {
@@ -76,8 +88,8 @@ class BenchHost final : public engine::ClockHost {
 // no page fault falls into the timing.
 class TickProbe final : public host::NoticeTarget {
  public:
-  TickProbe(host::MainLoop& loop, engine::SequencerClock& clock, size_t ticks)
-      : Lateness(ticks, 0), Starts(ticks, 0), loop_(loop), clock_(clock) {}
+  TickProbe(host::MainLoop& loop, engine::SequencerClock& clock, size_t ticks, host::Display* shown)
+      : Lateness(ticks, 0), Starts(ticks, 0), loop_(loop), clock_(clock), shown_(shown) {}
 
   void OnNotice(uint32_t message, uintptr_t param) override {
     const int64_t now = host::ThreadTickTimer::MonotonicMicros();
@@ -87,6 +99,12 @@ class TickProbe final : public host::NoticeTarget {
       ++Count;
     }
     clock_.OnNotice(message, param);
+    if (shown_ != nullptr) {
+      // What a tick shows at most: a chord and the beat, each repainted before the next tick.
+      static constexpr const char* kChords[] = {"C maj", "A min", "F maj", "G 7th"};
+      shown_->SetChordPanelText(kChords[Count / 24 % 4]);
+      shown_->SetBeatIndicator(Count % 24 < 13 ? 0x0000FF00u : 0u, std::to_string(Count / 24 % 4 + 1));
+    }
     if (Count == Lateness.size() && !done_) {
       done_ = true;
       clock_.ToggleClock();
@@ -101,6 +119,7 @@ class TickProbe final : public host::NoticeTarget {
  private:
   host::MainLoop& loop_;
   engine::SequencerClock& clock_;
+  host::Display* shown_;
   bool done_ = false;
 };
 
@@ -115,12 +134,33 @@ int64_t Percentile(const std::vector<int64_t>& sorted, double fraction) {
 int main(int argc, char** argv) {
   Arguments args;
   if (!ParseArguments(argc, argv, args)) {
-    std::fprintf(stderr, "usage: clock_timing [--seconds N] [--tempo T (25 to 250)] [--load]\n");
+    std::fprintf(stderr, "usage: clock_timing [--seconds N] [--tempo T (25 to 250)] [--load] [--gui]\n");
     return 2;
   }
   const auto ticks = static_cast<size_t>(args.Seconds * args.Tempo * 24 / 60 + 0.5) + 1;
 
-  host::StdMainLoop loop;
+  // With --gui: the window's loop and display, and the main window open over an arranger without
+  // MIDI devices.
+  std::unique_ptr<QApplication> application;
+  std::unique_ptr<host::MainLoop> ownLoop;
+  gui::WindowDisplay windowDisplay;
+  host::HeadlessDialogs dialogs;
+  std::unique_ptr<app::Arranger> arranger;
+  std::unique_ptr<gui::MainWindow> window;
+  if (args.Gui) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application = std::make_unique<QApplication>(argc, argv);
+    ownLoop = std::make_unique<gui::QtMainLoop>();
+  } else {
+    ownLoop = std::make_unique<host::StdMainLoop>();
+  }
+  host::MainLoop& loop = *ownLoop;
+  if (args.Gui) {
+    arranger = std::make_unique<app::Arranger>(loop, dialogs, windowDisplay,
+                                               std::vector<std::unique_ptr<midi::PortBackend>>{});
+    window = std::make_unique<gui::MainWindow>(*arranger, windowDisplay);
+    window->show();
+  }
   host::PosixThreadPriority priority;
   host::ThreadTickTimer timer(loop, &priority);
   host::NullDisplay display;
@@ -129,7 +169,7 @@ int main(int argc, char** argv) {
   engine::SequencerClock clock(benchHost, timer, priority, display, options);
   benchHost.Clock = &clock;
   clock.InitClock();
-  TickProbe probe(loop, clock, ticks);
+  TickProbe probe(loop, clock, ticks, args.Gui ? &windowDisplay : nullptr);
   timer.Open(probe, clock.TickBusy);  // the same timer, with the probe in front of the clock
 
   std::atomic<bool> stopLoad{false};
@@ -174,5 +214,6 @@ int main(int argc, char** argv) {
   std::printf("tempo_measured=%.3f\n", measured);
   std::printf("realtime=%s\n", granted ? "granted" : "refused");
   std::printf("load=%s\n", args.Load ? "on" : "off");
+  std::printf("loop=%s\n", args.Gui ? "qt" : "std");
   return 0;
 }

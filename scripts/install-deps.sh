@@ -9,7 +9,7 @@ packages=(
   librtmidi-dev libjack-jackd2-dev jackd2 libasound2-dev
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
   libcli11-dev libsimpleini-dev
-  libsmf-dev
+  libsmf-dev qt6-base-dev libgl-dev fonts-dejavu-core
 )
 
 missing=()

@@ -64,6 +64,11 @@ class Arranger {
   // Loads the instrument list in use into the mixer's instrument box.
   void LoadInstrumentList();
 
+  // The Stop command (the transport's), also the first step of the shutdown.
+  void Stop() {
+    if (hooks_.Stop) hooks_.Stop();
+  }
+
   // --- Housekeeping commands ---------------------------------------------------------------------
   void MidiReset(midi::ResetKind kind) { resets_->MidiReset(kind); }
   // The "MIDI Reset" button: the kind of the configuration's patch mode.

@@ -11,6 +11,8 @@
 #include <thread>
 #include <vector>
 
+#include "host/notice_queue.h"
+
 namespace kalo::host {
 
 // Receives notices on the main thread. A notice is the fixed-size message a driver or timer thread
@@ -77,26 +79,10 @@ class StdMainLoop final : public MainLoop {
   bool IsMainThread() const override;
 
  private:
-  // One slot of the bounded multi-producer, single-consumer notice queue. `Sequence` tells
-  // producers and the consumer whose turn the slot is (the classic bounded-queue sequence scheme).
-  struct Slot {
-    std::atomic<size_t> Sequence{0};
-    NoticeTarget* Target = nullptr;  // null: dropped
-    uint32_t Message = 0;
-    uintptr_t Param = 0;
-    std::atomic<uint32_t>* Done = nullptr;  // set by SendNotice; 1 = ran, 2 = dropped
-  };
-
-  bool PushNotice(NoticeTarget& target, uint32_t message, uintptr_t param, std::atomic<uint32_t>* done);
-  bool PopNotice(Slot& out);
   size_t DrainOnce();
   void Wake();
-  void ReleasePendingSends();
 
-  std::unique_ptr<Slot[]> slots_;
-  size_t mask_;
-  std::atomic<size_t> enqueuePos_{0};
-  size_t dequeuePos_ = 0;  // main thread only
+  NoticeQueue notices_;
 
   std::mutex postMutex_;
   std::deque<std::function<void()>> posted_;

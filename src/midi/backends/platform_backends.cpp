@@ -7,10 +7,16 @@
 
 namespace kalo::midi {
 
+std::vector<std::unique_ptr<PortBackend>> PlatformBackends(const SynthOptions& synth) {
+  std::vector<std::unique_ptr<PortBackend>> backends;
+  backends.push_back(std::make_unique<FluidSynthBackend>(synth));
+  backends.push_back(std::make_unique<RtMidiBackend>(RtMidiApiKind::Alsa));
+  backends.push_back(std::make_unique<RtMidiBackend>(RtMidiApiKind::Jack));
+  return backends;
+}
+
 void AddPlatformBackends(MidiDeviceRegistry& registry, const SynthOptions& synth) {
-  registry.AddBackend(std::make_unique<FluidSynthBackend>(synth));
-  registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Alsa));
-  registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Jack));
+  for (auto& backend : PlatformBackends(synth)) registry.AddBackend(std::move(backend));
 }
 
 void KeepJackServerFromStarting() { setenv("JACK_NO_START_SERVER", "1", 0); }

@@ -1,0 +1,64 @@
+#pragma once
+// The main window: its menus, the chord display, the style caption and the background (colour and
+// tiled picture from the settings), and the tool windows of its panels. Commands go to the arranger;
+// what the core reports arrives through the WindowDisplay. Main thread.
+
+#include <QActionGroup>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPixmap>
+#include <memory>
+
+#include "app/arranger.h"
+#include "gui/tool_windows.h"
+#include "gui/window_display.h"
+
+namespace kalo::gui {
+
+class MainWindow final : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  MainWindow(app::Arranger& arranger, WindowDisplay& display);
+
+  ToolWindows& Tools() { return tools_; }
+  // Adds a tool panel (the window takes it) with its entry in the "Windows" menu.
+  void AddToolPanel(ToolPanel* panel);
+  // Shows the tool window of the panel with this title or name; false when there is none.
+  bool ShowPanel(const QString& name);
+
+  // Shows the settings and options again: menu check marks, background colour and picture.
+  void Refresh();
+
+  QLabel* ChordDisplay() const { return chord_; }
+  QLabel* StyleCaption() const { return style_; }
+  QAction* Action(const QString& text) const;
+  bool StaysOnTop() const { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; }
+
+ Q_SIGNALS:
+  // "E&xit", or the window's close button: the session shuts down in order.
+  void ExitRequested();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void MakeMenus();
+  QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
+                     bool config::Settings::*setting = nullptr);
+  QAction* AddCommand(QMenu* menu, const QString& text, std::function<void()> command);
+  void SetStayOnTop(bool on);
+
+  app::Arranger& arranger_;
+  ToolWindows tools_;
+  QMenu* windowsMenu_ = nullptr;
+  QAction* panelsEnd_ = nullptr;
+  QLabel* chord_ = nullptr;
+  QLabel* style_ = nullptr;
+  class Backdrop* backdrop_ = nullptr;
+  QAction* portable_ = nullptr;
+  std::vector<std::function<void()>> refreshers_;
+};
+
+}  // namespace kalo::gui

@@ -1,0 +1,66 @@
+#include "gui/qt_dialogs.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace kalo::gui {
+
+namespace {
+
+QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QString FileDialogStart(const host::FileChoice& choice) {
+  QString start = Text(choice.Folder);
+  // "*.VXS" is a pattern, not a name to propose.
+  if (!choice.InitialName.empty() && choice.InitialName.find('*') == std::string::npos) {
+    start = start.isEmpty() ? Text(choice.InitialName) : start + "/" + Text(choice.InitialName);
+  }
+  return start;
+}
+
+}  // namespace
+
+QString QtDialogs::QtFilter(const std::string& filter) {
+  const QStringList parts = Text(filter).split('|');
+  QStringList entries;
+  // Pairs of caption and pattern; the caption already shows the pattern.
+  for (qsizetype i = 0; i < parts.size(); i += 2) entries.push_back(parts[i]);
+  return entries.join(";;");
+}
+
+bool QtDialogs::Ask(const std::string& question) {
+  return QMessageBox::question(parent_, host::kApplicationTitle, Text(question),
+                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void QtDialogs::Inform(const std::string& text) {
+  QMessageBox::information(parent_, host::kApplicationTitle, Text(text));
+}
+
+std::optional<std::string> QtDialogs::AskText(const std::string& caption, const std::string& prompt,
+                                              const std::string& initial) {
+  bool ok = false;
+  const QString text =
+      QInputDialog::getText(parent_, Text(caption), Text(prompt), QLineEdit::Normal, Text(initial), &ok);
+  if (!ok) return std::nullopt;
+  return text.toStdString();
+}
+
+std::optional<std::string> QtDialogs::AskOpenFile(const host::FileChoice& choice) {
+  const QString file = QFileDialog::getOpenFileName(parent_, Text(choice.Title), FileDialogStart(choice),
+                                                    QtFilter(choice.Filter));
+  if (file.isEmpty()) return std::nullopt;
+  return file.toStdString();
+}
+
+std::optional<std::string> QtDialogs::AskSaveFile(const host::FileChoice& choice) {
+  QFileDialog dialog(parent_, Text(choice.Title), FileDialogStart(choice), QtFilter(choice.Filter));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setDefaultSuffix(Text(choice.DefaultExtension).toLower());
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace kalo::gui

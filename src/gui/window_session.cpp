@@ -1,0 +1,85 @@
+#include "gui/window_session.h"
+
+#include <QApplication>
+
+#include "gui/chord_pads_panel.h"
+#include "gui/computer_key_filter.h"
+#include "gui/instruments_panel.h"
+#include "gui/keyboard_panel.h"
+#include "gui/keyboard_split_panel.h"
+#include "gui/mixer_panel.h"
+#include "gui/solo_mute_panel.h"
+
+namespace kalo::gui {
+
+WindowSession::WindowSession(SessionSetup setup, host::MainLoop& loop)
+    : setup_(std::move(setup)), loop_(loop) {}
+
+WindowSession::~WindowSession() {
+  // The filter and the windows call into the live controls and the arranger: they go first.
+  if (keyFilter_) qApp->removeEventFilter(keyFilter_.get());
+  keyFilter_.reset();
+  main_.reset();
+  live_.reset();
+}
+
+void WindowSession::Start() {
+  arranger_ = std::make_unique<app::Arranger>(loop_, setup_.Dialogs, display_, std::move(setup_.Backends));
+  if (setup_.LiveInput) {
+    if (perform::InputDispatch* dispatch = setup_.LiveInput(*arranger_)) {
+      live_ = std::make_unique<LiveControls>(*dispatch);
+    }
+  }
+  main_ = std::make_unique<MainWindow>(*arranger_, display_);
+  QObject::connect(main_.get(), &MainWindow::ExitRequested, main_.get(), [this] { Shutdown(); });
+  MakeToolPanels();
+  MakeConfiguration();
+
+  if (live_) {
+    keyFilter_ = std::make_unique<ComputerKeyFilter>(*live_);
+    qApp->installEventFilter(keyFilter_.get());
+  }
+  main_->Refresh();
+  main_->Tools().RefreshAll();
+  main_->show();
+  if (firstStart_ && setup_.Interactive) main_->ShowPanel(configuration_->objectName());
+}
+
+void WindowSession::MakeToolPanels() {
+  main_->AddToolPanel(new MixerPanel(*arranger_));
+  main_->AddToolPanel(new SoloMutePanel(*arranger_));
+  if (live_) {
+    main_->AddToolPanel(new KeyboardPanel(*live_, *arranger_, display_));
+    main_->AddToolPanel(new ChordPadsPanel(*live_));
+  }
+  main_->AddToolPanel(new InstrumentsPanel(*arranger_));
+  if (live_) main_->AddToolPanel(new KeyboardSplitPanel(*live_));
+}
+
+void WindowSession::MakeConfiguration() {
+  const config::SettingsReadResult read = setup_.SettingsFile.Read();
+  arranger_->Settings() = read.Values;
+  firstStart_ = read.FirstStart;
+  ConfigurationWindow::MirrorIntoOptions(arranger_->Settings(), arranger_->Options());
+  configuration_ = new ConfigurationWindow(*arranger_, setup_.Folder);
+  main_->AddToolPanel(configuration_);
+  // Loads the instrument list, opens the stored devices (their errors are shown) and sends the
+  // start-up reset.
+  arranger_->Start();
+  configuration_->Refresh();
+}
+
+void WindowSession::Shutdown() {
+  if (shutDown_) return;
+  shutDown_ = true;
+  arranger_->Stop();
+  if (setup_.Interactive) {
+    arranger_->StoreDevicePositions();
+    written_ = setup_.SettingsFile.Write(arranger_->Settings());
+  }
+  main_->Tools().CloseAll();
+  main_->hide();
+  loop_.Quit();
+}
+
+}  // namespace kalo::gui

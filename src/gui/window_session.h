@@ -1,0 +1,85 @@
+#pragma once
+// The windowed session: the arranger with its window, built and taken down in the program's order.
+//
+// Start: the arranger (which makes the MIDI inputs and outputs), the main window with its tool panels,
+// the configuration window, which reads the settings and opens the devices, then the main window is
+// shown; on a first start the configuration window opens for the player to check. Shutdown: Stop, the
+// settings saved, the tool windows closed, the loop ended. Main thread.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/arranger.h"
+#include "config/settings_file.h"
+#include "gui/configuration_window.h"
+#include "gui/live_controls.h"
+#include "gui/main_window.h"
+#include "gui/window_display.h"
+#include "host/dialogs.h"
+#include "host/main_loop.h"
+#include "host/program_folder.h"
+#include "midi/port_backend.h"
+#include "perform/input_dispatch.h"
+
+namespace kalo::gui {
+
+class ComputerKeyFilter;
+
+struct SessionSetup {
+  host::ProgramFolder Folder;
+  config::SettingsFile SettingsFile;
+  // In device-number order.
+  std::vector<std::unique_ptr<midi::PortBackend>> Backends;
+  // The session's message boxes; must outlive the session.
+  host::Dialogs& Dialogs;
+  // False for a run that only shows itself (a screenshot): the settings file stays as it is and the
+  // first start opens no window of its own.
+  bool Interactive = true;
+  // The live input dispatch over the session's arranger. The playing controls (the piano, the chord
+  // pads, the keyboard split and the computer keys) exist only where it is given; it must outlive
+  // the session.
+  std::function<perform::InputDispatch*(app::Arranger&)> LiveInput;
+};
+
+class WindowSession {
+ public:
+  WindowSession(SessionSetup setup, host::MainLoop& loop);
+  ~WindowSession();
+  WindowSession(const WindowSession&) = delete;
+  WindowSession& operator=(const WindowSession&) = delete;
+
+  void Start();
+  // Runs once; later calls do nothing. Ends the main loop.
+  void Shutdown();
+
+  app::Arranger& Arranger() { return *arranger_; }
+  MainWindow& Main() { return *main_; }
+  ConfigurationWindow& Configuration() { return *configuration_; }
+  WindowDisplay& Display() { return display_; }
+  LiveControls* Live() { return live_.get(); }
+  bool FirstStart() const { return firstStart_; }
+  // What writing the settings at exit gave; none before the shutdown or in a run that does not save.
+  std::optional<config::SettingsWriteResult> SettingsWritten() const { return written_; }
+
+ private:
+  void MakeToolPanels();
+  // The configuration window's creation: it reads the settings and opens the devices.
+  void MakeConfiguration();
+
+  SessionSetup setup_;
+  host::MainLoop& loop_;
+  WindowDisplay display_;
+  std::unique_ptr<app::Arranger> arranger_;
+  std::unique_ptr<LiveControls> live_;
+  std::unique_ptr<MainWindow> main_;
+  ConfigurationWindow* configuration_ = nullptr;  // a panel of the main window
+  std::unique_ptr<ComputerKeyFilter> keyFilter_;
+  bool firstStart_ = false;
+  bool shutDown_ = false;
+  std::optional<config::SettingsWriteResult> written_;
+};
+
+}  // namespace kalo::gui

@@ -1,0 +1,69 @@
+#include "gui/tool_windows.h"
+
+#include <gtest/gtest.h>
+
+#include <QScreen>
+
+#include "gui/session_rig.h"
+#include "gui/tool_window_placement.h"
+
+namespace kalo::gui {
+namespace {
+
+using testing::SessionRig;
+
+TEST(ToolWindowPlacement, ANewWindowGoesBelowTheMainWindowOrToTheScreensCentre) {
+  const QRect screen(0, 0, 1000, 800);
+  struct Row {
+    const char* Name;
+    QRect Main;
+    QSize Size;
+    int EdgeOffset;
+    QPoint Expected;
+  };
+  const Row rows[] = {
+      {"below, at the left edge", {100, 50, 600, 300}, {400, 200}, 0, {100, 350}},
+      {"a small edge offset is kept", {100, 50, 600, 300}, {400, 200}, 12, {112, 350}},
+      {"a larger one counts as 0", {100, 50, 600, 300}, {400, 200}, 13, {100, 350}},
+      {"exactly fitting at the bottom", {0, 0, 600, 600}, {400, 200}, 0, {0, 600}},
+      {"one pixel too low: centred", {0, 0, 600, 601}, {400, 200}, 0, {300, 300}},
+      {"too wide to the right: centred", {700, 0, 200, 100}, {400, 200}, 0, {300, 300}},
+      {"main window off the left edge: centred", {-8, 0, 600, 100}, {400, 200}, 0, {300, 300}},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(ToolWindowPosition(row.Main, row.Size, screen, row.EdgeOffset), row.Expected) << row.Name;
+  }
+}
+
+TEST(ToolWindowPlacement, ArrangeAllFillsRowsBelowTheMainWindow) {
+  const QRect screen(0, 0, 1000, 800);
+  const QRect main(50, 0, 600, 100);
+  const std::vector<QSize> sizes = {{400, 150}, {500, 300}, {300, 100}, {200, 900}};
+  const std::vector<QPoint> expected = {{50, 100}, {450, 100}, {50, 400}, {400, -50}};
+  EXPECT_EQ(ArrangedPositions(main, sizes, screen), expected);
+}
+
+TEST(ToolWindows, AToolWindowIsCaptionedWithItsPanelAndShownBelowTheMainWindow) {
+  SessionRig rig;
+  const QRect available = rig.Main().screen()->availableGeometry();
+  rig.Main().move(available.topLeft() + QPoint(40, 20));
+  ASSERT_TRUE(rig.Main().ShowPanel("Solo-Mute"));
+  QWidget* window = ToolWindows::WindowOf(rig.Main().Tools().Find("Solo-Mute"));
+  EXPECT_EQ(window->windowTitle(), "Solo-Mute");
+  EXPECT_EQ(window->frameGeometry().topLeft(),
+            QPoint(rig.Main().frameGeometry().left(), rig.Main().frameGeometry().bottom() + 1));
+
+  // Shown again, it stays where it was moved; a window new to a main window near the bottom is centred.
+  window->move(available.topLeft() + QPoint(5, 5));
+  rig.Main().Tools().CloseAll();
+  rig.Main().ShowPanel("Solo-Mute");
+  EXPECT_EQ(window->frameGeometry().topLeft(), available.topLeft() + QPoint(5, 5));
+  rig.Main().move(available.left(), available.bottom() - rig.Main().frameGeometry().height());
+  ASSERT_TRUE(rig.Main().ShowPanel("Mixer"));
+  QWidget* mixer = ToolWindows::WindowOf(rig.Main().Tools().Find("Mixer"));
+  const QPoint offCentre = mixer->frameGeometry().center() - available.center();
+  EXPECT_LE(offCentre.manhattanLength(), 2) << "centred within the rounding of halves";
+}
+
+}  // namespace
+}  // namespace kalo::gui
