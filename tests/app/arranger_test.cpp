@@ -9,7 +9,11 @@
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/main_loop.h"
+#include "host/program_folder.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
 #include "host/time_source.h"
+#include "host/web_links.h"
 #include "midi/backends/virtual_backend.h"
 
 namespace kalo::app {
@@ -27,7 +31,8 @@ class ArrangerTest : public testing::Test {
     virtualPorts->AddOutput("Synth B");
     std::vector<std::unique_ptr<midi::PortBackend>> backends;
     backends.push_back(std::move(backend));
-    arranger = std::make_unique<Arranger>(loop, dialogs, display, std::move(backends));
+    arranger = std::make_unique<Arranger>(
+        ArrangerHost{loop, dialogs, display, timer, priority, links, folder}, std::move(backends));
   }
 
   void StartAndSettle() {
@@ -44,6 +49,10 @@ class ArrangerTest : public testing::Test {
   host::StdMainLoop loop;
   host::RecordingDialogs dialogs;
   host::NullDisplay display;
+  host::ManualTickTimer timer;
+  host::UnchangedPriority priority;
+  host::RecordingWebLinks links;
+  host::ProgramFolder folder{"/nonexistent-kalo-folder"};
   midi::VirtualBackend* virtualPorts = nullptr;
   std::unique_ptr<Arranger> arranger;
 };
@@ -102,10 +111,7 @@ TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOve
   ASSERT_TRUE(arranger->Mixer().SetKeyboardChannel(2));
   arranger->Mixer().SetSlider(MixerSlider::Sustain, 127);
   arranger->Chords().SetChordTypeOverride(4);
-  bool cleared = false;
-  ArrangerHooks hooks;
-  hooks.ClearSoundingNotes = [&] { cleared = true; };
-  arranger->SetHooks(hooks);
+  arranger->Engine().Book.HeldVelocity[3][60] = 100;
   virtualPorts->ClearSent();
 
   arranger->AllNotesOff();
@@ -114,7 +120,7 @@ TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOve
   EXPECT_EQ(sent.back(), (Bytes{0xB2, 64, 0}));
   EXPECT_EQ(arranger->Mixer().Slider(MixerSlider::Sustain), 0);
   EXPECT_EQ(arranger->Chords().ChordTypeOverride(), 0);
-  EXPECT_TRUE(cleared);
+  EXPECT_EQ(arranger->Engine().Book.HeldVelocity[3][60], 0);
 }
 
 TEST_F(ArrangerTest, ResetControllersSendsTheKeyboardVoiceAfterTheSixteen121sAndClearsTheOverride) {
