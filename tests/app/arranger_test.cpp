@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/engine_rig.h"
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/main_loop.h"
@@ -21,7 +23,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class ArrangerTest : public testing::Test {
+class ArrangerTest : public ::testing::Test {
  protected:
   explicit ArrangerTest(int inputs = 1) {
     auto backend = std::make_unique<midi::VirtualBackend>(clock);
@@ -191,6 +193,32 @@ TEST_F(ArrangerTest, DevicePositionsAreCopiedIntoTheSettings) {
   EXPECT_EQ(arranger->Settings().MidiIn, 1);
   EXPECT_EQ(arranger->Settings().MidiSubOut, 1);
   EXPECT_EQ(arranger->Settings().MidiSubIn, 1);
+}
+
+TEST_F(ArrangerTest, AChordKeyStartsTheStyleInItsChordAndStopSilencesTheSoundingNotes) {
+  StartAndSettle();
+  arranger->Settings().PlayIntro = false;  // no count-in
+  arranger->Settings().Pad = false;
+  testing::StyleWriter style;
+  style.Voice(0, 0).Part(1, 1, [](testing::StyleWriter& s, int, int, int b) {
+    s.Play({{0, static_cast<uint8_t>(40 + b)}}, 12);
+  });
+  ASSERT_EQ(arranger->Gen().LoadStyleFromBytes("T.VXS", style.FileBytes()), styles::LoadOutcome::Loaded);
+  virtualPorts->ClearSent();
+
+  for (int key : {62, 66, 69}) arranger->ChordKeyDown(key);  // D F# A in the accompaniment zone
+  EXPECT_TRUE(arranger->Engine().StylePlaying());
+  EXPECT_EQ(arranger->Clock().ClockState, 1);  // the first chord switched the clock on
+  virtualPorts->ClearSent();
+  arranger->Clock().OnTick();
+  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0x90, 42, 100}}));  // pattern note 40 in D maj
+
+  arranger->Stop();
+  const std::vector<Bytes> sent = Sent(0);
+  for (uint8_t c = 0; c < 16; ++c)
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end()) << +c;
+  EXPECT_FALSE(arranger->Engine().StylePlaying());
+  EXPECT_EQ(arranger->Engine().Book.HeldVelocity[0][40], 0);
 }
 
 class ArrangerWithoutInputsTest : public ArrangerTest {
