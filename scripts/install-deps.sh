@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   librtmidi-dev libjack-jackd2-dev jackd2
   libcli11-dev libsimpleini-dev
+  libsmf-dev
 )
 
 missing=()

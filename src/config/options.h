@@ -22,10 +22,18 @@ struct Options {
   bool UnchangedMidiIn = false;      // "Unchanged MIDI in": input 2 skips the external pre-processing
   bool InstrumentPad = false;        // "Instrument Pad": the pad voice is set up on its channel
   bool Metronome = false;            // "Metronome": a click on every beat
-  bool MinusOne = false;             // "Minus One": the player takes over one voice of the style
   bool ReplaceOne = false;           // "Replace One": one voice of the style is left out for the player
   bool IgnoreTempi = false;          // "Ignore Tempi": tempo functions of a song are not carried out
   bool StartOnChord = true;          // the Style-Creator's start on chord: the first chord starts the style
+
+  // Live input: how the player's keyboard and the computer keys are dispatched.
+  bool Chords = true;               // "Chords": keys of the accompaniment zone are chord keys
+  bool KeyboardSplit = false;       // "Keyboard Split": played notes take the channel of their zone
+  bool Instruments = false;         // "Instruments ...": instrument keys select presets
+  bool InstrumentStep = false;      // the uncaptioned box above "Instruments ...": top keys step presets
+  bool UseAllKeyboardKeys = false;  // "Use all keyboard keys": every key is a chord key
+  bool UnchangedExtIn = false;      // "Unchanged Ext. in": input 1 keeps its channels
+  bool MinusOne = false;            // "Minus One": the player takes over one voice of the style
 };
 
 }  // namespace kalo::config

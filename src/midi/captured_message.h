@@ -1,3 +1,4 @@
+// src/midi/captured_message.h
 #pragma once
 // What an offline render captured: each message the program sent, with the tick it was sent in.
 

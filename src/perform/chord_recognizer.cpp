@@ -22,8 +22,21 @@ ChordCandidate ScoreChord(std::span<const uint8_t> heldPitchClasses) {
   return best;
 }
 
+namespace {
+
+int FirstNoteAtOrAbove(int lowestKey, int pitchClass) {
+  return lowestKey + (PitchClass(pitchClass) + 12 - PitchClass(lowestKey)) % 12;
+}
+
+}  // namespace
+
+int FingeredRootNote(int pitchClass, int lowestAccompanimentKey) {
+  const int root = FirstNoteAtOrAbove(lowestAccompanimentKey, pitchClass);
+  return root < kLowestFingeredRoot ? root + 12 : root;
+}
+
 int ChordRecognizer::PlaceRoot(int pitchClass) const {
-  return LowestAccompanimentKey + (PitchClass(pitchClass) + 12 - PitchClass(LowestAccompanimentKey)) % 12;
+  return FirstNoteAtOrAbove(LowestAccompanimentKey, pitchClass);
 }
 
 bool ChordRecognizer::NoteOn(int key) {
@@ -57,9 +70,7 @@ void ChordRecognizer::FingeredNoteOn(int key) {
 
   const ChordCandidate best = ScoreChord(Held());
   if (best.Type == 0) return;
-  int root = PlaceRoot(best.RootPitchClass);
-  if (root < kLowestFingeredRoot) root += 12;
-  chords_.SetChord(root, best.Type, Transpose);
+  chords_.SetChord(FingeredRootNote(best.RootPitchClass, LowestAccompanimentKey), best.Type, Transpose);
 }
 
 void ChordRecognizer::TwoFingerNoteOn(int key) {

@@ -35,6 +35,11 @@ struct ChordCandidate {
 // class as "maj".
 ChordCandidate ScoreChord(std::span<const uint8_t> heldPitchClasses);
 
+// The root note fingered recognition gives a chord with this root pitch class: the first note at or above
+// the lowest accompaniment key with that pitch class, an octave higher when it lies below
+// kLowestFingeredRoot. With the factory lowest key E2 (40) the roots lie on Ab2..G3 (44..55).
+int FingeredRootNote(int pitchClass, int lowestAccompanimentKey);
+
 class ChordRecognizer {
  public:
   static constexpr int kMaxHeld = 6;
