@@ -137,6 +137,8 @@ void Arranger::Start() {
   }
   engine_->ApplySettings();
   engine_->SetAdjustOctave(settings_.Adjust);
+  recognizer_->LowestAccompanimentKey = config::ComputeControlKeyNotes(settings_).SectionFirst;
+  recognizer_->KSmart = settings_.KSmart ? perform::kStaticReaction : perform::kSmartReaction;
   if (!clockStarted_) {
     clock_->InitClock();
     clockStarted_ = true;

@@ -14,5 +14,6 @@ void AddPortsCommand(CLI::App& app, ExitStatus& status);   // kalo ports
 void AddChordCommand(CLI::App& app, ExitStatus& status);   // kalo chord
 void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
 void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events
+void AddRenderCommand(CLI::App& app, ExitStatus& status);  // kalo render
 
 }  // namespace kalo::cli

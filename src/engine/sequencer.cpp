@@ -204,6 +204,9 @@ Sequencer::Fate Sequencer::FilterStyleEvent(uint8_t status, uint8_t& data1, uint
       Book.ChannelSounding[channel] = 1;
       if (minusOneVoice && MinusOneHold) return Fate::Drop;
     } else if (IsNoteKind(kind)) {
+      // Every note was silenced when the book was cleared: the end of a note switched on before (or
+      // never) has nothing left to end, and no note number to name.
+      if (Book.OutNote[channel][pattern] == SoundingNotes::kNeverSent) return Fate::Drop;
       data1 = Book.OutNote[channel][pattern];
       Book.HeldVelocity[channel][pattern] = 0;
       if (minusOneVoice && UserNotes[pattern] == data1) return Fate::Drop;

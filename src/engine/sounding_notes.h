@@ -12,13 +12,17 @@ namespace kalo::engine {
 struct SoundingNotes {
   static constexpr int kChannels = 16;
   static constexpr int kNotes = 128;
+  // OutNote of a pattern note not switched on since the book was cleared.
+  static constexpr uint8_t kNeverSent = 0xFF;
 
-  std::array<std::array<uint8_t, kNotes>, kChannels> OutNote{};
+  SoundingNotes() { Clear(); }
+
+  std::array<std::array<uint8_t, kNotes>, kChannels> OutNote;
   std::array<std::array<uint8_t, kNotes>, kChannels> HeldVelocity{};  // 0 = not sounding
   std::array<uint8_t, kChannels> ChannelSounding{};  // 1 = a note-on since the channel was last silenced
 
   void Clear() {
-    for (auto& row : OutNote) row.fill(0);
+    for (auto& row : OutNote) row.fill(kNeverSent);
     ClearHeld();
   }
   // Forgets what sounds but keeps the notes sent (a part change).
