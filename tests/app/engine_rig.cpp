@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include "midi/event_listing.h"
 
 namespace kalo::app::testing {
 
@@ -71,18 +71,9 @@ std::vector<int64_t> EngineRig::AllNotesOffTicks() const {
 }
 
 std::string EventLine(const midi::CapturedMessage& message) {
-  const std::vector<uint8_t>& b = message.Bytes;
-  std::string line = std::to_string(message.Tick);
-  if (!b.empty() && b[0] == 0xF0) {
-    line += " sysex";
-    char hex[4];
-    for (uint8_t byte : b) {
-      std::snprintf(hex, sizeof hex, " %02X", byte);
-      line += hex;
-    }
-    return line;
-  }
-  for (size_t i = 0; i < 3; ++i) line += " " + std::to_string(i < b.size() ? b[i] : 0);
+  std::string line;
+  midi::AppendEventLine(line, message);
+  if (!line.empty()) line.pop_back();
   return line;
 }
 

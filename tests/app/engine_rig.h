@@ -104,8 +104,7 @@ class EngineRig {
   OfflineDriver driver_;
 };
 
-// One line of an event list: "<tick> <status> <data1> <data2>" in decimal; program change and
-// channel pressure print data2 as 0; a system-exclusive message prints "<tick> sysex <hex bytes>".
+// One line of the event list, without its line end.
 std::string EventLine(const midi::CapturedMessage& message);
 
 }  // namespace kalo::app::testing

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/engine_rig.h"
+#include "midi/event_listing.h"
 
 namespace kalo::app {
 namespace {
@@ -78,11 +79,7 @@ StyleWriter WaltzStyle() {
   return style;
 }
 
-std::string EventList(const OfflineCapture& capture) {
-  std::string text;
-  for (const midi::CapturedMessage& m : capture.Midiout()) text += testing::EventLine(m) + "\n";
-  return text;
-}
+std::string EventList(const OfflineCapture& capture) { return midi::ListEvents(capture.Midiout()); }
 
 void CompareWithGolden(const std::string& name, const std::string& rendered) {
   const std::string path = std::string(KALO_TEST_SOURCE_DIR) + "/app/golden/" + name + ".events";
