@@ -50,7 +50,9 @@ class FullStyle {
   std::vector<uint8_t> FileBytes() const { return styles::SerializeStyleFile(header_, parts_, bytes_); }
 
  private:
-  void Message(uint8_t status, uint8_t data1, uint8_t data2) { bytes_.insert(bytes_.end(), {status, data1, data2}); }
+  void Message(uint8_t status, uint8_t data1, uint8_t data2) {
+    bytes_.insert(bytes_.end(), {status, data1, data2});
+  }
   void Wait(int ticks) {
     for (; ticks > 8; ticks -= 8) bytes_.push_back(0xFF);
     if (ticks > 0) bytes_.push_back(static_cast<uint8_t>(0xF7 + ticks));
@@ -64,13 +66,15 @@ class FullStyle {
     record.StartOffset = static_cast<int32_t>(bytes_.size());
     for (int m = 0; m < measures; ++m) {
       for (int beat = 0; beat < kBeatsPerMeasure; ++beat) {
-        if (m == 0 && beat > 0) record.EntryOffsets[static_cast<size_t>(beat) - 1] = static_cast<int32_t>(bytes_.size());
+        if (m == 0 && beat > 0)
+          record.EntryOffsets[static_cast<size_t>(beat) - 1] = static_cast<int32_t>(bytes_.size());
         if (beat == 0) Message(0xB2, 10, static_cast<uint8_t>(40 + 10 * part));
         for (int sixteenth = 0; sixteenth < 4; ++sixteenth) {
           const int step = beat * 4 + sixteenth;
           std::vector<std::array<uint8_t, 2>> notes = {{9, static_cast<uint8_t>(step % 2 ? 42 : 36)}};
           if (sixteenth == 0) notes.insert(notes.end(), {{0, 60}, {0, 64}, {0, 67}, {1, 36}, {5, 72}});
-          if (sixteenth == 2) notes.insert(notes.end(), {{2, static_cast<uint8_t>(64 + step % 5)}, {3, 55}, {4, 79}});
+          if (sixteenth == 2)
+            notes.insert(notes.end(), {{2, static_cast<uint8_t>(64 + step % 5)}, {3, 55}, {4, 79}});
           if (step % 3 == 0) notes.push_back({6, static_cast<uint8_t>(48 + step % 7)});
           for (const auto& n : notes) Message(static_cast<uint8_t>(0x90 | n[0]), n[1], 90);
           Wait(4);
@@ -153,7 +157,8 @@ int main(int argc, char** argv) {
   std::printf("messages_per_second=%.0f\n", static_cast<double>(messages) / seconds);
   std::printf("realtime_ratio=%.0f\n", ticksPerSecond / kRealTimeTicksPerSecond);
   std::printf("cpu_seconds=%.3f\n", cpuSeconds);
-  std::printf("realtime_ratio_cpu=%.0f\n", static_cast<double>(capture.Ticks) / cpuSeconds / kRealTimeTicksPerSecond);
+  std::printf("realtime_ratio_cpu=%.0f\n",
+              static_cast<double>(capture.Ticks) / cpuSeconds / kRealTimeTicksPerSecond);
   std::printf("stopped_by_itself=%s\n", capture.Cut ? "no" : "yes");
   return 0;
 }

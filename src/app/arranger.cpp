@@ -28,8 +28,8 @@ void Arranger::HousekeepingLink::PrepareChannelSetup() {
 
 midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
   const app::Mixer& mixer = *a_.mixer_;
-  return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan), mixer.Slider(MixerSlider::Reverb),
-          mixer.Slider(MixerSlider::Chorus)};
+  return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan),
+          mixer.Slider(MixerSlider::Reverb), mixer.Slider(MixerSlider::Chorus)};
 }
 
 uint8_t Arranger::HousekeepingLink::PadProgram() const {
@@ -85,8 +85,8 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   }
   output1_ = std::make_unique<midi::TMidiOutput>(system_);
   output2_ = std::make_unique<midi::TMidiOutput>(system_);
-  devices_ = std::make_unique<midi::DeviceConfig>(system_, host_.Dialogs, input1_.get(), input2_.get(), *output1_,
-                                                  *output2_);
+  devices_ = std::make_unique<midi::DeviceConfig>(system_, host_.Dialogs, input1_.get(), input2_.get(),
+                                                  *output1_, *output2_);
   mixerLink_ = std::make_unique<MixerLink>(*this);
   mixer_ = std::make_unique<app::Mixer>(*mixerLink_);
 
@@ -99,18 +99,20 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   devices_->SetOpenedHook(resets_.get());
 
   clockLink_ = std::make_unique<ClockLink>(*this);
-  clock_ = std::make_unique<engine::SequencerClock>(*clockLink_, host_.Timer, host_.Priority, host_.Display, options_);
+  clock_ = std::make_unique<engine::SequencerClock>(*clockLink_, host_.Timer, host_.Priority, host_.Display,
+                                                    options_);
 
   styleLink_ = std::make_unique<StyleLink>(*this);
-  gen_ = std::make_unique<styles::TGen>(styles::TGenContext{host_.Dialogs, host_.Display, host_.WebLinks, host_.Folder,
-                                                            settings_, options_, *styleLink_, *styleLink_,
-                                                            mixer_->StyleSetupSink()});
+  gen_ = std::make_unique<styles::TGen>(styles::TGenContext{host_.Dialogs, host_.Display, host_.WebLinks,
+                                                            host_.Folder, settings_, options_, *styleLink_,
+                                                            *styleLink_, mixer_->StyleSetupSink()});
   mixer_->SetStyleSink(styleLink_.get());
 
   engineLink_ = std::make_unique<EngineLink>(*this);
   song_ = std::make_unique<LiveSong>();
-  engine_ = std::make_unique<engine::Sequencer>(engine::SequencerContext{
-      *clock_, *gen_, *chords_, system_.Controllers(), options_, settings_, host_.Display, *engineLink_, *song_});
+  engine_ = std::make_unique<engine::Sequencer>(
+      engine::SequencerContext{*clock_, *gen_, *chords_, system_.Controllers(), options_, settings_,
+                               host_.Display, *engineLink_, *song_});
   clock_->SetTickBody(engine_.get());
 }
 
@@ -136,7 +138,6 @@ void Arranger::Start() {
     host_.Dialogs.Inform(error.what());
   }
   engine_->ApplySettings();
-  engine_->SetAdjustOctave(settings_.Adjust);
   recognizer_->LowestAccompanimentKey = config::ComputeControlKeyNotes(settings_).SectionFirst;
   recognizer_->KSmart = settings_.KSmart ? perform::kStaticReaction : perform::kSmartReaction;
   if (!clockStarted_) {

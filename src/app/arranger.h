@@ -52,11 +52,11 @@ struct ArrangerHost {
 
 // The Style-Creator's controls that loading a style or work file sets; its window mirrors them.
 struct StyleCreatorControls {
-  bool RestoreOriginal = false;  // "Restore Original" enabled
-  bool GoToEnd = false;          // the go-to-end button enabled
-  bool SetButton = true;         // the "Set" button enabled
+  bool RestoreOriginal = false;   // "Restore Original" enabled
+  bool GoToEnd = false;           // the go-to-end button enabled
+  bool SetButton = true;          // the "Set" button enabled
   bool ActiveChannelBox = false;  // the "Active/Minus/Repl. Ch." box ticked
-  std::string SaveStyleName;     // what the save dialog proposes next
+  std::string SaveStyleName;      // what the save dialog proposes next
 };
 
 class Arranger {

@@ -13,7 +13,9 @@ class Arranger::MixerLink final : public MixerPort {
 
   explicit MixerLink(Arranger& arranger) : a_(arranger) {}
   bool MidioutOpen() const override { return a_.devices_->Midiout().IsOpen(); }
-  void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) override { a_.SendGenerated(status, data1, data2); }
+  void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) override {
+    a_.SendGenerated(status, data1, data2);
+  }
   void SetOutputVolume(uint16_t left, uint16_t right) override;
   // The solo choice takes effect at once.
   void SetSoloChannel(uint8_t soloChannel) override {
@@ -41,7 +43,9 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
   // session; until then the keyboard has no split to set up.
   void ApplyKeyboardSplit() override {}
   midi::MixerLevels Levels() const override;
-  void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override { a_.mixer_->SetVoice(channel, record); }
+  void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
+    a_.mixer_->SetVoice(channel, record);
+  }
   void ReleaseSustainSlider() override { a_.mixer_->SetSlider(MixerSlider::Sustain, 0, false); }
   void SendKeyboardVoice() override { a_.mixer_->SendKeyboardVoice(); }
   uint8_t PadProgram() const override;
@@ -106,7 +110,9 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   bool SuppressControllers(int channel) const override {
     return a_.mixer_->SuppressControllers(static_cast<uint8_t>(channel & 0x0F));
   }
-  void MarkChannelActive(int channel) override { a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true; }
+  void MarkChannelActive(int channel) override {
+    a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
+  }
   void MirrorMixer(uint8_t status, uint8_t data1, uint8_t data2) override;
   engine::PadVoice Pad() const override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }

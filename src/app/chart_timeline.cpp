@@ -38,7 +38,8 @@ Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings&
       continue;
     }
     if (!held.empty()) timeline.ChordKeysUp(tick, held);
-    const std::optional<std::vector<int>> chordKeys = perform::ChordKeys(item.RootPitchClass, item.Type, zone);
+    const std::optional<std::vector<int>> chordKeys =
+        perform::ChordKeys(item.RootPitchClass, item.Type, zone);
     if (chordKeys) {
       held = *chordKeys;
       timeline.ChordKeysDown(tick, held);

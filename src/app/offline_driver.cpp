@@ -53,13 +53,15 @@ int64_t Timeline::LastTick() const {
 
 std::vector<Timeline::Action> Timeline::Sorted() const {
   std::vector<Action> sorted = actions_;
-  std::stable_sort(sorted.begin(), sorted.end(), [](const Action& a, const Action& b) { return a.Tick < b.Tick; });
+  std::stable_sort(sorted.begin(), sorted.end(),
+                   [](const Action& a, const Action& b) { return a.Tick < b.Tick; });
   return sorted;
 }
 
 // --- Driver ----------------------------------------------------------------------------------------
 
-OfflineDriver::OfflineDriver(const config::Settings& settings, const host::ProgramFolder& folder) : folder_(folder) {
+OfflineDriver::OfflineDriver(const config::Settings& settings, const host::ProgramFolder& folder)
+    : folder_(folder) {
   auto backend = std::make_unique<midi::VirtualBackend>(time_, "offline");
   ports_ = backend.get();
   ports_->AddOutput("Render Out 1");

@@ -67,8 +67,8 @@ struct OfflineCapture {
   std::vector<midi::TempoChange> Tempi;
   // Which output each route named at the end of the run.
   midi::OutputRoutes Routes;
-  int64_t Ticks = 0;     // ticks run
-  bool Cut = false;      // playback was still going at the limit and was stopped there
+  int64_t Ticks = 0;  // ticks run
+  bool Cut = false;   // playback was still going at the limit and was stopped there
 
   // The messages of the output that a route names (with everything else sent to that output).
   const std::vector<midi::CapturedMessage>& On(midi::OutputSlot slot) const {

@@ -40,8 +40,8 @@ config::Settings ReadSettings(const host::ProgramFolder& folder, const std::stri
   environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
   environment.Home = host::EnvironmentPath("HOME");
   environment.FolderWritable = host::ProbeFolderWritable;
-  config::SettingsFile file =
-      ini.empty() ? config::SettingsFile(folder, environment) : config::SettingsFile(folder, ini, environment);
+  config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
+                                          : config::SettingsFile(folder, ini, environment);
   return file.Read().Values;
 }
 
@@ -95,7 +95,8 @@ int Render(const RenderArguments& args) {
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
-    std::cerr << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
+    std::cerr
+        << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
 
   bool written = true;
   if (!args.Events.empty()) written = WriteText(args.Events, midi::ListEvents(capture.Midiout())) && written;
@@ -117,9 +118,10 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
       "Play a style over a chord chart offline and write what it sends on \"Midiout\": an event list "
       "(<tick> <status> <data1> <data2>) and a Standard MIDI File");
   render->add_option("--style", args->Style, "the style file (.vxs)")->required();
-  render->add_option("--chart", args->Chart,
-                     "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
-                     "[ToExtended], [ToBasic], [Ending] press that key there")
+  render
+      ->add_option("--chart", args->Chart,
+                   "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
+                   "[ToExtended], [ToBasic], [Ending] press that key there")
       ->required();
   render->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));

@@ -77,7 +77,8 @@ void Sequencer::RevoiceHeld(int selector, int root, int type, bool partChange, b
 
   for (int c = first; c <= last; ++c) {
     const auto channel = static_cast<size_t>(c);
-    if (!style.Header.Used(c) || Book.ChannelSounding[channel] == 0 || ChannelMute[channel] != 0 || c == kDrumChannel)
+    if (!style.Header.Used(c) || Book.ChannelSounding[channel] == 0 || ChannelMute[channel] != 0 ||
+        c == kDrumChannel)
       continue;
     Book.ChannelSounding[channel] = 0;
     const bool sustaining = SustainingProgram(controllers_.Value(c, midi::ControllerMemory::kProgramEntry));
@@ -92,7 +93,8 @@ void Sequencer::RevoiceHeld(int selector, int root, int type, bool partChange, b
       // The player's own notes on this voice keep sounding.
       for (int n = 0; n < SoundingNotes::kNotes; ++n) {
         const uint8_t sent = Book.OutNote[channel][static_cast<size_t>(n)];
-        if (Book.HeldVelocity[channel][static_cast<size_t>(n)] > 0 && sent != UserNotes[static_cast<size_t>(n)])
+        if (Book.HeldVelocity[channel][static_cast<size_t>(n)] > 0 &&
+            sent != UserNotes[static_cast<size_t>(n)])
           SendMidiout(static_cast<uint8_t>(midi::kNoteOn | c), sent, 0);
       }
     } else {

@@ -166,8 +166,10 @@ Sequencer::Fate Sequencer::FilterStyleEvent(uint8_t status, uint8_t& data1, uint
   const uint8_t kind = status & 0xF0;
   const uint8_t channel = status & 0x0F;
   if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure) {
-    if (kind == midi::kControlChange && data1 == 84) data2 = static_cast<uint8_t>(IntoMidiRange(data2 + GlobalTranspose));
-    if (kind == midi::kControlChange && data1 == 91 && (settings_.Reverb || settings_.RevDef)) return Fate::Drop;
+    if (kind == midi::kControlChange && data1 == 84)
+      data2 = static_cast<uint8_t>(IntoMidiRange(data2 + GlobalTranspose));
+    if (kind == midi::kControlChange && data1 == 91 && (settings_.Reverb || settings_.RevDef))
+      return Fate::Drop;
     const int filtered = ChannelFilter(kind, channel, data1, data2);
     if (filtered == kDropped) return Fate::Drop;
     data1 = static_cast<uint8_t>(filtered);
@@ -220,7 +222,8 @@ bool Sequencer::PassesRedundancy(uint8_t status, uint8_t data1, uint8_t data2) {
   if (PartStart) {
     // A part that starts sends its program and bank in any case, so that it sounds as recorded.
     const uint8_t kind = status & 0xF0;
-    const bool always = kind == midi::kProgramChange || (kind == midi::kControlChange && (data1 == 0 || data1 == 32));
+    const bool always =
+        kind == midi::kProgramChange || (kind == midi::kControlChange && (data1 == 0 || data1 == 32));
     return controllers_.Check(status, data1, data2, false) || always;
   }
   if (options_.TransmitControllers) return true;
@@ -242,8 +245,8 @@ int Sequencer::ChannelFilter(uint8_t kind, uint8_t channel, uint8_t data1, uint8
     if (options_.ReplaceOne && channel == MinusOneChannel) return kDropped;
     return note;
   }
-  if (kind == midi::kControlChange && (data1 == perform::kChordCodeController ||
-                                       data1 == perform::kExtendedChordCodeController) &&
+  if (kind == midi::kControlChange &&
+      (data1 == perform::kChordCodeController || data1 == perform::kExtendedChordCodeController) &&
       options_.ReceiveChordCodes) {
     const bool command = data2 == perform::kAdLibOffCode || data2 == perform::kAdLibOnCode;
     // While a style loaded from a file plays, its own chords rule: received chords are not taken.
@@ -252,7 +255,8 @@ int Sequencer::ChannelFilter(uint8_t kind, uint8_t channel, uint8_t data1, uint8
     if (command) SilenceChannel(MinusOneChannel);
     return kDropped;
   }
-  const bool suppressed = host_.SuppressControllers(channel) || gen_.CurrentStyle().Header.SuppressControllers != 0;
+  const bool suppressed =
+      host_.SuppressControllers(channel) || gen_.CurrentStyle().Header.SuppressControllers != 0;
   if (suppressed && ((kind == midi::kControlChange && data1 < 120) || kind == midi::kProgramChange ||
                      kind == midi::kChannelPressure))
     return kDropped;
@@ -270,7 +274,8 @@ void Sequencer::Click(uint8_t velocity) {
     host_.SendMidiout(kMetronomeStatus, note, velocity);
     return;
   }
-  host_.SendMidiout(kMetronomeStatus, note, CountInActive && CountInBeat > 2 ? kCountInVelocity : kAccentVelocity);
+  host_.SendMidiout(kMetronomeStatus, note,
+                    CountInActive && CountInBeat > 2 ? kCountInVelocity : kAccentVelocity);
   ClickBeat = 0;
 }
 
@@ -340,7 +345,9 @@ void Sequencer::SendMidiout(uint8_t status, uint8_t data1, uint8_t data2) {
   if (host_.MidioutOpen()) host_.SendMidiout(status, data1, data2);
 }
 
-void Sequencer::SendStyleMessage(uint8_t status, uint8_t data1, uint8_t data2) { SendMidiout(status, data1, data2); }
+void Sequencer::SendStyleMessage(uint8_t status, uint8_t data1, uint8_t data2) {
+  SendMidiout(status, data1, data2);
+}
 
 // --- Switches ------------------------------------------------------------------------------------
 

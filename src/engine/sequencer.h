@@ -128,11 +128,11 @@ class Sequencer final : public TickBody {
   bool StylePlaying() const { return gen_.Playing; }
 
   // --- Engine state (main thread) -----------------------------------------------------------------
-  int ChordStep = 1;        // beats per chord step, 1..6
-  int BeatInStep = 2;       // 1-based beat inside the chord step
-  int MeasureBeats = 4;     // beats per measure for the metronome
-  int ClickBeat = 5;        // metronome beat, 0..MeasureBeats - 1
-  int MeasureLength = 16;   // L, four units per beat
+  int ChordStep = 1;       // beats per chord step, 1..6
+  int BeatInStep = 2;      // 1-based beat inside the chord step
+  int MeasureBeats = 4;    // beats per measure for the metronome
+  int ClickBeat = 5;       // metronome beat, 0..MeasureBeats - 1
+  int MeasureLength = 16;  // L, four units per beat
   bool CountInActive = false;
   int CountInBeat = 0;
   int PendingFunction = 0;  // a part key or function code not yet carried out; 0 = none
@@ -146,8 +146,8 @@ class Sequencer final : public TickBody {
   std::array<uint8_t, 128> UserNotes;  // per pattern note, the note the player holds; 255 = none
   bool FadeActive = false;
   int FadeAmount = 0;
-  int DelayCounter = 0;     // ticks still to wait before the stream is read again
-  bool PartStart = false;   // a part was selected and has not repeated yet
+  int DelayCounter = 0;    // ticks still to wait before the stream is read again
+  bool PartStart = false;  // a part was selected and has not repeated yet
   int RequestedPart = -1;
   bool EndingPending = false;
   bool EndingPressOnce = false;
@@ -188,7 +188,7 @@ class Sequencer final : public TickBody {
   SongSide& song_;
 
   std::array<int, 4> soundingChord_{-1, -1, -1, -1};  // "Play Chords": the notes sounding; -1 none
-  std::array<int, 4> padNotes_{-1, -1, -1, -1};  // the Harmonic PAD notes sounding; -1 none
+  std::array<int, 4> padNotes_{-1, -1, -1, -1};       // the Harmonic PAD notes sounding; -1 none
   bool introColourSaved_ = false;
   uint32_t colourBeforeIntro_ = 0;
 };

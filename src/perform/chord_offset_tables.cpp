@@ -20,66 +20,66 @@ constexpr std::array<int8_t, 12> Row(std::initializer_list<Move> moves) {
 }  // namespace
 
 const ChordOffsetTable kChordToneOffsets = {
-    Row({}),                                // none
-    Row({}),                                // maj
-    Row({{kE, -1}}),                        // min
-    Row({{kG, +3}, {kB, -1}}),              // 7th
-    Row({{kE, -1}, {kG, +3}, {kB, -1}}),    // min7
-    Row({{kE, -1}, {kG, -1}}),              // dim
-    Row({{kE, +1}}),                        // sus4
-    Row({{kG, +7}, {kB, +3}}),              // add9
-    Row({{kG, -1}}),                        // 5b
-    Row({{kG, +4}}),                        // M7
-    Row({{kG, +1}}),                        // aug
-    Row({{kG, +2}, {kB, -2}}),              // 6th
-    Row({{kE, -1}, {kG, +4}}),              // mM7
-    Row({{kE, -1}, {kG, +2}, {kB, -2}}),    // min6
-    Row({{kE, -1}, {kG, +7}, {kB, +3}}),    // min9
-    Row({{kE, -1}, {kG, -1}, {kB, -1}}),    // m5b
-    Row({{kG, +1}, {kB, -1}}),              // aug7
-    Row({{kE, +1}, {kG, +3}, {kB, -1}}),    // sus7
+    Row({}),                              // none
+    Row({}),                              // maj
+    Row({{kE, -1}}),                      // min
+    Row({{kG, +3}, {kB, -1}}),            // 7th
+    Row({{kE, -1}, {kG, +3}, {kB, -1}}),  // min7
+    Row({{kE, -1}, {kG, -1}}),            // dim
+    Row({{kE, +1}}),                      // sus4
+    Row({{kG, +7}, {kB, +3}}),            // add9
+    Row({{kG, -1}}),                      // 5b
+    Row({{kG, +4}}),                      // M7
+    Row({{kG, +1}}),                      // aug
+    Row({{kG, +2}, {kB, -2}}),            // 6th
+    Row({{kE, -1}, {kG, +4}}),            // mM7
+    Row({{kE, -1}, {kG, +2}, {kB, -2}}),  // min6
+    Row({{kE, -1}, {kG, +7}, {kB, +3}}),  // min9
+    Row({{kE, -1}, {kG, -1}, {kB, -1}}),  // m5b
+    Row({{kG, +1}, {kB, -1}}),            // aug7
+    Row({{kE, +1}, {kG, +3}, {kB, -1}}),  // sus7
 };
 
 const ChordOffsetTable kScaleToneOffsets = {
-    Row({}),                                // none
-    Row({}),                                // maj
-    Row({{kE, -1}, {kA, +1}}),              // min
-    Row({{kB, -1}}),                        // 7th
-    Row({{kE, -1}, {kA, +1}, {kB, -1}}),    // min7
-    Row({{kE, -1}, {kG, -1}}),              // dim
-    Row({}),                                // sus4
-    Row({}),                                // add9
-    Row({{kG, -1}}),                        // 5b
-    Row({}),                                // M7
-    Row({{kG, +1}}),                        // aug
-    Row({}),                                // 6th
-    Row({{kE, -1}}),                        // mM7
-    Row({{kE, -1}}),                        // min6
-    Row({{kE, -1}, {kA, +1}}),              // min9
-    Row({{kE, -1}, {kG, -1}, {kB, -1}}),    // m5b
-    Row({{kG, +1}, {kB, -1}}),              // aug7
-    Row({{kB, -1}}),                        // sus7
+    Row({}),                              // none
+    Row({}),                              // maj
+    Row({{kE, -1}, {kA, +1}}),            // min
+    Row({{kB, -1}}),                      // 7th
+    Row({{kE, -1}, {kA, +1}, {kB, -1}}),  // min7
+    Row({{kE, -1}, {kG, -1}}),            // dim
+    Row({}),                              // sus4
+    Row({}),                              // add9
+    Row({{kG, -1}}),                      // 5b
+    Row({}),                              // M7
+    Row({{kG, +1}}),                      // aug
+    Row({}),                              // 6th
+    Row({{kE, -1}}),                      // mM7
+    Row({{kE, -1}}),                      // min6
+    Row({{kE, -1}, {kA, +1}}),            // min9
+    Row({{kE, -1}, {kG, -1}, {kB, -1}}),  // m5b
+    Row({{kG, +1}, {kB, -1}}),            // aug7
+    Row({{kB, -1}}),                      // sus7
 };
 
 const ChordOffsetTable kHeldScaleToneOffsets = {
-    Row({}),                                // none
-    Row({{kB, -1}}),                        // maj
-    Row({{kE, -1}, {kA, -1}, {kB, -1}}),    // min
-    Row({{kB, -1}}),                        // 7th
-    Row({{kE, -1}, {kA, -1}, {kB, -1}}),    // min7
-    Row({{kE, -1}, {kG, -1}, {kB, -1}}),    // dim
-    Row({{kB, -1}}),                        // sus4
-    Row({{kB, -1}}),                        // add9
-    Row({{kB, -1}}),                        // 5b
-    Row({}),                                // M7
-    Row({{kA, -1}, {kB, -1}}),              // aug
-    Row({{kB, -1}}),                        // 6th
-    Row({{kE, -1}, {kA, -1}}),              // mM7
-    Row({{kE, -1}, {kA, -1}, {kB, -1}}),    // min6
-    Row({{kE, -1}, {kA, -1}, {kB, -1}}),    // min9
-    Row({{kE, -1}, {kA, -1}, {kB, -1}}),    // m5b
-    Row({{kE, -1}, {kG, +1}, {kB, -1}}),    // aug7
-    Row({{kE, -1}, {kB, -1}}),              // sus7
+    Row({}),                              // none
+    Row({{kB, -1}}),                      // maj
+    Row({{kE, -1}, {kA, -1}, {kB, -1}}),  // min
+    Row({{kB, -1}}),                      // 7th
+    Row({{kE, -1}, {kA, -1}, {kB, -1}}),  // min7
+    Row({{kE, -1}, {kG, -1}, {kB, -1}}),  // dim
+    Row({{kB, -1}}),                      // sus4
+    Row({{kB, -1}}),                      // add9
+    Row({{kB, -1}}),                      // 5b
+    Row({}),                              // M7
+    Row({{kA, -1}, {kB, -1}}),            // aug
+    Row({{kB, -1}}),                      // 6th
+    Row({{kE, -1}, {kA, -1}}),            // mM7
+    Row({{kE, -1}, {kA, -1}, {kB, -1}}),  // min6
+    Row({{kE, -1}, {kA, -1}, {kB, -1}}),  // min9
+    Row({{kE, -1}, {kA, -1}, {kB, -1}}),  // m5b
+    Row({{kE, -1}, {kG, +1}, {kB, -1}}),  // aug7
+    Row({{kE, -1}, {kB, -1}}),            // sus7
 };
 
 }  // namespace kalo::perform

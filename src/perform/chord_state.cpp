@@ -101,7 +101,7 @@ bool ChordState::SendChordCode() {
   if (pc == sentCodeRoot_ && CurrentType == sentCodeType_) return false;
   if (host_.ChordsoutOpen())
     host_.SendChordsout(static_cast<uint8_t>(0xB0 | (ChordCodeChannel & 0x0F)), code->Controller,
-                         code->Value);
+                        code->Value);
   ShowReceivedChord(CurrentRoot, CurrentType, false, ChordCodeChannel & 0x0F);
   sentCodeRoot_ = pc;
   sentCodeType_ = CurrentType;

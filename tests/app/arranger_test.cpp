@@ -216,7 +216,8 @@ TEST_F(ArrangerTest, AChordKeyStartsTheStyleInItsChordAndStopSilencesTheSounding
   arranger->Stop();
   const std::vector<Bytes> sent = Sent(0);
   for (uint8_t c = 0; c < 16; ++c)
-    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end()) << +c;
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end())
+        << +c;
   EXPECT_FALSE(arranger->Engine().StylePlaying());
   EXPECT_EQ(arranger->Engine().Book.HeldVelocity[0][40], 0);
 }

@@ -27,13 +27,20 @@ StyleWriter BusyStyle() {
   StyleWriter style;
   style.Voice(0, 48).Voice(1, 33).Voice(2, 0).Voice(9, 0);
   for (int part = 0; part < 8; ++part) {
-    style.Part(part, 1 + part % 2, [](StyleWriter& s, int p, int m, int b) {
-      if (b == 0) s.Message(0xB1, 10, static_cast<uint8_t>(20 * p)).Message(0xB2, 84, 60).Message(0xE2, 0, 70);
-      const auto low = static_cast<uint8_t>(b == 1 ? 0 : 24 + p);
-      const auto high = static_cast<uint8_t>(b == 3 ? 127 : 100 + m);
-      s.Play({{0, static_cast<uint8_t>(60 + 4 * b)}, {1, low, 90}, {9, static_cast<uint8_t>(b % 2 ? 38 : 36)}}, 18, 12);
-      s.Play({{2, high, 70}, {9, 42, 60}}, 6, 12);
-    }, /*variation=*/part == styles::kFillInExtended);
+    style.Part(
+        part, 1 + part % 2,
+        [](StyleWriter& s, int p, int m, int b) {
+          if (b == 0)
+            s.Message(0xB1, 10, static_cast<uint8_t>(20 * p)).Message(0xB2, 84, 60).Message(0xE2, 0, 70);
+          const auto low = static_cast<uint8_t>(b == 1 ? 0 : 24 + p);
+          const auto high = static_cast<uint8_t>(b == 3 ? 127 : 100 + m);
+          s.Play({{0, static_cast<uint8_t>(60 + 4 * b)},
+                  {1, low, 90},
+                  {9, static_cast<uint8_t>(b % 2 ? 38 : 36)}},
+                 18, 12);
+          s.Play({{2, high, 70}, {9, 42, 60}}, 6, 12);
+        },
+        /*variation=*/part == styles::kFillInExtended);
   }
   return style;
 }
@@ -88,7 +95,8 @@ TEST(EnginePropertyTest, RandomTimelinesLeaveNothingSoundingSendOnlyDataBytesAnd
           timeline.Do(tick, [v = pick(-24, 24)](Arranger& a) { a.SetTransposition(v); });
           break;
         case 6:
-          timeline.Do(tick, [c = pick(0, 15), on = pick(0, 1) == 1](Arranger& a) { a.SetChannelMute(c, on); });
+          timeline.Do(tick,
+                      [c = pick(0, 15), on = pick(0, 1) == 1](Arranger& a) { a.SetChannelMute(c, on); });
           break;
         case 7: {
           static constexpr uint8_t kSolos[] = {0, 1, 2, 10, 100, 255};

@@ -16,7 +16,8 @@ StyleWriter& StyleWriter::Part(int part, int measures, const BeatFn& beat, bool 
   record.EntryOffsets.fill(record.StartOffset);
   for (int m = 0; m < measures; ++m) {
     for (int b = 0; b < beats_; ++b) {
-      if (m == 0 && b >= 1 && b <= 3) record.EntryOffsets[static_cast<size_t>(b) - 1] = static_cast<int32_t>(bytes_.size());
+      if (m == 0 && b >= 1 && b <= 3)
+        record.EntryOffsets[static_cast<size_t>(b) - 1] = static_cast<int32_t>(bytes_.size());
       beat(*this, part, m, b);
     }
   }

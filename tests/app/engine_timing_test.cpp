@@ -19,15 +19,16 @@ using testing::EngineRig;
 using testing::StyleWriter;
 
 constexpr int kMaj = 1;
-constexpr int kRoot = 60;        // C, at or above the section's C: pattern notes play unchanged in C maj
-constexpr int kOtherRoot = 62;   // D maj moves every pattern note up by 2
+constexpr int kRoot = 60;       // C, at or above the section's C: pattern notes play unchanged in C maj
+constexpr int kOtherRoot = 62;  // D maj moves every pattern note up by 2
 constexpr uint8_t kClickNote = 37;
 
 // Part p's beat b plays note Base(p) + b on channel 1 and a kick on channel 10.
 constexpr uint8_t Base(int part) { return static_cast<uint8_t>(30 + 10 * part); }
 constexpr std::array<int, 8> kAllParts = {0, 1, 2, 3, 4, 5, 6, 7};
 
-StyleWriter MarkerStyle(const std::vector<int>& parts, int beats = 4, uint8_t program = 0, uint8_t velocity = 100) {
+StyleWriter MarkerStyle(const std::vector<int>& parts, int beats = 4, uint8_t program = 0,
+                        uint8_t velocity = 100) {
   StyleWriter style(beats);
   style.Voice(0, program).Voice(9, 0);
   for (int part : parts) {
@@ -58,30 +59,76 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
     std::vector<int> Parts;
     std::vector<std::array<int64_t, 2>> Chords;  // tick, root (maj)
     std::vector<Key> Keys;
-    int64_t From;                                // channel-1 note-ons from this tick on ...
-    std::vector<std::array<int64_t, 2>> Notes;   // ... begin with these: tick, note
+    int64_t From;                               // channel-1 note-ons from this tick on ...
+    std::vector<std::array<int64_t, 2>> Notes;  // ... begin with these: tick, note
     std::optional<int64_t> StopTick;
   };
   const std::vector<int> all(kAllParts.begin(), kAllParts.end());
   const Row rows[] = {
-      {"a chord at tick 5 of a step's first beat sounds at once", all, {{52, kOtherRoot}}, {}, 49, {{72, 45}}, {}},
-      {"a chord at tick 8 of the step waits for the next step", all, {{55, kOtherRoot}}, {}, 49,
-       {{72, 43}, {96, 42}}, {}},
-      {"a chord in the middle of a two-beat step sounds at the next step", all, {{60, kOtherRoot}}, {}, 49,
-       {{72, 43}, {96, 42}}, {}},
-      {"a fill pressed mid-step starts at the next step from its beat entry", all, {}, {{30, FillIn}}, 25,
-       {{48, Base(4) + 2}, {72, Base(4) + 3}, {96, Base(1)}}, {}},
-      {"the ending waits for the bar line and stops at its end", all, {}, {{30, Ending}}, 25,
-       {{48, 42}, {72, 43}, {96, Base(3)}, {120, Base(3) + 1}, {144, Base(3) + 2}, {168, Base(3) + 3}}, 192},
+      {"a chord at tick 5 of a step's first beat sounds at once",
+       all,
+       {{52, kOtherRoot}},
+       {},
+       49,
+       {{72, 45}},
+       {}},
+      {"a chord at tick 8 of the step waits for the next step",
+       all,
+       {{55, kOtherRoot}},
+       {},
+       49,
+       {{72, 43}, {96, 42}},
+       {}},
+      {"a chord in the middle of a two-beat step sounds at the next step",
+       all,
+       {{60, kOtherRoot}},
+       {},
+       49,
+       {{72, 43}, {96, 42}},
+       {}},
+      {"a fill pressed mid-step starts at the next step from its beat entry",
+       all,
+       {},
+       {{30, FillIn}},
+       25,
+       {{48, Base(4) + 2}, {72, Base(4) + 3}, {96, Base(1)}},
+       {}},
+      {"the ending waits for the bar line and stops at its end",
+       all,
+       {},
+       {{30, Ending}},
+       25,
+       {{48, 42}, {72, 43}, {96, Base(3)}, {120, Base(3) + 1}, {144, Base(3) + 2}, {168, Base(3) + 3}},
+       192},
       {"a second ending press stops at once", all, {}, {{30, Ending}, {40, Ending}}, 25, {}, 40},
-      {"ending, then fill: the intro", all, {}, {{30, Ending}, {40, FillIn}}, 25,
-       {{48, Base(0)}, {72, Base(0) + 1}, {96, Base(0) + 2}, {120, Base(0) + 3}, {144, Base(1)}}, {}},
-      {"To Extended, then Extended", all, {}, {{30, ToExtended}}, 25,
-       {{48, Base(6) + 2}, {72, Base(6) + 3}, {96, Base(2)}}, {}},
-      {"To Extended without its part goes straight to Extended", {0, 1, 2, 3}, {}, {{30, ToExtended}}, 25,
-       {{48, Base(2)}, {72, Base(2) + 1}}, {}},
-      {"To Extended without Extended does nothing", {0, 1, 3}, {}, {{30, ToExtended}}, 25,
-       {{48, Base(1) + 2}, {72, Base(1) + 3}, {96, Base(1)}}, {}},
+      {"ending, then fill: the intro",
+       all,
+       {},
+       {{30, Ending}, {40, FillIn}},
+       25,
+       {{48, Base(0)}, {72, Base(0) + 1}, {96, Base(0) + 2}, {120, Base(0) + 3}, {144, Base(1)}},
+       {}},
+      {"To Extended, then Extended",
+       all,
+       {},
+       {{30, ToExtended}},
+       25,
+       {{48, Base(6) + 2}, {72, Base(6) + 3}, {96, Base(2)}},
+       {}},
+      {"To Extended without its part goes straight to Extended",
+       {0, 1, 2, 3},
+       {},
+       {{30, ToExtended}},
+       25,
+       {{48, Base(2)}, {72, Base(2) + 1}},
+       {}},
+      {"To Extended without Extended does nothing",
+       {0, 1, 3},
+       {},
+       {{30, ToExtended}},
+       25,
+       {{48, Base(1) + 2}, {72, Base(1) + 3}, {96, Base(1)}},
+       {}},
   };
   for (const Row& row : rows) {
     EngineRig rig(TwoBeatSteps());

@@ -55,7 +55,8 @@ StyleWriter PopStyle() {
   });
   style.Part(styles::kEnding, 1, [](StyleWriter& s, int, int, int beat) {
     if (beat == 0)
-      s.Play({{kBass, 36, 100}, {kPiano, 60, 90}, {kPiano, 64, 90}, {kPiano, 67, 90}, {kDrums, 49, 100}}, 72, 96);
+      s.Play({{kBass, 36, 100}, {kPiano, 60, 90}, {kPiano, 64, 90}, {kPiano, 67, 90}, {kDrums, 49, 100}}, 72,
+             96);
   });
   return style;
 }

@@ -15,7 +15,9 @@ namespace {
 class ChordStateTest : public ::testing::Test {
  protected:
   ChordStateTest() {
-    chords.Observers().MelodyAdLibSwitched = [this](bool on) { log.push_back(on ? "adlib on" : "adlib off"); };
+    chords.Observers().MelodyAdLibSwitched = [this](bool on) {
+      log.push_back(on ? "adlib on" : "adlib off");
+    };
     chords.Observers().ChordSet = [this](Chord c) {
       log.push_back("set " + std::to_string(c.Root) + " " + std::to_string(c.Type));
     };

@@ -21,7 +21,8 @@ class LoggingChordHost final : public ChordHost {
   }
   bool ChordsoutOpen() const override { return Chordsout; }
   void SendChordsout(uint8_t status, uint8_t d1, uint8_t d2) override {
-    Log.push_back("chordsout " + std::to_string(status) + " " + std::to_string(d1) + " " + std::to_string(d2));
+    Log.push_back("chordsout " + std::to_string(status) + " " + std::to_string(d1) + " " +
+                  std::to_string(d2));
   }
 
   bool Playing = true;

@@ -1,6 +1,6 @@
 #pragma once
-// In-process MIDI ports for tests, benchmarks and offline rendering: the device list is what the test adds, every byte
-// sent to an output is recorded with its time, input messages are injected as if the driver thread
+// In-process MIDI ports for tests, benchmarks and offline rendering: the device list is what the test adds,
+// every byte sent to an output is recorded with its time, input messages are injected as if the driver thread
 // delivered them, and any device can be made to fail or to disappear.
 
 #include <atomic>
