@@ -77,7 +77,7 @@ TEST(EnginePropertyTest, RandomTimelinesLeaveNothingSoundingSendOnlyDataBytesAnd
     const int actions = pick(3, 25);
     for (int i = 0; i < actions; ++i) {
       const int64_t tick = pick(0, static_cast<int>(length));
-      switch (pick(0, 11)) {
+      switch (pick(0, 10)) {
         case 0:
         case 1:
           timeline.Chord(tick, pick(1, 127), pick(1, 17));
@@ -104,20 +104,17 @@ TEST(EnginePropertyTest, RandomTimelinesLeaveNothingSoundingSendOnlyDataBytesAnd
           break;
         }
         case 8:
-          timeline.Do(tick, [on = pick(0, 1) == 1, adjust = pick(0, 1) == 1, mode = pick(0, 2)](Arranger& a) {
+          timeline.Do(tick, [on = pick(0, 1) == 1, mode = pick(0, 2), minus = pick(0, 2),
+                             c = pick(0, 2)](Arranger& a) {
             a.Engine().SetMetronome(on);
-            a.Engine().SetAdjustOctave(adjust);
+            a.Engine().SetAdjustOctave(!on);
             a.Settings().SChange = mode;
+            a.Options().MinusOne = minus == 1;
+            a.Options().ReplaceOne = minus == 2;
+            a.Engine().MinusOneChannel = static_cast<uint8_t>(c);
           });
           break;
         case 9:
-          timeline.Do(tick, [minus = pick(0, 2), channel = pick(0, 2)](Arranger& a) {
-            a.Options().MinusOne = minus == 1;
-            a.Options().ReplaceOne = minus == 2;
-            a.Engine().MinusOneChannel = static_cast<uint8_t>(channel);
-          });
-          break;
-        case 10:
           timeline.Do(tick, [part = pick(0, 7)](Arranger& a) { a.Engine().PlayPart(part); });
           break;
         default:

