@@ -11,6 +11,14 @@ if(KALO_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(KALO_TSAN)
+  if(KALO_SANITIZE)
+    message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer: set only one of "
+                        "KALO_TSAN and KALO_SANITIZE")
+  endif()
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
 
 # kalo_library(<folder> [DEPS <folders...>] [LIBS <targets...>]): static library kalo_<folder> from
 # src/<folder>/**/*.cpp, with includes rooted at src/ so that code writes #include "midi/midi_output.h".

@@ -14,6 +14,7 @@
 #include "host/program_folder.h"
 #include "host/web_links.h"
 #include "styles/style_creator.h"
+#include "styles/style_report.h"
 
 namespace kalo::fuzz {
 
@@ -54,6 +55,18 @@ inline void CheckAt(bool condition, int line) {
   std::abort();
 }
 #define KALO_FUZZ_CHECK(condition) ::kalo::fuzz::CheckAt((condition), __LINE__)
+
+// Runs what `kalo style info` (text and JSON) and `kalo style events` (the stream and each part)
+// print for a style.
+inline void DescribeStyle(const styles::ParsedStyleFile& style) {
+  const std::string json = styles::StyleInfoJson(style);
+  KALO_FUZZ_CHECK(!styles::StyleInfoText(style).empty() && json.front() == '{' &&
+                  json.find_last_not_of('\n') == json.rfind('}'));
+  styles::StyleEventsText(style, std::nullopt);
+  for (int p = 0; p < styles::kPartCount; ++p) {
+    if (style.Image.Parts[static_cast<size_t>(p)].Exists()) styles::StyleEventsText(style, p);
+  }
+}
 
 // Exercises what the player and the Style-Creator do with a loaded style.
 inline void ExerciseLoadedStyle(styles::TGen& gen) {

@@ -1,5 +1,5 @@
-// Any bytes as an instrument list: loading never fails or reads outside its buffers, and whatever an
-// entry sends stays within the MIDI data range in every list kind.
+// Any bytes as an instrument list: loading never fails or reads outside its buffers, holds at most
+// kMaxListEntries entries, and whatever an entry sends stays within the MIDI data range in every kind.
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   InstrumentLists lists;
   lists.Load(settings);
   if (settings.PatchMode < 0 || settings.PatchMode > 2) std::abort();
+  if (lists.Entries().size() > kMaxListEntries) std::abort();
   for (PatchKind kind : {PatchKind::Gm, PatchKind::Gs, PatchKind::Xg}) {
     for (int index = 0; index < static_cast<int>(lists.Entries().size()) && index < 300; ++index) {
       auto messages = EntryMessages(lists.Entries(), index, kind);

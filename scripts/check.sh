@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The whole test run: configure and build the normal and the sanitizer build, start what the tests
 # need (a JACK server with the dummy driver), run every suite in both builds, stop what was started.
+# Then the ThreadSanitizer build runs the suites of the lock-free parts (host/ and midi/: the event
+# ring, the notice queue, the tick hand-over); it builds only those two suites to stay cheap.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +14,7 @@ export KALO_TEST_JACK=1
 cleanup() { scripts/jack.sh stop || true; }
 trap cleanup EXIT
 
-for preset in default asan; do
+for preset in default asan tsan; do
   echo "== configure and build: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$jobs"
@@ -26,6 +28,9 @@ for preset in default asan; do
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --preset "$preset" -j "$jobs" --timeout 300 || status=1
 done
+
+echo "== tests: tsan (host and midi suites)"
+ctest --preset tsan -j "$jobs" --timeout 300 || status=1
 
 if [ -x scripts/fuzz-smoke.sh ]; then
   echo "== fuzz smoke run"

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  librtmidi-dev libjack-jackd2-dev jackd2
+  librtmidi-dev libjack-jackd2-dev jackd2 libasound2-dev
+  libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
   libcli11-dev libsimpleini-dev
   libsmf-dev
 )

@@ -22,8 +22,7 @@ void Arranger::HousekeepingLink::PrepareChannelSetup() {
   a_.PadChannel = 16;
   a_.PadOctave = 1;
   a_.options_.UnchangedMidiIn = false;
-  a_.options_.TransmitControllers = false;
-  a_.system_.Switches().ControllerFilter.store(true);
+  a_.SetTransmitControllers(false);
 }
 
 midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
@@ -126,6 +125,8 @@ Arranger::~Arranger() {
 
 void Arranger::LoadInstrumentList() {
   instruments_.Load(settings_);
+  if (!instruments_.LoadError().empty())
+    host_.Dialogs.Inform("Instrument list not loaded: " + instruments_.LoadError());
   mixer_->SetInstrumentList(instruments_.Entries(), instruments_.Kind(), instruments_.Selected());
 }
 
@@ -180,6 +181,11 @@ void Arranger::SetTransposition(int semitones) {
 }
 
 void Arranger::MidiResetButton() { resets_->MidiReset(midi::ResetKindForPatchMode(settings_.PatchMode)); }
+
+void Arranger::SetTransmitControllers(bool on) {
+  options_.TransmitControllers = on;
+  system_.Switches().ControllerFilter.store(!on);
+}
 
 void Arranger::SetInstrumentPad(bool on) {
   options_.InstrumentPad = on;

@@ -32,7 +32,7 @@
 #include "midi/resets.h"
 #include "perform/chord_recognizer.h"
 #include "perform/chord_state.h"
-#include "styles/chordmemory_image.h"
+#include "song/chordmemory.h"
 #include "styles/style_creator.h"
 
 namespace kalo::app {
@@ -112,6 +112,11 @@ class Arranger {
   // it is open.
   void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2);
 
+  // "Transmit Controllers": while ticked, the inputs' driver callbacks let every controller, program
+  // and channel-pressure value through (their controller filter is off); cleared, they drop values
+  // the controller memory already holds.
+  void SetTransmitControllers(bool on);
+
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
   config::Settings& Settings() { return settings_; }
@@ -148,7 +153,7 @@ class Arranger {
   int RecordStartMeasure = 1;
   StyleCreatorControls StyleControls;
   // The Chordmemory as the work files carry it, until the song side owns it.
-  styles::ChordmemoryImage Chordmemory = styles::ChordmemoryImage::Cleared();
+  song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
 
  private:
   class MixerLink;

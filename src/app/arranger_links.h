@@ -190,9 +190,9 @@ class Arranger::StyleLink final : public styles::StylePlayer,
   // Recording ends with the transport's Stop.
   void StopRecording() override { a_.engine_->Stop(); }
   bool ChordmemoryEmpty() const override { return a_.Chordmemory.Empty(); }
-  void ClearChordmemory() override { a_.Chordmemory = styles::ChordmemoryImage::Cleared(); }
-  void LoadChordmemory(const styles::ChordmemoryImage& image) override { a_.Chordmemory = image; }
-  styles::ChordmemoryImage CurrentChordmemory() const override { return a_.Chordmemory; }
+  void ClearChordmemory() override { a_.Chordmemory = song::Chordmemory::Cleared(); }
+  void LoadChordmemory(const song::Chordmemory& chords) override { a_.Chordmemory = chords; }
+  song::Chordmemory CurrentChordmemory() const override { return a_.Chordmemory; }
 
   // app::StyleChannelSink
   void SetChannelController(uint8_t channel, uint8_t controller, uint8_t value) override {

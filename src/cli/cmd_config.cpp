@@ -6,10 +6,8 @@
 #include <string>
 
 #include "cli/commands.h"
-#include "config/settings_file.h"
+#include "cli/program_settings.h"
 #include "config/settings_listing.h"
-#include "host/process_environment.h"
-#include "host/program_folder.h"
 
 namespace kalo::cli {
 
@@ -20,14 +18,7 @@ struct ConfigArguments {
 };
 
 int ShowConfig(const ConfigArguments& arguments) {
-  host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::SettingsEnvironment environment;
-  environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
-  environment.Home = host::EnvironmentPath("HOME");
-  environment.FolderWritable = host::ProbeFolderWritable;
-  config::SettingsFile file = arguments.Ini.empty()
-                                  ? config::SettingsFile(folder, environment)
-                                  : config::SettingsFile(folder, arguments.Ini, environment);
+  config::SettingsFile file = ProgramSettingsFile(arguments.Ini);
   bool existed = file.Exists();
   config::SettingsReadResult result = file.Read();
   std::cout << config::SettingsListing(file.Path(), existed, result);

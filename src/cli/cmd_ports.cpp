@@ -1,6 +1,10 @@
 #include <iostream>
+#include <memory>
+#include <string>
 
+#include "app/synth_settings.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "host/main_loop.h"
 #include "midi/backends/platform_backends.h"
 #include "midi/midi_system.h"
@@ -9,18 +13,26 @@ namespace kalo::cli {
 
 namespace {
 
-void ListPorts(std::ostream& out) {
+struct PortsArguments {
+  std::string Ini;
+};
+
+void ListPorts(std::ostream& out, const PortsArguments& arguments) {
   midi::KeepJackServerFromStarting();
+  config::SettingsFile settings = ProgramSettingsFile(arguments.Ini);
+  const config::SettingsReadResult read = settings.Read();
   host::StdMainLoop loop;
   midi::MidiSystem system(loop);
   midi::MidiDeviceRegistry& devices = system.Devices();
-  midi::AddPlatformBackends(devices);
+  midi::AddPlatformBackends(devices, app::SynthOptionsFrom(read.Values));
 
   out << "Backends:\n";
   for (const midi::BackendStatus& backend : devices.Backends()) {
     out << "  " << backend.Name << ": ";
     if (backend.Working) {
-      out << "working\n";
+      out << "working";
+      if (!backend.Detail.empty()) out << "; " << backend.Detail;
+      out << "\n";
     } else {
       out << "not available (" << backend.Reason << ")\n";
     }
@@ -55,9 +67,13 @@ void ListPorts(std::ostream& out) {
 }  // namespace
 
 void AddPortsCommand(CLI::App& app, ExitStatus& status) {
-  CLI::App* ports = app.add_subcommand("ports", "List every MIDI input and output with its device number");
-  ports->callback([&status] {
-    ListPorts(std::cout);
+  auto arguments = std::make_shared<PortsArguments>();
+  CLI::App* ports = app.add_subcommand(
+      "ports",
+      "List every MIDI input and output with its device number, and how the built-in synthesizer plays");
+  ports->add_option("--ini", arguments->Ini, "Take the synthesizer's settings from this settings file");
+  ports->callback([arguments, &status] {
+    ListPorts(std::cout, *arguments);
     status.Code = 0;
   });
 }

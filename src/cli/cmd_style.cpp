@@ -1,6 +1,8 @@
 // kalo style: what a style file holds — its header, channels and parts (info), or the channel
-// messages of its event stream with their ticks (events).
+// messages of its event stream with their ticks (events); and the style compiler (build), which
+// turns a style source into a style file.
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -11,6 +13,7 @@
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 #include "styles/style_report.h"
+#include "styles/style_source.h"
 
 namespace kalo::cli {
 namespace {
@@ -19,15 +22,19 @@ struct StyleArgs {
   std::string File;
   bool Json = false;
   std::string Part;
+  std::string Output;
 };
 
+// A style source longer than this is refused rather than read in part.
+constexpr size_t kMaxSourceBytes = 4 << 20;
+
 std::optional<styles::ParsedStyleFile> ReadStyle(const std::string& command, const std::string& file) {
-  auto bytes = host::ReadFilePrefix(file, styles::kMaxStyleFileBytes);
-  if (!bytes) {
-    std::cerr << "kalo style " << command << ": cannot read " << file << '\n';
+  const host::FileRead read = host::ReadRegularFile(file, styles::kMaxStyleFileBytes);
+  if (!read.Ok()) {
+    std::cerr << "kalo style " << command << ": " << read.Error << '\n';
     return std::nullopt;
   }
-  return styles::ParseStyleFile(*bytes);
+  return styles::ParseStyleFile(read.Bytes);
 }
 
 int RunInfo(const StyleArgs& args) {
@@ -52,10 +59,44 @@ int RunEvents(const StyleArgs& args) {
   if (!style) return 1;
   if (part && !style->Image.Parts[static_cast<size_t>(*part)].Exists()) {
     std::cerr << "kalo style events: the part \"" << styles::kPartNames[static_cast<size_t>(*part)]
-              << "\" is empty in " << args.File << '\n';
+              << "\" is empty in " << host::PrintableName(args.File) << '\n';
     return 1;
   }
   std::cout << styles::StyleEventsText(*style, part);
+  return 0;
+}
+
+// Compiles the source; on any mistake prints every error ("<file>:<line>: <text>") and writes nothing.
+int RunBuild(const StyleArgs& args) {
+  auto text = host::ReadFilePrefix(args.File, kMaxSourceBytes + 1);
+  if (!text) {
+    std::cerr << "kalo style build: cannot read " << args.File << '\n';
+    return 1;
+  }
+  if (text->size() > kMaxSourceBytes) {
+    std::cerr << args.File << ":1: the source is larger than " << (kMaxSourceBytes >> 20) << " MiB\n";
+    return 1;
+  }
+  const styles::CompiledStyle style =
+      styles::CompileStyleSource(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+  if (!style.Ok()) {
+    std::cerr << styles::FormatSourceErrors(args.File, style.Errors)
+              << "kalo style build: " << style.Errors.size()
+              << (style.Errors.size() == 1 ? " error" : " errors") << ", nothing written\n";
+    return 1;
+  }
+  const std::filesystem::path output =
+      args.Output.empty() ? std::filesystem::path(args.File).replace_filename(style.Name + ".vxs")
+                          : std::filesystem::path(args.Output);
+  const auto bytes = styles::SerializeStyleFile(style.Image.Header, style.Image.Parts, style.Image.Stream);
+  if (auto failure = host::WriteFileSafely(output, bytes)) {
+    std::cerr << "kalo style build: cannot write " << output.string() << ": " << *failure << '\n';
+    return 1;
+  }
+  int parts = 0;
+  for (const auto& part : style.Image.Parts) parts += part.Exists() ? 1 : 0;
+  std::cout << output.string() << ": style " << style.Name << ", " << parts << " parts, " << bytes.size()
+            << " bytes\n";
   return 0;
 }
 
@@ -63,7 +104,8 @@ int RunEvents(const StyleArgs& args) {
 
 void AddStyleCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<StyleArgs>();
-  CLI::App* style = app.add_subcommand("style", "Show what a style file (.vxs) holds");
+  CLI::App* style =
+      app.add_subcommand("style", "Show what a style file (.vxs) holds, or build one from its source");
   style->require_subcommand(1);
 
   CLI::App* info = style->add_subcommand("info", "Header, channels and parts of a style file");
@@ -76,6 +118,13 @@ void AddStyleCommand(CLI::App& app, ExitStatus& status) {
   events->add_option("FILE", args->File, "the style file")->required();
   events->add_option("--part", args->Part, "only this part, e.g. \"Basic\" or \"Fill in Basic\"");
   events->callback([args, &status] { status.Code = RunEvents(*args); });
+
+  CLI::App* build = style->add_subcommand("build", "Compile a style source into a style file (.vxs)");
+  build->add_option("SOURCE", args->File, "the style source")->required();
+  build->add_option(
+      "-o,--output", args->Output,
+      "the style file to write (default: <name>.vxs beside the source, <name> from its style line)");
+  build->callback([args, &status] { status.Code = RunBuild(*args); });
 }
 
 }  // namespace kalo::cli

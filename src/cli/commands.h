@@ -13,7 +13,8 @@ struct ExitStatus {
 void AddPortsCommand(CLI::App& app, ExitStatus& status);   // kalo ports
 void AddChordCommand(CLI::App& app, ExitStatus& status);   // kalo chord
 void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
-void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events
+void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events|build
+void AddSongCommand(CLI::App& app, ExitStatus& status);    // kalo song info
 void AddRenderCommand(CLI::App& app, ExitStatus& status);  // kalo render
 
 }  // namespace kalo::cli

@@ -1,11 +1,12 @@
 #include "config/instrument_list.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <string_view>
 #include <system_error>
 
 #include "config/general_midi_names.h"
+#include "host/file_store.h"
+#include "midi/midi_status.h"
 
 namespace kalo::config {
 
@@ -13,8 +14,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A list with every instrument of a large XG generator is well below this.
-constexpr std::uintmax_t kMaxListSize = 4u << 20;
+// kMaxListEntries lines of 256 characters; real entries are short (three numbers and a name).
+constexpr size_t kMaxListBytes = kMaxListEntries * 256;
 // The main choice's preferred entry and the second list's.
 constexpr int kSecondListEntry = 17;
 
@@ -77,10 +78,10 @@ std::vector<std::array<uint8_t, 3>> InstrumentMessages::Bytes(int channel) const
   uint8_t c = static_cast<uint8_t>(channel & 0x0F);
   std::vector<std::array<uint8_t, 3>> out;
   if (SendsBanks) {
-    out.push_back({static_cast<uint8_t>(0xB0 | c), 0, Controller0});
-    out.push_back({static_cast<uint8_t>(0xB0 | c), 32, Controller32});
+    out.push_back({static_cast<uint8_t>(midi::kControlChange | c), 0, Controller0});
+    out.push_back({static_cast<uint8_t>(midi::kControlChange | c), 32, Controller32});
   }
-  out.push_back({static_cast<uint8_t>(0xC0 | c), Program, 0});
+  out.push_back({static_cast<uint8_t>(midi::kProgramChange | c), Program, 0});
   return out;
 }
 
@@ -114,26 +115,33 @@ std::optional<PatchKind> KindFromLastLine(std::span<const std::string> lines) {
   }
 }
 
-std::optional<std::vector<std::string>> ReadListLines(const fs::path& file) {
-  std::error_code ec;
-  if (!fs::is_regular_file(file, ec)) return std::nullopt;
-  std::uintmax_t size = fs::file_size(file, ec);
-  if (ec || size > kMaxListSize) return std::nullopt;
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+ListFile ReadListLines(const fs::path& file) {
+  ListFile list;
+  const host::FileRead read = host::ReadRegularFile(file, kMaxListBytes);
+  list.Missing = read.Missing;
+  if (!read.Ok()) {
+    list.Error = read.Error;
+    return list;
+  }
+  if (read.Longer) {
+    list.Error = host::PrintableName(file) + ": larger than 1 MiB, which no instrument list is";
+    return list;
+  }
+  const std::string_view text(reinterpret_cast<const char*>(read.Bytes.data()), read.Bytes.size());
+  for (size_t start = 0; start < text.size();) {
+    if (list.Lines.size() == kMaxListEntries) {
+      list.Lines.clear();
+      list.Error = host::PrintableName(file) + ": more than " + std::to_string(kMaxListEntries) +
+                   " lines, which no instrument list holds";
+      return list;
+    }
+    const size_t end = std::min(text.find('\n', start), text.size());
+    std::string line(text.substr(start, end - start));
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
+    list.Lines.push_back(std::move(line));
     start = end + 1;
   }
-  return lines;
+  return list;
 }
 
 std::vector<fs::path> ListFilesIn(const fs::path& folder) {
@@ -171,14 +179,16 @@ void AdjustStyleStreamForSc55(std::span<uint8_t> stream) {
   size_t i = 0;
   while (i < stream.size()) {
     uint8_t status = stream[i];
-    if (status < 0x80 || status >= 0xF0) {  // a delay, a buffer end, or a stray data byte
+    // A delay, a buffer end, or a stray data byte.
+    if (status < midi::kNoteOff || status >= midi::kSysexStatus) {
       ++i;
       continue;
     }
     if (i + 2 >= stream.size()) break;
     int channel = status & 0x0F;
-    if ((status & 0xF0) == 0xB0 && stream[i + 1] == 0) stream[i + 2] = Sc55Bank(stream[i + 2]);
-    if ((status & 0xF0) == 0xC0) stream[i + 1] = Sc55Program(channel, stream[i + 1]);
+    if ((status & 0xF0) == midi::kControlChange && stream[i + 1] == 0)
+      stream[i + 2] = Sc55Bank(stream[i + 2]);
+    if ((status & 0xF0) == midi::kProgramChange) stream[i + 1] = Sc55Program(channel, stream[i + 1]);
     i += 3;
   }
 }
@@ -189,11 +199,14 @@ void InstrumentLists::Load(Settings& settings) {
   entries_.clear();
   padEntries_.clear();
   selected_ = secondSelected_ = padSelected_ = -1;
+  loadError_.clear();
   sc55_ = IsSc55List(settings.Patch);
   if (!settings.Patch.empty()) {
     displayName_ = Upper(fs::path(settings.Patch).filename().string());
-    if (std::optional<std::vector<std::string>> lines = ReadListLines(settings.Patch)) {
-      entries_ = std::move(*lines);
+    ListFile list = ReadListLines(settings.Patch);
+    if (!list.Missing) loadError_ = list.Error;
+    if (list.Error.empty()) {
+      entries_ = std::move(list.Lines);
       if (std::optional<PatchKind> kind = KindFromLastLine(entries_))
         settings.PatchMode = static_cast<int>(*kind);
     }
@@ -222,9 +235,10 @@ void InstrumentLists::ChooseFile(Settings& settings, const fs::path& file) {
 
 bool InstrumentLists::Reload(const Settings& settings) {
   if (settings.Patch.empty()) return false;
-  std::optional<std::vector<std::string>> lines = ReadListLines(settings.Patch);
-  if (!lines) return false;
-  entries_ = std::move(*lines);
+  ListFile list = ReadListLines(settings.Patch);
+  loadError_ = list.Missing ? "" : list.Error;
+  if (!list.Error.empty()) return false;
+  entries_ = std::move(list.Lines);
   selected_ = secondSelected_ = entries_.empty() ? -1 : 0;
   return true;
 }

@@ -50,8 +50,18 @@ std::optional<InstrumentMessages> EntryMessages(std::span<const std::string> ent
 // The kind named by the last line's second character, or nullopt when it names none.
 std::optional<PatchKind> KindFromLastLine(std::span<const std::string> lines);
 
-// The lines of a list file (line ends LF or CR LF), or nullopt when it cannot be read.
-std::optional<std::vector<std::string>> ReadListLines(const std::filesystem::path& file);
+// The most entries a list file may hold. A General MIDI list holds 128, GS and XG lists with their
+// banks a few hundred to under two thousand; a longer file is no instrument list.
+inline constexpr size_t kMaxListEntries = 4096;
+
+// The lines of a list file (line ends LF or CR LF), or Error (naming the file and the reason) when
+// it cannot be read, is not a regular file, or holds more than kMaxListEntries lines or 1 MiB.
+struct ListFile {
+  std::vector<std::string> Lines;
+  std::string Error;
+  bool Missing = false;  // no file at that path (Error says so too)
+};
+ListFile ReadListLines(const std::filesystem::path& file);
 
 // The ".vxi" files of folder, by name.
 std::vector<std::filesystem::path> ListFilesIn(const std::filesystem::path& folder);
@@ -91,7 +101,8 @@ class InstrumentLists {
   // Loads the list in use (settings.Patch; empty: the built-in GM names). A readable file with lines
   // sets settings.PatchMode from its last line; the main choice selects entry 0, or entry 17 in both
   // lists when there is one; the pad list selects settings.PadItemIndex when the list has that entry,
-  // which also becomes settings.EKeyb. An unreadable file leaves the lists empty.
+  // which also becomes settings.EKeyb. A file that is gone or unreadable leaves the lists empty;
+  // LoadError() says why unless it is gone.
   void Load(Settings& settings);
 
   // Makes file the list in use and clears the per-channel choices; it is loaded by the next Load().
@@ -99,8 +110,11 @@ class InstrumentLists {
 
   // Reads the list file again into the main choice and the second list and selects entry 0 in both
   // (after the list editor ran); the pad list keeps the entries of the last Load(). False when there is no
-  // list file or it cannot be read.
+  // list file or it cannot be read (LoadError() says why).
   bool Reload(const Settings& settings);
+  // Why the last Load() or Reload() found no list in the file, naming it; empty when it did or when
+  // the file is gone.
+  const std::string& LoadError() const { return loadError_; }
 
   // Chooses entry index for channel (0 to 15) in the list's kind: returns what to send, and stores the
   // banks, program and entry index for the channel. Nothing is stored when nothing is sent.
@@ -130,6 +144,7 @@ class InstrumentLists {
   int secondSelected_ = -1;
   int padSelected_ = -1;
   bool sc55_ = false;
+  std::string loadError_;
   std::array<ChannelChoice, 16> channels_{};
 };
 

@@ -53,7 +53,9 @@ bool RunListEditor(const fs::path& editor, const Settings& settings, InstrumentL
   if (!settings.Patch.empty()) arguments.push_back(settings.Patch);
   if (!launcher.Start(editor, arguments)) return false;
   if (settings.Patch.empty()) return true;
-  if (dialogs.Ask(ListEditorQuestion(fs::path(settings.Patch).filename().string()))) lists.Reload(settings);
+  if (dialogs.Ask(ListEditorQuestion(fs::path(settings.Patch).filename().string())) &&
+      !lists.Reload(settings) && !lists.LoadError().empty())
+    dialogs.Inform("Instrument list not loaded: " + lists.LoadError());
   return true;
 }
 

@@ -27,7 +27,8 @@ std::string ListEditorQuestion(const std::string& fileName);
 
 // Starts editor with the list in use as its argument (none when the built-in list is in use). When it
 // started and a list file is in use, asks ListEditorQuestion and on Yes reloads the list into the main
-// choice and the second list. Returns whether the editor started; nothing is asked when it did not.
+// choice and the second list, or says why it cannot. Returns whether the editor started; nothing is
+// asked when it did not.
 bool RunListEditor(const std::filesystem::path& editor, const Settings& settings, InstrumentLists& lists,
                    host::ProgramLauncher& launcher, host::Dialogs& dialogs);
 

@@ -34,6 +34,8 @@ struct Options {
   bool UseAllKeyboardKeys = false;  // "Use all keyboard keys": every key is a chord key
   bool UnchangedExtIn = false;      // "Unchanged Ext. in": input 1 keeps its channels
   bool MinusOne = false;            // "Minus One": the player takes over one voice of the style
+  // "Load song and style together": opening a song also loads the style it names.
+  bool LoadSongAndStyleTogether = true;
 };
 
 }  // namespace kalo::config

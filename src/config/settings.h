@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+#include "midi/synth_options.h"
+
 namespace kalo::config {
 
 // Valid range of an integer key; a stored value outside it reads as the key's default.
@@ -89,6 +91,11 @@ struct Settings {
   std::string ChordTypes;        // "ChordTypes": ten two-digit chord type numbers for the keys "1".."9", "0"
   bool SCG = true;               // "SCG": "Guide me !"
   bool MPU = true;               // "MPU": "Auto pop-up" of the chord editor after loading an arrangement
+
+  // The built-in synthesizer (see midi/synth_options.h).
+  std::string SoundFont = midi::kDefaultSoundFont;  // "SoundFont": the General MIDI .sf2 file
+  int SynthDriver = 0;                              // "SynthDriver": index in midi::kSynthDriverNames
+  int SynthLatency = midi::kDefaultSynthLatencyMs;  // "SynthLatency": audio buffer, milliseconds
 
   bool operator==(const Settings&) const = default;
 };

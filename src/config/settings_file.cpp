@@ -1,19 +1,10 @@
 #include "config/settings_file.h"
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <system_error>
-
+#include "config/profile_document.h"
 #include "config/settings_keys.h"
 #include "host/dialogs.h"
+#include "host/file_store.h"
 #include "host/process_environment.h"
-
-// Plain char strings without wide-character conversion, with the template bodies compiled here:
-// SimpleIni is then header-only and needs neither its library nor ICU.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 
 namespace kalo::config {
 
@@ -21,71 +12,53 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A settings file is a few kilobytes; anything beyond this is not ours to rewrite.
-constexpr std::uintmax_t kMaxFileSize = 4u << 20;
-
-using Ini = CSimpleIniA;
+// A settings file is a few kilobytes; anything beyond this is not a settings file and is neither
+// read nor rewritten.
+constexpr size_t kMaxFileSize = 1u << 20;
 
 enum class LoadOutcome { Missing, Loaded, Unreadable };
 
-// Reads path into ini. NUL bytes (only found in damaged files) become line ends, so that what
-// follows them is still parsed rather than silently cut off.
-LoadOutcome LoadIni(const fs::path& path, Ini& ini) {
-  std::error_code ec;
-  fs::file_status status = fs::status(path, ec);
-  if (status.type() == fs::file_type::not_found) return LoadOutcome::Missing;
-  if (ec) return LoadOutcome::Unreadable;
-  if (status.type() != fs::file_type::regular) return LoadOutcome::Unreadable;
-  std::uintmax_t size = fs::file_size(path, ec);
-  if (ec || size > kMaxFileSize) return LoadOutcome::Unreadable;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return LoadOutcome::Unreadable;
-  std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return LoadOutcome::Unreadable;
-  for (char& c : data) {
-    if (c == '\0') c = '\n';
-  }
-  ini.SetMultiKey(false);
-  ini.SetMultiLine(false);
-  if (ini.LoadData(data) < 0) return LoadOutcome::Unreadable;
-  return LoadOutcome::Loaded;
-}
+struct LoadedProfile {
+  LoadOutcome Outcome = LoadOutcome::Missing;
+  ProfileDocument Document;
+  std::string Problem;  // why an unreadable file was not read, naming it
+};
 
-const char* Value(const Ini& ini, const SettingsKey& key) {
-  return ini.GetValue(key.Section, key.Name, nullptr);
+LoadedProfile LoadProfile(const fs::path& path) {
+  LoadedProfile loaded;
+  const host::FileRead read = host::ReadRegularFile(path, kMaxFileSize);
+  if (read.Missing) return loaded;
+  loaded.Outcome = LoadOutcome::Unreadable;
+  if (!read.Ok()) {
+    loaded.Problem = read.Error;
+  } else if (read.Longer) {
+    loaded.Problem = host::PrintableName(path) + ": larger than 1 MiB, which no settings file is";
+  } else if (std::optional<ProfileDocument> document = ProfileDocument::Parse(read.Bytes)) {
+    loaded.Outcome = LoadOutcome::Loaded;
+    loaded.Document = std::move(*document);
+  } else {
+    loaded.Problem = host::PrintableName(path) + ": no line is a key, a section or a comment";
+  }
+  return loaded;
 }
 
 // Reads key into settings; a present but unusable value is recorded and leaves the default.
-void ReadKey(const Ini& ini, const SettingsKey& key, Settings& settings, std::vector<std::string>& rejected) {
-  const char* text = Value(ini, key);
-  if (text == nullptr) return;
-  if (!ParseSettingsValue(settings, key, text)) rejected.emplace_back(key.Name);
-}
-
-// A text that stays one value line in the file.
-std::string OneLine(std::string text) {
-  for (char& c : text) {
-    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
-  }
-  return text;
-}
-
-bool AnyWriteBit(fs::perms perms) {
-  return (perms & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write)) !=
-         fs::perms::none;
+void ReadKey(const ProfileDocument& document, const SettingsKey& key, Settings& settings,
+             std::vector<std::string>& rejected) {
+  const std::optional<std::string> text = document.Value(key.Section, key.Name);
+  if (!text) return;
+  if (!ParseSettingsValue(settings, key, *text)) rejected.emplace_back(key.Name);
 }
 
 // Whether the file in the program folder, if any, asks for portable mode.
 bool ProgramFileSaysPortable(const fs::path& file) {
-  Ini ini;
-  if (LoadIni(file, ini) != LoadOutcome::Loaded) return false;
+  const LoadedProfile loaded = LoadProfile(file);
+  if (loaded.Outcome != LoadOutcome::Loaded) return false;
   Settings probe;
-  const SettingsKey* reset = FindSettingsKey("Reset");
-  const SettingsKey* portable = FindSettingsKey("Portable");
   std::vector<std::string> ignored;
-  ReadKey(ini, *reset, probe, ignored);
+  ReadKey(loaded.Document, *FindSettingsKey("Reset"), probe, ignored);
   if (probe.Reset) return false;
-  ReadKey(ini, *portable, probe, ignored);
+  ReadKey(loaded.Document, *FindSettingsKey("Portable"), probe, ignored);
   return probe.Portable;
 }
 
@@ -114,8 +87,7 @@ Settings FactorySettings(const host::ProgramFolder& folder) {
   s.Color = static_cast<int32_t>(0x80000001u);
   s.Picture = folder.WithExtension(".bmp").string();
   s.PicVis = true;
-  std::error_code ec;
-  s.Portable = fs::exists(folder.Path() / kPortableMarkerName, ec);
+  s.Portable = host::PathExists(folder.Path() / kPortableMarkerName);
   return s;
 }
 
@@ -123,9 +95,8 @@ SettingsFile::SettingsFile(host::ProgramFolder folder, SettingsEnvironment envir
     : folder_(std::move(folder)), environment_(std::move(environment)) {
   if (!environment_.FolderWritable) environment_.FolderWritable = host::ProbeFolderWritable;
   fs::path programFile = folder_.WithExtension(".ini");
-  std::error_code ec;
   bool portable =
-      fs::exists(folder_.Path() / kPortableMarkerName, ec) || ProgramFileSaysPortable(programFile);
+      host::PathExists(folder_.Path() / kPortableMarkerName) || ProgramFileSaysPortable(programFile);
   path_ = programFile;
   if (portable || environment_.FolderWritable(folder_.Path())) return;
   std::string name = folder_.ProgramName() + ".ini";
@@ -141,30 +112,29 @@ SettingsFile::SettingsFile(host::ProgramFolder folder, fs::path file, SettingsEn
   if (!environment_.FolderWritable) environment_.FolderWritable = host::ProbeFolderWritable;
 }
 
-bool SettingsFile::Exists() const {
-  std::error_code ec;
-  return fs::exists(path_, ec);
-}
+bool SettingsFile::Exists() const { return host::PathExists(path_); }
 
 SettingsReadResult SettingsFile::Read() {
   SettingsReadResult result;
-  Ini ini;
-  LoadOutcome outcome = LoadIni(path_, ini);
-  opened_ = outcome != LoadOutcome::Unreadable;
+  const LoadedProfile loaded = LoadProfile(path_);
+  opened_ = loaded.Outcome != LoadOutcome::Unreadable;
+  if (!opened_)
+    result.Problem =
+        "Settings not read: " + loaded.Problem + ". Factory settings are used; the file is left as it is.";
 
-  bool factory = outcome != LoadOutcome::Loaded;
+  bool factory = loaded.Outcome != LoadOutcome::Loaded;
   if (!factory) {
     Settings& s = result.Values;
     s.Picture = folder_.WithExtension(".bmp").string();
     auto keys = SettingsKeys();
-    ReadKey(ini, keys[0], s, result.RejectedKeys);  // Reset
+    ReadKey(loaded.Document, keys[0], s, result.RejectedKeys);  // Reset
     if (s.Reset) {
       factory = true;
     } else {
-      ReadKey(ini, keys[1], s, result.RejectedKeys);  // Portable
+      ReadKey(loaded.Document, keys[1], s, result.RejectedKeys);  // Portable
       for (const SettingsKey& key : keys.subspan(2)) {
         if (key.Device && s.Portable) continue;
-        ReadKey(ini, key, s, result.RejectedKeys);
+        ReadKey(loaded.Document, key, s, result.RejectedKeys);
       }
     }
   }
@@ -174,10 +144,10 @@ SettingsReadResult SettingsFile::Read() {
   }
 
   Settings& s = result.Values;
-  std::error_code ec;
   if (s.Portable) {
-    if (!s.Picture.empty() && !fs::exists(s.Picture, ec)) s.Picture = folder_.WithExtension(".bmp").string();
-    if (!s.Patch.empty() && !fs::exists(s.Patch, ec)) s.Patch.clear();
+    if (!s.Picture.empty() && !host::PathExists(s.Picture))
+      s.Picture = folder_.WithExtension(".bmp").string();
+    if (!s.Patch.empty() && !host::PathExists(s.Patch)) s.Patch.clear();
   }
   if (s.Dir.empty() || s.Portable) s.Dir = folder_.Songs().string();
   if (s.StyleDir.empty() || s.Portable) s.StyleDir = folder_.Styles().string();
@@ -185,51 +155,31 @@ SettingsReadResult SettingsFile::Read() {
 }
 
 SettingsWriteResult SettingsFile::Write(const Settings& settings) {
+  writeProblem_.clear();
   if (!settings.Autoload) return SettingsWriteResult::AutoSaveOff;
   if (!opened_) return SettingsWriteResult::NotOpened;
 
   fs::path folder = path_.parent_path();
   if (folder.empty()) folder = ".";
-  std::error_code ec;
-  if (!fs::exists(folder, ec)) {
-    fs::create_directories(folder, ec);
-    if (ec) return SettingsWriteResult::NotWritable;
-  }
-  if (!environment_.FolderWritable(folder)) return SettingsWriteResult::NotWritable;
-  fs::file_status status = fs::status(path_, ec);
-  if (!ec && fs::exists(status) && !AnyWriteBit(status.permissions()))
-    return SettingsWriteResult::NotWritable;
-
-  // Start from the file as it is now, so that keys of other sections and other programs survive.
-  Ini ini;
-  ini.SetSpaces(false);
-  if (LoadIni(path_, ini) == LoadOutcome::Unreadable) return SettingsWriteResult::NotOpened;
-  for (const SettingsKey& key : SettingsKeys()) {
-    std::string value = OneLine(FormatSettingsValue(settings, key));
-    if (ini.SetValue(key.Section, key.Name, value.c_str()) < 0) return SettingsWriteResult::Failed;
-  }
-  std::string text;
-  if (ini.Save(text) < 0) return SettingsWriteResult::Failed;
-
-  // Through a symbolic link the file it names is replaced, not the link.
-  fs::path target = fs::is_symlink(path_, ec) ? fs::weakly_canonical(path_, ec) : path_;
-  if (target.empty()) target = path_;
-  fs::path temporary = target;
-  temporary += ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) return SettingsWriteResult::NotWritable;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      fs::remove(temporary, ec);
-      return SettingsWriteResult::Failed;
+  if (!host::PathExists(folder)) {
+    if (std::optional<std::string> error = host::CreateFolders(folder)) {
+      writeProblem_ = *error;
+      return SettingsWriteResult::NotWritable;
     }
   }
-  fs::rename(temporary, target, ec);
-  if (ec) {
-    fs::remove(temporary, ec);
+  if (!environment_.FolderWritable(folder)) return SettingsWriteResult::NotWritable;
+  if (host::IsReadOnlyFile(path_)) return SettingsWriteResult::NotWritable;
+
+  // The file as it is now: only the values of the program's keys change, every other line stays.
+  LoadedProfile loaded = LoadProfile(path_);
+  if (loaded.Outcome == LoadOutcome::Unreadable) {
+    writeProblem_ = loaded.Problem;
+    return SettingsWriteResult::NotOpened;
+  }
+  for (const SettingsKey& key : SettingsKeys())
+    loaded.Document.SetValue(key.Section, key.Name, FormatSettingsValue(settings, key));
+  if (std::optional<std::string> error = host::WriteFileSafely(path_, loaded.Document.Bytes())) {
+    writeProblem_ = *error;
     return SettingsWriteResult::Failed;
   }
   return SettingsWriteResult::Written;
@@ -238,6 +188,9 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
 bool AskReset(host::Dialogs& dialogs, Settings& settings) {
   if (!dialogs.Ask(kResetQuestion)) return false;
   settings.Reset = true;
+  // The confirmed reset is written even while "Auto-save settings" is off. The next start reads no
+  // other key, so the stored Autoload=1 is what a factory start has anyway.
+  settings.Autoload = true;
   return true;
 }
 

@@ -2,8 +2,9 @@
 // The settings file: where it lives, reading it at start-up and writing it at exit.
 //
 // Format: a Windows profile (INI) file with one section "[Options]" of "key=value" lines, decimal
-// integers, Booleans as 0/1, strings as they are. Keys and sections this program does not know are
-// kept when the file is written. All calls run on the main thread.
+// integers, Booleans as 0/1, strings as they are; read as the Windows profile functions read it (see
+// ProfileDocument; a Boolean is true for any number but 0). A write changes only the values of the
+// program's keys and keeps every other line of the file as it was. All calls run on the main thread.
 
 #include <filesystem>
 #include <functional>
@@ -47,15 +48,19 @@ struct SettingsReadResult {
   bool FirstStart = false;  // no file, or Reset=1: the welcome, guide and demo song follow
   // Keys whose stored text could not be used (not a number, out of range) and took their default.
   std::vector<std::string> RejectedKeys;
+  // Set when the file exists but cannot be read as settings (not a file, unreadable, larger than a
+  // settings file can be, or with no line that is a key, a section or a comment): the message for the
+  // player, naming the file and the reason. Factory settings are used and Write() leaves the file.
+  std::string Problem;
 };
 
 // Outcome of writing.
 enum class SettingsWriteResult {
   Written,
   AutoSaveOff,  // "Auto-save settings" is not ticked
-  NotOpened,    // the file could not be read at start-up; it is left as it is
-  NotWritable,  // the location is read-only: nothing is written
-  Failed,       // an I/O error; the previous file is unchanged
+  NotOpened,    // the file could not be read at start-up or now; it is left as it is
+  NotWritable,  // the location or the file is read-only: nothing is written
+  Failed,       // an I/O error (see WriteProblem()); the previous file is unchanged
 };
 
 class SettingsFile {
@@ -75,20 +80,25 @@ class SettingsFile {
   // style folders are set to SONGS and STYLES of the program folder when empty or portable.
   SettingsReadResult Read();
 
-  // Writes every key in table order (Reset and Portable first), keeping unknown keys, through a
-  // temporary file beside the target that is renamed over it. Writes nothing unless settings.Autoload
-  // is set, the file was read (or found missing) by Read(), and the location is writable.
+  // Sets every key's value in the file as it is now (in place where the key stands; missing keys
+  // follow the last line of the section, in table order) and saves it through host::WriteFileSafely
+  // (a link stays and its file is written; the mode is kept). Writes nothing unless settings.Autoload
+  // is set, the file was read (or found missing) by Read(), the location is writable, the file is not
+  // read-only and can still be read as settings.
   SettingsWriteResult Write(const Settings& settings);
+  // Why the last Write() did not write, naming the file, when the system gave a reason.
+  const std::string& WriteProblem() const { return writeProblem_; }
 
  private:
   host::ProgramFolder folder_;
   std::filesystem::path path_;
   SettingsEnvironment environment_;
   bool opened_ = false;
+  std::string writeProblem_;
 };
 
-// The "Reset" command's question. On Yes sets settings.Reset (the caller then runs Exit, which writes
-// Reset=1); returns whether the user said Yes.
+// The "Reset" command's question. On Yes sets settings.Reset and, so that Exit writes Reset=1 whatever
+// "Auto-save settings" says, settings.Autoload; returns whether the user said Yes.
 bool AskReset(host::Dialogs& dialogs, Settings& settings);
 
 }  // namespace kalo::config

@@ -98,6 +98,9 @@ const std::array kKeys = {
     Text("ChordTypes", &S::ChordTypes),
     Bool("SCG", &S::SCG),
     Bool("MPU", &S::MPU),
+    Text(kSoundFontKey, &S::SoundFont),
+    Int("SynthDriver", &S::SynthDriver, {0, midi::kSynthDriverCount - 1}),
+    Int("SynthLatency", &S::SynthLatency, {midi::kMinSynthLatencyMs, midi::kMaxSynthLatencyMs}),
 };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
@@ -148,8 +151,7 @@ bool ParseSettingsValue(Settings& settings, const SettingsKey& key, std::string_
   std::optional<long long> value = ParseDecimal(text);
   if (!value) return false;
   if (key.Type == KeyType::Boolean) {
-    if (*value != 0 && *value != 1) return false;
-    settings.*key.Bool = *value == 1;
+    settings.*key.Bool = *value != 0;  // as the profile functions' readers took it
     return true;
   }
   if (*value < key.Range.Min || *value > key.Range.Max) return false;

@@ -13,6 +13,9 @@ namespace kalo::config {
 
 enum class KeyType { Integer, Boolean, String };
 
+// The key of the synthesizer's soundfont, named in the messages about a missing soundfont.
+inline constexpr const char* kSoundFontKey = "SoundFont";
+
 struct SettingsKey {
   const char* Name;
   KeyType Type;
@@ -34,8 +37,8 @@ const SettingsKey* FindSettingsKey(std::string_view name);
 std::string FormatSettingsValue(const Settings& settings, const SettingsKey& key);
 
 // Stores text as key's value in settings. Integers are decimal with an optional sign, surrounded by
-// optional blanks; Booleans are 0 or 1. Returns false, leaving settings unchanged, when the text is
-// not a value of the key's type or lies outside the key's range.
+// optional blanks; a Boolean is any such number, true unless 0. Returns false, leaving settings unchanged,
+// when the text is not a value of the key's type or lies outside the key's range.
 bool ParseSettingsValue(Settings& settings, const SettingsKey& key, std::string_view text);
 
 // A decimal integer as the profile readers take it (blanks around, optional sign), or nullopt.

@@ -1,18 +1,20 @@
 #include "config/settings_listing.h"
 
 #include "config/settings_keys.h"
+#include "host/file_store.h"
 
 namespace kalo::config {
 
 std::string SettingsListing(const std::filesystem::path& file, bool fileExisted,
                             const SettingsReadResult& result) {
-  std::string out = "# " + file.string();
+  std::string out = "# " + host::PrintableName(file);
   if (!fileExisted) {
     out += " (does not exist: factory settings)";
   } else if (result.FirstStart) {
     out += " (Reset or unreadable: factory settings)";
   }
   out += "\n";
+  if (!result.Problem.empty()) out += "# " + result.Problem + "\n";
   for (const std::string& key : result.RejectedKeys)
     out += "# " + key + ": stored value unusable, default used\n";
   for (const SettingsKey& key : SettingsKeys()) {

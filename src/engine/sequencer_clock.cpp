@@ -68,7 +68,7 @@ void SequencerClock::OnTick() {
   }
   if (TickInBeat == Beat.BeatLedOffTick) display_.SetBeatIndicatorColour(kBeatLedBlack);
   ++TickInBeat;
-  if (options_.MasterMode) host_.SendClickout(kMidiClock);
+  if (options_.MasterMode) host_.SendClickout(midi::kMidiClock);
   if (body_ != nullptr) body_->RunTickBody();
 }
 
@@ -108,15 +108,15 @@ void SequencerClock::SetBeatMode(config::BeatMode mode) {
 void SequencerClock::ExternalRealtime(uint8_t status) {
   if (!options_.SlaveMode) return;
   switch (status) {
-    case kMidiClock:
+    case midi::kMidiClock:
       TickDueMicros = 0;
       OnTick();
       break;
-    case kMidiStart:
-    case kMidiContinue:
+    case midi::kMidiStart:
+    case midi::kMidiContinue:
       StartWait = 0;
       break;
-    case kMidiStop:
+    case midi::kMidiStop:
       if (StartWait == 0) host_.Stop();
       break;
     default:

@@ -15,6 +15,7 @@
 #include "host/main_loop.h"
 #include "host/thread_priority.h"
 #include "host/tick_timer.h"
+#include "midi/midi_status.h"
 
 namespace kalo::engine {
 
@@ -23,12 +24,6 @@ inline constexpr uint32_t kBeatLedBlack = 0x000000;
 inline constexpr uint32_t kBeatLedRed = 0x0000FF;     // internal clock
 inline constexpr uint32_t kBeatLedBlue = 0xFF0000;    // external clock
 inline constexpr uint32_t kBeatLedYellow = 0x00FFFF;  // an intro runs
-
-// MIDI realtime bytes.
-inline constexpr uint8_t kMidiClock = 0xF8;
-inline constexpr uint8_t kMidiStart = 0xFA;
-inline constexpr uint8_t kMidiContinue = 0xFB;
-inline constexpr uint8_t kMidiStop = 0xFC;
 
 // The range of tempi the tempo field hands to the clock, quarter notes per minute.
 inline constexpr int32_t kMinFieldTempo = 25;
@@ -46,7 +41,7 @@ int32_t TickPeriodFor(int32_t tempo);
 class ClockHost {
  public:
   virtual ~ClockHost() = default;
-  // Sends one realtime byte (kMidiClock, kMidiStart, kMidiStop) on the "Clickout" route.
+  // Sends one realtime byte (midi::kMidiClock, kMidiStart, kMidiStop) on the "Clickout" route.
   virtual void SendClickout(uint8_t realtimeByte) = 0;
   // Whether the second-slot route has an open output; without one every tick is silent.
   virtual bool SecondSlotOpen() const = 0;

@@ -1,44 +1,267 @@
 #include "host/file_store.h"
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <system_error>
 
 namespace kalo::host {
 
-std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& path, size_t maxBytes) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) return std::nullopt;
-  std::vector<uint8_t> bytes(maxBytes);
-  file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(maxBytes));
-  if (file.bad()) return std::nullopt;
-  bytes.resize(static_cast<size_t>(file.gcount()));
-  return bytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Links followed from a save's path to the file it replaces, as the system's own limit.
+constexpr int kMaxLinks = 40;
+// Longest part of the target's name that goes into a temporary name (names are at most 255 bytes).
+constexpr size_t kTemporaryStemBytes = 100;
+
+std::string Reason(int error) { return std::error_code(error, std::generic_category()).message(); }
+
+std::string Failure(const fs::path& path, const std::string& reason) {
+  return PrintableName(path) + ": " + reason;
 }
 
-std::optional<std::string> WriteFileSafely(const std::filesystem::path& path,
-                                               std::span<const uint8_t> bytes) {
-  std::filesystem::path temporary = path;
-  temporary += ".tmp";
-  {
-    std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-    if (!file) return "cannot create " + temporary.string();
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.flush();
-    if (!file) {
-      file.close();
-      std::error_code ignored;
-      std::filesystem::remove(temporary, ignored);
-      return "cannot write " + temporary.string();
+// Why something that is not a regular file is not read or replaced.
+std::string KindReason(mode_t mode) {
+  if (S_ISDIR(mode)) return Reason(EISDIR);
+  if (S_ISFIFO(mode)) return "a FIFO, not a file";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device, not a file";
+  if (S_ISSOCK(mode)) return "a socket, not a file";
+  return "not a regular file";
+}
+
+bool ReadOnly(const fs::path& path, const struct stat& status) {
+  return (status.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
+}
+
+// A file descriptor closed when it goes out of scope, unless closed before with Close().
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int Get() const { return fd_; }
+  // Closes now; 0, or -1 with errno set (a failed close can mean written data were lost).
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+// Reads up to size bytes; the count read (short only at the end of the file), or -1 with errno set.
+ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = ::read(fd, data + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  return static_cast<ssize_t>(done);
+}
+
+// Writes all of bytes; 0, or -1 with errno set (ENOSPC when the disk is full).
+int WriteFully(int fd, std::span<const uint8_t> bytes) {
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    done += static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+// The file a save of path replaces: path itself, or where its chain of links ends.
+std::optional<fs::path> FollowLinks(const fs::path& path, std::string& error) {
+  fs::path target = path;
+  for (int links = 0;; ++links) {
+    struct stat status {};
+    if (::lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return target;
+    if (links == kMaxLinks) {
+      error = Reason(ELOOP);
+      return std::nullopt;
+    }
+    std::error_code ec;
+    const fs::path next = fs::read_symlink(target, ec);
+    if (ec) {
+      error = ec.message();
+      return std::nullopt;
+    }
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+}
+
+// Makes a completed rename durable; a folder that cannot be synced is not an error (some file
+// systems refuse it), the new file being in place already.
+void SyncFolder(const fs::path& file) {
+  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+  Descriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (descriptor.Get() >= 0) ::fsync(descriptor.Get());
+}
+
+}  // namespace
+
+FileRead ReadRegularFile(const fs::path& path, size_t maxBytes) {
+  FileRead result;
+  auto fail = [&](const std::string& reason) {
+    result.Error = Failure(path, reason);
+    return result;
+  };
+  // Looked at before opening, so that neither a FIFO (which would block) nor a device is opened.
+  struct stat before {};
+  if (::stat(path.c_str(), &before) != 0) {
+    const int error = errno;
+    result.Missing = error == ENOENT;
+    return fail(Reason(error));
+  }
+  if (!S_ISREG(before.st_mode)) return fail(KindReason(before.st_mode));
+  Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (file.Get() < 0) return fail(Reason(errno));
+  struct stat opened {};
+  if (::fstat(file.Get(), &opened) != 0) return fail(Reason(errno));
+  if (!S_ISREG(opened.st_mode)) return fail(KindReason(opened.st_mode));  // replaced meanwhile
+
+  result.Bytes.resize(std::min(maxBytes, static_cast<size_t>(std::max<off_t>(opened.st_size, 0))));
+  ssize_t count = ReadFully(file.Get(), result.Bytes.data(), result.Bytes.size());
+  if (count < 0) return fail(Reason(errno));
+  // A file that grew since fstat is read on up to the limit.
+  while (static_cast<size_t>(count) == result.Bytes.size() && result.Bytes.size() < maxBytes) {
+    const size_t have = result.Bytes.size();
+    result.Bytes.resize(std::min(maxBytes, have + 65536));
+    const ssize_t more = ReadFully(file.Get(), result.Bytes.data() + have, result.Bytes.size() - have);
+    if (more < 0) return fail(Reason(errno));
+    count += more;
+    if (static_cast<size_t>(count) < result.Bytes.size()) break;
+  }
+  result.Bytes.resize(static_cast<size_t>(count));
+  if (result.Bytes.size() == maxBytes) {
+    uint8_t extra = 0;
+    const ssize_t more = ReadFully(file.Get(), &extra, 1);
+    if (more < 0) return fail(Reason(errno));
+    result.Longer = more > 0;
+  }
+  return result;
+}
+
+std::optional<std::vector<uint8_t>> ReadFilePrefix(const fs::path& path, size_t maxBytes) {
+  FileRead read = ReadRegularFile(path, maxBytes);
+  if (!read.Ok()) return std::nullopt;
+  return std::move(read.Bytes);
+}
+
+std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const uint8_t> bytes) {
+  std::string error;
+  const std::optional<fs::path> target = FollowLinks(path, error);
+  if (!target) return Failure(path, error);
+  struct stat existing {};
+  const bool exists = ::stat(target->c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) return Failure(path, KindReason(existing.st_mode));
+  if (exists && ReadOnly(*target, existing)) return Failure(path, "the file is read-only");
+
+  // O_EXCL with O_NOFOLLOW: whatever already stands at a name (a leftover, a link, a player's own
+  // file) is skipped, never opened, truncated or followed.
+  int fd = -1;
+  fs::path temporary;
+  for (int attempt = 1; attempt <= kTemporaryNameAttempts && fd < 0; ++attempt) {
+    temporary = TemporaryNameFor(*target, attempt);
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return Failure(path, Reason(errno));
+  }
+  if (fd < 0) return Failure(path, "every name for a temporary file beside it is taken");
+  Descriptor file(fd);
+  auto fail = [&](int systemError) {
+    if (file.Get() >= 0) file.Close();
+    ::unlink(temporary.c_str());
+    return Failure(path, Reason(systemError));
+  };
+
+  if (exists) {
+    struct stat created {};
+    if (::fstat(fd, &created) != 0) return fail(errno);
+    if (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) {
+      // Only a privileged save can give the file back to its owner; otherwise the new file belongs
+      // to whoever saved it, as any replacement would.
+      [[maybe_unused]] const int given = ::fchown(fd, existing.st_uid, existing.st_gid);
+    }
+    if (::fchmod(fd, existing.st_mode & 07777) != 0) return fail(errno);
+  }
+  if (WriteFully(fd, bytes) != 0) return fail(errno);
+  if (::fsync(fd) != 0) return fail(errno);
+  if (file.Close() != 0) return fail(errno);
+  if (::rename(temporary.c_str(), target->c_str()) != 0) return fail(errno);
+  SyncFolder(*target);
+  return std::nullopt;
+}
+
+std::optional<std::string> WriteFileSafely(const fs::path& path, std::string_view text) {
+  return WriteFileSafely(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+fs::path TemporaryNameFor(const fs::path& target, int attempt) {
+  const std::string name = target.filename().string();
+  return target.parent_path() /
+         ("." + name.substr(0, kTemporaryStemBytes) + "." + std::to_string(attempt) + ".tmp");
+}
+
+bool IsReadOnlyFile(const fs::path& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ReadOnly(path, status);
+}
+
+bool PathExists(const fs::path& path) {
+  struct stat status {};
+  return ::stat(path.c_str(), &status) == 0;
+}
+
+std::optional<std::string> CreateFolders(const fs::path& folder) {
+  std::error_code ec;
+  fs::create_directories(folder, ec);
+  if (ec) return Failure(folder, ec.message());
+  return std::nullopt;
+}
+
+std::string WithFileType(const std::string& name, std::string_view type) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  const bool hasType = name.size() >= type.size() &&
+                       std::equal(type.begin(), type.end(), name.end() - static_cast<long>(type.size()),
+                                  [&](char a, char b) { return lower(a) == lower(b); });
+  return hasType ? name : name + std::string(type);
+}
+
+std::string PrintableName(const fs::path& path) {
+  std::string out = "\"";
+  for (const char c : path.string()) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (byte < 0x20 || byte == 0x7F) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      out += escaped;
+    } else {
+      out += c;
     }
   }
-  std::error_code error;
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    return "cannot replace " + path.string() + ": " + error.message();
-  }
-  return std::nullopt;
+  return out + "\"";
 }
 
 }  // namespace kalo::host

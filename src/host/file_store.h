@@ -1,21 +1,65 @@
 #pragma once
-// Whole-file reads with a size limit and writes that never leave a half-written file.
+// Reading files with a size limit, and the one writer through which the program saves every file:
+// a save replaces the file whole or leaves it as it was. Main thread; these block on the disk.
 
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kalo::host {
 
-// The first `maxBytes` bytes of a file (all of a shorter one); nullopt when it cannot be opened.
+// What ReadRegularFile found.
+struct FileRead {
+  std::vector<uint8_t> Bytes;  // at most the limit asked for
+  bool Missing = false;        // nothing exists at the path (Error says so too)
+  bool Longer = false;         // the file holds more than the limit; Bytes are its first bytes
+  std::string Error;           // empty when read, else PrintableName(path) + ": " + the reason
+  bool Ok() const { return Error.empty(); }
+};
+
+// Reads at most maxBytes of the regular file at path (following links). A FIFO, a device, a socket
+// or a folder is refused at once with its reason and never read, so that a reader cannot hang.
+FileRead ReadRegularFile(const std::filesystem::path& path, size_t maxBytes);
+
+// The first maxBytes bytes of a regular file (all of a shorter one); nullopt when it cannot be read
+// (ReadRegularFile gives the reason).
 std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& path, size_t maxBytes);
 
-// Writes `bytes` to a temporary file beside `path`, flushes it and renames it over `path`. On failure
-// the target is untouched, the temporary file is removed and the reason is returned.
-std::optional<std::string> WriteFileSafely(const std::filesystem::path& path,
-                                               std::span<const uint8_t> bytes);
+// Saves bytes as the file at path. A link at path is followed and the file it names is replaced;
+// the link stays. A target that is read-only or not a regular file is refused. The bytes go to a
+// fresh file beside the target, created exclusively under the first free name of
+// TemporaryNameFor(target, 1 .. kTemporaryNameAttempts) (a file or link already there is never
+// opened), then written, synced and closed, given the target's mode and owner, renamed over the
+// target, and the folder is synced. On any failure the target is as it was, the temporary file is
+// removed, and the result is PrintableName(path) + ": " + the system's reason; nullopt on success.
+std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t> bytes);
+std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::string_view text);
+
+inline constexpr int kTemporaryNameAttempts = 100;
+// The attempt-th name (from 1) WriteFileSafely tries for its temporary file beside target:
+// "." + the target's name (its first 100 bytes) + "." + attempt + ".tmp", in the target's folder.
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, int attempt);
+
+// Whether the regular file at path (following links) may not be replaced: no write permission bit
+// is set, or the effective user may not write it. False when there is no such file.
+bool IsReadOnlyFile(const std::filesystem::path& path);
+
+// Whether anything exists at path (following links).
+bool PathExists(const std::filesystem::path& path);
+
+// Creates folder and its missing parents; nullopt on success, else the name and the reason.
+std::optional<std::string> CreateFolders(const std::filesystem::path& folder);
+
+// name with the file type appended unless it already ends in it (compared without regard to case):
+// "Rock v1.5" with ".vxs" gives "Rock v1.5.vxs"; "Rock.VXS" stays.
+std::string WithFileType(const std::string& name, std::string_view type);
+
+// The path in double quotes, with control characters written as \n, \r, \t or \xNN, so that a name
+// cannot split or forge a line of a message.
+std::string PrintableName(const std::filesystem::path& path);
 
 }  // namespace kalo::host

@@ -96,11 +96,27 @@ bool StdMainLoop::SendNotice(NoticeTarget& target, uint32_t message, uintptr_t p
   return done.load(std::memory_order_acquire) == 1;
 }
 
+void StdMainLoop::DropNotices(NoticeTarget& target) {
+  // Every notice for target is published (no thread posts for it any more), so only published slots
+  // are looked at; the producers do not touch a published slot until the consumer releases it.
+  const size_t end = enqueuePos_.load(std::memory_order_acquire);
+  for (size_t pos = dequeuePos_; pos != end; ++pos) {
+    Slot& slot = slots_[pos & mask_];
+    if (slot.Sequence.load(std::memory_order_acquire) != pos + 1 || slot.Target != &target) continue;
+    slot.Target = nullptr;
+    if (slot.Done != nullptr) {
+      slot.Done->store(2, std::memory_order_release);
+      slot.Done->notify_one();
+      slot.Done = nullptr;
+    }
+  }
+}
+
 size_t StdMainLoop::DrainOnce() {
   size_t ran = 0;
   Slot notice;
   while (PopNotice(notice)) {
-    notice.Target->OnNotice(notice.Message, notice.Param);
+    if (notice.Target != nullptr) notice.Target->OnNotice(notice.Message, notice.Param);
     if (notice.Done != nullptr) {
       notice.Done->store(1, std::memory_order_release);
       notice.Done->notify_one();

@@ -42,6 +42,11 @@ class MainLoop {
   // Must not be called from the main thread while it runs the loop's handlers for another Send.
   virtual bool SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) = 0;
 
+  // Main thread: notices queued for target and not yet delivered are never delivered (a SendNotice
+  // among them returns false). The caller guarantees that no thread posts for target any more, so
+  // that target may be destroyed afterwards.
+  virtual void DropNotices(NoticeTarget& target) = 0;
+
   // Runs until Quit. The thread that calls Run is the main thread.
   virtual void Run() = 0;
   // Any thread: makes Run return after the handler that runs now.
@@ -65,6 +70,7 @@ class StdMainLoop final : public MainLoop {
   void Send(std::function<void()> fn) override;
   bool PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
   bool SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
+  void DropNotices(NoticeTarget& target) override;
   void Run() override;
   void Quit() override;
   size_t RunPending() override;
@@ -75,7 +81,7 @@ class StdMainLoop final : public MainLoop {
   // producers and the consumer whose turn the slot is (the classic bounded-queue sequence scheme).
   struct Slot {
     std::atomic<size_t> Sequence{0};
-    NoticeTarget* Target = nullptr;
+    NoticeTarget* Target = nullptr;  // null: dropped
     uint32_t Message = 0;
     uintptr_t Param = 0;
     std::atomic<uint32_t>* Done = nullptr;  // set by SendNotice; 1 = ran, 2 = dropped

@@ -1,7 +1,9 @@
 #include "host/process_environment.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdlib>
-#include <fstream>
 #include <system_error>
 
 namespace kalo::host {
@@ -17,13 +19,9 @@ std::optional<fs::path> EnvironmentPath(const char* name) {
 bool ProbeFolderWritable(const fs::path& folder) {
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return false;
-  fs::path probe = folder / ".kalo-write-probe";
-  {
-    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-  }
-  fs::remove(probe, ec);
-  return true;
+  // Asked of the system with the effective ids, so that probing creates, opens or changes nothing
+  // (a read-only mount answers EROFS).
+  return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }
 
 }  // namespace kalo::host

@@ -10,7 +10,8 @@ namespace kalo::host {
 // The value of the process environment variable `name` as a path; nullopt when unset or empty.
 std::optional<std::filesystem::path> EnvironmentPath(const char* name);
 
-// True when a file can be created in folder (probed by creating and removing a file).
+// True when a file can be created in folder, as the system answers for the effective user; nothing
+// is created or opened.
 bool ProbeFolderWritable(const std::filesystem::path& folder);
 
 }  // namespace kalo::host

@@ -1,5 +1,7 @@
 #include "midi/controller_memory.h"
 
+#include "midi/midi_status.h"
+
 namespace kalo::midi {
 
 namespace {
@@ -37,12 +39,12 @@ bool ControllerMemory::CheckEntry(int channel, int entry, uint8_t value, bool on
 bool ControllerMemory::Check(uint8_t status, uint8_t data1, uint8_t data2, bool onlyIfUnknown) noexcept {
   int channel = status & 0x0F;
   switch (status & 0xF0) {
-    case 0xB0:
+    case kControlChange:
       if (!IsRemembered(data1)) return true;
       return CheckEntry(channel, data1, data2, onlyIfUnknown);
-    case 0xC0:
+    case kProgramChange:
       return CheckEntry(channel, kProgramEntry, data1, onlyIfUnknown);
-    case 0xD0:
+    case kChannelPressure:
       return CheckEntry(channel, kPressureEntry, data1, onlyIfUnknown);
     default:
       return true;

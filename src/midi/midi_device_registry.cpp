@@ -11,6 +11,7 @@ PortBackend& MidiDeviceRegistry::AddBackend(std::unique_ptr<PortBackend> backend
   status.Name = backend->Name();
   status.Reason = backend->Start();
   status.Working = status.Reason.empty();
+  if (status.Working) status.Detail = backend->Detail();
   PortBackend& added = *backend;
   backends_.push_back(std::move(backend));
   status_.push_back(std::move(status));
@@ -20,7 +21,9 @@ PortBackend& MidiDeviceRegistry::AddBackend(std::unique_ptr<PortBackend> backend
 
 void MidiDeviceRegistry::Refresh() {
   for (size_t i = 0; i < backends_.size(); ++i) {
-    if (status_[i].Working) backends_[i]->Refresh();
+    if (!status_[i].Working) continue;
+    backends_[i]->Refresh();
+    status_[i].Detail = backends_[i]->Detail();
   }
   Rebuild();
 }

@@ -15,6 +15,7 @@ struct BackendStatus {
   std::string Name;
   bool Working = false;
   std::string Reason;  // why the backend cannot start; empty when it works
+  std::string Detail;  // PortBackend::Detail of a working backend, as of the last start or refresh
 };
 
 // Where a device number leads.

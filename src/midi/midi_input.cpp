@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "midi/midi_errors.h"
+#include "midi/midi_status.h"
 #include "midi/notice_relay.h"
 
 namespace kalo::midi {
@@ -28,7 +29,8 @@ class TMidiInput::Callback final : public InputCallback {
     if (status == kActiveSensing && !switches_.ActiveSensingPass.load(std::memory_order_relaxed)) return;
     if (input_.sysexOnly_.load(std::memory_order_relaxed)) return;
     if (ring_ == nullptr) return;
-    if (status >= 0xB0 && status <= 0xDF && switches_.ControllerFilter.load(std::memory_order_relaxed)) {
+    if (status >= kControlChange && status <= (kChannelPressure | 0x0F) &&
+        switches_.ControllerFilter.load(std::memory_order_relaxed)) {
       const auto data1 = static_cast<uint8_t>((packed >> 8) & 0x7F);
       const auto data2 = static_cast<uint8_t>((packed >> 16) & 0x7F);
       if (!input_.system_.Controllers().Check(status, data1, data2, false)) return;
@@ -97,13 +99,9 @@ class TMidiInput::Callback final : public InputCallback {
 TMidiInput::TMidiInput(MidiSystem& system) : system_(system) {
   state_ = DeviceState::Creating;
   deviceCount_ = system_.Devices().InputCount();
-  relay_ = new NoticeRelay(system_.Loop(), [this](uint32_t message, uintptr_t) { OnNotice(message); });
-  try {
-    SetDeviceID(0);
-  } catch (...) {
-    NoticeRelay::Release(relay_);
-    throw;
-  }
+  relay_ = std::make_unique<NoticeRelay>(system_.Loop(),
+                                         [this](uint32_t message, uintptr_t) { OnNotice(message); });
+  SetDeviceID(0);
   state_ = DeviceState::Closed;
 }
 
@@ -115,7 +113,6 @@ TMidiInput::~TMidiInput() {
     }
     port_.reset();  // closes the port if Close stopped half-way; no callback runs after this
   }
-  NoticeRelay::Release(relay_);
 }
 
 void TMidiInput::Raise(PortResult code, PortBackend* backend) {

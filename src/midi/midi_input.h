@@ -99,11 +99,12 @@ class TMidiInput {
   uint16_t productId_ = 0;
 
   PortBackend* backend_ = nullptr;  // of the open port
+  // Declared before the port, so destroyed after it: no callback posts any more by then.
+  std::unique_ptr<NoticeRelay> relay_;
   std::unique_ptr<InputPort> port_;
   std::unique_ptr<CircularEventBuffer> ring_;
   std::unique_ptr<SysexReceivePool> pool_;
   std::unique_ptr<Callback> callback_;
-  NoticeRelay* relay_ = nullptr;  // owned jointly with the main loop's queued notices
   std::atomic<uint32_t> lost_{0};
 };
 

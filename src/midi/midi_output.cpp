@@ -11,23 +11,23 @@ namespace kalo::midi {
 // Turns the port's completion reports (any thread) into notices for the main thread.
 class TMidiOutput::Callback final : public OutputCallback {
  public:
-  explicit Callback(NoticeRelay*& relay) : relay_(relay) {}
+  explicit Callback(NoticeRelay& relay) : relay_(relay) {}
   void OnLongDone(uintptr_t cookie) noexcept override {
     Pending.fetch_sub(1, std::memory_order_acq_rel);
     // With the notice queue full the buffer stays with the output until it is destroyed.
-    relay_->Post(kLongDoneNotice, cookie);
+    relay_.Post(kLongDoneNotice, cookie);
   }
   std::atomic<size_t> Pending{0};
 
  private:
-  NoticeRelay*& relay_;
+  NoticeRelay& relay_;
 };
 
 TMidiOutput::TMidiOutput(MidiSystem& system) : system_(system) {
   deviceCount_ = system_.Devices().OutputCount();
-  relay_ = new NoticeRelay(system_.Loop(),
-                           [this](uint32_t message, uintptr_t param) { OnNotice(message, param); });
-  callback_ = std::make_unique<Callback>(relay_);
+  relay_ = std::make_unique<NoticeRelay>(
+      system_.Loop(), [this](uint32_t message, uintptr_t param) { OnNotice(message, param); });
+  callback_ = std::make_unique<Callback>(*relay_);
 }
 
 TMidiOutput::~TMidiOutput() {
@@ -36,7 +36,6 @@ TMidiOutput::~TMidiOutput() {
   } catch (const EmidioutputError&) {
   }
   port_.reset();
-  NoticeRelay::Release(relay_);
 }
 
 void TMidiOutput::Raise(PortResult code, PortBackend* backend) {

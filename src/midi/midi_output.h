@@ -76,9 +76,10 @@ class TMidiOutput {
   OutputCapabilities caps_;
 
   PortBackend* backend_ = nullptr;  // of the open port
+  // Declared before the port, so destroyed after it: no callback posts any more by then.
+  std::unique_ptr<NoticeRelay> relay_;
   std::unique_ptr<OutputPort> port_;
   std::unique_ptr<Callback> callback_;
-  NoticeRelay* relay_ = nullptr;
   // System-exclusive messages handed to the port, until it reports them sent.
   std::vector<std::unique_ptr<TMyMidiHdr>> inFlight_;
 };

@@ -15,6 +15,9 @@ inline constexpr uint8_t kChannelPressure = 0xD0;
 inline constexpr uint8_t kPitchBend = 0xE0;
 
 inline constexpr uint8_t kSysexStatus = 0xF0;
+inline constexpr uint8_t kTimeCodeQuarterFrame = 0xF1;
+inline constexpr uint8_t kSongPosition = 0xF2;
+inline constexpr uint8_t kSongSelect = 0xF3;
 inline constexpr uint8_t kSysexEnd = 0xF7;
 inline constexpr uint8_t kMidiClock = 0xF8;
 inline constexpr uint8_t kMidiStart = 0xFA;

@@ -1,12 +1,14 @@
 #pragma once
 // The seam between the device classes (TMidiInput, TMidiOutput) and a MIDI transport (RtMidi over
-// ALSA or JACK, the in-process virtual ports, later a built-in synthesizer). Every call here is made
+// ALSA or JACK, the in-process virtual ports, the built-in synthesizer). Every call here is made
 // on the main thread unless it says otherwise; results are codes, never exceptions.
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "midi/midi_status.h"
 
 namespace kalo::midi {
 
@@ -37,15 +39,15 @@ std::string StandardErrorText(PortResult code);
 // Bytes of a short message by its status byte: 1 to 3, or 0 for a byte that is not the status of a
 // complete short message (a data byte, F0 and F7).
 constexpr size_t ShortMessageLength(uint8_t status) {
-  if (status < 0x80) return 0;
+  if (status < kNoteOff) return 0;
   switch (status & 0xF0) {
-    case 0xC0:
-    case 0xD0:
+    case kProgramChange:
+    case kChannelPressure:
       return 2;
-    case 0xF0:
-      if (status == 0xF1 || status == 0xF3) return 2;
-      if (status == 0xF2) return 3;
-      if (status == 0xF0 || status == 0xF7) return 0;
+    case kSysexStatus:
+      if (status == kTimeCodeQuarterFrame || status == kSongSelect) return 2;
+      if (status == kSongPosition) return 3;
+      if (status == kSysexStatus || status == kSysexEnd) return 0;
       return 1;
     default:
       return 3;
@@ -121,6 +123,9 @@ class PortBackend {
   virtual std::string Start() = 0;
   // Re-reads the device lists (devices may have come or gone).
   virtual void Refresh() {}
+  // What a working backend's devices play through, or why they are silent, for device listings;
+  // empty when there is nothing to say.
+  virtual std::string Detail() const { return {}; }
 
   virtual int InputCount() = 0;
   virtual PortResult GetInputCapabilities(int index, InputCapabilities& caps) = 0;

@@ -30,9 +30,9 @@ struct AccompanimentZone {
 // chord's own tones: all of them where they win, else the largest set of them that wins.
 //
 // nullopt when no keys in the zone make that chord, or for a type outside 1..17 or a zone outside
-// 0..127. Recognition scores ties in favour of the lowest root pitch class, so a chord whose tones also
-// spell a chord on a lower root cannot be fingered: A 7th (A C# E G) is C# dim, E 6th is C# min7,
-// A min7 is C 6th, and only C mM7 of the twelve mM7 chords can be held. Give such a chord directly with
+// 0..127. Where two chords spell the same tones, recognition takes the one on the lower root pitch
+// class, so such a chord on the higher root cannot be fingered: A min7 (A C E G) is C 6th and E 6th is
+// C# min7. Give such a chord directly with
 // ChordState::SetChord(FingeredRootNote(rootPitchClass, zone.Lowest), type, 0), as a chord button does.
 std::optional<std::vector<int>> ChordKeys(int rootPitchClass, int type, AccompanimentZone zone = {});
 

@@ -12,11 +12,21 @@ ChordCandidate ScoreChord(std::span<const uint8_t> heldPitchClasses) {
   for (uint8_t pc : heldPitchClasses) held[PitchClass(pc)] = true;
 
   ChordCandidate best;
+  int bestCovered = 0;
   for (int root = 0; root < 12; ++root) {
     for (int type = kChordTypeCount; type >= 1; --type) {
       int score = 0;
-      for (int interval : kChordIntervals[type]) score += held[(root + interval) % 12] ? 1 : 0;
-      if (score > best.Score) best = {type, root, score};
+      std::array<bool, 12> tone{};
+      for (int interval : kChordIntervals[type]) {
+        score += held[(root + interval) % 12] ? 1 : 0;
+        tone[(root + interval) % 12] = true;
+      }
+      int covered = 0;
+      for (int pc = 0; pc < 12; ++pc) covered += held[pc] && tone[pc] ? 1 : 0;
+      if (score > best.Score || (score == best.Score && covered > bestCovered)) {
+        best = {type, root, score};
+        bestCovered = covered;
+      }
     }
   }
   return best;
@@ -86,7 +96,9 @@ void ChordRecognizer::TwoFingerNoteOn(int key) {
     firstKey_.reset();
     chords_.SetChord(note, OrderedChordType((first - note) % 11 + 1), 0);
   } else {
-    chords_.SetChord(first, OrderedChordType((note - first) % 11 + 1), 0);
+    // The root stays the pending one: "Triad chords" with "Major <> Minor" may have lowered it below
+    // the first key, and the second key only chooses the type.
+    chords_.SetChord(chords_.PendingRoot, OrderedChordType((note - first) % 11 + 1), 0);
   }
 }
 

@@ -29,7 +29,9 @@ struct ChordCandidate {
 };
 
 // Scores every root 0..11 and, within a root, every type from 17 down to 1; only a strictly higher score
-// replaces the best, so ties go to the lowest root and then to the highest type number. An interval entry
+// replaces the best, or an equal score whose chord tones account for more of the held pitch classes (so
+// A C# E G is A 7th, not C# dim with a stray A, and D F A C# is D mM7, not F aug); remaining ties go to
+// the lowest root and then to the highest type number (C E G A stays C 6th, not A min7). An interval entry
 // counts once however often its pitch class is held; the doubled root of three-note types counts twice,
 // which makes a complete triad beat the four-note types containing it. No keys: none; one key: that pitch
 // class as "maj".

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "host/dialogs.h"
+#include "midi/midi_status.h"
 
 namespace kalo::perform {
 
@@ -100,7 +101,7 @@ bool ChordState::SendChordCode() {
   const int pc = PitchClass(CurrentRoot);
   if (pc == sentCodeRoot_ && CurrentType == sentCodeType_) return false;
   if (host_.ChordsoutOpen())
-    host_.SendChordsout(static_cast<uint8_t>(0xB0 | (ChordCodeChannel & 0x0F)), code->Controller,
+    host_.SendChordsout(static_cast<uint8_t>(midi::kControlChange | (ChordCodeChannel & 0x0F)), code->Controller,
                         code->Value);
   ShowReceivedChord(CurrentRoot, CurrentType, false, ChordCodeChannel & 0x0F);
   sentCodeRoot_ = pc;

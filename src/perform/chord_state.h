@@ -11,6 +11,7 @@
 
 #include "config/options.h"
 #include "host/display.h"
+#include "midi/midi_status.h"
 #include "perform/chord.h"
 #include "perform/chord_code.h"
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <new>
 
+#include "midi/midi_status.h"
 #include "styles/style_stream.h"
 
 namespace kalo::styles {
@@ -56,9 +57,9 @@ void Style::ComputeHoldOver() {
       const int kind = m.Status & 0xF0;
       auto& channel = held[m.Status & 0x0F];
       const uint8_t note = m.Data1 & 0x7F;
-      if (kind == 0x90 && m.Data2 > 0) {
+      if (kind == midi::kNoteOn && m.Data2 > 0) {
         channel[note] = true;
-      } else if (kind == 0x80 || kind == 0x90) {
+      } else if (kind == midi::kNoteOff || kind == midi::kNoteOn) {
         channel[note] = false;
       }
     });
@@ -69,31 +70,27 @@ void Style::ComputeHoldOver() {
   }
 }
 
-unsigned MendPartOffsets(PartTable& parts, int32_t streamLength) {
-  unsigned emptied = 0;
-  auto inside = [streamLength](int32_t offset) { return offset >= 0 && offset <= streamLength; };
+PartMends MendPartOffsets(PartTable& parts, int32_t streamLength) {
+  PartMends mends{};
   for (int p = 0; p < kPartCount; ++p) {
     TStylePart& part = parts[static_cast<size_t>(p)];
     if (!part.Exists()) continue;
-    bool bad = !inside(part.StartOffset) || !inside(part.EndOffset) || part.EndOffset <= part.StartOffset;
-    if (p > kEnding)
-      for (int32_t entry : part.EntryOffsets) bad = bad || !inside(entry);
-    if (bad) {
-      part.FirstMeasure = 0;
-      emptied |= 1u << p;
+    PartMend& mend = mends[static_cast<size_t>(p)];
+    const bool startInside = part.StartOffset >= 0 && part.StartOffset < streamLength;
+    const bool endInside = part.EndOffset >= 0 && part.EndOffset <= int64_t{streamLength} + 1;
+    if (!startInside || !endInside) {
+      mend = PartMend::OutsideStream;
+    } else if (part.EndOffset <= part.StartOffset) {
+      mend = PartMend::EndNotAfterStart;
     }
+    if (mend != PartMend::None) part.FirstMeasure = 0;
   }
-  return emptied;
+  return mends;
 }
 
-bool MendHeaderValues(TStyleHeader& header) {
-  const TStyleHeader before = header;
-  header.MeasureLength = StoredMeasureLength(MetreOf(header.MeasureLength));
-  for (auto& used : header.ChannelUsed) used = used != 0 ? 1 : 0;
-  header.Converted = header.Converted != 0 ? 1 : 0;
-  header.SuppressControllers = header.SuppressControllers != 0 ? 1 : 0;
-  header.Override = header.Override != 0 ? 1 : 0;
-  return !(before == header);
+bool HasBrokenBasic(const PartTable& parts, std::span<const uint8_t> stream) {
+  const int32_t start = parts[kBasic].StartOffset;
+  return start < 0 || static_cast<size_t>(start) >= stream.size() || stream[static_cast<size_t>(start)] == 0;
 }
 
 }  // namespace kalo::styles

@@ -70,12 +70,22 @@ class Style {
   std::vector<QuarterNoteEntry> QuarterNoteIndex;  // empty: Locate scans the stream
 };
 
-// Makes empty every existing part whose start, end or (for parts 4 to 7) entry offsets lie outside
-// [0, streamLength], or whose end is not after its start, so that playback never reads past the
-// stream. Returns one bit per part made empty.
-unsigned MendPartOffsets(PartTable& parts, int32_t streamLength);
-// Brings header fields read from a file into their ranges: a measure length that is 0 or not one of
-// the metre list's reads as 16; the flag bytes become 0 or 1. Returns true when anything changed.
-bool MendHeaderValues(TStyleHeader& header);
+// Why MendPartOffsets made a part empty.
+enum class PartMend : uint8_t {
+  None,
+  OutsideStream,     // its start is not inside the stream, or its end is beyond stream length + 1
+  EndNotAfterStart,  // its end does not lie after its start
+};
+using PartMends = std::array<PartMend, kPartCount>;
+
+// Makes empty every existing part that cannot be played: its start must lie inside the stream and its
+// end after its start, at most at stream length + 1 (where Locate puts a time past the end, so such a
+// part plays to the end of the stream). Entry offsets are not checked: one that does not lie inside
+// its part is ignored when the part is entered. Stored bytes of the parts that stay are not changed.
+PartMends MendPartOffsets(PartTable& parts, int32_t streamLength);
+
+// A style whose Basic begins with a zero byte (or whose Basic start lies outside the stream) is
+// broken: a load keeps none of its parts.
+bool HasBrokenBasic(const PartTable& parts, std::span<const uint8_t> stream);
 
 }  // namespace kalo::styles

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "midi/midi_status.h"
 #include "styles/style_stream.h"
 
 namespace kalo::styles {
@@ -180,14 +181,17 @@ void TGen::SelectPart(int part) {
   LastMeasure = record.LastMeasure;
   BeatBox = record.Beat;
   StartOffset = record.StartOffset;
-  EndOffset = record.EndOffset;
+  // A part cut at the end of a recording ends at stream length + 1 (where Locate puts a time past
+  // the end): it plays to the end of the stream.
+  EndOffset = std::min(record.EndOffset, style_.Length());
   StartPosition = (record.FirstMeasure - 1) * CurrentMetre.MeasureLength + 4;
   for (int c = 0; c < kChannelCount; ++c)
     if (!context_.Host.MutedByHand(c)) context_.Host.SetLiveMute(c, record.Mute[static_cast<size_t>(c)] != 0);
   if (part > kEnding && BeatIndex >= 1 && BeatIndex <= 3) {
     const int32_t entry = record.EntryOffsets[static_cast<size_t>(BeatIndex) - 1];
-    // An entry at or past the part's end would leave nothing to play: start at the start then.
-    if (entry < EndOffset) StartOffset = entry;
+    // An entry outside the part (before its start, or at or past its end where nothing is left to
+    // play) is ignored: play starts at the start.
+    if (entry >= StartOffset && entry < EndOffset) StartOffset = entry;
   }
   context_.Player.SetPartStart(true);
   CurrentOffset = EndOffset + 65535;
@@ -257,8 +261,9 @@ void TGen::AppendMessage(uint8_t status, uint8_t data1, uint8_t data2) {
   WriteOffset += 3;
   const uint8_t kind = status & 0xF0;
   const uint8_t channel = status & 0x0F;
-  if (kind >= 0xB0 && kind <= 0xD0) StoreChannelValue(kind, channel, data1, data2, true);
-  if (kind == 0x90 && data2 > 0) style_.Header.ChannelUsed[channel] = 1;
+  if (kind >= midi::kControlChange && kind <= midi::kChannelPressure)
+    StoreChannelValue(kind, channel, data1, data2, true);
+  if (kind == midi::kNoteOn && data2 > 0) style_.Header.ChannelUsed[channel] = 1;
 }
 
 void TGen::FinishAppend(int endPosition) {
@@ -268,17 +273,20 @@ void TGen::FinishAppend(int endPosition) {
 }
 
 void TGen::ChaseControllers(int32_t from, int32_t to) {
-  for (uint8_t c = 0; c < kChannelCount; ++c) context_.Player.Send(static_cast<uint8_t>(0xB0 | c), 121, 0);
+  for (uint8_t c = 0; c < kChannelCount; ++c)
+    context_.Player.Send(static_cast<uint8_t>(midi::kControlChange | c), 121, 0);
   if (!style_.Allocated()) return;
   const int transposition = context_.Host.Transposition();
   ForEachMessage(style_.Stream(), from, std::min(to, style_.Length()), [&](const StreamMessage& m) {
     const uint8_t kind = m.Status & 0xF0;
     const uint8_t channel = m.Status & 0x0F;
     if (!style_.Header.Used(channel)) return;
-    if (!((kind == 0xB0 && m.Data1 < 120) || kind == 0xC0 || kind == 0xD0)) return;
+    if (!((kind == midi::kControlChange && m.Data1 < 120) || kind == midi::kProgramChange ||
+          kind == midi::kChannelPressure))
+      return;
     uint8_t value = m.Data2;
     // The transposition moves the portamento source note; the result stays a data byte.
-    if (kind == 0xB0 && m.Data1 == 84)
+    if (kind == midi::kControlChange && m.Data1 == 84)
       value = static_cast<uint8_t>(std::clamp(m.Data2 + transposition, 0, 127));
     if (!context_.Options.TransmitControllers && !StoreChannelValue(kind, channel, m.Data1, value, false))
       return;
@@ -289,15 +297,15 @@ void TGen::ChaseControllers(int32_t from, int32_t to) {
 bool TGen::StoreChannelValue(uint8_t kind, uint8_t channel, uint8_t number, uint8_t value, bool keepFirst) {
   size_t entry = 0;
   switch (kind & 0xF0) {
-    case 0xB0:
+    case midi::kControlChange:
       if (!IsStoredController(number)) return true;
       entry = number;
       break;
-    case 0xC0:
+    case midi::kProgramChange:
       entry = kProgramEntry;
       value = number;
       break;
-    case 0xD0:
+    case midi::kChannelPressure:
       entry = kPressureEntry;
       value = number;
       break;
@@ -324,14 +332,14 @@ void TGen::SetChannelInstrument(uint8_t channel, uint8_t bankMsb, uint8_t progra
   const int32_t length = style_.Length();
   for (int32_t i = 0; i + 1 < length; ++i) {
     const uint8_t byte = buffer[static_cast<size_t>(i)];
-    if (byte == (0xB0 | channel) && i + 2 < length) {
+    if (byte == (midi::kControlChange | channel) && i + 2 < length) {
       uint8_t& value = buffer[static_cast<size_t>(i) + 2];
       if (buffer[static_cast<size_t>(i) + 1] == 0) value = bankMsb;
       if (buffer[static_cast<size_t>(i) + 1] == 32) value = bankLsb;
-    } else if (byte == (0xC0 | channel)) {
+    } else if (byte == (midi::kProgramChange | channel)) {
       buffer[static_cast<size_t>(i) + 1] = program;
       if (!fix) break;
-    } else if (byte == (0x90 | channel) && !fix) {
+    } else if (byte == (midi::kNoteOn | channel) && !fix) {
       break;
     }
   }
@@ -347,8 +355,9 @@ void TGen::SetChannelController(uint8_t channel, uint8_t controller, uint8_t val
   const int32_t length = style_.Length();
   for (int32_t i = 0; i < length; ++i) {
     const uint8_t byte = buffer[static_cast<size_t>(i)];
-    if (byte == (0x90 | channel) && !fix) break;
-    if (byte == (0xB0 | channel) && i + 2 < length && buffer[static_cast<size_t>(i) + 1] == controller) {
+    if (byte == (midi::kNoteOn | channel) && !fix) break;
+    if (byte == (midi::kControlChange | channel) && i + 2 < length &&
+        buffer[static_cast<size_t>(i) + 1] == controller) {
       buffer[static_cast<size_t>(i) + 2] = value;
       if (!fix) break;
     }

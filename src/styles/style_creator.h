@@ -21,6 +21,8 @@
 
 namespace kalo::styles {
 
+struct ParsedWorkFile;
+
 inline constexpr const char* kOutOfMemoryMessage = "Sorry - Out of Memory !";
 inline constexpr const char* kStyleNotFoundMessage = "Style not found !";
 inline constexpr const char* kSaveStyleFirstQuestion = "Save Style first ?";
@@ -120,14 +122,15 @@ class TGen {
   // A style asked for by name (Style-Manager, arrangement autoload): found by FindStyleFile, else
   // "Style not found !" and nothing changes.
   LoadOutcome LoadStyleByName(const std::string& name);
-  // Writes the current style; the name gets the extension ".vxs". False after a message.
+  // Writes the current style through host::WriteFileSafely; ".vxs" is appended unless the name ends
+  // in it (a dot elsewhere stays: "Rock v1.5" saves as "Rock v1.5.vxs"). False after a message.
   bool SaveStyle(const std::string& path);
   // "Load Work-File ...": asks "Replace current chords, song or style ?" unless there is neither
   // material nor a song; a damaged file is refused with a message before anything is replaced.
   LoadOutcome LoadWorkFileByDialog();
   LoadOutcome LoadWorkFile(const std::string& path);
   // Writes the recorded end position, the Chordmemory (the host's), the header, the parts and the
-  // stream; the name gets the extension ".vxw".
+  // stream; ".vxw" is appended unless the name ends in it.
   bool SaveWorkFile(const std::string& path);
   // The reading steps of a style or work load over bytes already read from `path` (the preparing
   // steps and questions before them are the callers').
@@ -164,6 +167,12 @@ class TGen {
  private:
   LoadOutcome LoadStyleFile(const std::string& path);
   bool PrepareLoad(bool byDialog);
+  // The guard of both work-file loads: refused while the main window records; asks "Replace current
+  // chords, song or style ?" when there is material or a song.
+  bool MayLoadWork();
+  // The reading steps shared by a style load (work == nullptr) and a work-file load, from keeping
+  // channel 1's voice to stopping the player.
+  LoadOutcome TakeLoadedImage(const std::string& path, const StyleImage& image, const ParsedWorkFile* work);
   void ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& keptChannel1);
   // Takes a file's part table and stream as the style's, and remembers each part's measures as loaded.
   void TakePartsAndStream(const StyleImage& image);

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <system_error>
 
+#include "host/path_lookup.h"
 #include "styles/byte_io.h"
-#include "styles/style.h"
 
 namespace kalo::styles {
 
-void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image,
-                     unsigned& emptiedParts, bool& headerMended) {
+PartMends ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image) {
   auto take = [&](size_t count) {
     const size_t start = in.Position();
     const size_t n = std::min(count, in.Remaining());
@@ -21,8 +19,7 @@ void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage&
   image.Parts = DecodePartTablePrefix(take(kPartTableSize));
   const auto stream = take(static_cast<size_t>(kStreamCapacity));
   image.Stream.assign(stream.begin(), stream.end());
-  headerMended = MendHeaderValues(image.Header);
-  emptiedParts = MendPartOffsets(image.Parts, static_cast<int32_t>(stream.size()));
+  return MendPartOffsets(image.Parts, static_cast<int32_t>(stream.size()));
 }
 
 void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::span<const uint8_t> stream,
@@ -41,7 +38,7 @@ ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes) {
   } else {
     in.Seek(0);
   }
-  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
+  parsed.Mends = ReadStyleBlocks(bytes, in, parsed.Image);
   return parsed;
 }
 
@@ -77,14 +74,17 @@ bool HasExtension(const std::string& name, const std::string& extension) {
 
 namespace {
 
-bool IsFile(const std::filesystem::path& path) {
-  std::error_code error;
-  return std::filesystem::is_regular_file(path, error);
-}
-
-std::string WithSlashes(std::string text) {
-  std::replace(text.begin(), text.end(), '\\', '/');
-  return text;
+// The components of a name whose folders are separated by '\' or '/'.
+std::vector<std::string> Components(const std::string& name) {
+  std::vector<std::string> parts(1);
+  for (char c : name) {
+    if (c == '\\' || c == '/') {
+      parts.emplace_back();
+    } else {
+      parts.back() += c;
+    }
+  }
+  return parts;
 }
 
 }  // namespace
@@ -92,18 +92,14 @@ std::string WithSlashes(std::string text) {
 std::optional<std::filesystem::path> FindStyleFile(const std::string& name,
                                                    const host::ProgramFolder& folder) {
   if (name.empty()) return std::nullopt;
-  if (IsFile(name)) return std::filesystem::path(name);
+  if (host::IsRegularFile(name)) return std::filesystem::path(name);
   const std::string fileName = FileNameOf(name);
-  if (!fileName.empty() && IsFile(folder.Styles() / fileName)) return folder.Styles() / fileName;
-  const size_t p = ToLower(name).find("styles");
-  if (p != std::string::npos) {
-    const std::string rest = WithSlashes(name.substr(p));  // "styles/pop/a.vxs"
-    const auto asWritten = folder.Path() / rest;
-    if (IsFile(asWritten)) return asWritten;
-    // The program's own folder is spelt "STYLES"; keep the sub-folders below it.
-    const std::string below = rest.size() > 6 ? rest.substr(7) : std::string();
-    if (!below.empty() && IsFile(folder.Styles() / below)) return folder.Styles() / below;
+  if (!fileName.empty()) {
+    if (auto found = host::FindIgnoringCase(folder.Path(), {folder.Styles().filename().string(), fileName}))
+      return found;
   }
+  const size_t p = ToLower(name).find("styles");
+  if (p != std::string::npos) return host::FindIgnoringCase(folder.Path(), Components(name.substr(p)));
   return std::nullopt;
 }
 

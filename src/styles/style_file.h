@@ -13,6 +13,7 @@
 
 #include "host/program_folder.h"
 #include "styles/byte_io.h"
+#include "styles/style.h"
 #include "styles/style_records.h"
 
 namespace kalo::styles {
@@ -35,25 +36,22 @@ struct StyleImage {
 struct ParsedStyleFile {
   std::optional<int32_t> VersionWord;
   StyleImage Image;
-  // Parts whose offsets did not fit the stream and that were therefore made empty (bit per part).
-  unsigned EmptiedParts = 0;
-  // The measure length or a flag byte was out of range and was brought into it.
-  bool HeaderMended = false;
+  // Why each part that could not be played was made empty (PartMend::None for the others).
+  PartMends Mends{};
 };
 
 // Takes the header, part table and stream from `bytes` (from the reader's position on), each block
-// from what is there, then mends offsets and header values that do not fit. Shared by the style and
-// the work file, whose blocks follow their own leading fields.
-void ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image,
-                     unsigned& emptiedParts, bool& headerMended);
+// from what is there, then empties the parts that cannot be played (MendPartOffsets). Header values
+// are kept as stored. Shared by the style and the work file, whose blocks follow their own leading
+// fields.
+PartMends ReadStyleBlocks(std::span<const uint8_t> bytes, ByteReader& in, StyleImage& image);
 
 // Writes the header, the part table and at most kStreamCapacity bytes of the stream.
 void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::span<const uint8_t> stream,
                       ByteWriter& writer);
 
-// Reads a style file's bytes: decides the version word by value, takes each block from what is
-// there, then mends offsets and header values that do not fit (see MendPartOffsets,
-// MendHeaderValues).
+// Reads a style file's bytes: decides the version word by value, then reads the blocks as
+// ReadStyleBlocks does.
 ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes);
 
 // The bytes of a style file: version word kVersionWordLowest, header, part table, stream.
@@ -63,7 +61,8 @@ std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTa
 // Where a style asked for by name is found: the name itself; else the program's STYLES folder with
 // the name's file name; else, when the lower-cased name contains "styles" at position p, the
 // program folder joined with the name from p on (sub-folders kept). Both '\' and '/' separate
-// folders in the name. nullopt when no candidate exists.
+// folders in the name. Names were written where file names ignore case: below the program folder
+// every component matches in any case (an exact spelling first). nullopt when no candidate exists.
 std::optional<std::filesystem::path> FindStyleFile(const std::string& name,
                                                    const host::ProgramFolder& folder);
 

@@ -13,11 +13,6 @@ namespace {
 
 std::string FolderOf(const std::string& path) { return std::filesystem::path(path).parent_path().string(); }
 
-std::string WithExtension(const std::string& path, const char* extension) {
-  if (HasExtension(path, extension)) return path;
-  return std::filesystem::path(path).replace_extension(extension).string();
-}
-
 bool IsWantMore(const std::string& name) { return ToLower(FileNameOf(name)) == kWantMoreStyleName; }
 
 std::string DoubledAmpersands(const std::string& text) {
@@ -74,53 +69,77 @@ LoadOutcome TGen::LoadStyleFile(const std::string& path) {
     context_.WebLinks.OpenWebPage(kMoreStylesUrl);
     return LoadOutcome::WebPage;
   }
-  auto bytes = host::ReadFilePrefix(path, kMaxStyleFileBytes);
-  if (!bytes) {
+  const host::FileRead read = host::ReadRegularFile(path, kMaxStyleFileBytes);
+  if (read.Missing) {
     context_.Dialogs.Inform(kStyleNotFoundMessage);
     return LoadOutcome::NotFound;
   }
-  return LoadStyleFromBytes(path, *bytes);
+  if (!read.Ok()) {
+    context_.Dialogs.Inform("Style not loaded: " + read.Error);
+    return LoadOutcome::Failed;
+  }
+  return LoadStyleFromBytes(path, read.Bytes);
 }
 
 LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
   if (!EnsureBuffers()) return LoadOutcome::Failed;
-  const ParsedStyleFile parsed = ParseStyleFile(bytes);
+  return TakeLoadedImage(path, ParseStyleFile(bytes).Image, nullptr);
+}
 
+LoadOutcome TGen::TakeLoadedImage(const std::string& path, const StyleImage& image,
+                                  const ParsedWorkFile* work) {
+  const bool isStyle = work == nullptr;
   const TChannelSetup keptChannel1 = style_.Header.Channels[0];
   if (!ResetStyle()) return LoadOutcome::Refused;
-  context_.Host.SetSaveStyleName(path);
+  if (isStyle) {
+    context_.Host.SetSaveStyleName(path);
+  } else {
+    context_.Host.UnmuteAllChannels();
+    context_.Host.ClearChordmemory();
+    context_.Host.SetRestoreOriginalEnabled(false);
+  }
   ResetControls();
+  if (work != nullptr) {
+    RecordedEndPosition = work->EndPosition;
+    context_.Host.SetGoToEndEnabled(work->EndPosition > 0);
+    context_.Host.LoadChordmemory(work->Chordmemory);
+  }
 
   const uint8_t keyboardChannel = context_.Mixer.KeyboardChannel();
   context_.Mixer.SetKeyboardChannel(0);
   keyboardChannelMoved_ = false;
-  ApplyHeader(parsed.Image.Header, keptChannel1);
+  ApplyHeader(image.Header, keptChannel1);
+  if (!isStyle) style_.Header.Converted = 0;
 
-  TakePartsAndStream(parsed.Image);
-  StyleMode = true;
-  context_.Host.SetStyleMode(true);
-
-  // A style whose Basic begins with a zero byte is broken: it keeps no parts. Checked before a part
-  // is selected, so that the play window never holds offsets of the discarded table.
-  const int32_t basicStart = style_.Parts[kBasic].StartOffset;
-  const uint8_t basicByte = basicStart >= 0 && basicStart < kStreamAllocation
-                                ? style_.Buffer()[static_cast<size_t>(basicStart)]
-                                : 0;
-  if (basicByte == 0) {
-    style_.Parts = PartTable{};
-    style_.SetLength(255);
+  TakePartsAndStream(image);
+  if (isStyle) {
+    // Checked before a part is selected, so that the play window never holds offsets of the
+    // discarded table.
+    if (HasBrokenBasic(style_.Parts, style_.Stream())) {
+      style_.Parts = PartTable{};
+      style_.SetLength(255);
+    }
+  } else {
+    EndOffset = style_.Length();
+    context_.Host.SetSetButtonEnabled(false);
   }
-
+  StyleMode = isStyle;
+  context_.Host.SetStyleMode(isStyle);
   SelectFirstExistingPart(true);
-  ShowStyleCaptions(path);
-  CurrentStylePath = path;
-  StyleLoaded = true;
+  if (isStyle) {
+    ShowStyleCaptions(path);
+    CurrentStylePath = path;
+    StyleLoaded = true;
+  } else {
+    CurrentOffset = 0;
+    context_.Display.SetStyleCreatorCaption(ToUpper(FileNameOf(path)) + "  -  " + host::kApplicationTitle);
+  }
   StopPlaying();
   style_.ComputeHoldOver();
   CopyToLoadedSlot();
   context_.Host.SetRestoreOriginalEnabled(true);
 
-  if (context_.Options.SoloOnChannel1) {
+  if (isStyle && context_.Options.SoloOnChannel1) {
     context_.Host.SelectChannelOneActive();
     const uint8_t volume = static_cast<uint8_t>(std::min(TargetVolume + 20, 127));
     auto& setup = style_.Header.Channels[0].Values;
@@ -129,7 +148,7 @@ LoadOutcome TGen::LoadStyleFromBytes(const std::string& path, std::span<const ui
       context_.Mixer.SetLiveController(0, controller, value);
     }
   }
-  if (context_.Settings.NVDef) NormalizeVolume();
+  if (isStyle && context_.Settings.NVDef) NormalizeVolume();
   if (!keyboardChannelMoved_) context_.Mixer.SetKeyboardChannel(keyboardChannel);
   return LoadOutcome::Loaded;
 }
@@ -155,7 +174,8 @@ void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& kept
   ApplyChannelSetups(true);
   GiveBackChannel1(keptChannel1);
 
-  if (context_.Options.TempoDetection && header.Tempo >= 25 && header.Tempo <= 250)
+  if (context_.Options.TempoDetection && header.Tempo >= kLowestDetectedTempo &&
+      header.Tempo <= kHighestDetectedTempo)
     context_.Host.SetTempo(header.Tempo);
   const Metre metre = MetreOf(header.MeasureLength);
   if (context_.Options.IntroDetection) {
@@ -166,7 +186,7 @@ void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& kept
   int& quantize = context_.Settings.Quantize;
   if (metre.EighthNotes && quantize >= 0 && quantize < 5) quantize += 5;
   if (!metre.EighthNotes && quantize >= 5 && quantize < config::kQuantizeCount) quantize -= 5;
-  header.MeasureLength = StoredMeasureLength(metre);
+  // The stored value stays as it is (a save writes it back); only the metre played is mended.
   CurrentMetre = metre;
   BeatsPerMeasure = metre.MeasureLength / 4;
   context_.Settings.Metrum = MetrumIndexFor(metre);
@@ -227,7 +247,7 @@ void TGen::CopyToLoadedSlot() {
 
 bool TGen::SaveStyle(const std::string& path) {
   if (!EnsureBuffers()) return false;
-  const std::string target = WithExtension(path, ".vxs");
+  const std::string target = host::WithFileType(path, ".vxs");
   const auto bytes = SerializeStyleFile(style_.Header, style_.Parts, style_.Stream());
   if (auto error = host::WriteFileSafely(target, bytes)) {
     context_.Dialogs.Inform("Style not saved: " + *error);
@@ -238,12 +258,15 @@ bool TGen::SaveStyle(const std::string& path) {
   return true;
 }
 
+bool TGen::MayLoadWork() {
+  if (context_.Host.Recording()) return false;
+  return !(style_.HasMaterial() || !context_.Host.ChordmemoryEmpty()) ||
+         context_.Dialogs.Ask(kReplaceChordsQuestion);
+}
+
 LoadOutcome TGen::LoadWorkFileByDialog() {
   if (!EnsureBuffers()) return LoadOutcome::Failed;
-  if (context_.Host.Recording()) return LoadOutcome::Refused;
-  if ((style_.HasMaterial() || !context_.Host.ChordmemoryEmpty()) &&
-      !context_.Dialogs.Ask(kReplaceChordsQuestion))
-    return LoadOutcome::Refused;
+  if (!MayLoadWork()) return LoadOutcome::Refused;
   const std::string folder = WorkFolder.empty() ? context_.Settings.Dir : WorkFolder;
   auto chosen = context_.Dialogs.AskOpenFile(
       {"Load Work-File ...", "Work-Files (*.vxw)|*.vxw", "VXW", "*.VXW", folder});
@@ -254,20 +277,17 @@ LoadOutcome TGen::LoadWorkFileByDialog() {
 
 LoadOutcome TGen::LoadWorkFile(const std::string& path) {
   if (!EnsureBuffers()) return LoadOutcome::Failed;
-  if (context_.Host.Recording()) return LoadOutcome::Refused;
-  if ((style_.HasMaterial() || !context_.Host.ChordmemoryEmpty()) &&
-      !context_.Dialogs.Ask(kReplaceChordsQuestion))
-    return LoadOutcome::Refused;
+  if (!MayLoadWork()) return LoadOutcome::Refused;
   return ReadWorkFile(path);
 }
 
 LoadOutcome TGen::ReadWorkFile(const std::string& path) {
-  auto bytes = host::ReadFilePrefix(path, kMaxWorkFileBytes);
-  if (!bytes) {
-    context_.Dialogs.Inform("Cannot read " + path);
+  const host::FileRead read = host::ReadRegularFile(path, kMaxWorkFileBytes);
+  if (!read.Ok()) {
+    context_.Dialogs.Inform("Work-File not loaded: " + read.Error);
     return LoadOutcome::Failed;
   }
-  return LoadWorkFromBytes(path, *bytes);
+  return LoadWorkFromBytes(path, read.Bytes);
 }
 
 LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uint8_t> bytes) {
@@ -278,45 +298,12 @@ LoadOutcome TGen::LoadWorkFromBytes(const std::string& path, std::span<const uin
     return LoadOutcome::Failed;
   }
   const ParsedWorkFile& parsed = std::get<ParsedWorkFile>(result);
-
-  const TChannelSetup keptChannel1 = style_.Header.Channels[0];
-  if (!ResetStyle()) return LoadOutcome::Refused;
-  context_.Host.UnmuteAllChannels();
-  context_.Host.ClearChordmemory();
-  ResetControls();
-  context_.Host.SetRestoreOriginalEnabled(false);
-
-  RecordedEndPosition = parsed.EndPosition;
-  context_.Host.SetGoToEndEnabled(parsed.EndPosition > 0);
-  context_.Host.LoadChordmemory(parsed.Chordmemory);
-
-  const uint8_t keyboardChannel = context_.Mixer.KeyboardChannel();
-  context_.Mixer.SetKeyboardChannel(0);
-  keyboardChannelMoved_ = false;
-  ApplyHeader(parsed.Image.Header, keptChannel1);
-  style_.Header.Converted = 0;
-
-  TakePartsAndStream(parsed.Image);
-  EndOffset = style_.Length();
-
-  StyleMode = false;
-  context_.Host.SetStyleMode(false);
-  context_.Host.SetSetButtonEnabled(false);
-  SelectFirstExistingPart(true);
-  CurrentOffset = 0;
-  style_.ComputeHoldOver();
-
-  context_.Display.SetStyleCreatorCaption(ToUpper(FileNameOf(path)) + "  -  " + host::kApplicationTitle);
-  CopyToLoadedSlot();
-  context_.Host.SetRestoreOriginalEnabled(true);
-  StopPlaying();
-  if (!keyboardChannelMoved_) context_.Mixer.SetKeyboardChannel(keyboardChannel);
-  return LoadOutcome::Loaded;
+  return TakeLoadedImage(path, parsed.Image, &parsed);
 }
 
 bool TGen::SaveWorkFile(const std::string& path) {
   if (!EnsureBuffers()) return false;
-  const std::string target = WithExtension(path, ".vxw");
+  const std::string target = host::WithFileType(path, ".vxw");
   auto bytes = SerializeWorkFile(RecordedEndPosition, context_.Host.CurrentChordmemory(), style_.Header,
                                  style_.Parts, style_.Stream());
   if (!bytes) {

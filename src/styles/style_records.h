@@ -70,6 +70,10 @@ struct TChannelSetup {
   bool operator==(const TChannelSetup&) const = default;
 };
 
+// "Tempo Detection" takes a style's tempo only within the tempo field's range (beats per minute).
+inline constexpr int kLowestDetectedTempo = 25;
+inline constexpr int kHighestDetectedTempo = 250;
+
 struct TStyleHeader {
   std::array<TChannelSetup, kChannelCount> Channels{};
   std::array<uint8_t, kChannelCount> ChannelUsed{};  // non-zero: the stream holds notes of the channel

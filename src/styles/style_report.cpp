@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "config/settings.h"
+#include "styles/style.h"
 #include "styles/style_stream.h"
 
 namespace kalo::styles {
@@ -28,8 +29,43 @@ std::string ChannelList(const std::array<uint8_t, kChannelCount>& flags, bool js
   return out.empty() ? "-" : out;
 }
 
+// Every delay byte from the part's start to its end offset inclusive: the delay byte at the end
+// offset is the one with which the part reaches its last measure's end (a one-measure 4/4 part is
+// 96 ticks).
 int64_t PartTicks(const ParsedStyleFile& style, const TStylePart& part) {
-  return TicksIn(style.Image.Stream, part.StartOffset, part.EndOffset);
+  if (!part.Exists()) return 0;
+  return TicksIn(style.Image.Stream, part.StartOffset, part.EndOffset + 1);
+}
+
+std::string MetreText(const Metre& metre) {
+  return std::string(config::kMetrumNames[MetrumIndexFor(metre)]) +
+         (metre.EighthNotes ? ", eighth-note beat" : "");
+}
+
+bool TempoDetected(int16_t tempo) { return tempo >= kLowestDetectedTempo && tempo <= kHighestDetectedTempo; }
+
+const char* EmptiedText(PartMend mend) {
+  switch (mend) {
+    case PartMend::OutsideStream:
+      return "empty (its offsets lie outside the stream)";
+    case PartMend::EndNotAfterStart:
+      return "empty (its end offset is not after its start offset)";
+    case PartMend::None:
+      break;
+  }
+  return "empty";
+}
+
+const char* EmptiedJson(PartMend mend) {
+  switch (mend) {
+    case PartMend::OutsideStream:
+      return "\"outsideStream\"";
+    case PartMend::EndNotAfterStart:
+      return "\"endNotAfterStart\"";
+    case PartMend::None:
+      break;
+  }
+  return "null";
 }
 
 }  // namespace
@@ -37,11 +73,20 @@ int64_t PartTicks(const ParsedStyleFile& style, const TStylePart& part) {
 std::string StyleInfoText(const ParsedStyleFile& style) {
   const TStyleHeader& h = style.Image.Header;
   const Metre metre = MetreOf(h.MeasureLength);
+  const bool broken = HasBrokenBasic(style.Image.Parts, style.Image.Stream);
   std::ostringstream out;
   out << "version word: " << (style.VersionWord ? Hex32(*style.VersionWord) : "none") << '\n';
-  out << "tempo: " << h.Tempo << '\n';
-  out << "measure length: " << metre.MeasureLength << " (" << config::kMetrumNames[MetrumIndexFor(metre)]
-      << (metre.EighthNotes ? ", eighth-note beat" : "") << ")\n";
+  out << "tempo: " << h.Tempo;
+  if (!TempoDetected(h.Tempo))
+    out << " (not taken by Tempo Detection: outside " << kLowestDetectedTempo << " to "
+        << kHighestDetectedTempo << ")";
+  out << '\n';
+  out << "measure length: " << h.MeasureLength;
+  if (StoredMeasureLength(metre) == h.MeasureLength) {
+    out << " (" << MetreText(metre) << ")\n";
+  } else {
+    out << ", played as " << metre.MeasureLength << " (" << MetreText(metre) << ")\n";
+  }
   out << "intro measures: " << h.IntroMeasures << '\n';
   out << "flags: converted " << int{h.Converted} << ", suppress controllers " << int{h.SuppressControllers}
       << ", override " << int{h.Override} << '\n';
@@ -62,12 +107,14 @@ std::string StyleInfoText(const ParsedStyleFile& style) {
     if (!any && values[kProgramEntry] == kNotSet && values[kPressureEntry] == kNotSet) out << " nothing set";
     out << '\n';
   }
+  if (broken)
+    out << "no part plays: the byte at the start offset of Basic is 0, so a load treats the style as broken "
+           "and drops its part table\n";
   for (int p = 0; p < kPartCount; ++p) {
     const TStylePart& part = style.Image.Parts[static_cast<size_t>(p)];
     out << "part " << kPartNames[static_cast<size_t>(p)] << ": ";
     if (!part.Exists()) {
-      out << ((style.EmptiedParts >> p) & 1u ? "empty (its offsets lie outside the stream)" : "empty")
-          << '\n';
+      out << EmptiedText(style.Mends[static_cast<size_t>(p)]) << '\n';
       continue;
     }
     out << "measures " << part.FirstMeasure << "-" << part.LastMeasure << ", beat " << part.Beat
@@ -83,14 +130,17 @@ std::string StyleInfoText(const ParsedStyleFile& style) {
 std::string StyleInfoJson(const ParsedStyleFile& style) {
   const TStyleHeader& h = style.Image.Header;
   const Metre metre = MetreOf(h.MeasureLength);
+  const bool broken = HasBrokenBasic(style.Image.Parts, style.Image.Stream);
   std::ostringstream out;
   out << "{\"versionWord\":" << (style.VersionWord ? std::to_string(*style.VersionWord) : "null")
-      << ",\"tempo\":" << h.Tempo << ",\"measureLength\":" << metre.MeasureLength << ",\"metre\":\""
-      << config::kMetrumNames[MetrumIndexFor(metre)]
+      << ",\"tempo\":" << h.Tempo << ",\"tempoDetected\":" << (TempoDetected(h.Tempo) ? "true" : "false")
+      << ",\"storedMeasureLength\":" << h.MeasureLength << ",\"measureLength\":" << metre.MeasureLength
+      << ",\"metre\":\"" << config::kMetrumNames[MetrumIndexFor(metre)]
       << "\",\"eighthNoteBeat\":" << (metre.EighthNotes ? "true" : "false")
       << ",\"introMeasures\":" << h.IntroMeasures << ",\"converted\":" << int{h.Converted}
       << ",\"suppressControllers\":" << int{h.SuppressControllers} << ",\"override\":" << int{h.Override}
-      << ",\"streamLength\":" << style.Image.Stream.size() << ",\"channels\":[";
+      << ",\"streamLength\":" << style.Image.Stream.size() << ",\"broken\":" << (broken ? "true" : "false")
+      << ",\"channels\":[";
   bool first = true;
   for (int c = 0; c < kChannelCount; ++c) {
     if (!h.Used(c)) continue;
@@ -105,15 +155,16 @@ std::string StyleInfoJson(const ParsedStyleFile& style) {
     const TStylePart& part = style.Image.Parts[static_cast<size_t>(p)];
     out << (p ? "," : "") << "{\"name\":\"" << kPartNames[static_cast<size_t>(p)]
         << "\",\"exists\":" << (part.Exists() ? "true" : "false")
-        << ",\"offsetsOutsideStream\":" << (((style.EmptiedParts >> p) & 1u) ? "true" : "false")
+        << ",\"plays\":" << (part.Exists() && !broken ? "true" : "false")
+        << ",\"emptiedBecause\":" << EmptiedJson(style.Mends[static_cast<size_t>(p)])
         << ",\"firstMeasure\":" << part.FirstMeasure << ",\"lastMeasure\":" << part.LastMeasure
         << ",\"beat\":" << part.Beat << ",\"startOffset\":" << part.StartOffset
         << ",\"endOffset\":" << part.EndOffset << ",\"entryOffsets\":[" << part.EntryOffsets[0] << ","
         << part.EntryOffsets[1] << "," << part.EntryOffsets[2]
         << "],\"variation\":" << (part.HasVariationMarker() ? "true" : "false")
         << ",\"muted\":" << ChannelList(part.Mute, true)
-        << ",\"cutNotes\":" << ChannelList(part.CutNotes, true)
-        << ",\"ticks\":" << (part.Exists() ? PartTicks(style, part) : 0) << "}";
+        << ",\"cutNotes\":" << ChannelList(part.CutNotes, true) << ",\"ticks\":" << PartTicks(style, part)
+        << "}";
   }
   out << "]}\n";
   return out.str();

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "styles/chordmemory_image.h"
+#include "song/chordmemory.h"
 
 namespace kalo::styles {
 
@@ -86,8 +86,8 @@ class StyleCreatorHost {
   // The Chordmemory.
   virtual bool ChordmemoryEmpty() const { return true; }
   virtual void ClearChordmemory() {}
-  virtual void LoadChordmemory(const ChordmemoryImage& /*image*/) {}
-  virtual ChordmemoryImage CurrentChordmemory() const { return ChordmemoryImage::Cleared(); }
+  virtual void LoadChordmemory(const song::Chordmemory& /*chords*/) {}
+  virtual song::Chordmemory CurrentChordmemory() const { return song::Chordmemory::Cleared(); }
 };
 
 }  // namespace kalo::styles

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "midi/midi_status.h"
+
 namespace kalo::styles {
 
 inline constexpr uint8_t kFirstDelayByte = 0xF8;
@@ -14,7 +16,7 @@ inline constexpr uint8_t kBufferEndByte = 0xF0;
 
 inline bool IsDelayByte(uint8_t byte) { return byte >= kFirstDelayByte; }
 inline int DelayTicks(uint8_t byte) { return byte - 0xF7; }
-inline bool IsStatusByte(uint8_t byte) { return byte >= 0x80 && byte < 0xF0; }
+inline bool IsStatusByte(uint8_t byte) { return byte >= midi::kNoteOff && byte < midi::kSysexStatus; }
 
 struct StreamMessage {
   int32_t Offset = 0;  // of the status byte

@@ -3,15 +3,15 @@
 #include <algorithm>
 
 #include "styles/byte_io.h"
-#include "styles/style.h"
 #include "styles/style_file.h"
 
 namespace kalo::styles {
 
 namespace {
 
+// Lengths below 4 (shorter than the head record) are harmless: the block is still length + 4 bytes.
 bool ChordmemoryLengthFits(int length) {
-  return length >= kEmptyChordmemoryLength && static_cast<size_t>(length) + 4 <= kChordmemoryBufferSize;
+  return length >= 0 && static_cast<size_t>(length) + 4 <= kChordmemoryBufferSize;
 }
 
 }  // namespace
@@ -26,12 +26,12 @@ std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t>
   parsed.Chordmemory.Length = length;
   in.ReadSome(std::span<uint8_t>(parsed.Chordmemory.Bytes).first(static_cast<size_t>(length) + 4));
 
-  ReadStyleBlocks(bytes, in, parsed.Image, parsed.EmptiedParts, parsed.HeaderMended);
+  parsed.Mends = ReadStyleBlocks(bytes, in, parsed.Image);
   return parsed;
 }
 
 std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
-                                                      const ChordmemoryImage& chordmemory,
+                                                      const song::Chordmemory& chordmemory,
                                                       const TStyleHeader& header, const PartTable& parts,
                                                       std::span<const uint8_t> stream) {
   if (!ChordmemoryLengthFits(chordmemory.Length)) return std::nullopt;

@@ -10,34 +10,37 @@
 #include <variant>
 #include <vector>
 
-#include "styles/chordmemory_image.h"
+#include "song/chordmemory.h"
 #include "styles/style_file.h"
 
 namespace kalo::styles {
 
+// A work file carries the song's Chordmemory.
+using song::kChordmemoryBufferSize;
+using song::kEmptyChordmemoryLength;
+
 inline constexpr size_t kMaxWorkFileBytes =
     4 + kChordmemoryBufferSize + kStyleHeaderSize + kPartTableSize + kStreamCapacity;
 
-// Shown when a work file's Chordmemory length is below 4 or its block would not fit the
+// Shown when a work file's Chordmemory length is negative or its block would not fit the
 // Chordmemory buffer; nothing is loaded then.
 inline constexpr const char* kDamagedWorkFileMessage = "Work-File is damaged !";
 
 struct ParsedWorkFile {
   int16_t EndPosition = 0;  // position grid, 4 = measure 1 beat 1; 0 = none
   // The Chordmemory as a cleared one overwritten with the file's L + 4 bytes (or what of them is there).
-  ChordmemoryImage Chordmemory = ChordmemoryImage::Cleared();
+  song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
   StyleImage Image;
-  unsigned EmptiedParts = 0;
-  bool HeaderMended = false;
+  PartMends Mends{};
 };
 
 // A parsed work file, or the reason it is refused (kDamagedWorkFileMessage).
 std::variant<ParsedWorkFile, std::string> ParseWorkFile(std::span<const uint8_t> bytes);
 
-// The bytes of a work file. The Chordmemory block is image.Length + 4 bytes of image.Bytes; nullopt
-// when that length is below 4 or the block would not fit the buffer.
+// The bytes of a work file. The Chordmemory block is chordmemory.Length + 4 bytes of
+// chordmemory.Bytes; nullopt when that length is negative or the block would not fit the buffer.
 std::optional<std::vector<uint8_t>> SerializeWorkFile(int16_t endPosition,
-                                                      const ChordmemoryImage& chordmemory,
+                                                      const song::Chordmemory& chordmemory,
                                                       const TStyleHeader& header, const PartTable& parts,
                                                       std::span<const uint8_t> stream);
 

@@ -108,6 +108,23 @@ TEST_F(ArrangerTest, TheChannelSetUpStoresThePadVoiceAndSwitchesTheControllerFil
   EXPECT_EQ(arranger->PadChannel, 16);
 }
 
+TEST_F(ArrangerTest, TransmitControllersLetsRepeatedControllerValuesInWhileTicked) {
+  StartAndSettle();
+  midi::TMidiInput& input = *arranger->Input1();
+  const uint32_t volume100 = 0xB2 | 7 << 8 | 100 << 16;
+  auto arriving = [&](int count) {
+    for (int i = 0; i < count; ++i) virtualPorts->InjectShort(0, volume100);
+    int arrived = 0;
+    for (; input.MessageCount() > 0; ++arrived) input.GetMidiEvent();
+    return arrived;
+  };
+  EXPECT_EQ(arriving(2), 1);
+  arranger->SetTransmitControllers(true);
+  EXPECT_EQ(arriving(2), 2);
+  arranger->SetTransmitControllers(false);
+  EXPECT_EQ(arriving(2), 0);
+}
+
 TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOverride) {
   StartAndSettle();
   ASSERT_TRUE(arranger->Mixer().SetKeyboardChannel(2));

@@ -1,5 +1,7 @@
 #include "config/instrument_list.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -7,6 +9,7 @@
 
 #include "config/list_editor.h"
 #include "host/dialogs.h"
+#include "host/file_store.h"
 #include "host/program_launcher.h"
 #include "temp_folder.h"
 
@@ -168,14 +171,31 @@ TEST_F(InstrumentListsTest, TheChosenEntryIsStoredPerChannelAndChoosingAFileClea
   EXPECT_EQ(lists_.Channel(4).EntryIndex, -1);
 }
 
-TEST_F(InstrumentListsTest, AnUnreadableListLeavesTheChoiceEmpty) {
-  Settings settings;
-  settings.Patch = (temp_.Path() / "gone.vxi").string();
-  lists_.Load(settings);
-  EXPECT_TRUE(lists_.Entries().empty());
-  EXPECT_EQ(lists_.Selected(), -1);
-  EXPECT_FALSE(lists_.Choose(0, 0));
-  EXPECT_FALSE(lists_.PadInstrument());
+TEST_F(InstrumentListsTest, WhatIsNoListLeavesTheChoiceEmptyAndSaysWhy) {
+  const fs::path fifo = temp_.Path() / "pipe.vxi";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    fs::path File;
+    std::string Reason;  // empty: no message
+    size_t Entries;
+  } rows[] = {
+      {temp_.Path() / "gone.vxi", "", 0},  // a list that is gone leaves the choice empty, as always
+      {fifo, "a FIFO, not a file", 0},
+      {temp_.Write("empty-lines.vxi", std::string(4 << 20, '\n')),
+       "larger than 1 MiB, which no instrument list is", 0},
+      {temp_.Write("4097.vxi", std::string(4097, '\n')),
+       "more than 4096 lines, which no instrument list holds", 0},
+      {temp_.Write("4096.vxi", std::string(4095, '\n') + " 1"), "", kMaxListEntries},
+  };
+  for (const auto& row : rows) {
+    Settings settings;
+    settings.Patch = row.File.string();
+    lists_.Load(settings);
+    EXPECT_EQ(lists_.LoadError(),
+              row.Reason.empty() ? "" : host::PrintableName(row.File) + ": " + row.Reason);
+    EXPECT_EQ(lists_.Entries().size(), row.Entries) << row.File;
+    EXPECT_EQ(lists_.Reload(settings), row.Entries > 0) << row.File;
+  }
 }
 
 TEST_F(InstrumentListsTest, ListFilesAreOfferedByNameAndChosenBySoundcardMode) {

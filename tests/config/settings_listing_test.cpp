@@ -25,10 +25,10 @@ TEST(SettingsListingTest, AMissingFileIsNamedAndEveryKeyShowsItsFactoryValueInOr
   SettingsFile file(folder, environment);
   std::vector<std::string> lines = Lines(SettingsListing(file.Path(), file.Exists(), file.Read()));
   ASSERT_EQ(lines.size(), SettingsKeys().size() + 1);
-  EXPECT_EQ(lines[0], "# " + (temp.Path() / "kalo.ini").string() + " (does not exist: factory settings)");
+  EXPECT_EQ(lines[0], "# \"" + (temp.Path() / "kalo.ini").string() + "\" (does not exist: factory settings)");
   EXPECT_EQ(lines[1], "Reset=0");
   EXPECT_EQ(lines[10], "ToAdv=3");  // the factory To-Extended key, Eb
-  EXPECT_EQ(lines.back(), "MPU=1");
+  EXPECT_EQ(lines.back(), "SynthLatency=10");
   EXPECT_FALSE(std::filesystem::exists(file.Path())) << "listing never writes";
 }
 
@@ -38,7 +38,7 @@ TEST(SettingsListingTest, UnusableStoredValuesAreNamedBeforeTheKeys) {
   SettingsFile file(host::ProgramFolder(temp.Path()), ini, SettingsEnvironment{});
   std::string listing = SettingsListing(file.Path(), true, file.Read());
   std::vector<std::string> lines = Lines(listing);
-  EXPECT_EQ(lines[0], "# " + ini.string());
+  EXPECT_EQ(lines[0], "# \"" + ini.string() + "\"");
   EXPECT_EQ(lines[1], "# Tempo1: stored value unusable, default used");
   EXPECT_NE(listing.find("\nTempo1=60\nTempo2=90\nTempo3=100\n"), std::string::npos) << listing;
 }

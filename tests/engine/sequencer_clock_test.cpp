@@ -13,6 +13,11 @@
 namespace kalo::engine {
 namespace {
 
+using midi::kMidiClock;
+using midi::kMidiContinue;
+using midi::kMidiStart;
+using midi::kMidiStop;
+
 class FakeClockHost final : public ClockHost {
  public:
   explicit FakeClockHost(const host::TickTimer& timer) : timer_(timer) {}
@@ -261,7 +266,7 @@ TEST_F(SequencerClockTest, ExternalStartContinueAndStop) {
   };
   for (const Case& c :
        {Case{kMidiStart, 2000, 0, false}, Case{kMidiContinue, 5, 0, false}, Case{kMidiStop, 0, 0, true},
-        Case{kMidiStop, 2000, 2000, false}, Case{0xFE, 7, 7, false}}) {
+        Case{kMidiStop, 2000, 2000, false}, Case{midi::kActiveSensing, 7, 7, false}}) {
     SCOPED_TRACE(static_cast<int>(c.Status));
     clockHost.Log.clear();
     clock.StartWait = c.WaitBefore;

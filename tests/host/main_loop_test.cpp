@@ -42,6 +42,24 @@ TEST(StdMainLoop, AFullNoticeQueueRefusesInsteadOfOverwriting) {
   EXPECT_TRUE(loop.PostNotice(target, 0, 5));  // room again after draining
 }
 
+TEST(StdMainLoop, DroppedNoticesOfOneTargetNeverArriveAndTheOthersKeepTheirOrder) {
+  StdMainLoop loop(8);
+  Recorder kept;
+  Recorder dropped;
+  std::thread producer([&] {
+    for (uintptr_t i = 0; i < 6; ++i) ASSERT_TRUE(loop.PostNotice(i % 2 == 0 ? kept : dropped, 0, i));
+  });
+  producer.join();
+  loop.DropNotices(dropped);
+  EXPECT_EQ(loop.RunPending(), 6u);  // a dropped notice still frees its slot
+  EXPECT_TRUE(dropped.Seen.empty());
+  ASSERT_EQ(kept.Seen.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(kept.Seen[i].second, 2 * i);
+  for (uintptr_t i = 0; i < 8; ++i) EXPECT_TRUE(loop.PostNotice(dropped, 1, i));  // all room again
+  loop.RunPending();
+  EXPECT_EQ(dropped.Seen.size(), 8u);
+}
+
 TEST(StdMainLoop, SendNoticeRunsOnTheMainThreadAndWaitsForIt) {
   StdMainLoop loop;
   Recorder target;

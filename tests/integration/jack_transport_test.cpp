@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/main_loop.h"
+#include "midi/backends/fluidsynth_backend.h"
 #include "midi/backends/platform_backends.h"
 #include "midi/backends/rtmidi_backend.h"
 #include "midi/midi_errors.h"
@@ -158,6 +159,41 @@ TEST_F(JackTransport, ProgramPortsAreListedAndAPortThatVanishedFailsToOpenWithou
     EXPECT_STREQ(e.what(), "The MIDI device is no longer connected");
   }
   EXPECT_FALSE(input.IsOpen());
+}
+
+TEST_F(JackTransport, TheSynthesizerJoinsTheRunningServerAndPlaysIntoItsPlaybackPorts) {
+  host::StdMainLoop loop;
+  MidiSystem system(loop);
+  SynthOptions options;
+  options.Driver = SynthDriver::Jack;
+  auto owned = std::make_unique<FluidSynthBackend>(options);
+  FluidSynthBackend& synth = *owned;
+  system.Devices().AddBackend(std::move(owned));
+  TMidiOutput output(system);
+  output.SetProductName(kSynthName);
+  ASSERT_TRUE(output.Open());
+  ASSERT_EQ(synth.AudioDriver(), "jack") << synth.SilentReason();
+
+  // The server tells other clients of new connections asynchronously: wait up to two seconds.
+  auto connectedPorts = [this](int expected) {
+    int connected = -1;
+    for (int attempt = 0; attempt < 200 && connected != expected; ++attempt) {
+      if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      connected = 0;
+      const char** ports =
+          jack_get_ports(wiring_->Client, "^KALO GM Synth", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput);
+      for (const char** p = ports; p != nullptr && *p != nullptr; ++p) {
+        if (jack_port_connected(jack_port_by_name(wiring_->Client, *p)) > 0) ++connected;
+      }
+      if (ports != nullptr) jack_free(ports);
+    }
+    return connected;
+  };
+  EXPECT_EQ(connectedPorts(2), 2) << "left and right reach the server's playback ports";
+  output.PutShort(0x90, 60, 100);
+  EXPECT_EQ(output.Error(), result::kOk);
+  output.Close();
+  EXPECT_EQ(connectedPorts(0), 0) << "closing leaves the server";
 }
 
 }  // namespace

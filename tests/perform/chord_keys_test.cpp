@@ -69,7 +69,8 @@ TEST(ChordKeys, VoicingsAndChordsNoKeysCanMake) {
   const Case cases[] = {
       {"C 7th, all four tones close from E2", 0, kSeventh, {}, {{40, 43, 46, 48}}},
       {"E aug doubles its root an octave up", 4, kAug, {}, {{40, 44, 52}}},
-      {"A 7th is always C# dim", 9, kSeventh, {}, std::nullopt},
+      {"A 7th from E2: every key a tone of A 7th", 9, kSeventh, {}, {{40, 43, 45, 49}}},
+      {"A min7 is always C 6th", 9, kMin7, {}, std::nullopt},
       {"a zone of C2..B2 voices from C2", 0, kSeventh, {36, 47}, {{36, 40, 43, 46}}},
       {"a one-octave zone has no room for a doubled tone", 4, kAug, {36, 47}, std::nullopt},
       {"no type 18", 0, 18, {}, std::nullopt},

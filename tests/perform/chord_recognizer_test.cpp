@@ -67,6 +67,8 @@ TEST_F(ChordRecognizerTest, FingeredVoicingsGiveRootAndType) {
       {{48, 51, 55, 62}, {48, kMin9}},         // C Eb G D
       {{48, 53, 55, 58}, {48, kSus7}},         // C F G Bb
       {{49, 53, 56, 58}, {49, kSixth}},        // Db F Ab Bb: Db 6th at root 1 comes before Bb min7 at 10
+      {{45, 49, 52, 55}, {45, kSeventh}},      // A C# E G: every key is a tone of A 7th, not of C# dim
+      {{50, 53, 57, 61}, {50, kMinMajor7}},    // D F A C#: D mM7, not F aug with a stray D
   };
   for (const Voicing& v : voicings) {
     ChordState fresh(options, display, host);

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <iterator>
+#include <string>
+
 namespace kalo::perform {
 namespace {
 
@@ -18,18 +22,54 @@ TEST(ChordName, NamesThePitchClassOfTheRootAndTheType) {
   for (const Case& c : cases) EXPECT_EQ(ChordName(c.Root, c.Type), c.Name) << c.Root << " " << c.Type;
 }
 
-TEST(TriadTables, WhiteKeysGiveTheTriadsOfCMajorAndCNaturalMinor) {
-  const int whiteKeys[] = {0, 2, 4, 5, 7, 9, 11};
-  const int majorTypes[] = {kMaj, kMin, kMin, kMaj, kMaj, kMin, kDim};
-  // Roots and types of Cm, Ddim, Eb, Fm, Gm, Ab, Bb.
-  const int minorRoots[] = {0, 2, 3, 5, 7, 8, 10};
-  const int minorTypes[] = {kMin, kDim, kMaj, kMin, kMin, kMaj, kMaj};
-  for (int i = 0; i < 7; ++i) {
-    const int pc = whiteKeys[i];
-    EXPECT_EQ(MajorKeyTriad(pc).Type, majorTypes[i]) << pc;
-    EXPECT_EQ(MajorKeyTriad(pc).RootLowering, 0) << pc;
-    EXPECT_EQ(MinorKeyTriad(pc).Type, minorTypes[i]) << pc;
-    EXPECT_EQ(pc - MinorKeyTriad(pc).RootLowering, minorRoots[i]) << pc;
+TEST(ChordTypeTable, EveryTypeHasItsNameAndItsFourIntervals) {
+  struct Row {
+    int Type;
+    const char* Name;
+    std::array<int8_t, 4> Intervals;
+  };
+  const Row rows[] = {
+      {1, "maj", {0, 4, 7, 12}},   {2, "min", {0, 3, 7, 12}},   {3, "7th", {0, 4, 7, 10}},
+      {4, "min7", {0, 3, 7, 10}},  {5, "dim", {0, 3, 6, 12}},   {6, "sus4", {0, 5, 7, 12}},
+      {7, "add9", {0, 4, 7, 14}},  {8, "5b", {0, 4, 6, 12}},    {9, "M7", {0, 4, 7, 11}},
+      {10, "aug", {0, 4, 8, 12}},  {11, "6th", {0, 4, 7, 9}},   {12, "mM7", {0, 3, 7, 11}},
+      {13, "min6", {0, 3, 7, 9}},  {14, "min9", {0, 3, 7, 14}}, {15, "m5b", {0, 3, 6, 10}},
+      {16, "aug7", {0, 4, 8, 10}}, {17, "sus7", {0, 5, 7, 10}},
+  };
+  ASSERT_EQ(std::size(rows), static_cast<size_t>(kChordTypeCount));
+  for (const Row& row : rows) {
+    EXPECT_EQ(ChordName(60, row.Type), std::string("C ") + row.Name) << "type " << row.Type;
+    EXPECT_EQ(kChordIntervals[static_cast<size_t>(row.Type)], row.Intervals) << row.Name;
+  }
+}
+
+TEST(ChordName, EveryPitchClassHasItsNoteName) {
+  const char* names[] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "Ab", "A", "Bb", "B"};
+  for (int pc = 0; pc < 12; ++pc) {
+    EXPECT_EQ(ChordName(48 + pc, kMaj), std::string(names[pc]) + " maj") << "pitch class " << pc;
+  }
+}
+
+TEST(TriadTables, EveryKeyGivesItsTriadInCMajorAndInCNaturalMinor) {
+  struct Row {
+    int PitchClass;
+    int MajorType;
+    int MinorType;
+    int MinorRoot;  // pitch class of the minor-key root after lowering
+  };
+  // White keys: C, Dm, Em, F, G, Am, Bdim and Cm, Ddim, Eb, Fm, Gm, Ab, Bb; black keys: major
+  // triads in C major, minor triads in C minor, none lowered.
+  const Row rows[] = {
+      {0, kMaj, kMin, 0}, {1, kMaj, kMin, 1}, {2, kMin, kDim, 2},   {3, kMaj, kMin, 3},
+      {4, kMin, kMaj, 3}, {5, kMaj, kMin, 5}, {6, kMaj, kMin, 6},   {7, kMaj, kMin, 7},
+      {8, kMaj, kMin, 8}, {9, kMin, kMaj, 8}, {10, kMaj, kMin, 10}, {11, kDim, kMaj, 10},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(MajorKeyTriad(row.PitchClass).Type, row.MajorType) << "pitch class " << row.PitchClass;
+    EXPECT_EQ(MajorKeyTriad(row.PitchClass).RootLowering, 0) << "pitch class " << row.PitchClass;
+    EXPECT_EQ(MinorKeyTriad(row.PitchClass).Type, row.MinorType) << "pitch class " << row.PitchClass;
+    EXPECT_EQ(row.PitchClass - MinorKeyTriad(row.PitchClass).RootLowering, row.MinorRoot)
+        << "pitch class " << row.PitchClass;
   }
   // Any note number selects by its pitch class.
   EXPECT_EQ(MajorKeyTriad(71).Type, kDim);

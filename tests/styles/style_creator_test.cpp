@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "styles/style_stream.h"
 #include "styles/style_test_support.h"
 
@@ -176,6 +178,7 @@ struct SelectCase {
   int BeatIndex;
   int ExpectedPart;
   int32_t ExpectedStart;
+  std::optional<int32_t> Beat2Entry = std::nullopt;  // replaces the selected part's entry for beat 2
 };
 
 TEST(SelectPart, FallsBackAndEntersFillsOnTheRunningBeat) {
@@ -187,6 +190,10 @@ TEST(SelectPart, FallsBackAndEntersFillsOnTheRunningBeat) {
       {"a fill on beat 4", {}, kFillInBasic, 3, kFillInBasic, 43},
       {"a fill on beat 5 of 6/4", {}, kFillInBasic, 4, kFillInBasic, 40},
       {"To Basic on beat 3", {}, kToBasic, 2, kToBasic, 72},
+      {"an entry before the part's start is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, 35},
+      {"a negative entry is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, -4},
+      {"an entry at the part's end is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, 49},
+      {"an entry at the part's start", {}, kFillInBasic, 1, kFillInBasic, 40, 40},
       {"missing Fill in Extended plays Extended", {kFillInExtended}, kFillInExtended, 1, kExtended, 20},
       {"missing To Extended plays Basic", {kToExtended}, kToExtended, 0, kBasic, 10},
       {"missing Fill in Basic changes nothing", {kFillInBasic}, kFillInBasic, 0, kIntro, 0},
@@ -194,7 +201,9 @@ TEST(SelectPart, FallsBackAndEntersFillsOnTheRunningBeat) {
   };
   for (const auto& c : cases) {
     TGenBench bench;
-    Install(bench, std::vector<uint8_t>(100, 0xF8), PartsWithout(c.Missing));
+    PartTable parts = PartsWithout(c.Missing);
+    if (c.Beat2Entry) parts[static_cast<size_t>(c.Selected)].EntryOffsets[0] = *c.Beat2Entry;
+    Install(bench, std::vector<uint8_t>(100, 0xF8), parts);
     bench.Gen.SelectPart(kIntro);
     bench.Gen.BeatIndex = c.BeatIndex;
     bench.Gen.SelectPart(c.Selected);
@@ -473,16 +482,23 @@ TEST(Locate, FollowsAnImportThatContinuesInTheNextBuffer) {
   EXPECT_EQ(bench.Gen.Cursor, 0);
 }
 
-TEST(LoadStyle, APartThatReachesPastTheStreamCannotBeSelected) {
-  testing::TGenBench bench;
-  auto sample = testing::MakeSampleStyle();
-  sample.Parts[kBasic].EndOffset = static_cast<int32_t>(sample.Stream.size()) + 500;
-  ASSERT_EQ(bench.Gen.LoadStyleFromBytes("lying.vxs", sample.FileBytes()), LoadOutcome::Loaded);
-  EXPECT_FALSE(bench.Gen.CurrentStyle().Parts[kBasic].Exists());
-  EXPECT_EQ(bench.Gen.RunningPart, kExtended);  // the first part that exists
-  bench.Gen.SelectPart(kBasic);
-  EXPECT_EQ(bench.Gen.RunningPart, kExtended);
-  EXPECT_LE(bench.Gen.EndOffset, bench.Gen.CurrentStyle().Length());
+TEST(LoadStyle, APartEndingAtStreamLengthPlusOnePlaysToTheEndAndOneBeyondCannotBeSelected) {
+  struct Case {
+    int32_t PastTheEnd;  // end offset minus stream length
+    bool Plays;
+  };
+  for (const Case c : {Case{1, true}, Case{2, false}}) {
+    testing::TGenBench bench;
+    auto sample = testing::MakeSampleStyle();
+    const auto length = static_cast<int32_t>(sample.Stream.size());
+    sample.Parts[kBasic].EndOffset = length + c.PastTheEnd;
+    ASSERT_EQ(bench.Gen.LoadStyleFromBytes("a.vxs", sample.FileBytes()), LoadOutcome::Loaded);
+    EXPECT_EQ(bench.Gen.CurrentStyle().Parts[kBasic].Exists(), c.Plays) << c.PastTheEnd;
+    // Without Basic the first part that exists is Extended, and selecting Basic changes nothing.
+    bench.Gen.SelectPart(kBasic);
+    EXPECT_EQ(bench.Gen.RunningPart, c.Plays ? kBasic : kExtended) << c.PastTheEnd;
+    EXPECT_EQ(bench.Gen.EndOffset, c.Plays ? length : sample.Parts[kExtended].EndOffset) << c.PastTheEnd;
+  }
 }
 
 struct NormalizeCase {

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <variant>
 
 #include "styles/style.h"
 #include "styles/style_test_support.h"
+#include "styles/work_file.h"
 
 namespace kalo::styles {
 namespace {
@@ -107,8 +109,7 @@ TEST(StyleFile, EveryFieldSurvivesAWriteAndARead) {
   EXPECT_EQ(parsed.Image.Header, header);
   EXPECT_EQ(parsed.Image.Parts, parts);
   EXPECT_EQ(parsed.Image.Stream, stream);
-  EXPECT_EQ(parsed.EmptiedParts, 0u);
-  EXPECT_FALSE(parsed.HeaderMended);
+  EXPECT_EQ(parsed.Mends, PartMends{});
 }
 
 TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
@@ -123,48 +124,118 @@ TEST(StyleFile, AShortFileKeepsTheResetValuesOfWhatIsMissing) {
   EXPECT_TRUE(parsed.Image.Stream.empty());
 }
 
-struct LyingPartCase {
+struct PartOffsetCase {
   const char* What;
   TStylePart Part;
   int Number;
+  PartMend Mend;  // None: the part stays
 };
 
-TEST(StyleFile, PartsWhoseOffsetsLieAreMadeEmpty) {
+TEST(StyleFile, PartsThatCannotBePlayedAreMadeEmptyAndTheOthersStay) {
   const auto sample = MakeSampleStyle();
   const auto length = static_cast<int32_t>(sample.Stream.size());
-  const LyingPartCase cases[] = {
-      {"start below 0", MakePart(1, 1, -1, 10), kBasic},
-      {"end past the stream", MakePart(1, 1, 0, length + 1), kBasic},
-      {"start past the stream", MakePart(1, 1, length + 5, length + 9), kExtended},
-      {"end before start", MakePart(1, 1, 20, 10), kIntro},
-      {"end equal to start", MakePart(1, 1, 20, 20), kEnding},
-      {"entry offset past the stream", MakePart(1, 1, 0, 10, {5, length + 1, 7}), kFillInBasic},
-      {"negative entry offset", MakePart(1, 1, 0, 10, {-4, 5, 7}), kToBasic},
-      {"huge end", MakePart(1, 1, 0, 0x7FFFFFFF), kToExtended},
+  const PartOffsetCase cases[] = {
+      {"start below 0", MakePart(1, 1, -1, 10), kBasic, PartMend::OutsideStream},
+      {"end past stream length + 1", MakePart(1, 1, 0, length + 2), kBasic, PartMend::OutsideStream},
+      {"start at the stream's end", MakePart(1, 1, length, length + 1), kExtended, PartMend::OutsideStream},
+      {"huge end", MakePart(1, 1, 0, 0x7FFFFFFF), kToExtended, PartMend::OutsideStream},
+      {"end before start", MakePart(1, 1, 20, 10), kIntro, PartMend::EndNotAfterStart},
+      {"end equal to start", MakePart(1, 1, 20, 20), kEnding, PartMend::EndNotAfterStart},
+      {"end at stream length + 1 plays to the end", MakePart(1, 1, 0, length + 1), kBasic, PartMend::None},
+      {"an entry offset past the stream", MakePart(1, 1, 0, 10, {5, length + 1, 7}), kFillInBasic,
+       PartMend::None},
+      {"a negative entry offset", MakePart(1, 1, 0, 10, {-4, 5, 7}), kToBasic, PartMend::None},
   };
   for (const auto& c : cases) {
     auto style = sample;
     style.Parts[static_cast<size_t>(c.Number)] = c.Part;
     const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
-    EXPECT_FALSE(parsed.Image.Parts[static_cast<size_t>(c.Number)].Exists()) << c.What;
-    EXPECT_EQ(parsed.EmptiedParts, 1u << c.Number) << c.What;
+    PartMends expected{};
+    expected[static_cast<size_t>(c.Number)] = c.Mend;
+    EXPECT_EQ(parsed.Mends, expected) << c.What;
+    EXPECT_EQ(parsed.Image.Parts[static_cast<size_t>(c.Number)].Exists(), c.Mend == PartMend::None) << c.What;
+    if (c.Mend == PartMend::None) {
+      EXPECT_EQ(parsed.Image.Parts[static_cast<size_t>(c.Number)], c.Part) << c.What;
+    }
   }
-  // Entry offsets of Intro to Ending are never used and are not checked.
-  auto style = sample;
-  style.Parts[kBasic].EntryOffsets = {-5, length + 100, 0};
-  EXPECT_TRUE(ParseStyleFile(style.FileBytes()).Image.Parts[kBasic].Exists());
 }
 
-TEST(StyleFile, OutOfRangeHeaderValuesFallBackToDefaults) {
-  auto style = MakeSampleStyle();
-  style.Header.MeasureLength = 13;
-  style.Header.Converted = 7;
-  style.Header.ChannelUsed[3] = 200;
-  const ParsedStyleFile parsed = ParseStyleFile(style.FileBytes());
-  EXPECT_TRUE(parsed.HeaderMended);
-  EXPECT_EQ(parsed.Image.Header.MeasureLength, 16);
-  EXPECT_EQ(parsed.Image.Header.Converted, 1);
-  EXPECT_EQ(parsed.Image.Header.ChannelUsed[3], 1);
+// --- The file layouts, written out byte by byte -----------------------------------------------
+
+void PutLe(std::vector<uint8_t>& bytes, size_t offset, int64_t value, int width) {
+  for (int i = 0; i < width; ++i)
+    bytes.at(offset + static_cast<size_t>(i)) = static_cast<uint8_t>(value >> (8 * i));
+}
+
+constexpr int32_t kLayoutStreamLength = 0x11000;
+
+// Writes a header at `base` and the part table after it, field by field at the offsets of the layout,
+// and gives each field's value to the records expected back. The values are distinct enough that a
+// swapped, shifted or mis-sized field shows. The stream that follows is all delay bytes.
+void Lay(std::vector<uint8_t>& file, size_t base, TStyleHeader& h, PartTable& parts) {
+  auto put = [&](size_t offset, int width, int64_t value) { PutLe(file, base + offset, value, width); };
+  for (size_t c = 0; c < 16; ++c) {
+    for (size_t e = 0; e < 98; ++e) put(c * 98 + e, 1, h.Channels[c].Values[e] = (c * 37 + e * 3) % 251);
+    put(1568 + c, 1, h.ChannelUsed[c] = c % 3 == 0 ? 1 : 0);
+  }
+  put(1584, 2, h.Tempo = 0x0123);
+  put(1586, 2, h.IntroMeasures = -2);
+  put(1588, 2, h.MeasureLength = -12);
+  put(1590, 1, h.Converted = 2);
+  put(1591, 1, h.SuppressControllers = 3);
+  put(1592, 1, h.Override = 4);
+  for (size_t p = 0; p < 8; ++p) {
+    TStylePart& part = parts[p];
+    const size_t at = 1593 + p * 66;
+    put(at, 2, part.FirstMeasure = static_cast<int16_t>(p + 1));
+    put(at + 2, 2, part.LastMeasure = static_cast<int16_t>(0x0200 + p));
+    put(at + 4, 2, part.Beat = static_cast<int16_t>(0x0300 + p));
+    for (size_t i = 0; i < 6; ++i)
+      put(at + 6 + i, 1, part.Reserved[i] = static_cast<uint8_t>(0xA0 + p * 6 + i));
+    put(at + 12, 4, part.StartOffset = static_cast<int32_t>(0x10203 + p * 0x101));
+    put(at + 16, 4, part.EndOffset = part.StartOffset + 0x100 + static_cast<int32_t>(p));
+    put(at + 20, 2, part.Variation = static_cast<uint16_t>(0xBE00 + p));
+    for (size_t i = 0; i < 3; ++i)
+      put(at + 22 + 4 * i, 4, part.EntryOffsets[i] = static_cast<int32_t>(0x11223344 + p * 16 + i));
+    for (size_t c = 0; c < 16; ++c) {
+      put(at + 34 + c, 1, part.Mute[c] = static_cast<uint8_t>(p * 16 + c));
+      put(at + 50 + c, 1, part.CutNotes[c] = static_cast<uint8_t>(255 - p * 16 - c));
+    }
+  }
+  std::fill(file.begin() + static_cast<ptrdiff_t>(base + 1593 + 528), file.end(), 0xF9);
+}
+
+TEST(FileLayout, AStyleFileWrittenByteByByteReadsEveryField) {
+  std::vector<uint8_t> file(4 + 1593 + 528 + kLayoutStreamLength);
+  StyleImage expected;
+  PutLe(file, 0, 0x02736F2A + 7, 4);
+  Lay(file, 4, expected.Header, expected.Parts);
+  const ParsedStyleFile parsed = ParseStyleFile(file);
+  EXPECT_EQ(parsed.VersionWord, 0x02736F2A + 7);
+  EXPECT_EQ(parsed.Image.Header, expected.Header);
+  EXPECT_EQ(parsed.Image.Parts, expected.Parts);
+  EXPECT_EQ(parsed.Image.Stream, std::vector<uint8_t>(kLayoutStreamLength, 0xF9));
+}
+
+TEST(FileLayout, AWorkFileWrittenByteByByteReadsEveryField) {
+  const int length = 8;  // Chordmemory bytes in use; the block holds four more
+  std::vector<uint8_t> file(4 + (length + 4) + 1593 + 528 + kLayoutStreamLength);
+  StyleImage expected;
+  PutLe(file, 0, 0x0188, 2);  // end position
+  PutLe(file, 2, length, 2);
+  for (int i = 0; i < length + 4; ++i) file.at(4 + static_cast<size_t>(i)) = static_cast<uint8_t>(0x40 + i);
+  Lay(file, length + 8, expected.Header, expected.Parts);
+  const auto result = ParseWorkFile(file);
+  ASSERT_TRUE(std::holds_alternative<ParsedWorkFile>(result));
+  const ParsedWorkFile& parsed = std::get<ParsedWorkFile>(result);
+  EXPECT_EQ(parsed.EndPosition, 0x0188);
+  EXPECT_EQ(parsed.Chordmemory.Length, length);
+  for (int i = 0; i < length + 4; ++i)
+    EXPECT_EQ(parsed.Chordmemory.Bytes[static_cast<size_t>(i)], 0x40 + i) << i;
+  EXPECT_EQ(parsed.Chordmemory.Bytes[length + 4], 0);  // past the block: the cleared Chordmemory
+  EXPECT_EQ(parsed.Image.Header, expected.Header);
+  EXPECT_EQ(parsed.Image.Parts, expected.Parts);
+  EXPECT_EQ(parsed.Image.Stream, std::vector<uint8_t>(kLayoutStreamLength, 0xF9));
 }
 
 struct LookUpCase {
@@ -198,6 +269,23 @@ TEST(StyleLookUp, FindsTheFileItselfThenInStylesThenBelowAFolderNamedStyles) {
        "C:\\Music\\Styles\\rock\\b.vxs",
        false,
        "STYLES/rock/b.vxs"},
+      {"a name written in capitals", {"STYLES/Rock1.vxs"}, "STYLES\\ROCK1.VXS", false, "STYLES/Rock1.vxs"},
+      {"every folder below styles in any case",
+       {"STYLES/Pop/Ballad.vxs"},
+       "D:\\old\\Styles\\pop\\ballad.vxs",
+       false,
+       "STYLES/Pop/Ballad.vxs"},
+      {"an exact match before one in another case",
+       {"STYLES/A.vxs", "STYLES/a.vxs"},
+       "C:\\x\\a.vxs",
+       false,
+       "STYLES/a.vxs"},
+      {"the other exact match", {"STYLES/A.vxs", "STYLES/a.vxs"}, "C:\\x\\A.vxs", false, "STYLES/A.vxs"},
+      {"no way up out of the program folder",
+       {"STYLES/x.vxs", "b.vxs"},
+       "D:\\styles\\..\\b.vxs",
+       false,
+       std::nullopt},
       {"no candidate", {"STYLES/a.vxs"}, "D:\\old\\styles\\pop\\missing.vxs", false, std::nullopt},
       {"an empty name", {}, "", false, std::nullopt},
   };

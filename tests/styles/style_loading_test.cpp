@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "host/file_store.h"
@@ -80,8 +82,8 @@ struct MetreLoadCase {
 
 TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
   const MetreLoadCase cases[] = {
-      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1},
-      {0, 2, 16, "4/4", 2},   {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},
+      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1}, {0, 2, 16, "4/4", 2},
+      {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},   {13, 6, 16, "4/4", 1}, {-7, 0, 16, "4/4", 0},
   };
   for (const auto& c : cases) {
     TGenBench bench;
@@ -93,6 +95,7 @@ TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
     EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, c.MeasureLength) << c.Stored;
     EXPECT_STREQ(config::kMetrumNames[bench.Settings.Metrum], c.Metrum) << c.Stored;
     EXPECT_EQ(bench.Settings.Quantize, c.QuantizeAfter) << c.Stored;
+    EXPECT_EQ(bench.Gen.CurrentStyle().Header.MeasureLength, c.Stored) << "kept as stored";
   }
 }
 
@@ -281,19 +284,18 @@ TEST(LoadStyle, ByDialogAsksBeforeReplacingWorkInSongMode) {
   EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 10);
 }
 
-TEST(SaveStyle, WritesAFileThatLoadsBackTheSame) {
+TEST(SaveStyle, ALoadAndASaveLeaveTheFileAsItWasHeaderBytesIncluded) {
   TGenBench bench;
   SampleStyle sample = MakeSampleStyle();
-  sample.Header.MeasureLength = -12;
+  sample.Header.MeasureLength = 13;  // not in the metre list: plays as 4/4
+  sample.Header.Converted = 7;
+  sample.Header.ChannelUsed[3] = 200;
   ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  const TStyleHeader header = bench.Gen.CurrentStyle().Header;
+  EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, 16);
   ASSERT_TRUE(bench.Gen.SaveStyle((bench.Root / "copy").string()));
   EXPECT_TRUE(std::filesystem::exists(bench.Root / "copy.vxs"));
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "copy.vxs.tmp"));
-  const auto reread = ParseStyleFile(*host::ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes));
-  EXPECT_EQ(reread.Image.Header, header);
-  EXPECT_EQ(reread.Image.Parts, sample.Parts);
-  EXPECT_EQ(reread.Image.Stream, sample.Stream);
+  EXPECT_EQ(*host::ReadFilePrefix(bench.Root / "copy.vxs", kMaxStyleFileBytes), sample.FileBytes());
 }
 
 TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
@@ -304,15 +306,50 @@ TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
   EXPECT_FALSE(std::filesystem::exists(bench.Root / "no-such-folder"));
 }
 
+TEST(SaveStyle, ANameWithADotKeepsItAndGetsTheFileType) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::vector<uint8_t> other{1, 2, 3};
+  for (const auto& [saved, written, neighbour] : {std::tuple{"Rock v1.5", "Rock v1.5.vxs", "Rock v1.vxs"},
+                                                  {"Song 2.1", "Song 2.1.vxw", "Song 2.vxw"}}) {
+    bench.WriteFile(neighbour, other);
+    const std::string path = (bench.Root / saved).string();
+    ASSERT_TRUE(HasExtension(written, ".vxw") ? bench.Gen.SaveWorkFile(path) : bench.Gen.SaveStyle(path));
+    EXPECT_GT(std::filesystem::file_size(bench.Root / written), 2000u) << saved;
+    EXPECT_EQ(*host::ReadFilePrefix(bench.Root / neighbour, 10), other) << saved;
+  }
+}
+
+TEST(LoadStyle, AFifoOrAFolderIsRefusedAtOnceWithItsReasonAndTheStyleStays) {
+  TGenBench bench;
+  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
+            LoadOutcome::Loaded);
+  const std::filesystem::path fifo = bench.Root / "pipe.vxs";
+  const std::filesystem::path folder = bench.Root / "folder.vxw";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::filesystem::create_directories(folder);
+  bench.Dialogs.SetDefaultAnswer(true);  // replace the current work
+  bench.Dialogs.QueueFile(fifo.string());
+  EXPECT_EQ(bench.Gen.LoadStyleByDialog(), LoadOutcome::Failed);
+  bench.Dialogs.QueueFile(folder.string());
+  EXPECT_EQ(bench.Gen.LoadWorkFileByDialog(), LoadOutcome::Failed);
+  EXPECT_EQ(bench.Dialogs.Messages(),
+            (std::vector<std::string>{
+                "Style not loaded: " + host::PrintableName(fifo) + ": a FIFO, not a file",
+                "Work-File not loaded: " + host::PrintableName(folder) + ": Is a directory"}));
+  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
+}
+
 // --- Work files --------------------------------------------------------------------------------
 
-std::vector<uint8_t> SampleWorkFile(int16_t endPosition, const ChordmemoryImage& chords) {
+std::vector<uint8_t> SampleWorkFile(int16_t endPosition, const song::Chordmemory& chords) {
   const SampleStyle sample = MakeSampleStyle();
   return *SerializeWorkFile(endPosition, chords, sample.Header, sample.Parts, sample.Stream);
 }
 
-ChordmemoryImage SomeChords() {
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+song::Chordmemory SomeChords() {
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = 4 + 8 * 4;
   chords.Bytes[1] = 120;
   for (size_t beat = 1; beat <= 8; ++beat) {
@@ -324,7 +361,7 @@ ChordmemoryImage SomeChords() {
 }
 
 TEST(WorkFile, AnEmptyChordmemoryPutsTheHeaderAtOffsetTwelve) {
-  const auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
+  const auto bytes = SampleWorkFile(0, song::Chordmemory::Cleared());
   ASSERT_GT(bytes.size(), 12u + kStyleHeaderSize);
   EXPECT_EQ(bytes[2], 4);
   EXPECT_EQ(bytes[3], 0);
@@ -336,7 +373,7 @@ TEST(WorkFile, LoadsChordsAndMaterialInSongModeWithGoToEndOnlyForARecordedEnd) {
   for (int16_t endPosition : {int16_t{136}, int16_t{0}}) {
     TGenBench bench;
     bench.Host.GoToEnd = endPosition == 0;
-    const ChordmemoryImage chords = SomeChords();
+    const song::Chordmemory chords = SomeChords();
     const std::string path = bench.WriteFile("song.vxw", SampleWorkFile(endPosition, chords));
     ASSERT_EQ(bench.Gen.LoadWorkFile(path), LoadOutcome::Loaded);
     EXPECT_EQ(bench.Host.Chords, chords);
@@ -361,25 +398,40 @@ TEST(WorkFile, AsksBeforeReplacingChordsOrMaterial) {
   EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
 }
 
-TEST(WorkFile, AChordmemoryLengthThatDoesNotFitIsRefusedAndNothingIsLost) {
-  for (int16_t length : {int16_t{-1}, int16_t{-32768}, int16_t{3}, int16_t{12007}, int16_t{32767}}) {
+TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhileShortOnesLoad) {
+  struct Case {
+    int16_t Length;
+    bool Loads;
+  };
+  const Case cases[] = {{-1, false}, {-32768, false}, {12007, false}, {32767, false}, {0, true}, {3, true}};
+  for (const Case& c : cases) {
     TGenBench bench;
     ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
               LoadOutcome::Loaded);
     bench.Host.Chords = SomeChords();
-    auto bytes = SampleWorkFile(0, ChordmemoryImage::Cleared());
-    bytes[2] = static_cast<uint8_t>(length & 0xFF);
-    bytes[3] = static_cast<uint8_t>((length >> 8) & 0xFF);
+    song::Chordmemory chords = song::Chordmemory::Cleared();
+    chords.Length = c.Loads ? c.Length : 4;
+    auto bytes = SampleWorkFile(0, chords);
+    bytes[2] = static_cast<uint8_t>(c.Length & 0xFF);
+    bytes[3] = static_cast<uint8_t>((c.Length >> 8) & 0xFF);
     bench.Dialogs.SetDefaultAnswer(true);
-    EXPECT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("bad.vxw", bytes)), LoadOutcome::Failed) << length;
-    EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << length;
-    EXPECT_EQ(bench.Host.Chords, SomeChords()) << length;
-    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << length;
+    const LoadOutcome outcome = bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", bytes));
+    EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream) << c.Length;
+    if (c.Loads) {
+      EXPECT_EQ(outcome, LoadOutcome::Loaded) << c.Length;
+      EXPECT_EQ(bench.Host.Chords.Length, c.Length) << c.Length;
+      EXPECT_TRUE(bench.Host.Chords.Empty()) << c.Length;
+      EXPECT_EQ(bench.Gen.CurrentStyle().Parts, MakeSampleStyle().Parts) << c.Length;
+    } else {
+      EXPECT_EQ(outcome, LoadOutcome::Failed) << c.Length;
+      EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kDamagedWorkFileMessage}) << c.Length;
+      EXPECT_EQ(bench.Host.Chords, SomeChords()) << c.Length;
+    }
   }
 }
 
 TEST(WorkFile, TheLargestChordmemoryFitsTheBuffer) {
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = static_cast<int16_t>(kChordmemoryBufferSize - 4);
   chords.Bytes.back() = 0x5A;
   const auto parsed = ParseWorkFile(SampleWorkFile(0, chords));
@@ -390,7 +442,7 @@ TEST(WorkFile, TheLargestChordmemoryFitsTheBuffer) {
 
 TEST(WorkFile, SavesWhatLoadsBack) {
   TGenBench bench;
-  const ChordmemoryImage chords = SomeChords();
+  const song::Chordmemory chords = SomeChords();
   ASSERT_EQ(bench.Gen.LoadWorkFile(bench.WriteFile("w.vxw", SampleWorkFile(72, chords))),
             LoadOutcome::Loaded);
   ASSERT_TRUE(bench.Gen.SaveWorkFile((bench.Root / "again").string()));
@@ -433,7 +485,7 @@ TEST(LoadStyle, EveryPrefixOfAStyleAndOfAWorkFileLoads) {
     ExpectPlayableWithinStream(bench.Gen, n);
   }
   const auto sample = testing::MakeSampleStyle();
-  ChordmemoryImage chords = ChordmemoryImage::Cleared();
+  song::Chordmemory chords = song::Chordmemory::Cleared();
   chords.Length = 40;
   const auto work = *SerializeWorkFile(100, chords, sample.Header, sample.Parts, sample.Stream);
   for (size_t n = 0; n <= work.size(); ++n) {

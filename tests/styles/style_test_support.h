@@ -146,9 +146,9 @@ struct FakeHost : StyleCreatorHost {
   void SetStyleMode(bool on) override { StyleMode = on; }
   void SetGoToEndEnabled(bool enabled) override { GoToEnd = enabled; }
   bool ChordmemoryEmpty() const override { return Chords.Empty(); }
-  void ClearChordmemory() override { Chords = ChordmemoryImage::Cleared(); }
-  void LoadChordmemory(const ChordmemoryImage& image) override { Chords = image; }
-  ChordmemoryImage CurrentChordmemory() const override { return Chords; }
+  void ClearChordmemory() override { Chords = song::Chordmemory::Cleared(); }
+  void LoadChordmemory(const song::Chordmemory& image) override { Chords = image; }
+  song::Chordmemory CurrentChordmemory() const override { return Chords; }
   void StopRecording() override { ++RecordingStops; }
 
   bool IsRecording = false;
@@ -161,7 +161,7 @@ struct FakeHost : StyleCreatorHost {
   bool StyleMode = false;
   bool GoToEnd = false;
   int RecordingStops = 0;
-  ChordmemoryImage Chords = ChordmemoryImage::Cleared();
+  song::Chordmemory Chords = song::Chordmemory::Cleared();
 };
 
 // A TGen over fakes, with a temporary program folder.

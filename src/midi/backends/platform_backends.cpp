@@ -2,11 +2,13 @@
 
 #include <cstdlib>
 
+#include "midi/backends/fluidsynth_backend.h"
 #include "midi/backends/rtmidi_backend.h"
 
 namespace kalo::midi {
 
-void AddPlatformBackends(MidiDeviceRegistry& registry) {
+void AddPlatformBackends(MidiDeviceRegistry& registry, const SynthOptions& synth) {
+  registry.AddBackend(std::make_unique<FluidSynthBackend>(synth));
   registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Alsa));
   registry.AddBackend(std::make_unique<RtMidiBackend>(RtMidiApiKind::Jack));
 }

@@ -1,14 +1,15 @@
 #include "midi/backends/rtmidi_backend.h"
 
-#include <jack/jack.h>
 #include <rtmidi/RtMidi.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <thread>
+
+#include "midi/backends/jack_probe.h"
+#include "midi/midi_status.h"
 
 namespace kalo::midi {
 
@@ -23,9 +24,6 @@ int64_t SteadyMicros() {
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
 }
-
-void Silent(const char*) {}
-void ToStderr(const char* text) { std::fprintf(stderr, "%s\n", text); }
 
 std::vector<std::string> PortNames(RtMidi& midi) {
   std::vector<std::string> names;
@@ -101,7 +99,7 @@ class RtInputPort final : public InputPort {
       const auto time =
           static_cast<uint32_t>((SteadyMicros() - self->startMicros_.load(std::memory_order_acquire)) / 1000);
       const std::vector<unsigned char>& bytes = *message;
-      if (bytes[0] == 0xF0) {
+      if (bytes[0] == kSysexStatus) {
         self->callback_.OnLongData(bytes.data(), bytes.size(), time);
       } else {
         uint32_t packed = bytes[0];
@@ -187,15 +185,7 @@ std::string RtMidiBackend::Start() {
     // Checked first: without the device the ALSA library only prints its own complaint.
     if (access("/dev/snd/seq", F_OK) != 0) return "no ALSA sequencer device (/dev/snd/seq is missing)";
   } else {
-    // Without a server libjack prints several lines of its own; the reason below says it once.
-    jack_set_error_function(&Silent);
-    jack_set_info_function(&Silent);
-    jack_status_t status{};
-    jack_client_t* probe = jack_client_open(kOwnPortName, JackNoStartServer, &status);
-    if (probe != nullptr) jack_client_close(probe);
-    jack_set_error_function(&ToStderr);
-    jack_set_info_function(&Silent);
-    if (probe == nullptr) return "no JACK server is running";
+    if (!JackServerAnswers(kOwnPortName)) return "no JACK server is running";
   }
   try {
     RtMidiIn probe(ApiOf(api_), kOwnPortName);

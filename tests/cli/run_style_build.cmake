@@ -1,0 +1,30 @@
+# `kalo style build` run as a program in WORK_DIR: a good source is written beside itself under its
+# style name, twice with the same bytes; a source with a mistake names its line, exits with 1 and
+# leaves the output file as it was.
+file(REMOVE_RECURSE ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR})
+set(good "style beat\ntempo 100\nmetre 4/4\nchannel 10 drums\npart Basic 1 measure\n  drums kick q: x . x .\n")
+file(WRITE ${WORK_DIR}/good.style "${good}")
+execute_process(COMMAND ${KALO} style build ${WORK_DIR}/good.style RESULT_VARIABLE rc ERROR_VARIABLE err)
+if(NOT rc EQUAL 0 OR NOT EXISTS ${WORK_DIR}/beat.vxs)
+  message(FATAL_ERROR "a good source gave exit code ${rc} and no beat.vxs: ${err}")
+endif()
+file(SHA256 ${WORK_DIR}/beat.vxs first)
+execute_process(COMMAND ${KALO} style build ${WORK_DIR}/good.style -o ${WORK_DIR}/again.vxs RESULT_VARIABLE rc)
+file(SHA256 ${WORK_DIR}/again.vxs second)
+if(NOT rc EQUAL 0 OR NOT first STREQUAL second)
+  message(FATAL_ERROR "building the same source twice gave different files (exit code ${rc})")
+endif()
+
+string(REPLACE "x . x ." "x . x" bad "${good}")
+file(WRITE ${WORK_DIR}/bad.style "${bad}")
+execute_process(COMMAND ${KALO} style build ${WORK_DIR}/bad.style -o ${WORK_DIR}/beat.vxs
+                RESULT_VARIABLE rc ERROR_VARIABLE err)
+file(SHA256 ${WORK_DIR}/beat.vxs after)
+if(NOT rc EQUAL 1 OR NOT after STREQUAL first)
+  message(FATAL_ERROR "a faulty source gave exit code ${rc} and changed the output file")
+endif()
+string(FIND "${err}" "bad.style:6: the line lasts 3 steps" found)
+if(found EQUAL -1)
+  message(FATAL_ERROR "the error text \"${err}\" does not name line 6 and its mistake")
+endif()

@@ -1,0 +1,38 @@
+#include "song/song_report.h"
+
+#include <gtest/gtest.h>
+
+#include "song/arrangement_bytes.h"
+
+namespace kalo::song {
+namespace {
+
+TEST(SongReport, BeatsShowChordNamesAndFunctionTextsAndTheJsonEscapesText) {
+  const std::string memo = "Twice\r\nSlow \"waltz\"\r\n\r\nAnne\r\n(c) \xA9\r\n";
+  testing::FileBytes file;
+  file.U8(253)
+      .I32(static_cast<int32_t>(memo.size()))
+      .Text(memo)
+      .Fill(120)
+      .StyleBlock("STYLES\\Walzer \xE4.vxs");
+  file.Chords({2, 84, 12, 0},
+              {{50, 4, 0, 0}, {0, 0, 0, 0}, {0, 0, 252, 250}, {55, 17, 39, 12}, {0, 0, 40, 12}});
+  const ParsedArrangement song = ParseArrangementFile(file.Bytes);
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
+
+  const std::string text = SongInfoText(song, keys);
+  for (const char* line :
+       {"measure length: 12 (3/4)\n", "copyright: (c) \u00A9\n", "style: STYLES\\Walzer \u00E4.vxs\n",
+        "1:1 @4 D min7\n", "2:1 @16 G sus7, To Basic\n", "2:2 @20 function 40/12\n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
+  EXPECT_EQ(text.find("@8"), std::string::npos) << "empty beats hold the chord and are left out";
+
+  const std::string json = SongInfoJson(song, keys);
+  for (const char* part : {"\"title\":\"Slow \\\"waltz\\\"\"", "\"comments\":\"Twice\"", "\"melodyEvents\":0",
+                           "{\"measure\":1,\"beat\":3,\"position\":12,\"root\":0,\"type\":0,\"chord\":null,"
+                           "\"function\":252,\"parameter\":250,\"functionText\":\"6 Down\"}"})
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\nin\n" << json;
+}
+
+}  // namespace
+}  // namespace kalo::song
