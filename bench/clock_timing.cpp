@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,8 +31,10 @@
 #include "gui/window_display.h"
 #include "host/display.h"
 #include "host/main_loop.h"
+#include "host/program_folder.h"
 #include "host/thread_priority.h"
 #include "host/tick_timer.h"
+#include "host/web_links.h"
 
 namespace {
 
@@ -145,6 +148,11 @@ int main(int argc, char** argv) {
   std::unique_ptr<host::MainLoop> ownLoop;
   gui::WindowDisplay windowDisplay;
   host::HeadlessDialogs dialogs;
+  // The window's arranger keeps its own clock idle; the measured clock below is a separate one.
+  host::ManualTickTimer idleTimer;
+  host::UnchangedPriority idlePriority;
+  host::PrintingWebLinks links;
+  const host::ProgramFolder folder(std::filesystem::temp_directory_path());
   std::unique_ptr<app::Arranger> arranger;
   std::unique_ptr<gui::MainWindow> window;
   if (args.Gui) {
@@ -156,8 +164,9 @@ int main(int argc, char** argv) {
   }
   host::MainLoop& loop = *ownLoop;
   if (args.Gui) {
-    arranger = std::make_unique<app::Arranger>(loop, dialogs, windowDisplay,
-                                               std::vector<std::unique_ptr<midi::PortBackend>>{});
+    arranger = std::make_unique<app::Arranger>(
+        app::ArrangerHost{loop, dialogs, windowDisplay, idleTimer, idlePriority, links, folder},
+        std::vector<std::unique_ptr<midi::PortBackend>>{});
     window = std::make_unique<gui::MainWindow>(*arranger, windowDisplay);
     window->show();
   }

@@ -1,93 +1,81 @@
 #include "app/arranger.h"
 
+#include "app/arranger_links.h"
 #include "midi/midi_errors.h"
+#include "midi/midi_status.h"
 #include "midi/reset_messages.h"
 
 namespace kalo::app {
 
-// The mixer's connection to the outputs and the engine.
-class Arranger::MixerLink final : public MixerPort {
- public:
-  static constexpr uint32_t kVolumeControl = 1;  // OutputCapabilities::Support bit
+// --- Links -----------------------------------------------------------------------------------------
 
-  explicit MixerLink(Arranger& arranger) : arranger_(arranger) {}
-  bool MidioutOpen() const override { return arranger_.devices_->Midiout().IsOpen(); }
-  void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) override {
-    arranger_.SendGenerated(status, data1, data2);
-  }
-  void SetOutputVolume(uint16_t left, uint16_t right) override {
-    midi::TMidiOutput& output = arranger_.devices_->Midiout();
-    // A device without volume control (plain MIDI ports) keeps its level rather than reporting an
-    // error on every slider move.
-    if ((output.Capabilities().Support & kVolumeControl) == 0) {
-      return;
-    }
-    // The device takes the left volume in the low 16 bits.
-    output.SetVolume(right, left);
-  }
-  void SetSoloChannel(uint8_t soloChannel) override { arranger_.SoloChannel = soloChannel; }
+void Arranger::MixerLink::SetOutputVolume(uint16_t left, uint16_t right) {
+  midi::TMidiOutput& output = a_.devices_->Midiout();
+  // A device without volume control (plain MIDI ports) keeps its level rather than reporting an
+  // error on every slider move.
+  if ((output.Capabilities().Support & kVolumeControl) == 0) return;
+  // The device takes the left volume in the low 16 bits.
+  output.SetVolume(right, left);
+}
 
- private:
-  Arranger& arranger_;
-};
+void Arranger::HousekeepingLink::PrepareChannelSetup() {
+  a_.PadChannel = 16;
+  a_.PadOctave = 1;
+  a_.options_.UnchangedMidiIn = false;
+  a_.SetTransmitControllers(false);
+}
 
-// What the housekeeping commands reach in the rest of the session.
-class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
- public:
-  explicit HousekeepingLink(Arranger& arranger) : a_(arranger) {}
+midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
+  const app::Mixer& mixer = *a_.mixer_;
+  return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan),
+          mixer.Slider(MixerSlider::Reverb), mixer.Slider(MixerSlider::Chorus)};
+}
 
-  bool SequencerPlaying() const override {
-    return a_.hooks_.SequencerPlaying && a_.hooks_.SequencerPlaying();
-  }
-  void PressStop() override {
-    if (a_.hooks_.Stop) a_.hooks_.Stop();
-  }
-  int SyncStart() const override { return a_.SyncStart; }
-  void SetSyncStart(int state) override { a_.SyncStart = state; }
-  void ClearSoundingNotes() override {
-    if (a_.hooks_.ClearSoundingNotes) a_.hooks_.ClearSoundingNotes();
-  }
-  void ClearChordTypeOverride() override { a_.chords_->ClearChordTypeOverride(); }
-  void PrepareChannelSetup() override {
-    a_.PadChannel = 16;
-    a_.PadOctave = 1;
-    a_.options_.UnchangedMidiIn = false;
-    a_.SetTransmitControllers(false);
-  }
-  void ApplyKeyboardSplit() override {
-    if (a_.hooks_.KeyboardSplitSetup) a_.hooks_.KeyboardSplitSetup();
-  }
-  midi::MixerLevels Levels() const override {
-    const app::Mixer& mixer = *a_.mixer_;
-    return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan),
-            mixer.Slider(MixerSlider::Reverb), mixer.Slider(MixerSlider::Chorus)};
-  }
-  void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
-    a_.mixer_->SetVoice(channel, record);
-  }
-  void ReleaseSustainSlider() override { a_.mixer_->SetSlider(MixerSlider::Sustain, 0, false); }
-  void SendKeyboardVoice() override { a_.mixer_->SendKeyboardVoice(); }
-  uint8_t PadProgram() const override {
-    const auto pad = a_.instruments_.PadInstrument();
-    return pad ? pad->Program : 0;
-  }
-  std::string InstrumentListName() const override { return a_.settings_.Patch; }
-  bool InstrumentPadChecked() const override { return a_.options_.InstrumentPad; }
-  void ResendInstrumentPad() override {
-    a_.SetInstrumentPad(false);
-    a_.SetInstrumentPad(true);
-  }
+uint8_t Arranger::HousekeepingLink::PadProgram() const {
+  const auto pad = a_.instruments_.PadInstrument();
+  return pad ? pad->Program : 0;
+}
 
- private:
-  Arranger& a_;
-};
+void Arranger::ClockLink::SendClickout(uint8_t realtimeByte) {
+  midi::TMidiOutput& clickout = a_.devices_->Clickout();
+  if (clickout.IsOpen()) clickout.PutShortMessage(realtimeByte);
+}
 
-Arranger::Arranger(host::MainLoop& loop, host::Dialogs& dialogs, host::Display& display,
-                   std::vector<std::unique_ptr<midi::PortBackend>> backends)
-    : loop_(loop), dialogs_(dialogs), display_(display), system_(loop) {
-  for (auto& backend : backends) {
-    system_.Devices().AddBackend(std::move(backend));
+void Arranger::EngineLink::DiscardWaitingInput() {
+  for (midi::TMidiInput* input : {a_.input1_.get(), a_.input2_.get()}) {
+    if (input == nullptr) continue;
+    while (input->MessageCount() > 0) input->GetMidiEvent();
   }
+}
+
+void Arranger::EngineLink::MirrorMixer(uint8_t status, uint8_t data1, uint8_t /*data2*/) {
+  // Controller values are read by the mixer's value display from the controller memory; a program
+  // change renames the channel's row.
+  const auto channel = static_cast<uint8_t>(status & 0x0F);
+  if ((status & 0xF0) == midi::kProgramChange && channel == a_.mixer_->KeyboardChannel())
+    a_.mixer_->UpdateRow(channel, data1);
+}
+
+engine::PadVoice Arranger::EngineLink::Pad() const {
+  const auto channel = static_cast<uint8_t>((a_.PadChannel - 1) & 0x0F);
+  return {channel, a_.PadOctave * 12, a_.mixer_->Voice(channel).Volume};
+}
+
+void Arranger::EngineLink::ShowTempo(int bpm) {
+  if (bpm >= engine::kMinFieldTempo && bpm <= engine::kMaxFieldTempo) a_.tempo_ = bpm;
+}
+
+void Arranger::StyleLink::SetStyleMode(bool on) {
+  // The accompaniment plays instead of triggered chords.
+  if (on) a_.options_.PlayChords = false;
+  a_.engine_->Book.Clear();
+}
+
+// --- The arranger ------------------------------------------------------------------------------------
+
+Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::PortBackend>> backends)
+    : host_(host), system_(host.Loop) {
+  for (auto& backend : backends) system_.Devices().AddBackend(std::move(backend));
   try {
     input1_ = std::make_unique<midi::TMidiInput>(system_);
     input2_ = std::make_unique<midi::TMidiInput>(system_);
@@ -96,42 +84,49 @@ Arranger::Arranger(host::MainLoop& loop, host::Dialogs& dialogs, host::Display& 
   }
   output1_ = std::make_unique<midi::TMidiOutput>(system_);
   output2_ = std::make_unique<midi::TMidiOutput>(system_);
-  devices_ = std::make_unique<midi::DeviceConfig>(system_, dialogs_, input1_.get(), input2_.get(), *output1_,
-                                                  *output2_);
+  devices_ = std::make_unique<midi::DeviceConfig>(system_, host_.Dialogs, input1_.get(), input2_.get(),
+                                                  *output1_, *output2_);
   mixerLink_ = std::make_unique<MixerLink>(*this);
   mixer_ = std::make_unique<app::Mixer>(*mixerLink_);
 
-  perform::ChordSeams seams;
-  seams.SequencerPlaying = [this] { return hooks_.SequencerPlaying && hooks_.SequencerPlaying(); };
-  seams.SendClickout = [this](uint8_t byte) {
-    if (devices_->Clickout().IsOpen()) devices_->Clickout().PutShort(byte, 0, 0);
-  };
-  seams.ChordsoutOpen = [this] { return devices_->Chordsout().IsOpen(); };
-  seams.SendChordsout = [this](uint8_t status, uint8_t data1, uint8_t data2) {
-    devices_->Chordsout().PutShort(status, data1, data2);
-  };
-  chords_ = std::make_unique<perform::ChordState>(options_, display_, std::move(seams));
+  chordLink_ = std::make_unique<ChordLink>(*this);
+  chords_ = std::make_unique<perform::ChordState>(options_, host_.Display, *chordLink_);
+  recognizer_ = std::make_unique<perform::ChordRecognizer>(*chords_);
 
   housekeepingLink_ = std::make_unique<HousekeepingLink>(*this);
-  resets_ = std::make_unique<midi::MidiResets>(system_, *devices_, *housekeepingLink_, dialogs_);
+  resets_ = std::make_unique<midi::MidiResets>(system_, *devices_, *housekeepingLink_, host_.Dialogs);
   devices_->SetOpenedHook(resets_.get());
+
+  clockLink_ = std::make_unique<ClockLink>(*this);
+  clock_ = std::make_unique<engine::SequencerClock>(*clockLink_, host_.Timer, host_.Priority, host_.Display,
+                                                    options_);
+
+  styleLink_ = std::make_unique<StyleLink>(*this);
+  gen_ = std::make_unique<styles::TGen>(styles::TGenContext{host_.Dialogs, host_.Display, host_.WebLinks,
+                                                            host_.Folder, settings_, options_, *styleLink_,
+                                                            *styleLink_, mixer_->StyleSetupSink()});
+  mixer_->SetStyleSink(styleLink_.get());
+
+  engineLink_ = std::make_unique<EngineLink>(*this);
+  song_ = std::make_unique<LiveSong>();
+  engine_ = std::make_unique<engine::Sequencer>(
+      engine::SequencerContext{*clock_, *gen_, *chords_, system_.Controllers(), options_, settings_,
+                               host_.Display, *engineLink_, *song_});
+  clock_->SetTickBody(engine_.get());
 }
 
 Arranger::~Arranger() {
+  if (clockStarted_) clock_->DoneClock();
   // The outputs may still report messages; nothing may call into the parts being destroyed.
   devices_->SetOpenedHook(nullptr);
+  mixer_->SetStyleSink(nullptr);
   resets_.reset();
-}
-
-void Arranger::SetHooks(ArrangerHooks hooks) {
-  hooks_ = std::move(hooks);
-  mixer_->SetStyleSink(hooks_.StyleChannels);
 }
 
 void Arranger::LoadInstrumentList() {
   instruments_.Load(settings_);
   if (!instruments_.LoadError().empty())
-    dialogs_.Inform("Instrument list not loaded: " + instruments_.LoadError());
+    host_.Dialogs.Inform("Instrument list not loaded: " + instruments_.LoadError());
   mixer_->SetInstrumentList(instruments_.Entries(), instruments_.Kind(), instruments_.Selected());
 }
 
@@ -141,7 +136,14 @@ void Arranger::Start() {
   try {
     resets_->MidiReset(midi::ResetKind::None);
   } catch (const midi::EmidioutputError& error) {
-    dialogs_.Inform(error.what());
+    host_.Dialogs.Inform(error.what());
+  }
+  engine_->ApplySettings();
+  recognizer_->LowestAccompanimentKey = config::ComputeControlKeyNotes(settings_).SectionFirst;
+  recognizer_->KSmart = settings_.KSmart ? perform::kStaticReaction : perform::kSmartReaction;
+  if (!clockStarted_) {
+    clock_->InitClock();
+    clockStarted_ = true;
   }
 }
 
@@ -153,6 +155,31 @@ void Arranger::StoreDevicePositions() {
   settings_.MidiSubIn = positions.MidiSubIn;
 }
 
+void Arranger::SetTempo(int bpm) {
+  if (bpm < engine::kMinFieldTempo || bpm > engine::kMaxFieldTempo) return;
+  tempo_ = bpm;
+  clock_->TempoFieldChange(bpm);
+}
+
+void Arranger::ChordKeyDown(int key) {
+  if (recognizer_->NoteOn(key)) recognizer_->CommonStep();
+}
+
+void Arranger::ChordKeyUp(int key) {
+  if (recognizer_->NoteOff(key)) recognizer_->CommonStep();
+}
+
+void Arranger::SetChannelMute(int channel, bool muted) {
+  const auto c = static_cast<size_t>(channel & 0x0F);
+  HandMuted[c] = muted;
+  engine_->ChannelMute[c] = muted ? 1 : 0;
+}
+
+void Arranger::SetTransposition(int semitones) {
+  if (semitones < -24 || semitones > 24) return;
+  engine_->GlobalTranspose = semitones;
+}
+
 void Arranger::MidiResetButton() { resets_->MidiReset(midi::ResetKindForPatchMode(settings_.PatchMode)); }
 
 void Arranger::SetTransmitControllers(bool on) {
@@ -162,17 +189,11 @@ void Arranger::SetTransmitControllers(bool on) {
 
 void Arranger::SetInstrumentPad(bool on) {
   options_.InstrumentPad = on;
-  if (!on || !devices_->Midiout().IsOpen()) {
-    return;
-  }
+  if (!on || !devices_->Midiout().IsOpen()) return;
   const auto pad = instruments_.PadInstrument();
-  if (!pad) {
-    return;
-  }
+  if (!pad) return;
   const auto channel = static_cast<uint8_t>((PadChannel - 1) & 0x0F);
-  for (const auto& message : pad->Bytes(channel)) {
-    SendGenerated(message[0], message[1], message[2]);
-  }
+  for (const auto& message : pad->Bytes(channel)) SendGenerated(message[0], message[1], message[2]);
   midi::VoiceRecord record = mixer_->Voice(channel);
   record.BankMsb = pad->Controller0;
   record.BankLsb = pad->Controller32;
@@ -181,25 +202,20 @@ void Arranger::SetInstrumentPad(bool on) {
 }
 
 void Arranger::SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) {
-  if (hooks_.RecordGenerated) {
-    hooks_.RecordGenerated(status, data1, data2);
-  }
+  // Recording generated messages into the melody track belongs to the track, which the session does
+  // not hold yet.
   const uint8_t kind = status & 0xF0;
-  if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure) {
+  if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure)
     system_.Controllers().Check(status, data1, data2, false);
-  }
-  const bool noteOn = kind == 0x90;
-  const bool polyPressure = kind == 0xA0;
+  const bool noteOn = kind == midi::kNoteOn;
+  const bool polyPressure = kind == midi::kPolyPressure;
   if (options_.SendChordCodes && !noteOn && !polyPressure) {
-    for (midi::TMidiOutput* output : {output1_.get(), output2_.get()}) {
+    for (midi::TMidiOutput* output : {output1_.get(), output2_.get()})
       if (output->IsOpen()) output->PutShort(status, data1, data2);
-    }
     return;
   }
   midi::TMidiOutput& midiout = devices_->Midiout();
-  if (midiout.IsOpen()) {
-    midiout.PutShort(status, data1, data2);
-  }
+  if (midiout.IsOpen()) midiout.PutShort(status, data1, data2);
 }
 
 }  // namespace kalo::app

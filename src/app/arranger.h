@@ -1,48 +1,62 @@
 #pragma once
-// The one owner of the session state: the MIDI devices and their configuration, the output routes,
-// the mixer, the chord state, the options, the settings and the instrument lists. The windows and the
-// command line hold a reference to it and call its commands. Main thread only.
-//
-// What later parts add (the sequencer engine, the input dispatch, the style) reaches the arranger's
-// commands through ArrangerHooks until they are owned here too.
+// The one owner of the session: the MIDI devices and their configuration, the output routes, the
+// mixer, the chord state and recognizer, the sequencer clock, the engine, the Style-Creator (TGen)
+// with the current style, the options, the settings and the instrument lists. It is built once with
+// its host services; the windows, the command line and the offline driver hold a reference to it and
+// call its commands. Main thread only.
 
+#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "app/mixer.h"
 #include "config/instrument_list.h"
 #include "config/options.h"
 #include "config/settings.h"
+#include "engine/sequencer.h"
+#include "engine/sequencer_clock.h"
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/main_loop.h"
+#include "host/program_folder.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
+#include "host/web_links.h"
 #include "midi/device_config.h"
 #include "midi/midi_input.h"
 #include "midi/midi_output.h"
 #include "midi/midi_system.h"
 #include "midi/port_backend.h"
 #include "midi/resets.h"
+#include "perform/chord_recognizer.h"
 #include "perform/chord_state.h"
+#include "song/chordmemory.h"
+#include "styles/style_creator.h"
 
 namespace kalo::app {
 
-// Connections to parts the arranger does not own yet. An empty hook means "not connected": a query
-// answers false and a command does nothing.
-struct ArrangerHooks {
-  // Whether the sequencer plays.
-  std::function<bool()> SequencerPlaying;
-  // The Stop command.
-  std::function<void()> Stop;
-  // Empties the style player's two tables of sounding notes.
-  std::function<void()> ClearSoundingNotes;
-  // The keyboard-split set-up of "Set values and activate Split".
-  std::function<void()> KeyboardSplitSetup;
-  // Records a generated message into the melody track when "Record" is on (the track decides).
-  std::function<void(uint8_t status, uint8_t data1, uint8_t data2)> RecordGenerated;
-  // The style's channel set-ups follow the user's mixer changes.
-  StyleChannelSink* StyleChannels = nullptr;
+// The host services the arranger is built on; every one must outlive it. The tick timer decides
+// where ticks come from: a timer thread for live play, or nothing at all for offline work, whose
+// owner calls Clock().OnTick() itself.
+struct ArrangerHost {
+  host::MainLoop& Loop;
+  host::Dialogs& Dialogs;
+  host::Display& Display;
+  host::TickTimer& Timer;
+  host::ThreadPriority& Priority;
+  host::WebLinks& WebLinks;
+  const host::ProgramFolder& Folder;
+};
+
+// The Style-Creator's controls that loading a style or work file sets; its window mirrors them.
+struct StyleCreatorControls {
+  bool RestoreOriginal = false;   // "Restore Original" enabled
+  bool GoToEnd = false;           // the go-to-end button enabled
+  bool SetButton = true;          // the "Set" button enabled
+  bool ActiveChannelBox = false;  // the "Active/Minus/Repl. Ch." box ticked
+  std::string SaveStyleName;      // what the save dialog proposes next
 };
 
 class Arranger {
@@ -50,24 +64,37 @@ class Arranger {
   // Adds the backends to the device registry in this order (their devices are numbered in that
   // order) and creates the two inputs and two outputs; an input that cannot be created (no input
   // device at all) leaves its slot empty. Nothing is opened yet.
-  Arranger(host::MainLoop& loop, host::Dialogs& dialogs, host::Display& display,
-           std::vector<std::unique_ptr<midi::PortBackend>> backends);
+  Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::PortBackend>> backends);
   ~Arranger();
   Arranger(const Arranger&) = delete;
   Arranger& operator=(const Arranger&) = delete;
 
   // Start-up after the settings are read: loads the instrument list, opens the stored devices
-  // (device errors are shown, the other devices still open) and sends the reset of kind none.
+  // (device errors are shown, the other devices still open), sends the reset of kind none and
+  // readies the clock (still off).
   void Start();
   // Copies the four device lists' positions into the settings, for writing at exit.
   void StoreDevicePositions();
   // Loads the instrument list in use into the mixer's instrument box.
   void LoadInstrumentList();
 
+  // --- Playing --------------------------------------------------------------------------------
+  // The clock on/off button.
+  void ToggleClock() { clock_->ToggleClock(); }
+  // The tempo field: 25..250 quarter notes per minute; a running clock follows at once.
+  void SetTempo(int bpm);
+  int Tempo() const { return tempo_; }
   // The Stop command (the transport's), also the first step of the shutdown.
-  void Stop() {
-    if (hooks_.Stop) hooks_.Stop();
-  }
+  void Stop() { engine_->Stop(); }
+  // A key pressed or released in the accompaniment zone: chord recognition, then the chord state.
+  void ChordKeyDown(int key);
+  void ChordKeyUp(int key);
+  // A control key (style-part key) or function code with its value.
+  void ControlKey(int key, int value) { engine_->EnterFunction(key, value); }
+  // The main window's channel box: muted by hand, which a part selection does not undo.
+  void SetChannelMute(int channel, bool muted);
+  // The main window's transposition, -24..24 semitones.
+  void SetTransposition(int semitones);
 
   // --- Housekeeping commands ---------------------------------------------------------------------
   void MidiReset(midi::ResetKind kind) { resets_->MidiReset(kind); }
@@ -81,9 +108,9 @@ class Arranger {
   // channel and kept in its voice record.
   void SetInstrumentPad(bool on);
 
-  // A message made by the program's own controls: melody recording, the controller value memory,
-  // then both outputs with "Send Chord Codes" (not note-ons or polyphonic aftertouch), else the
-  // "Midiout" output while it is open.
+  // A message made by the program's own controls: the controller value memory, then both outputs
+  // with "Send Chord Codes" (not note-ons or polyphonic aftertouch), else the "Midiout" output while
+  // it is open.
   void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2);
 
   // "Transmit Controllers": while ticked, the inputs' driver callbacks let every controller, program
@@ -92,7 +119,6 @@ class Arranger {
   void SetTransmitControllers(bool on);
 
   // --- State -------------------------------------------------------------------------------------
-  void SetHooks(ArrangerHooks hooks);
   config::Options& Options() { return options_; }
   config::Settings& Settings() { return settings_; }
   config::InstrumentLists& Instruments() { return instruments_; }
@@ -101,33 +127,49 @@ class Arranger {
   midi::MidiResets& Resets() { return *resets_; }
   app::Mixer& Mixer() { return *mixer_; }
   perform::ChordState& Chords() { return *chords_; }
+  perform::ChordRecognizer& Recognizer() { return *recognizer_; }
+  engine::SequencerClock& Clock() { return *clock_; }
+  engine::Sequencer& Engine() { return *engine_; }
+  styles::TGen& Gen() { return *gen_; }
   midi::TMidiInput* Input1() { return input1_.get(); }
   midi::TMidiInput* Input2() { return input2_.get(); }
   midi::TMidiOutput& Output1() { return *output1_; }
   midi::TMidiOutput& Output2() { return *output2_; }
-  host::MainLoop& Loop() { return loop_; }
-  host::Dialogs& Dialogs() { return dialogs_; }
-  host::Display& Display() { return display_; }
+  host::MainLoop& Loop() { return host_.Loop; }
+  host::Dialogs& Dialogs() { return host_.Dialogs; }
+  host::Display& Display() { return host_.Display; }
 
   // Sync start: 0 off, 1 armed with the internal clock, -1 armed for an external start.
   int SyncStart = 0;
-  // The engine's solo channel: 0 none, 1..16.
+  // The main window's "Solo" choice: 0 none, 1..16.
   uint8_t SoloChannel = 0;
   // The Harmonic PAD's channel (1..16) and octave.
   uint8_t PadChannel = 16;
   int PadOctave = 1;
+  // The main window's channel boxes: muted by hand.
+  std::array<bool, 16> HandMuted{};
+  // Channels that played a note since the style was loaded (their boxes show the activity).
+  std::array<bool, 16> ChannelActive{};
+  // The record start measure field (-500..500).
+  int RecordStartMeasure = 1;
+  StyleCreatorControls StyleControls;
+  // The Chordmemory as the work files carry it, until the song side owns it.
+  song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
 
  private:
   class MixerLink;
   class HousekeepingLink;
+  class ClockLink;
+  class ChordLink;
+  class EngineLink;
+  class LiveSong;
+  class StyleLink;
 
-  host::MainLoop& loop_;
-  host::Dialogs& dialogs_;
-  host::Display& display_;
+  const ArrangerHost host_;
   config::Options options_;
   config::Settings settings_;
   config::InstrumentLists instruments_;
-  ArrangerHooks hooks_;
+  int tempo_ = 120;
 
   midi::MidiSystem system_;
   std::unique_ptr<midi::TMidiInput> input1_;
@@ -137,9 +179,19 @@ class Arranger {
   std::unique_ptr<midi::DeviceConfig> devices_;
   std::unique_ptr<MixerLink> mixerLink_;
   std::unique_ptr<app::Mixer> mixer_;
+  std::unique_ptr<ChordLink> chordLink_;
   std::unique_ptr<perform::ChordState> chords_;
+  std::unique_ptr<perform::ChordRecognizer> recognizer_;
   std::unique_ptr<HousekeepingLink> housekeepingLink_;
   std::unique_ptr<midi::MidiResets> resets_;
+  std::unique_ptr<ClockLink> clockLink_;
+  std::unique_ptr<engine::SequencerClock> clock_;
+  std::unique_ptr<StyleLink> styleLink_;
+  std::unique_ptr<styles::TGen> gen_;
+  std::unique_ptr<EngineLink> engineLink_;
+  std::unique_ptr<LiveSong> song_;
+  std::unique_ptr<engine::Sequencer> engine_;
+  bool clockStarted_ = false;
 };
 
 }  // namespace kalo::app

@@ -1,7 +1,9 @@
 // kalo chord: feeds MIDI note numbers to the chord recognizer as keys of the accompaniment zone and prints
 // every chord that becomes current.
 
+#include <array>
 #include <charconv>
+#include <cstdint>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -36,6 +38,18 @@ bool ParseNote(const std::string& text, int& note, bool& release) {
   return error == std::errc{} && rest == end && note >= 0 && note <= 127;
 }
 
+// This command only names chords: no style plays or starts, chord tones and chord codes go nowhere,
+// and every chord stays pending for the next key, as within one chord step.
+class NamingOnly final : public perform::ChordHost {
+ public:
+  bool StylePlaying() const override { return false; }
+  bool StartOnChord() const override { return false; }
+  void StartStyleOnChord() override {}
+  void SetChordTones(const std::array<int, 4>& /*tones*/) override {}
+  bool ChordsoutOpen() const override { return false; }
+  void SendChordsout(uint8_t /*status*/, uint8_t /*data1*/, uint8_t /*data2*/) override {}
+};
+
 int RunChord(const ChordArgs& args) {
   struct Key {
     int Note;
@@ -57,11 +71,11 @@ int RunChord(const ChordArgs& args) {
   options.MajorMinor = args.MajorMinor;
   options.TriadChords = args.Triad;
   host::NullDisplay display;
-  perform::ChordSeams seams;
-  seams.ChordSet = [](perform::Chord chord) {
+  NamingOnly host;
+  perform::ChordState chords(options, display, host);
+  chords.Observers().ChordSet = [](perform::Chord chord) {
     std::cout << chord.Root << ' ' << chord.Type << ' ' << perform::ChordName(chord.Root, chord.Type) << '\n';
   };
-  perform::ChordState chords(options, display, std::move(seams));
   perform::ChordRecognizer recognizer(chords);
   recognizer.LowestAccompanimentKey = args.LowestKey;
   recognizer.Transpose = args.Transpose;

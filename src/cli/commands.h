@@ -15,5 +15,6 @@ void AddChordCommand(CLI::App& app, ExitStatus& status);   // kalo chord
 void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
 void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events|build
 void AddSongCommand(CLI::App& app, ExitStatus& status);    // kalo song info
+void AddRenderCommand(CLI::App& app, ExitStatus& status);  // kalo render
 
 }  // namespace kalo::cli

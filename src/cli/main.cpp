@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
   kalo::cli::AddConfigCommand(app, status);
   kalo::cli::AddStyleCommand(app, status);
   kalo::cli::AddSongCommand(app, status);
+  kalo::cli::AddRenderCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) return kalo::gui::RunWindowProgram(argc, argv, window);
   return status.Code;

@@ -21,6 +21,10 @@ struct Options {
   bool FixChanges = false;           // "Fix changes": mixer changes rewrite the whole style
   bool UnchangedMidiIn = false;      // "Unchanged MIDI in": input 2 skips the external pre-processing
   bool InstrumentPad = false;        // "Instrument Pad": the pad voice is set up on its channel
+  bool Metronome = false;            // "Metronome": a click on every beat
+  bool ReplaceOne = false;           // "Replace One": one voice of the style is left out for the player
+  bool IgnoreTempi = false;          // "Ignore Tempi": tempo functions of a song are not carried out
+  bool StartOnChord = true;          // the Style-Creator's start on chord: the first chord starts the style
 
   // Live input: how the player's keyboard and the computer keys are dispatched.
   bool Chords = true;               // "Chords": keys of the accompaniment zone are chord keys

@@ -1,6 +1,8 @@
 #include "gui/window_session.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 
 #include "gui/chord_pads_panel.h"
 #include "gui/computer_key_filter.h"
@@ -24,7 +26,14 @@ WindowSession::~WindowSession() {
 }
 
 void WindowSession::Start() {
-  arranger_ = std::make_unique<app::Arranger>(loop_, setup_.Dialogs, display_, std::move(setup_.Backends));
+  host::ThreadPriority* priority = setup_.Priority;
+  host::TickTimer* timer = setup_.Timer;
+  if (priority == nullptr) priority = (priority_ = std::make_unique<host::PosixThreadPriority>()).get();
+  if (timer == nullptr)
+    timer = (timer_ = std::make_unique<host::ThreadTickTimer>(loop_, priority_.get())).get();
+  arranger_ = std::make_unique<app::Arranger>(
+      app::ArrangerHost{loop_, setup_.Dialogs, display_, *timer, *priority, links_, setup_.Folder},
+      std::move(setup_.Backends));
   if (setup_.LiveInput) {
     if (perform::InputDispatch* dispatch = setup_.LiveInput(*arranger_)) {
       live_ = std::make_unique<LiveControls>(*dispatch);
@@ -43,6 +52,10 @@ void WindowSession::Start() {
   main_->Tools().RefreshAll();
   main_->show();
   if (firstStart_ && setup_.Interactive) main_->ShowPanel(configuration_->objectName());
+}
+
+void WindowSession::DesktopWebLinks::OpenWebPage(const std::string& url) {
+  QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 void WindowSession::MakeToolPanels() {

@@ -21,6 +21,9 @@
 #include "host/dialogs.h"
 #include "host/main_loop.h"
 #include "host/program_folder.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
+#include "host/web_links.h"
 #include "midi/port_backend.h"
 #include "perform/input_dispatch.h"
 
@@ -42,6 +45,10 @@ struct SessionSetup {
   // pads, the keyboard split and the computer keys) exist only where it is given; it must outlive
   // the session.
   std::function<perform::InputDispatch*(app::Arranger&)> LiveInput;
+  // The clock's tick source and the scheduling it asks for while playing; where not given (the
+  // program), the session runs the real timer thread on its loop with real-time scheduling.
+  host::TickTimer* Timer = nullptr;
+  host::ThreadPriority* Priority = nullptr;
 };
 
 class WindowSession {
@@ -69,9 +76,18 @@ class WindowSession {
   // The configuration window's creation: it reads the settings and opens the devices.
   void MakeConfiguration();
 
+  // Opens web pages with the desktop's browser.
+  class DesktopWebLinks final : public host::WebLinks {
+   public:
+    void OpenWebPage(const std::string& url) override;
+  };
+
   SessionSetup setup_;
   host::MainLoop& loop_;
   WindowDisplay display_;
+  std::unique_ptr<host::PosixThreadPriority> priority_;
+  std::unique_ptr<host::ThreadTickTimer> timer_;
+  DesktopWebLinks links_;
   std::unique_ptr<app::Arranger> arranger_;
   std::unique_ptr<LiveControls> live_;
   std::unique_ptr<MainWindow> main_;

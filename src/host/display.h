@@ -34,6 +34,9 @@ class Display {
   virtual void SetBeatIndicatorColour(uint32_t /*colour*/) {}
   // The measure display (the song measure shown beside the beat indicator).
   virtual void SetMeasureText(const std::string& /*text*/) {}
+  // The Style-Creator's event list, when shown, moves its cursor to the note-on at this stream offset
+  // (the solo channel's notes while they play). Called inside the tick: must not block.
+  virtual void SetEventListCursor(int32_t /*offset*/) {}
 };
 
 // Shows nothing.

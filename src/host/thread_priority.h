@@ -77,6 +77,20 @@ class PosixThreadPriority final : public ThreadPriority {
   std::string lastError_;
 };
 
+// For offline work, which must not change how the machine schedules: every class is granted and
+// nothing changes.
+class UnchangedPriority final : public ThreadPriority {
+ public:
+  uint32_t GetPriorityClass() const override { return current_; }
+  bool SetPriorityClass(uint32_t priorityClass) override {
+    current_ = priorityClass;
+    return true;
+  }
+
+ private:
+  uint32_t current_ = kNormalPriorityClass;
+};
+
 // Records the classes asked for; grants them unless told to refuse.
 class FakeThreadPriority final : public ThreadPriority {
  public:

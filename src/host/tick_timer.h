@@ -122,4 +122,25 @@ class FakeTickTimer final : public TickTimer {
   uint64_t dropped_ = 0;
 };
 
+// The tick source of offline work (rendering, tests, benchmarks): no thread and no clock. The owner
+// runs the ticks itself, as fast as it likes, by calling the clock's OnTick; this timer only keeps
+// the tempo it was given, so that the owner can stamp what it renders with it.
+class ManualTickTimer final : public TickTimer {
+ public:
+  void Open(NoticeTarget& /*target*/, const std::atomic<uint8_t>& /*busy*/) override { open_ = true; }
+  void Close() override {
+    open_ = false;
+    tempo_ = 0;
+  }
+  void SetTempo(int32_t tempo) override { tempo_ = tempo > 0 ? tempo : 0; }
+  int32_t Tempo() const override { return tempo_; }
+  int64_t NextTickDueMicros() const override { return 0; }
+  uint64_t DroppedTicks() const override { return 0; }
+  bool IsOpen() const { return open_; }
+
+ private:
+  int32_t tempo_ = 0;
+  bool open_ = false;
+};
+
 }  // namespace kalo::host

@@ -10,8 +10,6 @@ namespace kalo::perform {
 
 namespace {
 
-bool Ask(const std::function<bool()>& query) { return query && query(); }
-
 int KeepInMidiRange(int root) {
   while (root < 1) root += 12;
   while (root > 127) root -= 12;
@@ -20,8 +18,8 @@ int KeepInMidiRange(int root) {
 
 }  // namespace
 
-ChordState::ChordState(config::Options& options, host::Display& display, ChordSeams seams)
-    : options_(options), display_(display), seams_(std::move(seams)) {}
+ChordState::ChordState(config::Options& options, host::Display& display, ChordHost& host)
+    : options_(options), display_(display), host_(host) {}
 
 void ChordState::SetChord(int root, int type, int transpose) {
   if (type == 0) return;
@@ -50,7 +48,7 @@ void ChordState::SetChord(int root, int type, int transpose) {
   if (transpose != kUntransposed) root += options_.PlayChords ? transpose : transpose % 12;
 
   Commit(KeepInMidiRange(root), type);
-  if (seams_.ChordSet) seams_.ChordSet(Chord{CurrentRoot, CurrentType});
+  if (observers_.ChordSet) observers_.ChordSet(Chord{CurrentRoot, CurrentType});
 }
 
 void ChordState::ReassertPendingChord() {
@@ -62,16 +60,11 @@ void ChordState::Commit(int root, int type) {
   CurrentRoot = PendingRoot = static_cast<int16_t>(root);
   CurrentType = PendingType = static_cast<int16_t>(type);
 
-  if (!Ask(seams_.SequencerPlaying) && Ask(seams_.StartOnChord) && !options_.PlayChords) {
-    if (options_.MasterMode && seams_.SendClickout) seams_.SendClickout(midi::kMidiStart);
-    if (seams_.StartStyleCreator) seams_.StartStyleCreator();
-  }
+  // The style's start sends the MIDI start byte in "Master Mode" itself, once it has really started.
+  if (!host_.StylePlaying() && host_.StartOnChord() && !options_.PlayChords) host_.StartStyleOnChord();
 
-  if (seams_.SetChordTones) {
-    const auto& intervals = kChordIntervals[type];
-    seams_.SetChordTones(
-        {root + intervals[0], root + intervals[1], root + intervals[2], root + intervals[3]});
-  }
+  const auto& intervals = kChordIntervals[type];
+  host_.SetChordTones({root + intervals[0], root + intervals[1], root + intervals[2], root + intervals[3]});
 }
 
 void ChordState::SetChordTypeOverride(int type, bool oneShot) {
@@ -92,7 +85,7 @@ ChordCodeKind ChordState::ReceiveChordCode(int controller, int value, int channe
     case ChordCodeKind::kAdLibOff:
     case ChordCodeKind::kAdLibOn:
       options_.MelodyAdLib = code.Kind == ChordCodeKind::kAdLibOn;
-      if (seams_.MelodyAdLibSwitched) seams_.MelodyAdLibSwitched(options_.MelodyAdLib);
+      if (observers_.MelodyAdLibSwitched) observers_.MelodyAdLibSwitched(options_.MelodyAdLib);
       break;
     case ChordCodeKind::kNotACode:
     case ChordCodeKind::kIgnored:
@@ -107,9 +100,9 @@ bool ChordState::SendChordCode() {
   if (!code) return false;
   const int pc = PitchClass(CurrentRoot);
   if (pc == sentCodeRoot_ && CurrentType == sentCodeType_) return false;
-  if (seams_.SendChordsout && Ask(seams_.ChordsoutOpen))
-    seams_.SendChordsout(static_cast<uint8_t>(midi::kControlChange | (ChordCodeChannel & 0x0F)),
-                         code->Controller, code->Value);
+  if (host_.ChordsoutOpen())
+    host_.SendChordsout(static_cast<uint8_t>(midi::kControlChange | (ChordCodeChannel & 0x0F)), code->Controller,
+                        code->Value);
   ShowReceivedChord(CurrentRoot, CurrentType, false, ChordCodeChannel & 0x0F);
   sentCodeRoot_ = pc;
   sentCodeType_ = CurrentType;

@@ -2,9 +2,8 @@
 // The pending and current chord of the session, the chord-type override, and the chord codes sent and
 // received. One object, owned by the arranger; everything here runs on the main thread.
 //
-// Nothing here talks to a MIDI device or to the sequencer directly: starting a style, the MIDI start byte,
-// the chord-sound tones and the chord codes leave through ChordSeams, which the arranger fills. An empty
-// hook means "not connected": a query answers false and a command does nothing.
+// Nothing here talks to a MIDI device or to the sequencer directly: starting a style, the chord-sound
+// tones and the chord codes leave through ChordHost, which the arranger implements.
 
 #include <array>
 #include <cstdint>
@@ -22,22 +21,26 @@ namespace kalo::perform {
 inline constexpr int kUntransposed = 129;
 // The chord panel's colour when no chord-type override is pending (0x00BBGGRR).
 inline constexpr uint32_t kChordPanelWhite = 0x00FFFFFF;
-
-struct ChordSeams {
-  // Whether the sequencer clock runs.
-  std::function<bool()> SequencerPlaying;
-  // Whether the Style-Creator's start-on-chord box is checked.
-  std::function<bool()> StartOnChord;
-  // The Style-Creator's start operation (the first chord starts playback).
-  std::function<void()> StartStyleCreator;
-  // Sends one realtime byte on the "Clickout" route; drops it while that output is closed.
-  std::function<void(uint8_t byte)> SendClickout;
+// What the chord state needs from the sequencer and the outputs. Main thread.
+class ChordHost {
+ public:
+  virtual ~ChordHost() = default;
+  // Whether a style (or song) plays.
+  virtual bool StylePlaying() const = 0;
+  // Whether the first chord given while nothing plays starts the style.
+  virtual bool StartOnChord() const = 0;
+  // Starts the style on the first chord (which is pending and current when this is called).
+  virtual void StartStyleOnChord() = 0;
   // Hands the four chord-sound tones (note numbers, root + each interval) to the sequencer.
-  std::function<void(const std::array<int, 4>& tones)> SetChordTones;
+  virtual void SetChordTones(const std::array<int, 4>& tones) = 0;
   // Whether the output of the "Chordsout" route is open.
-  std::function<bool()> ChordsoutOpen;
+  virtual bool ChordsoutOpen() const = 0;
   // Sends one controller message on the "Chordsout" route (called only while ChordsoutOpen answers true).
-  std::function<void(uint8_t status, uint8_t data1, uint8_t data2)> SendChordsout;
+  virtual void SendChordsout(uint8_t status, uint8_t data1, uint8_t data2) = 0;
+};
+
+// Optional observers of the chord state.
+struct ChordObservers {
   // Told after a received command code switched "Melody Ad Lib", so that its check boxes follow.
   std::function<void(bool on)> MelodyAdLibSwitched;
   // Told each time SetChord makes a chord current (not for received codes, not for ReassertPendingChord).
@@ -46,8 +49,8 @@ struct ChordSeams {
 
 class ChordState {
  public:
-  // `options` and `display` must outlive this object.
-  ChordState(config::Options& options, host::Display& display, ChordSeams seams = {});
+  // `options`, `display` and `host` must outlive this object.
+  ChordState(config::Options& options, host::Display& display, ChordHost& host);
 
   // The chord given and not yet applied; a root of 0 means none is pending. The sequencer clears both
   // when it applies the chord (ClearPendingChord).
@@ -107,14 +110,15 @@ class ChordState {
 
   config::Options& Options() { return options_; }
   const config::Options& Options() const { return options_; }
-  ChordSeams& Seams() { return seams_; }
+  ChordObservers& Observers() { return observers_; }
 
  private:
   void Commit(int root, int type);
 
   config::Options& options_;
   host::Display& display_;
-  ChordSeams seams_;
+  ChordHost& host_;
+  ChordObservers observers_;
   int override_ = 0;
   bool overrideOneShot_ = false;
   int sentCodeRoot_ = -1;  // pitch class; -1: nothing sent yet

@@ -1,7 +1,8 @@
 #pragma once
 // What the style's operations need from the rest of the program, as interfaces that the engine, the
-// mixer and the main window implement. All calls come on the main thread. Every method has a
-// harmless default so that a host implements only what it has.
+// mixer and the main window implement (the arranger wires them). All calls come on the main thread.
+// The player's operations are all required; the mixer's and the main window's have harmless
+// defaults, which the arranger overrides every one of.
 
 #include <array>
 #include <cstdint>
@@ -16,17 +17,17 @@ class StylePlayer {
  public:
   virtual ~StylePlayer() = default;
   // Stops playing the style (the main window's Stop while the Style-Creator plays).
-  virtual void Stop() {}
+  virtual void Stop() = 0;
   // Re-voices or silences held pattern notes on all 16 channels in the current chord.
-  virtual void RevoiceHeld(bool /*partChange*/, bool /*partSelect*/) {}
+  virtual void RevoiceHeld(bool partChange, bool partSelect) = 0;
   // Starts the fade-out (FadeActive := 1, FadeAmount := 0).
-  virtual void StartFadeOut() {}
+  virtual void StartFadeOut() = 0;
   // The player's part-start flag.
-  virtual void SetPartStart(bool /*on*/) {}
+  virtual void SetPartStart(bool on) = 0;
   // Resets the counters for a fresh start (tick in beat 24, beat counters 1).
-  virtual void ResetCountersForFreshStart() {}
+  virtual void ResetCountersForFreshStart() = 0;
   // Sends a channel message on the accompaniment output ("Midiout").
-  virtual void Send(uint8_t /*status*/, uint8_t /*data1*/, uint8_t /*data2*/) {}
+  virtual void Send(uint8_t status, uint8_t data1, uint8_t data2) = 0;
 };
 
 // The mixer, as far as the style's channel set-ups go to it.

@@ -2,14 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/engine_rig.h"
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/main_loop.h"
+#include "host/program_folder.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
 #include "host/time_source.h"
+#include "host/web_links.h"
 #include "midi/backends/virtual_backend.h"
 
 namespace kalo::app {
@@ -17,7 +23,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class ArrangerTest : public testing::Test {
+class ArrangerTest : public ::testing::Test {
  protected:
   explicit ArrangerTest(int inputs = 1) {
     auto backend = std::make_unique<midi::VirtualBackend>(clock);
@@ -27,7 +33,8 @@ class ArrangerTest : public testing::Test {
     virtualPorts->AddOutput("Synth B");
     std::vector<std::unique_ptr<midi::PortBackend>> backends;
     backends.push_back(std::move(backend));
-    arranger = std::make_unique<Arranger>(loop, dialogs, display, std::move(backends));
+    arranger = std::make_unique<Arranger>(
+        ArrangerHost{loop, dialogs, display, timer, priority, links, folder}, std::move(backends));
   }
 
   void StartAndSettle() {
@@ -44,6 +51,10 @@ class ArrangerTest : public testing::Test {
   host::StdMainLoop loop;
   host::RecordingDialogs dialogs;
   host::NullDisplay display;
+  host::ManualTickTimer timer;
+  host::UnchangedPriority priority;
+  host::RecordingWebLinks links;
+  host::ProgramFolder folder{"/nonexistent-kalo-folder"};
   midi::VirtualBackend* virtualPorts = nullptr;
   std::unique_ptr<Arranger> arranger;
 };
@@ -119,10 +130,7 @@ TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOve
   ASSERT_TRUE(arranger->Mixer().SetKeyboardChannel(2));
   arranger->Mixer().SetSlider(MixerSlider::Sustain, 127);
   arranger->Chords().SetChordTypeOverride(4);
-  bool cleared = false;
-  ArrangerHooks hooks;
-  hooks.ClearSoundingNotes = [&] { cleared = true; };
-  arranger->SetHooks(hooks);
+  arranger->Engine().Book.HeldVelocity[3][60] = 100;
   virtualPorts->ClearSent();
 
   arranger->AllNotesOff();
@@ -131,7 +139,7 @@ TEST_F(ArrangerTest, AllNotesOffReleasesTheSustainSliderAndClearsTheChordTypeOve
   EXPECT_EQ(sent.back(), (Bytes{0xB2, 64, 0}));
   EXPECT_EQ(arranger->Mixer().Slider(MixerSlider::Sustain), 0);
   EXPECT_EQ(arranger->Chords().ChordTypeOverride(), 0);
-  EXPECT_TRUE(cleared);
+  EXPECT_EQ(arranger->Engine().Book.HeldVelocity[3][60], 0);
 }
 
 TEST_F(ArrangerTest, ResetControllersSendsTheKeyboardVoiceAfterTheSixteen121sAndClearsTheOverride) {
@@ -202,6 +210,33 @@ TEST_F(ArrangerTest, DevicePositionsAreCopiedIntoTheSettings) {
   EXPECT_EQ(arranger->Settings().MidiIn, 1);
   EXPECT_EQ(arranger->Settings().MidiSubOut, 1);
   EXPECT_EQ(arranger->Settings().MidiSubIn, 1);
+}
+
+TEST_F(ArrangerTest, AChordKeyStartsTheStyleInItsChordAndStopSilencesTheSoundingNotes) {
+  StartAndSettle();
+  arranger->Settings().PlayIntro = false;  // no count-in
+  arranger->Settings().Pad = false;
+  testing::StyleWriter style;
+  style.Voice(0, 0).Part(1, 1, [](testing::StyleWriter& s, int, int, int b) {
+    s.Play({{0, static_cast<uint8_t>(40 + b)}}, 12);
+  });
+  ASSERT_EQ(arranger->Gen().LoadStyleFromBytes("T.VXS", style.FileBytes()), styles::LoadOutcome::Loaded);
+  virtualPorts->ClearSent();
+
+  for (int key : {62, 66, 69}) arranger->ChordKeyDown(key);  // D F# A in the accompaniment zone
+  EXPECT_TRUE(arranger->Engine().StylePlaying());
+  EXPECT_EQ(arranger->Clock().ClockState, 1);  // the first chord switched the clock on
+  virtualPorts->ClearSent();
+  arranger->Clock().OnTick();
+  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0x90, 42, 100}}));  // pattern note 40 in D maj
+
+  arranger->Stop();
+  const std::vector<Bytes> sent = Sent(0);
+  for (uint8_t c = 0; c < 16; ++c)
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end())
+        << +c;
+  EXPECT_FALSE(arranger->Engine().StylePlaying());
+  EXPECT_EQ(arranger->Engine().Book.HeldVelocity[0][40], 0);
 }
 
 class ArrangerWithoutInputsTest : public ArrangerTest {

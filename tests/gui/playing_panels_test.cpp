@@ -45,17 +45,18 @@ TEST(KeyboardPanel, InChordModeAKeyGivesAChordAndTheRightButtonPlaysNothing) {
   SessionRig rig;
   auto& keyboard = rig.Show<KeyboardPanel>("Keyboard");
   QTest::mouseClick(keyboard.Piano(), Qt::RightButton, {}, {8, 70});
-  EXPECT_EQ(rig.Arranger().Chords().PendingRoot, 0);
-  QTest::mouseClick(keyboard.Piano(), Qt::LeftButton, {}, {8, 70});
-  EXPECT_EQ(rig.Arranger().Chords().PendingRoot, 36);
+  EXPECT_EQ(rig.Arranger().Chords().CurrentType, 0);
   EXPECT_TRUE(rig.Sent().empty());
+  QTest::mouseClick(keyboard.Piano(), Qt::LeftButton, {}, {8, 70});
+  EXPECT_EQ(rig.Arranger().Chords().CurrentRoot, 36);
+  EXPECT_EQ(rig.Arranger().Chords().CurrentType, 1);
 }
 
 TEST(ChordPadsPanel, APadGivesItsChordOrPartAndItsReleaseEndsAPlayedChord) {
   struct Row {
     const char* Pad;
     bool PlayChords;
-    int Root, Type;                // the pending chord after the press (0: none)
+    int Root, Type;                // the chord given by the press (type 0: none)
     std::vector<std::string> Log;  // what reached the engine, press and release
   };
   const Row rows[] = {
@@ -70,8 +71,10 @@ TEST(ChordPadsPanel, APadGivesItsChordOrPartAndItsReleaseEndsAPlayedChord) {
     rig.Arranger().Options().PlayChords = row.PlayChords;
     auto& pads = rig.Show<ChordPadsPanel>("Chordpads");
     QTest::mouseClick(pads.Pad(row.Pad), Qt::LeftButton);
-    EXPECT_EQ(rig.Arranger().Chords().PendingRoot, row.Root) << row.Pad;
-    EXPECT_EQ(rig.Arranger().Chords().PendingType, row.Type) << row.Pad;
+    EXPECT_EQ(rig.Arranger().Chords().CurrentType, row.Type) << row.Pad;
+    if (row.Type != 0) {
+      EXPECT_EQ(rig.Arranger().Chords().CurrentRoot, row.Root) << row.Pad;
+    }
     EXPECT_EQ(rig.Live.Log, row.Log) << row.Pad;
   }
 }

@@ -12,6 +12,8 @@
 #include "config/temp_folder.h"
 #include "gui/qt_main_loop.h"
 #include "gui/window_session.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
 #include "host/time_source.h"
 #include "midi/backends/virtual_backend.h"
 #include "perform/live_input_rig.h"
@@ -33,13 +35,19 @@ struct SessionRig {
     backends.push_back(std::move(backend));
     host::ProgramFolder folder(Folder.Path());
     config::SettingsFile settings(folder, Folder.Path() / "kalo.ini", {});
-    SessionSetup setup{
-        folder, std::move(settings), std::move(backends), Dialogs, true, [this](app::Arranger& arranger) {
-          Dispatch = std::make_unique<perform::InputDispatch>(Seams, arranger.Chords(), arranger.Options(),
-                                                              arranger.Settings(), arranger.Devices(),
-                                                              arranger.Midi().Controllers());
-          return Dispatch.get();
-        }};
+    SessionSetup setup{folder,
+                       std::move(settings),
+                       std::move(backends),
+                       Dialogs,
+                       true,
+                       [this](app::Arranger& arranger) {
+                         Dispatch = std::make_unique<perform::InputDispatch>(
+                             Seams, arranger.Chords(), arranger.Options(), arranger.Settings(),
+                             arranger.Devices(), arranger.Midi().Controllers());
+                         return Dispatch.get();
+                       },
+                       &Timer,
+                       &Priority};
     Session = std::make_unique<WindowSession>(std::move(setup), Loop);
     Session->Start();
     Loop.RunPending();
@@ -67,6 +75,8 @@ struct SessionRig {
 
   config::testing::TempFolder Folder;
   host::FakeTimeSource Clock;
+  host::ManualTickTimer Timer;
+  host::UnchangedPriority Priority;
   host::RecordingDialogs Dialogs;
   QtMainLoop Loop;
   midi::VirtualBackend* Ports = nullptr;

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "perform/chord_recognizer.h"
+#include "perform/fake_chord_host.h"
 
 namespace kalo::perform {
 namespace {
@@ -14,7 +15,8 @@ namespace {
 Chord Recognize(const std::vector<int>& keys, int lowestKey) {
   config::Options options;
   host::NullDisplay display;
-  ChordState chords(options, display);
+  testing::LoggingChordHost host;
+  ChordState chords(options, display, host);
   ChordRecognizer recognizer(chords);
   recognizer.LowestAccompanimentKey = lowestKey;
   for (int key : keys) recognizer.NoteOn(key);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "perform/chord_printing.h"
+#include "perform/fake_chord_host.h"
 
 #include <initializer_list>
 #include <string>
@@ -16,7 +17,7 @@ namespace {
 class ChordRecognizerTest : public ::testing::Test {
  protected:
   ChordRecognizerTest() {
-    chords.Seams().ChordSet = [this](Chord c) { set.push_back(c); };
+    chords.Observers().ChordSet = [this](Chord c) { set.push_back(c); };
     recognizer.LowestAccompanimentKey = 36;
   }
 
@@ -31,7 +32,8 @@ class ChordRecognizerTest : public ::testing::Test {
 
   config::Options options;
   host::NullDisplay display;
-  ChordState chords{options, display};
+  testing::LoggingChordHost host;
+  ChordState chords{options, display, host};
   ChordRecognizer recognizer{chords};
   std::vector<Chord> set;  // every chord SetChord made current
 };
@@ -69,7 +71,7 @@ TEST_F(ChordRecognizerTest, FingeredVoicingsGiveRootAndType) {
       {{50, 53, 57, 61}, {50, kMinMajor7}},    // D F A C#: D mM7, not F aug with a stray D
   };
   for (const Voicing& v : voicings) {
-    ChordState fresh(options, display);
+    ChordState fresh(options, display, host);
     ChordRecognizer r(fresh);
     r.LowestAccompanimentKey = 36;
     for (int key : v.Keys) r.NoteOn(key);
@@ -97,7 +99,7 @@ TEST_F(ChordRecognizerTest, TheRootIsTheFirstNoteAtOrAboveTheLowestKeyRaisedBelo
       {40, 8, 44}, {40, 5, 53}, {48, 0, 48},  {48, 11, 59}, {60, 0, 60},  {60, 11, 71},
   };
   for (const Case& c : cases) {
-    ChordState fresh(options, display);
+    ChordState fresh(options, display, host);
     ChordRecognizer r(fresh);
     r.LowestAccompanimentKey = c.LowestKey;
     // A major triad on the pitch class, played two octaves up.
@@ -148,7 +150,7 @@ TEST_F(ChordRecognizerTest, ReleasingAKeyHeldInTwoOctavesRemovesBothEntries) {
 
 TEST_F(ChordRecognizerTest, StaticReleaseLetsKeysPlayedOneAfterAnotherAddUp) {
   const auto play = [this](int reaction) {
-    ChordState fresh(options, display);
+    ChordState fresh(options, display, host);
     ChordRecognizer r(fresh);
     r.LowestAccompanimentKey = 36;
     r.KSmart = reaction;

@@ -13,6 +13,7 @@
 #include "host/display.h"
 #include "midi/device_config_rig.h"
 #include "perform/chord_state.h"
+#include "perform/fake_chord_host.h"
 #include "perform/input_dispatch.h"
 #include "perform/live_input_seams.h"
 
@@ -156,7 +157,8 @@ struct LiveInputRig {
   config::Options Options;
   config::Settings Settings;
   host::NullDisplay Display;
-  ChordState Chords{Options, Display};
+  LoggingChordHost ChordHost;  // the chord state's own seam, apart from the dispatch's
+  ChordState Chords{Options, Display, ChordHost};
   FakeLive Live;
   LiveInputSeams Seams{Live, Live, Live, Live, Live, Live, Live, Live};
   InputDispatch Dispatch{Seams, Chords, Options, Settings, *Devices.Config, Devices.System.Controllers()};

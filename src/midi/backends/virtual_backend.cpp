@@ -228,6 +228,15 @@ std::vector<VirtualSent> VirtualBackend::Sent(int output) const {
   return device.Sent;
 }
 
+std::vector<VirtualSent> VirtualBackend::TakeSent(int output) {
+  if (output < 0 || output >= static_cast<int>(outputs_.size())) return {};
+  OutputDevice& device = *outputs_[static_cast<size_t>(output)];
+  std::vector<VirtualSent> taken;
+  std::lock_guard lock(device.SentMutex);
+  taken.swap(device.Sent);
+  return taken;
+}
+
 std::vector<std::vector<uint8_t>> VirtualBackend::SentBytes(int output, bool longOnly) const {
   std::vector<std::vector<uint8_t>> all;
   for (const VirtualSent& sent : Sent(output))

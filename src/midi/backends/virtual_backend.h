@@ -1,6 +1,6 @@
 #pragma once
-// In-process MIDI ports for tests and benchmarks: the device list is what the test adds, every byte
-// sent to an output is recorded with its time, input messages are injected as if the driver thread
+// In-process MIDI ports for tests, benchmarks and offline rendering: the device list is what the test adds,
+// every byte sent to an output is recorded with its time, input messages are injected as if the driver thread
 // delivered them, and any device can be made to fail or to disappear.
 
 #include <atomic>
@@ -52,6 +52,8 @@ class VirtualBackend final : public PortBackend {
 
   // ---- what was sent ----
   std::vector<VirtualSent> Sent(int output) const;
+  // What was sent to the output since the last take (or clear), and forgets it.
+  std::vector<VirtualSent> TakeSent(int output);
   // The bytes of every message sent to the output in order, or of the long ones only.
   std::vector<std::vector<uint8_t>> SentBytes(int output, bool longOnly = false) const;
   void ClearSent();

@@ -1,0 +1,136 @@
+// kalo render: plays a style over a chord chart offline, with no real time, and writes what the
+// program sent on the "Midiout" route as an event list and as a Standard MIDI File.
+
+#include <iostream>
+#include <memory>
+#include <span>
+#include <string>
+#include <variant>
+
+#include "app/chart_timeline.h"
+#include "app/offline_driver.h"
+#include "cli/commands.h"
+#include "config/settings_file.h"
+#include "engine/sequencer_clock.h"
+#include "host/file_store.h"
+#include "host/process_environment.h"
+#include "host/program_folder.h"
+#include "midi/event_listing.h"
+#include "midi/standard_midi_file.h"
+#include "perform/chord_chart.h"
+#include "styles/style_file.h"
+
+namespace kalo::cli {
+
+namespace {
+
+struct RenderArguments {
+  std::string Style;
+  std::string Chart;
+  int Tempo = 0;  // 0: the style's own tempo
+  bool Intro = false;
+  bool Ending = false;
+  std::string Ini;
+  std::string Events;
+  std::string Midi;
+};
+
+config::Settings ReadSettings(const host::ProgramFolder& folder, const std::string& ini) {
+  config::SettingsEnvironment environment;
+  environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
+  environment.Home = host::EnvironmentPath("HOME");
+  environment.FolderWritable = host::ProbeFolderWritable;
+  config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
+                                          : config::SettingsFile(folder, ini, environment);
+  return file.Read().Values;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  if (path == "-") {
+    std::cout << text;
+    return static_cast<bool>(std::cout.flush());
+  }
+  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+  if (auto error = host::WriteFileSafely(path, std::span<const uint8_t>(bytes, text.size()))) {
+    std::cerr << "kalo render: cannot write " << path << ": " << *error << '\n';
+    return false;
+  }
+  return true;
+}
+
+int Render(const RenderArguments& args) {
+  if (args.Events.empty() && args.Midi.empty()) {
+    std::cerr << "kalo render: nothing to write; give --events OUT (- for standard output) or -o OUT.mid\n";
+    return 2;
+  }
+  const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
+  config::Settings settings = ReadSettings(folder, args.Ini);
+  settings.PlayIntro = args.Intro;
+
+  auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
+  if (!bytes) {
+    std::cerr << "kalo render: cannot read " << args.Style << '\n';
+    return 1;
+  }
+  app::OfflineDriver driver(settings, folder);
+  app::Arranger& session = driver.Session();
+  // The style, as a style load in Style-Mode plays it.
+  if (!driver.LoadStyle(args.Style, *bytes)) {
+    for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
+    std::cerr << "kalo render: " << args.Style << " is not a style that can be played\n";
+    return 1;
+  }
+
+  const int beatsPerMeasure = session.Gen().CurrentMetre.MeasureLength / 4;
+  auto parsed = perform::ParseChordChart(args.Chart, beatsPerMeasure);
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::cerr << "kalo render: " << *error << '\n';
+    return 2;
+  }
+  const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+
+  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
+  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
+  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+
+  const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
+  if (capture.Cut)
+    std::cerr
+        << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
+
+  bool written = true;
+  if (!args.Events.empty()) written = WriteText(args.Events, midi::ListEvents(capture.Midiout())) && written;
+  if (!args.Midi.empty()) {
+    if (auto error = midi::WriteStandardMidiFile(args.Midi, capture.Midiout(), capture.Tempi)) {
+      std::cerr << "kalo render: cannot write " << args.Midi << ": " << *error << '\n';
+      written = false;
+    }
+  }
+  return written ? 0 : 1;
+}
+
+}  // namespace
+
+void AddRenderCommand(CLI::App& app, ExitStatus& status) {
+  auto args = std::make_shared<RenderArguments>();
+  CLI::App* render = app.add_subcommand(
+      "render",
+      "Play a style over a chord chart offline and write what it sends on \"Midiout\": an event list "
+      "(<tick> <status> <data1> <data2>) and a Standard MIDI File");
+  render->add_option("--style", args->Style, "the style file (.vxs)")->required();
+  render
+      ->add_option("--chart", args->Chart,
+                   "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
+                   "[ToExtended], [ToBasic], [Ending] press that key there")
+      ->required();
+  render->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the style's tempo)")
+      ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  render->add_flag("--intro", args->Intro, "start with the intro (a count-in where the style has none)");
+  render->add_flag("--ending", args->Ending, "press the ending key after the last measure instead of Stop");
+  render->add_option("--ini", args->Ini, "read this settings file instead of the program's own");
+  render->add_option("--events", args->Events, "write the event list here (- for standard output)");
+  render->add_option("-o", args->Midi, "write a Standard MIDI File (format 1, 24 ticks per quarter note)");
+  render->callback([args, &status] { status.Code = Render(*args); });
+}
+
+}  // namespace kalo::cli
