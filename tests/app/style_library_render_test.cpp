@@ -34,6 +34,7 @@ struct ShippedStyle {
   std::string Name;
   std::vector<uint8_t> Bytes;
 };
+void PrintTo(const ShippedStyle& style, std::ostream* out) { *out << style.Name; }
 
 std::vector<std::string> StemsIn(const fs::path& folder, const std::string& extension) {
   std::vector<std::string> stems;
