@@ -1,23 +1,31 @@
-// Speed of the offline driver: a full style (all eight parts, two measures each, eight channels in
-// sixteenth notes with controllers) played over a long chord chart with fills, "To" parts and an
-// ending, through the real tick and output path with no real time. Prints key=value lines:
+// Speed of a render: a full style (all eight parts, two measures each, eight channels in sixteenth
+// notes with controllers) played over a long chord chart with fills, "To" parts and an ending, through
+// the real tick and output path with no real time, to events; then the captured "Midiout" messages
+// rendered through the built-in synthesizer to a WAV file, as `kalo render -o OUT.wav` does. Prints
+// key=value lines:
 //
-//   render_speed [--measures N]
+//   render_speed [--measures N] [--no-wav]
 //
-// realtime_ratio is how many times faster than real time the render runs at tempo 120 (48 ticks a
-// second), by the wall clock; realtime_ratio_cpu by the processor time the render took, which a
-// machine busy with other work does not change.
+// The piece is 750 measures of 4/4 (3000 beats, 25 minutes at tempo 120) unless --measures says
+// otherwise; a chord chart stands in for a song. realtime_ratio is how many times faster than real
+// time the render to events runs (48 ticks a second at tempo 120), by the wall clock;
+// realtime_ratio_cpu by the processor time it took, which a machine busy with other work does not
+// change. The wav_ figures are the same for the synthesizer: audio time over render time.
 
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/offline_driver.h"
+#include "app/render_output.h"
+#include "app/synth_settings.h"
 #include "host/time_source.h"
+#include "midi/backends/synth_render.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -28,6 +36,11 @@ using namespace kalo;
 constexpr int kBeatsPerMeasure = 4;
 constexpr int kTicksPerBeat = 24;
 constexpr double kRealTimeTicksPerSecond = 24.0 * 120.0 / 60.0;
+// The piece: 3000 beats. Its events should take under a second, its sound at least 50 times less
+// than real time.
+constexpr int kPieceBeats = 3000;
+constexpr double kEventsTargetSeconds = 1.0;
+constexpr int kWavTargetRatio = 50;
 
 // A style written sixteenth by sixteenth.
 class FullStyle {
@@ -92,21 +105,58 @@ class FullStyle {
   std::vector<uint8_t> bytes_;
 };
 
+// Renders the capture to a WAV file in the temporary folder, as `kalo render -o OUT.wav` does, prints
+// the figures and removes the file.
+int RenderWav(const app::OfflineCapture& capture) {
+  const midi::SynthOptions synth = app::SynthOptionsFrom(config::Settings{});
+  midi::SynthRenderOptions options;
+  options.SoundFont = synth.SoundFont;
+  options.SoundFontSetting = synth.SoundFontSetting;
+  options.SampleRate = app::kRenderSampleRate;
+  const std::filesystem::path out = std::filesystem::temp_directory_path() / "kalo-render-speed.wav";
+  host::SteadyTimeSource clock;
+  const int64_t begin = clock.NowMicros();
+  const std::clock_t cpuBegin = std::clock();
+  const midi::SynthRenderResult result = midi::RenderToWav(capture.Midiout(), capture.Tempi, options, out);
+  const double cpuSeconds = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
+  const double seconds = static_cast<double>(clock.NowMicros() - begin) / 1e6;
+  std::error_code ignored;
+  std::filesystem::remove(out, ignored);
+  if (!result.Error.empty()) {
+    std::fprintf(stderr, "render_speed: %s\n", result.Error.c_str());
+    return 1;
+  }
+  const double audio = static_cast<double>(result.Frames) / result.SampleRate;
+  std::printf("wav_sample_rate=%d\n", result.SampleRate);
+  std::printf("wav_audio_seconds=%.1f\n", audio);
+  std::printf("wav_seconds=%.3f\n", seconds);
+  std::printf("wav_realtime_ratio=%.1f\n", audio / seconds);
+  std::printf("wav_cpu_seconds=%.3f\n", cpuSeconds);
+  std::printf("wav_realtime_ratio_cpu=%.1f\n", audio / cpuSeconds);
+  std::printf("wav_target_ratio=%d\n", kWavTargetRatio);
+  std::printf("wav_peak=%.3f\n", result.Peak);
+  std::printf("wav_clipped_samples=%lld\n", static_cast<long long>(result.ClippedSamples));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  int measures = 2000;
+  int measures = kPieceBeats / kBeatsPerMeasure;
+  bool wav = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--measures" && i + 1 < argc) {
       measures = std::atoi(argv[++i]);
+    } else if (arg == "--no-wav") {
+      wav = false;
     } else {
       measures = 0;
       break;
     }
   }
   if (measures < 1) {
-    std::fprintf(stderr, "usage: render_speed [--measures N (1 or more)]\n");
+    std::fprintf(stderr, "usage: render_speed [--measures N (1 or more)] [--no-wav]\n");
     return 2;
   }
 
@@ -149,10 +199,13 @@ int main(int argc, char** argv) {
   for (const auto& output : capture.Outputs) messages += output.size();
   const double seconds = static_cast<double>(elapsed) / 1e6;
   const double ticksPerSecond = static_cast<double>(capture.Ticks) / seconds;
+  std::printf("piece=chord chart (stands in for a song of as many beats)\n");
   std::printf("measures=%d\n", measures);
+  std::printf("beats=%d\n", measures * kBeatsPerMeasure);
   std::printf("ticks=%lld\n", static_cast<long long>(capture.Ticks));
   std::printf("messages=%zu\n", messages);
   std::printf("seconds=%.3f\n", seconds);
+  std::printf("target_seconds=%.0f\n", kEventsTargetSeconds);
   std::printf("ticks_per_second=%.0f\n", ticksPerSecond);
   std::printf("messages_per_second=%.0f\n", static_cast<double>(messages) / seconds);
   std::printf("realtime_ratio=%.0f\n", ticksPerSecond / kRealTimeTicksPerSecond);
@@ -160,5 +213,6 @@ int main(int argc, char** argv) {
   std::printf("realtime_ratio_cpu=%.0f\n",
               static_cast<double>(capture.Ticks) / cpuSeconds / kRealTimeTicksPerSecond);
   std::printf("stopped_by_itself=%s\n", capture.Cut ? "no" : "yes");
-  return 0;
+  std::fflush(stdout);
+  return wav ? RenderWav(capture) : 0;
 }

@@ -1,22 +1,22 @@
 // kalo render: plays a style over a chord chart offline, with no real time, and writes what the
-// program sent on the "Midiout" route as an event list and as a Standard MIDI File.
+// program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
 #include <iostream>
 #include <memory>
-#include <span>
 #include <string>
 #include <variant>
 
 #include "app/chart_timeline.h"
 #include "app/offline_driver.h"
+#include "app/render_output.h"
+#include "app/render_progress.h"
 #include "cli/commands.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
-#include "midi/event_listing.h"
-#include "midi/standard_midi_file.h"
+#include "host/time_source.h"
 #include "perform/chord_chart.h"
 #include "styles/style_file.h"
 
@@ -31,8 +31,7 @@ struct RenderArguments {
   bool Intro = false;
   bool Ending = false;
   std::string Ini;
-  std::string Events;
-  std::string Midi;
+  app::RenderTargets Targets;
 };
 
 config::Settings ReadSettings(const host::ProgramFolder& folder, const std::string& ini) {
@@ -45,24 +44,13 @@ config::Settings ReadSettings(const host::ProgramFolder& folder, const std::stri
   return file.Read().Values;
 }
 
-bool WriteText(const std::string& path, const std::string& text) {
-  if (path == "-") {
-    std::cout << text;
-    return static_cast<bool>(std::cout.flush());
-  }
-  const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  if (auto error = host::WriteFileSafely(path, std::span<const uint8_t>(bytes, text.size()))) {
-    std::cerr << "kalo render: cannot write " << path << ": " << *error << '\n';
-    return false;
-  }
-  return true;
-}
-
 int Render(const RenderArguments& args) {
-  if (args.Events.empty() && args.Midi.empty()) {
-    std::cerr << "kalo render: nothing to write; give --events OUT (- for standard output) or -o OUT.mid\n";
+  if (const std::string problem = app::RenderTargetsProblem(args.Targets); !problem.empty()) {
+    std::cerr << "kalo render: " << problem << '\n';
     return 2;
   }
+  const host::SteadyTimeSource clock;
+  app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
   config::Settings settings = ReadSettings(folder, args.Ini);
   settings.PlayIntro = args.Intro;
@@ -98,14 +86,8 @@ int Render(const RenderArguments& args) {
     std::cerr
         << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
 
-  bool written = true;
-  if (!args.Events.empty()) written = WriteText(args.Events, midi::ListEvents(capture.Midiout())) && written;
-  if (!args.Midi.empty()) {
-    if (auto error = midi::WriteStandardMidiFile(args.Midi, capture.Midiout(), capture.Tempi)) {
-      std::cerr << "kalo render: cannot write " << args.Midi << ": " << *error << '\n';
-      written = false;
-    }
-  }
+  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
+                                               {std::cout, std::cerr, progress});
   return written ? 0 : 1;
 }
 
@@ -116,7 +98,7 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   CLI::App* render = app.add_subcommand(
       "render",
       "Play a style over a chord chart offline and write what it sends on \"Midiout\": an event list "
-      "(<tick> <status> <data1> <data2>) and a Standard MIDI File");
+      "(<tick> <status> <data1> <data2>), a Standard MIDI File, a WAV file of its sound");
   render->add_option("--style", args->Style, "the style file (.vxs)")->required();
   render
       ->add_option("--chart", args->Chart,
@@ -128,8 +110,13 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   render->add_flag("--intro", args->Intro, "start with the intro (a count-in where the style has none)");
   render->add_flag("--ending", args->Ending, "press the ending key after the last measure instead of Stop");
   render->add_option("--ini", args->Ini, "read this settings file instead of the program's own");
-  render->add_option("--events", args->Events, "write the event list here (- for standard output)");
-  render->add_option("-o", args->Midi, "write a Standard MIDI File (format 1, 24 ticks per quarter note)");
+  render->add_option("--events", args->Targets.Events, "write the event list here (- for standard output)");
+  render
+      ->add_option("-o", args->Targets.Files,
+                   "write OUT.mid, a Standard MIDI File (format 1, 24 ticks per quarter note), or OUT.wav, "
+                   "the sound of the built-in synthesizer (44100 Hz, 16-bit stereo); may be given more "
+                   "than once")
+      ->allow_extra_args(false);
   render->callback([args, &status] { status.Code = Render(*args); });
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// What the program reads of its process and platform to place its files: environment variables
-// and whether a folder takes new files. Main thread; these touch the file system.
+// What the program reads of its process and platform: environment variables, whether a folder takes
+// new files and whether standard error is a terminal. Main thread; these touch the file system.
 
 #include <filesystem>
 #include <optional>
@@ -13,5 +13,8 @@ std::optional<std::filesystem::path> EnvironmentPath(const char* name);
 // True when a file can be created in folder, as the system answers for the effective user; nothing
 // is created or opened.
 bool ProbeFolderWritable(const std::filesystem::path& folder);
+
+// True when the process's standard error is a terminal (a line there may be rewritten in place).
+bool StandardErrorIsTerminal();
 
 }  // namespace kalo::host

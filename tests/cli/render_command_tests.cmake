@@ -1,12 +1,17 @@
-# `kalo render` run as a program: a bad chart or nothing to write exits with code 2 before rendering;
-# a render to a MIDI file runs to its end.
+# `kalo render` run as a program: a bad chart, nothing to write or a file of unknown type exits with
+# code 2 before rendering; a render to a MIDI file and a WAV file at once writes both.
 
 set(KALO_RENDER_STYLE ${PROJECT_SOURCE_DIR}/fuzz/corpus/style_file_fuzzer/four-parts.vxs)
 
+# kalo_render_command_test(name args expectRc expectOut [expectErr] [FILES f1|f2 HEADS h1|h2])
 function(kalo_render_command_test name args expectRc expectOut)
+  cmake_parse_arguments(ARG "" "FILES;HEADS" "" ${ARGN})
   set(extra "")
-  if(ARGN)
-    set(extra "-DEXPECT_ERR=${ARGN}")
+  if(ARG_UNPARSED_ARGUMENTS)
+    list(APPEND extra "-DEXPECT_ERR=${ARG_UNPARSED_ARGUMENTS}")
+  endif()
+  if(DEFINED ARG_FILES)
+    list(APPEND extra "-DEXPECT_FILES=${ARG_FILES}" "-DEXPECT_HEADS=${ARG_HEADS}")
   endif()
   add_test(NAME cli.render.${name}
            COMMAND ${CMAKE_COMMAND} -DKALO=$<TARGET_FILE:kalo> "-DARGS=${args}" -DEXPECT_RC=${expectRc}
@@ -19,6 +24,10 @@ kalo_render_command_test(an_unknown_chord_is_named_with_its_place
                          "unknown chord \"Xq\" at measure 1, token 2")
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
-kalo_render_command_test(a_chart_renders_to_a_midi_file
-                         "render|--style|${KALO_RENDER_STYLE}|--chart|C F G C|--ending|-o|${CMAKE_CURRENT_BINARY_DIR}/render_test.mid"
-                         0 "")
+kalo_render_command_test(a_file_of_unknown_type_is_refused
+                         "render|--style|${KALO_RENDER_STYLE}|--chart|C|-o|song.ogg" 2 ""
+                         "cannot tell what to write to song.ogg")
+set(render_out ${CMAKE_CURRENT_BINARY_DIR}/render_test)
+kalo_render_command_test(a_chart_renders_to_a_midi_and_a_wav_file_at_once
+                         "render|--style|${KALO_RENDER_STYLE}|--chart|C F G C|--ending|-o|${render_out}.mid|-o|${render_out}.wav"
+                         0 "" FILES "${render_out}.mid|${render_out}.wav" HEADS "MThd|RIFF")

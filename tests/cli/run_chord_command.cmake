@@ -1,6 +1,13 @@
 # Runs `kalo` with ARGS ("|"-separated) and checks its exit code against EXPECT_RC, its standard output
-# (lines joined by "|") against EXPECT_OUT, and, when given, that standard error contains EXPECT_ERR.
+# (lines joined by "|") against EXPECT_OUT, and, when given, that standard error contains EXPECT_ERR and
+# that the files EXPECT_FILES ("|"-separated, removed first) were written and begin with the bytes
+# EXPECT_HEADS (one "|"-separated text per file).
 string(REPLACE "|" ";" args "${ARGS}")
+string(REPLACE "|" ";" files "${EXPECT_FILES}")
+string(REPLACE "|" ";" heads "${EXPECT_HEADS}")
+foreach(file IN LISTS files)
+  file(REMOVE ${file})
+endforeach()
 execute_process(COMMAND ${KALO} ${args} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
 string(REPLACE "\n" "|" out "${out}")
 if(NOT rc EQUAL EXPECT_RC)
@@ -15,3 +22,14 @@ if(DEFINED EXPECT_ERR)
     message(FATAL_ERROR "kalo ${args}: error text \"${err}\" lacks \"${EXPECT_ERR}\"")
   endif()
 endif()
+foreach(file head IN ZIP_LISTS files heads)
+  if(NOT EXISTS ${file})
+    message(FATAL_ERROR "kalo ${args}: wrote no ${file}")
+  endif()
+  string(LENGTH "${head}" length)
+  string(HEX "${head}" want)
+  file(READ ${file} start LIMIT ${length} HEX)
+  if(NOT start STREQUAL want)
+    message(FATAL_ERROR "kalo ${args}: ${file} begins with the bytes ${start}, not \"${head}\"")
+  endif()
+endforeach()

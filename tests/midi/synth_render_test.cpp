@@ -3,53 +3,19 @@
 #include "midi/backends/synth_render.h"
 
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include "config/temp_folder.h"
+#include "midi/wav_audio.h"
 
 namespace kalo::midi {
 namespace {
 
-struct Audio {
-  int Rate = 0;
-  int Channels = 0;
-  std::vector<short> Samples;  // interleaved
-  int64_t Frames() const { return Channels == 0 ? 0 : static_cast<int64_t>(Samples.size()) / Channels; }
-
-  // Root mean square of both channels between two times, full scale 1.
-  double Rms(double from, double to) const {
-    double sum = 0;
-    const auto first = static_cast<size_t>(from * Rate) * Channels;
-    const auto last = std::min(Samples.size(), static_cast<size_t>(to * Rate) * Channels);
-    for (size_t i = first; i < last; ++i) sum += (Samples[i] / 32768.0) * (Samples[i] / 32768.0);
-    return last > first ? std::sqrt(sum / static_cast<double>(last - first)) : 0;
-  }
-  // The first time at or after `from` where a sample reaches `level`, or -1.
-  double Onset(double from, double level) const {
-    for (size_t i = static_cast<size_t>(from * Rate) * Channels; i < Samples.size(); ++i) {
-      if (std::abs(Samples[i] / 32768.0) >= level) return static_cast<double>(i / Channels) / Rate;
-    }
-    return -1;
-  }
-};
-
-Audio ReadWav(const std::filesystem::path& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  Audio audio;
-  if (file == nullptr) return audio;
-  audio.Rate = info.samplerate;
-  audio.Channels = info.channels;
-  audio.Samples.resize(static_cast<size_t>(info.frames * info.channels));
-  audio.Samples.resize(
-      static_cast<size_t>(sf_read_short(file, audio.Samples.data(), info.frames * info.channels)));
-  sf_close(file);
-  return audio;
-}
+using testing::Audio;
+using testing::ReadWav;
 
 CapturedMessage At(int64_t tick, std::vector<uint8_t> bytes) { return {tick, std::move(bytes)}; }
 
@@ -110,9 +76,7 @@ TEST(SynthRender, NotesSoundWhereTheyArePlayedAfterATempoChangeAndTheTailRingsOu
   EXPECT_GE(onset, 6.0);
   EXPECT_LT(onset, 6.0 + 64.0 / kRate + 0.03);
 
-  short peak = 0;
-  for (short sample : audio.Samples) peak = std::max<short>(peak, static_cast<short>(std::abs(sample)));
-  EXPECT_LT(peak, 32767) << "below full scale";
+  EXPECT_LT(audio.Peak(), 32767) << "below full scale";
   EXPECT_EQ(result.ClippedSamples, 0);
 
   ASSERT_FALSE(progress.empty());
