@@ -68,11 +68,5 @@ TEST(MidiDeviceRegistry, TheDefaultOutputIsTheFirstOutputAndExistsByNameEvenWith
   EXPECT_EQ(ref.Index, 0);
 }
 
-TEST(MidiDeviceRegistry, ErrorTextsComeFromTheBackendOrSayTheCodeIsUnknown) {
-  MidiDeviceRegistry registry;
-  EXPECT_EQ(registry.ErrorText(result::kBadDeviceId, nullptr), "The device identifier is out of range");
-  EXPECT_EQ(registry.ErrorText(3000, nullptr), "Specified error number is out of range");
-}
-
 }  // namespace
 }  // namespace kalo::midi
