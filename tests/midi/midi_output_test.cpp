@@ -76,28 +76,6 @@ TEST(MidiOutput, ASysexEventGoesOutAsOneLongMessageAndAnEmptyOneSendsNothing) {
   EXPECT_EQ(sent[0].Bytes, Bytes(gm, gm + 6));
 }
 
-TEST(MidiOutput, OnmidioutputFollowsOnlyWhenTheDeviceReportsTheMessageSent) {
-  VirtualMidiRig rig;
-  rig.Backend->SetDeferLongCompletion(true);
-  TMidiOutput output(rig.System);
-  output.Open();
-  int done = 0;
-  output.Onmidioutput = [&](TMidiOutput& out) {
-    ++done;
-    out.Onmidioutput = nullptr;  // as a one-shot reset handler does
-  };
-  const uint8_t xg[] = {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7};
-  output.PutLong(xg, sizeof xg);
-  output.PutLong(xg, sizeof xg);
-  rig.Loop.RunPending();
-  EXPECT_EQ(done, 0);
-  EXPECT_EQ(output.PendingLongMessages(), 2u);
-  rig.Backend->CompleteLongMessages();
-  rig.Loop.RunPending();
-  EXPECT_EQ(done, 1);
-  EXPECT_EQ(output.PendingLongMessages(), 0u);
-}
-
 TEST(MidiOutput, LongMessagesStillInFlightAreFreedWhenTheOutputGoesAway) {
   VirtualMidiRig rig;
   rig.Backend->SetDeferLongCompletion(true);
