@@ -106,9 +106,7 @@ struct FakePlayer : StylePlayer {
   void ResetCountersForFreshStart() override { ++CounterResets; }
   void Send(uint8_t status, uint8_t data1, uint8_t data2) override { Sent.push_back({status, data1, data2}); }
 
-  int Stops = 0;
-  int FadeOuts = 0;
-  int CounterResets = 0;
+  int Stops = 0, FadeOuts = 0, CounterResets = 0;
   bool PartStart = false;
   std::vector<std::array<bool, 2>> Revoices;
   std::vector<std::array<uint8_t, 3>> Sent;
@@ -151,16 +149,9 @@ struct FakeHost : StyleCreatorHost {
   song::Chordmemory CurrentChordmemory() const override { return Chords; }
   void StopRecording() override { ++RecordingStops; }
 
-  bool IsRecording = false;
-  int TranspositionValue = 0;
-  std::array<bool, 16> HandMuted{};
-  std::array<bool, 16> LiveMute{};
-  int Tempo = 0;
-  int RecordStart = -1000;
-  int MeasureLength = 0;
-  bool StyleMode = false;
-  bool GoToEnd = false;
-  int RecordingStops = 0;
+  bool IsRecording = false, StyleMode = false, GoToEnd = false;
+  int TranspositionValue = 0, Tempo = 0, RecordStart = -1000, MeasureLength = 0, RecordingStops = 0;
+  std::array<bool, 16> HandMuted{}, LiveMute{};
   song::Chordmemory Chords = song::Chordmemory::Cleared();
 };
 
