@@ -68,19 +68,16 @@ const uint32_t kProgram5 = ShortMessage{0xC0, 5, 0}.Packed();
 
 TEST(MidiInput, TheDriverCallbackLetsThroughOnlyWhatTheSwitchesAllow) {
   const FilterCase cases[] = {
-      {"clock dropped without pass-through", false, true, false, {0xF8, Note(60)}, {0x90}},
-      {"clock kept with pass-through", true, true, false, {0xF8, Note(60)}, {0xF8, 0x90}},
-      {"active sensing never arrives", true, false, false, {0xFE, 0xFE, Note(61)}, {0x90}},
-      {"a repeated volume dropped by the filter", false, true, false, {kVolume100, kVolume100}, {0xB0}},
-      {"a repeated volume kept without the filter",
-       false,
-       false,
-       false,
-       {kVolume100, kVolume100},
-       {0xB0, 0xB0}},
-      {"modulation always passes", false, true, false, {kModulation, kModulation}, {0xB0, 0xB0}},
-      {"a repeated program dropped", false, true, false, {kProgram5, kProgram5}, {0xC0}},
-      {"sysex only drops short messages", true, false, true, {Note(60), 0xF8, kVolume100}, {}}};
+      FilterCase("clock dropped without pass-through", false, true, false, {0xF8, Note(60)}, {0x90}),
+      FilterCase("clock kept with pass-through", true, true, false, {0xF8, Note(60)}, {0xF8, 0x90}),
+      FilterCase("active sensing never arrives", true, false, false, {0xFE, 0xFE, Note(61)}, {0x90}),
+      FilterCase("a repeated volume dropped by the filter", false, true, false, {kVolume100, kVolume100},
+                 {0xB0}),
+      FilterCase("a repeated volume kept without the filter", false, false, false, {kVolume100, kVolume100},
+                 {0xB0, 0xB0}),
+      FilterCase("modulation always passes", false, true, false, {kModulation, kModulation}, {0xB0, 0xB0}),
+      FilterCase("a repeated program dropped", false, true, false, {kProgram5, kProgram5}, {0xC0}),
+      FilterCase("sysex only drops short messages", true, false, true, {Note(60), 0xF8, kVolume100}, {})};
   for (const FilterCase& c : cases) {
     VirtualMidiRig rig;
     rig.System.Switches().ClockPassThrough = c.ClockPassThrough;
