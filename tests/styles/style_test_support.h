@@ -9,6 +9,7 @@
 
 #include "config/options.h"
 #include "config/settings.h"
+#include "config/temp_folder.h"
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/program_folder.h"
@@ -155,19 +156,21 @@ struct FakeHost : StyleCreatorHost {
   song::Chordmemory Chords = song::Chordmemory::Cleared();
 };
 
-// A TGen over fakes, with a temporary program folder.
-class TGenBench {
- public:
-  TGenBench();
-  ~TGenBench();
-  TGenBench(const TGenBench&) = delete;
-  TGenBench& operator=(const TGenBench&) = delete;
+// A TGen over fakes, with a temporary program folder that holds STYLES/.
+struct TGenBench {
+  TGenBench() {
+    std::filesystem::create_directories(Root / "STYLES");
+    Settings.PlayIntro = false;
+  }
 
   // Writes bytes to a file below the program folder and returns its path.
-  std::string WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const;
+  std::string WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
+    return Temp.Write(relative, std::string(bytes.begin(), bytes.end())).string();
+  }
 
-  std::filesystem::path Root;
-  host::ProgramFolder Folder;
+  config::testing::TempFolder Temp;
+  std::filesystem::path Root = Temp.Path();
+  host::ProgramFolder Folder{Root};
   host::RecordingDialogs Dialogs;
   host::RecordingDisplay Display;
   host::RecordingWebLinks Links;
@@ -176,7 +179,7 @@ class TGenBench {
   FakeHost Host;
   FakePlayer Player;
   FakeMixer Mixer;
-  TGen Gen;
+  TGen Gen{TGenContext{Dialogs, Display, Links, Folder, Settings, Options, Host, Player, Mixer}};
 };
 
 }  // namespace kalo::styles::testing
