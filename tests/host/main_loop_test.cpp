@@ -83,9 +83,10 @@ TEST(StdMainLoop, SendNoticeRunsOnTheMainThreadAndWaitsForIt) {
   EXPECT_EQ(sent.load(), 100);
   EXPECT_EQ(target.Thread, mainId);
 
-  // Once the loop has ended nothing runs the notice: it fails instead of waiting for ever.
-  std::thread late([&] { EXPECT_FALSE(loop.SendNotice(target, 1, 1)); });
-  late.join();
+  // A loop that is not running never runs the notice: SendNotice fails instead of waiting for ever.
+  StdMainLoop idle;
+  std::thread other([&] { EXPECT_FALSE(idle.SendNotice(target, 1, 1)); });
+  other.join();
   EXPECT_EQ(target.Seen.size(), 100u);
 }
 

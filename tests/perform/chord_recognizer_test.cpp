@@ -5,7 +5,6 @@
 #include "perform/chord_printing.h"
 
 #include <initializer_list>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -212,47 +211,56 @@ TEST_F(TwoFingerTest, TheDistanceBetweenTheKeysSelectsTheType) {
   }
 }
 
-// Keys pressed (a note number), released (its negative) or the pending chord applied (0), in turn.
-TEST(TwoFingerChords, AKeyBelowTheFirstGivesItsChordAndALaterKeyStartsANewOne) {
-  struct Case {
-    const char* Name;
-    std::vector<int> Keys;
-    Chord Expected;
-    std::optional<int> FirstKey;
-    int Transpose = 0;
-    bool MajorMinor = false;
-  };
-  const Case cases[] = {
-      {"D alone: D maj", {62}, {62, kMaj}, 62},
-      {"D and F: D min7", {62, 65}, {62, kMin7}, 62},
-      {"then C below D: C 7th", {62, 65, 60}, {60, kSeventh}, std::nullopt},
-      {"a key after a lower second key starts a new chord", {62, 60, 67}, {67, kMaj}, 67},
-      {"a key after the chord took effect starts a new chord", {62, 65, 0, 65}, {65, kMaj}, 65},
-      {"and its second key gives the type", {62, 65, 0, 65, 69}, {65, kDim}, 65},
-      {"releases keep the chord", {62, 65, -65, -62}, {62, kMin7}, 62},
-      {"keys are transposed before they are measured", {64, 67}, {62, kMin7}, 62, -2},
-      {"Major <> Minor swaps D to D min", {62}, {62, kMin}, 62, 0, true},
-      {"D min7 to D 7th", {62, 65}, {62, kSeventh}, 62, 0, true},
-      {"C 7th to C min7, also after releases", {62, 65, 60, -60, -62}, {60, kMin7}, std::nullopt, 0, true},
-  };
-  for (const Case& c : cases) {
-    config::Options options;
-    options.TwoFingerChords = true;
-    options.MajorMinor = c.MajorMinor;
-    host::NullDisplay display;
-    ChordState chords(options, display);
-    ChordRecognizer recognizer(chords);
-    recognizer.LowestAccompanimentKey = 36;
-    recognizer.Transpose = c.Transpose;
-    for (int key : c.Keys) {
-      if (key == 0) chords.ClearPendingChord();
-      if (key > 0) recognizer.NoteOn(key);
-      if (key < 0) recognizer.NoteOff(-key);
-    }
-    EXPECT_EQ((Chord{chords.CurrentRoot, chords.CurrentType}), c.Expected) << c.Name;
-    EXPECT_EQ(recognizer.FirstKey(), c.FirstKey) << c.Name;
-    EXPECT_TRUE(c.Keys.back() > 0 || recognizer.Held().empty()) << c.Name << ": releases change no list";
-  }
+TEST_F(TwoFingerTest, DAndFGiveDMin7AndCBelowDGivesC7th) {
+  Press({62});
+  EXPECT_EQ(Current(), (Chord{62, kMaj}));
+  Press({65});
+  EXPECT_EQ(Current(), (Chord{62, kMin7}));
+  Press({60});
+  EXPECT_EQ(Current(), (Chord{60, kSeventh}));
+  EXPECT_EQ(recognizer.FirstKey(), std::nullopt);
+}
+
+TEST_F(TwoFingerTest, AKeyAfterALowerSecondKeyStartsANewChord) {
+  Press({62, 60, 67});
+  EXPECT_EQ(Current(), (Chord{67, kMaj}));
+  EXPECT_EQ(recognizer.FirstKey(), 67);
+}
+
+TEST_F(TwoFingerTest, AKeyAfterTheChordTookEffectStartsANewChord) {
+  Press({62, 65});
+  chords.ClearPendingChord();
+  Press({65});
+  EXPECT_EQ(Current(), (Chord{65, kMaj}));
+  Press({69});
+  EXPECT_EQ(Current(), (Chord{65, kDim}));
+}
+
+TEST_F(TwoFingerTest, KeysAreTransposedBeforeTheyAreMeasured) {
+  recognizer.Transpose = -2;
+  Press({64, 67});
+  EXPECT_EQ(Current(), (Chord{62, kMin7}));
+  EXPECT_EQ(recognizer.FirstKey(), 62);
+}
+
+TEST_F(TwoFingerTest, ReleasesChangeNoListAndKeepTheChord) {
+  Press({62, 65});
+  Release({65, 62});
+  EXPECT_TRUE(Held().empty());
+  EXPECT_EQ(Current(), (Chord{62, kMin7}));
+  EXPECT_EQ(recognizer.FirstKey(), 62);
+}
+
+TEST_F(TwoFingerTest, MajorMinorSwapsEveryTwoFingerChordExactlyOnce) {
+  options.MajorMinor = true;
+  Press({62});
+  EXPECT_EQ(Current(), (Chord{62, kMin}));
+  Press({65});
+  EXPECT_EQ(Current(), (Chord{62, kSeventh}));
+  Press({60});
+  EXPECT_EQ(Current(), (Chord{60, kMin7}));
+  Release({60, 62});
+  EXPECT_EQ(Current(), (Chord{60, kMin7}));
 }
 
 TEST(ScoreChord, NoKeysGiveNothingAndOneKeyGivesItsMajorChord) {
