@@ -14,6 +14,9 @@ export KALO_TEST_JACK=1
 cleanup() { scripts/jack.sh stop || true; }
 trap cleanup EXIT
 
+echo "== test size (lines of tests against lines of code)"
+scripts/test-size.sh
+
 for preset in default asan tsan; do
   echo "== configure and build: $preset"
   cmake --preset "$preset" >/dev/null

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 #include "config/list_editor.h"
 #include "host/dialogs.h"
@@ -103,16 +104,12 @@ TEST_F(InstrumentListsTest, WithoutAListFileTheBuiltInNamesAreUsed) {
   Settings settings;
   settings.PatchMode = 2;
   lists_.Load(settings);
-  EXPECT_EQ(lists_.Entries().size(), 128u);
-  EXPECT_EQ(lists_.Entries()[0], "Acoustic Grand Piano");
-  EXPECT_EQ(lists_.Entries()[127], "Gunshot");
-  EXPECT_EQ(lists_.Kind(), PatchKind::Gm);
-  EXPECT_EQ(settings.PatchMode, 0);
-  EXPECT_EQ(lists_.DisplayName(), "GM.VXI");
-  EXPECT_EQ(lists_.Selected(), 17);
-  EXPECT_EQ(lists_.SecondSelected(), 17);
-  EXPECT_EQ(lists_.PadSelected(), 89);
-  EXPECT_EQ(settings.EKeyb, 89);
+  ASSERT_EQ(lists_.Entries().size(), 128u);
+  EXPECT_EQ(lists_.Entries()[0] + ", " + lists_.Entries()[127], "Acoustic Grand Piano, Gunshot");
+  EXPECT_EQ(std::tuple(lists_.Kind(), settings.PatchMode, lists_.DisplayName(), lists_.IsSc55()),
+            std::tuple(PatchKind::Gm, 0, "GM.VXI", false));
+  EXPECT_EQ(std::tuple(lists_.Selected(), lists_.SecondSelected(), lists_.PadSelected(), settings.EKeyb),
+            std::tuple(17, 17, 89, 89));
   EXPECT_EQ(lists_.PadInstrument(), (InstrumentMessages{false, 0, 0, 89}));
 }
 
@@ -121,19 +118,24 @@ TEST_F(InstrumentListsTest, TheLastLineTurnsTheKindWhateverTheSettingsSaid) {
   settings.PatchMode = 0;
   settings.Patch = WriteList("my gs.vxi", 3, "#1").string();
   lists_.Load(settings);
-  EXPECT_EQ(settings.PatchMode, 1);
-  EXPECT_EQ(lists_.Kind(), PatchKind::Gs);
-  EXPECT_EQ(lists_.DisplayName(), "MY GS.VXI");
+  EXPECT_EQ(std::tuple(settings.PatchMode, lists_.Kind(), lists_.DisplayName()),
+            std::tuple(1, PatchKind::Gs, "MY GS.VXI"));
   ASSERT_EQ(lists_.Entries().size(), 4u);
   EXPECT_EQ(lists_.Entries()[0], "001 000 000 Sound 0");  // line ends removed
   EXPECT_EQ(lists_.Selected(), 0);
   EXPECT_EQ(lists_.PadSelected(), -1);
+
+  EXPECT_FALSE(lists_.IsSc55());
 
   settings.Patch = WriteList("plain.vxi", 3, "end of list").string();
   settings.PatchMode = 2;
   lists_.Load(settings);
   EXPECT_EQ(settings.PatchMode, 2) << "a last line naming no kind leaves it";
   EXPECT_EQ(lists_.Kind(), PatchKind::Xg);
+
+  settings.Patch = WriteList("sc-55.vxi", 2, "#1").string();
+  lists_.Load(settings);
+  EXPECT_TRUE(lists_.IsSc55());
 }
 
 TEST_F(InstrumentListsTest, PreferredEntriesAreSelectedOnlyWhenTheyExist) {
@@ -230,16 +232,6 @@ TEST(Sc55Test, BankSelectsAndHighDrumProgramsAreAdjusted) {
   AdjustStyleStreamForSc55(stream);
   EXPECT_EQ(stream, (std::vector<uint8_t>{0xB0, 0,  0, 0xB0, 0,   62, 0xB0, 7,    100, 0xF8, 0xC9, 0, 0,
                                           0xC9, 62, 0, 0xC0, 100, 0,  0xF0, 0xB3, 0,   0,    0xC9, 70}));
-}
-
-TEST_F(InstrumentListsTest, TheSc55ListIsRecognisedWhenLoaded) {
-  Settings settings;
-  settings.Patch = WriteList("sc-55.vxi", 2, "#1").string();
-  lists_.Load(settings);
-  EXPECT_TRUE(lists_.IsSc55());
-  settings.Patch.clear();
-  lists_.Load(settings);
-  EXPECT_FALSE(lists_.IsSc55());
 }
 
 TEST_F(InstrumentListsTest, TheEditorIsFoundInTheProgramFolderOrItsEditorFolder) {

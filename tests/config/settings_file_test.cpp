@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <tuple>
 
 #include "config/settings_keys.h"
 #include "host/dialogs.h"
@@ -54,30 +55,19 @@ TEST_F(SettingsFileTest, AMissingFileGivesAFactoryStartAndWritesNothingOnReading
   EXPECT_TRUE(result.FirstStart);
   EXPECT_FALSE(fs::exists(IniPath()));
   const Settings& s = result.Values;
-  EXPECT_EQ(s.ToAdv, 3);    // Eb
-  EXPECT_EQ(s.ToBasic, 1);  // C#
-  EXPECT_EQ(s.Metrum, 2);   // "4/4"
-  EXPECT_EQ(s.KLayout, 1);  // "English (USA)"
-  EXPECT_EQ(static_cast<uint32_t>(s.Color), 0x80000001u);
-  EXPECT_EQ(s.Picture, (temp_.Path() / "kalo.bmp").string());
-  EXPECT_TRUE(s.PicVis);
-  EXPECT_FALSE(s.Portable);
-  EXPECT_EQ(s.Dir, (temp_.Path() / "SONGS").string());
-  EXPECT_EQ(s.StyleDir, (temp_.Path() / "STYLES").string());
+  // Eb, C#, "4/4", "English (USA)"
+  EXPECT_EQ(std::tuple(s.ToAdv, s.ToBasic, s.Metrum, s.KLayout, static_cast<uint32_t>(s.Color), s.PicVis,
+                       s.Portable),
+            std::tuple(3, 1, 2, 1, 0x80000001u, true, false));
+  EXPECT_EQ(std::tuple(s.Picture, s.Dir, s.StyleDir),
+            std::tuple(TableDefaults().Picture, TableDefaults().Dir, TableDefaults().StyleDir));
 }
 
-TEST_F(SettingsFileTest, TheFactoryControlKeysAreNotes36To39WithIntro35AndSection40To59) {
-  ControlKeyNotes keys = ComputeControlKeyNotes(FactorySettings(Folder()));
-  EXPECT_EQ(keys.FillIn, 36);
-  EXPECT_EQ(keys.ToBasic, 37);
-  EXPECT_EQ(keys.Ending, 38);
-  EXPECT_EQ(keys.ToExtended, 39);
-  EXPECT_EQ(keys.Intro, 35);
-  EXPECT_EQ(keys.SectionFirst, 40);
-  EXPECT_EQ(keys.SectionLast, 59);
-}
-
-TEST_F(SettingsFileTest, TheIntroKeyIsOneBelowTheLowestPartKeyWhicheverThatIs) {
+TEST_F(SettingsFileTest, ControlKeysAreFillIn36ToBasic37Ending38ToExtended39WithTheIntroOneBelowTheLowest) {
+  const ControlKeyNotes keys = ComputeControlKeyNotes(FactorySettings(Folder()));
+  EXPECT_EQ(std::tuple(keys.FillIn, keys.ToBasic, keys.Ending, keys.ToExtended, keys.Intro, keys.SectionFirst,
+                       keys.SectionLast),
+            std::tuple(36, 37, 38, 39, 35, 40, 59));
   Settings s;
   s.OctFillin = s.OctEnding = s.OctToBasic = 5;
   s.ToAdv = 7;
@@ -140,31 +130,20 @@ TEST_F(SettingsFileTest, PortableModeIgnoresDeviceKeysAndRepairsPathsIntoTheProg
       << "Picture=Z:\\pictures\\gone.bmp\nPatch=Z:\\lists\\gone.vxi\n"
       << "Dir=/elsewhere/songs\nStyleDir=/elsewhere/styles\nTempo1=70\n";
   SettingsReadResult result = ReadWith(ini.str());
-  const Settings& s = result.Values;
-  EXPECT_TRUE(s.Portable);
-  EXPECT_EQ(s.MidiOut, 0);
-  EXPECT_EQ(s.MidiIn, 0);
-  EXPECT_EQ(s.MidiSubOut, -2);
-  EXPECT_EQ(s.MidiSubIn, -2);
-  EXPECT_EQ(s.MciOut, -1);
-  EXPECT_EQ(s.Tempo1, 70);
-  EXPECT_EQ(s.Picture, (temp_.Path() / "kalo.bmp").string());
-  EXPECT_EQ(s.Patch, "");
-  EXPECT_EQ(s.Dir, (temp_.Path() / "SONGS").string());
-  EXPECT_EQ(s.StyleDir, (temp_.Path() / "STYLES").string());
+  Settings expected = TableDefaults();  // the device keys and the paths as at a first start
+  expected.Portable = true;
+  expected.Tempo1 = 70;
+  EXPECT_EQ(result.Values, expected);
 
   // A list that does exist is kept.
   EXPECT_EQ(ReadWith("[Options]\nPortable=1\nPatch=" + list.string() + "\n").Values.Patch, list.string());
 }
 
 TEST_F(SettingsFileTest, OutsidePortableModeDeviceKeysAndMissingPathsAreKept) {
-  SettingsReadResult result =
-      ReadWith("[Options]\nMIDI-OUT=5\nMCI-OUT=2\nPicture=/gone.bmp\nPatch=/gone.vxi\nDir=/songs\n");
-  EXPECT_EQ(result.Values.MidiOut, 5);
-  EXPECT_EQ(result.Values.MciOut, 2);
-  EXPECT_EQ(result.Values.Picture, "/gone.bmp");
-  EXPECT_EQ(result.Values.Patch, "/gone.vxi");
-  EXPECT_EQ(result.Values.Dir, "/songs");
+  const Settings s =
+      ReadWith("[Options]\nMIDI-OUT=5\nMCI-OUT=2\nPicture=/gone.bmp\nPatch=/gone.vxi\nDir=/songs\n").Values;
+  EXPECT_EQ(std::tuple(s.MidiOut, s.MciOut, s.Picture, s.Patch, s.Dir),
+            std::tuple(5, 2, "/gone.bmp", "/gone.vxi", "/songs"));
 }
 
 // Every key set to a value other than its default, within its range.
@@ -310,55 +289,44 @@ TEST_F(SettingsFileTest, ATextWithALineBreakCannotInjectAKey) {
   EXPECT_EQ(result.Values.Connection, "host Reset=1");
 }
 
-struct DamagedCase {
-  const char* Name;
-  std::string Contents;
-  std::vector<std::string> Rejected;
-  int Tempo1;
-};
-
-class DamagedSettingsTest : public SettingsFileTest, public ::testing::WithParamInterface<DamagedCase> {};
-
-TEST_P(DamagedSettingsTest, UnusableValuesTakeTheirDefaultsAndTheNextWriteIsClean) {
-  const DamagedCase& c = GetParam();
-  SettingsFile file = File();
-  temp_.Write("kalo.ini", c.Contents);
-  SettingsReadResult result = file.Read();
-  EXPECT_FALSE(result.FirstStart);
-  EXPECT_EQ(result.RejectedKeys, c.Rejected);
-  EXPECT_EQ(result.Values.Tempo1, c.Tempo1);
-  for (const std::string& name : c.Rejected) {
-    const SettingsKey* key = FindSettingsKey(name);
-    ASSERT_NE(key, nullptr);
-    EXPECT_EQ(FormatSettingsValue(result.Values, *key), FormatSettingsValue(TableDefaults(), *key)) << name;
+TEST_F(SettingsFileTest, UnusableValuesTakeTheirDefaultsAndTheNextWriteIsClean) {
+  const struct {
+    std::string Contents;
+    std::vector<std::string> Rejected;
+    int Tempo1;
+  } cases[] = {
+      {"[Options]\nTempo1=80\nQuantize=10\nMetrum=-1\nFillIn=12\nOct_LastKey=10\nK_Layout=2\nAccChannel=17\n"
+       "PatchMode=3\nTempo2=9999999999999\nVelOffset=21\nSync=0\n",
+       {"FillIn", "Oct_LastKey", "Quantize", "Metrum", "K_Layout", "AccChannel", "PatchMode", "Tempo2",
+        "VelOffset", "Sync"},
+       80},
+      {"[Options]\nTempo1=fast\nMIDI-OUT=0x10\nVolOffset=\nSCG=yes\n",
+       {"MIDI-OUT", "Tempo1", "VolOffset", "SCG"},
+       60},
+      {"[Options]\nTempo1=80\nTempo2=1", {"Tempo2"}, 80},             // cut off
+      {"[Options]\nTempo1=75\nTem", {}, 75},                          // cut off inside a name
+      {"[Options]\nP-Name=ab\x01\x02\nTempo1=99\n", {"P-Name"}, 99},  // control characters in a text
+      {std::string("[Options]\n\0\0\0\nTempo1=90\n", 24), {}, 90},    // NUL bytes before good lines
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Contents);
+    SettingsFile file = File();
+    temp_.Write("kalo.ini", c.Contents);
+    SettingsReadResult result = file.Read();
+    EXPECT_FALSE(result.FirstStart);
+    EXPECT_EQ(result.RejectedKeys, c.Rejected);
+    EXPECT_EQ(result.Values.Tempo1, c.Tempo1);
+    for (const std::string& name : c.Rejected) {
+      const SettingsKey* key = FindSettingsKey(name);
+      ASSERT_NE(key, nullptr);
+      EXPECT_EQ(FormatSettingsValue(result.Values, *key), FormatSettingsValue(TableDefaults(), *key)) << name;
+    }
+    ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
+    SettingsReadResult again = file.Read();
+    EXPECT_TRUE(again.RejectedKeys.empty());
+    EXPECT_EQ(again.Values, result.Values);
   }
-  ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written);
-  SettingsReadResult again = file.Read();
-  EXPECT_TRUE(again.RejectedKeys.empty());
-  EXPECT_EQ(again.Values, result.Values);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedSettingsTest,
-    ::testing::Values(
-        DamagedCase{"OutOfRange",
-                    "[Options]\nTempo1=80\nQuantize=10\nMetrum=-1\nFillIn=12\nOct_LastKey=10\nK_Layout=2\n"
-                    "AccChannel=17\nPatchMode=3\nTempo2=9999999999999\nVelOffset=21\nSync=0\n",
-                    {"FillIn", "Oct_LastKey", "Quantize", "Metrum", "K_Layout", "AccChannel", "PatchMode",
-                     "Tempo2", "VelOffset", "Sync"},
-                    80},
-        DamagedCase{"NotNumbers",
-                    "[Options]\nTempo1=fast\nMIDI-OUT=0x10\nVolOffset=\nSCG=yes\n",
-                    {"MIDI-OUT", "Tempo1", "VolOffset", "SCG"},
-                    60},
-        DamagedCase{"Truncated", "[Options]\nTempo1=80\nTempo2=1", {"Tempo2"}, 80},
-        DamagedCase{"TruncatedInsideAName", "[Options]\nTempo1=75\nTem", {}, 75},
-        DamagedCase{"ControlCharactersInAText",
-                    std::string("[Options]\nP-Name=ab\x01\x02\nTempo1=99\n"),
-                    {"P-Name"},
-                    99},
-        DamagedCase{"NulBytesBeforeGoodLines", std::string("[Options]\n\0\0\0\nTempo1=90\n", 24), {}, 90}),
-    [](const ::testing::TestParamInfo<DamagedCase>& row) { return std::string(row.param.Name); });
 
 TEST_F(SettingsFileTest, ASymbolicLinkStaysALinkAndItsTargetIsWritten) {
   fs::path real = temp_.Write("dotfiles/kalo.ini", "[Options]\nTempo3=100\n");
@@ -426,55 +394,46 @@ TEST(SettingsWriteTest, ARefusedWriteReportsWhyAndLeavesTheFileAsItWas) {
   }
 }
 
-struct LocationCase {
-  const char* Name;
-  bool ProgramFolderWritable;
-  bool Marker;
-  std::string ProgramFile;
-  std::optional<std::string> XdgConfigHome;
-  std::optional<std::string> Home;
-  std::string Expected;  // relative to the temporary folder, "prog/" being the program folder
-};
-
-class SettingsLocationTest : public ::testing::TestWithParam<LocationCase> {};
-
-TEST_P(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
-  const LocationCase& c = GetParam();
-  TempFolder temp;
-  fs::path program = temp.Path() / "prog";
-  fs::create_directories(program);
-  if (c.Marker) temp.Write("prog/Portable KALO.txt", "");
-  if (!c.ProgramFile.empty()) temp.Write("prog/kalo.ini", c.ProgramFile);
-  SettingsEnvironment environment;
-  environment.FolderWritable = [&](const fs::path& folder) {
-    return folder != program || c.ProgramFolderWritable;
+// Where the file lives, relative to the temporary folder ("prog/" is the program folder), by whether
+// the program folder is writable, the marker file, the file there, and the environment.
+TEST(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
+  const struct {
+    bool ProgramFolderWritable;
+    bool Marker;
+    std::string ProgramFile;
+    std::optional<std::string> XdgConfigHome;
+    std::string Expected;
+  } cases[] = {
+      {true, false, "", "xdg", "prog/kalo.ini"},
+      {false, false, "", "xdg", "xdg/kalo/kalo.ini"},
+      {false, false, "", std::nullopt, "home/.config/kalo/kalo.ini"},
+      {false, true, "", "xdg", "prog/kalo.ini"},                          // portable by the marker
+      {false, false, "[Options]\nPortable=1\n", "xdg", "prog/kalo.ini"},  // portable by the key
+      {false, false, "[Options]\nReset=1\nPortable=1\n", "xdg", "xdg/kalo/kalo.ini"},  // unless reset
   };
-  if (c.XdgConfigHome) environment.XdgConfigHome = temp.Path() / *c.XdgConfigHome;
-  if (c.Home) environment.Home = temp.Path() / *c.Home;
-  SettingsFile file(host::ProgramFolder(program, "kalo"), environment);
-  EXPECT_EQ(file.Path(), temp.Path() / c.Expected);
-
-  // Whatever the location, a write lands there (or, in a read-only program folder, nowhere).
-  file.Read();
-  SettingsWriteResult written = file.Write(Settings{});
-  bool inProgramFolder = c.Expected.starts_with("prog/");
-  EXPECT_EQ(written, inProgramFolder && !c.ProgramFolderWritable ? SettingsWriteResult::NotWritable
-                                                                 : SettingsWriteResult::Written);
+  for (const auto& c : cases) {
+    TempFolder temp;
+    fs::path program = temp.Path() / "prog";
+    fs::create_directories(program);
+    if (c.Marker) temp.Write("prog/Portable KALO.txt", "");
+    if (!c.ProgramFile.empty()) temp.Write("prog/kalo.ini", c.ProgramFile);
+    SettingsEnvironment environment;
+    environment.FolderWritable = [&](const fs::path& folder) {
+      return folder != program || c.ProgramFolderWritable;
+    };
+    if (c.XdgConfigHome) environment.XdgConfigHome = temp.Path() / *c.XdgConfigHome;
+    environment.Home = temp.Path() / "home";
+    SettingsFile file(host::ProgramFolder(program, "kalo"), environment);
+    EXPECT_EQ(file.Path(), temp.Path() / c.Expected);
+    // Whatever the location, a write lands there (or, in a read-only program folder, nowhere).
+    file.Read();
+    const bool inProgramFolder = c.Expected.starts_with("prog/");
+    EXPECT_EQ(file.Write(Settings{}), inProgramFolder && !c.ProgramFolderWritable
+                                          ? SettingsWriteResult::NotWritable
+                                          : SettingsWriteResult::Written)
+        << c.Expected;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Locations, SettingsLocationTest,
-    ::testing::Values(LocationCase{"WritableProgramFolder", true, false, "", "xdg", "home", "prog/kalo.ini"},
-                      LocationCase{"ReadOnlyUsesXdg", false, false, "", "xdg", "home", "xdg/kalo/kalo.ini"},
-                      LocationCase{"ReadOnlyWithoutXdgUsesHome", false, false, "", std::nullopt, "home",
-                                   "home/.config/kalo/kalo.ini"},
-                      LocationCase{"ReadOnlyPortableByMarker", false, true, "", "xdg", "home",
-                                   "prog/kalo.ini"},
-                      LocationCase{"ReadOnlyPortableByKey", false, false, "[Options]\nPortable=1\n", "xdg",
-                                   "home", "prog/kalo.ini"},
-                      LocationCase{"ReadOnlyPortableKeyButReset", false, false,
-                                   "[Options]\nReset=1\nPortable=1\n", "xdg", "home", "xdg/kalo/kalo.ini"}),
-    [](const ::testing::TestParamInfo<LocationCase>& row) { return std::string(row.param.Name); });
 
 TEST(QuantizeChoiceTest, TheChoiceGivesChordStepAndBeatMode) {
   struct Row {

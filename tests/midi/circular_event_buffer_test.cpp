@@ -5,8 +5,6 @@
 #include <thread>
 #include <vector>
 
-#include "midi/sysex_buffer.h"
-
 namespace kalo::midi {
 namespace {
 
@@ -70,22 +68,6 @@ TEST(CircularEventBuffer, AProducerThreadAndAConsumerNeverLoseOrTearItems) {
   }
   producer.join();
   EXPECT_EQ(ring.Count(), 0);
-}
-
-TEST(SysexReceivePool, HandsOutEachBufferOnceUntilItIsGivenBack) {
-  SysexReceivePool pool(3, 16);
-  std::vector<TMyMidiHdr*> taken;
-  while (TMyMidiHdr* buffer = pool.Take()) taken.push_back(buffer);
-  ASSERT_EQ(taken.size(), 3u);
-  EXPECT_NE(taken[0], taken[1]);
-  EXPECT_NE(taken[1], taken[2]);
-  EXPECT_EQ(pool.FreeCount(), 0u);
-  taken[1]->BytesRecorded = 9;
-  pool.GiveBack(taken[1]);
-  TMyMidiHdr* again = pool.Take();
-  EXPECT_EQ(again, taken[1]);
-  EXPECT_EQ(again->BytesRecorded, 0u);
-  EXPECT_EQ(again->Size(), 16u);
 }
 
 }  // namespace

@@ -2,46 +2,35 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 namespace kalo::midi {
 namespace {
 
-struct CheckCase {
-  const char* Name;
-  uint8_t Status, Data1, Data2;
-  bool OnlyIfUnknown;
-  bool FirstPasses, RepeatPasses;
-};
-
-class ControllerMemoryCheck : public ::testing::TestWithParam<CheckCase> {};
-
-TEST_P(ControllerMemoryCheck, PassesOrDropsAsTheMemoryDecides) {
-  const CheckCase& c = GetParam();
+TEST(ControllerMemory, DropsOnlyARepeatedValueOfWhatItRemembers) {
+  const std::set<int> remembered = {0, 7, 10, 11, 32, 91, 93};  // bank, volume, pan, expression, effects
   ControllerMemory memory;
-  EXPECT_EQ(memory.Check(c.Status, c.Data1, c.Data2, c.OnlyIfUnknown), c.FirstPasses);
-  EXPECT_EQ(memory.Check(c.Status, c.Data1, c.Data2, c.OnlyIfUnknown), c.RepeatPasses);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Messages, ControllerMemoryCheck,
-    ::testing::Values(CheckCase{"Volume", 0xB0, 7, 100, false, true, false},
-                      CheckCase{"BankSelectOnChannel16", 0xBF, 0, 3, false, true, false},
-                      CheckCase{"ReverbSend", 0xB2, 91, 40, false, true, false},
-                      CheckCase{"ModulationIsNotRemembered", 0xB0, 1, 64, false, true, true},
-                      CheckCase{"SustainIsNotRemembered", 0xB0, 64, 127, false, true, true},
-                      CheckCase{"ProgramChange", 0xC3, 17, 0, false, true, false},
-                      CheckCase{"ChannelPressure", 0xD0, 50, 0, false, true, false},
-                      CheckCase{"NoteOnAlwaysPasses", 0x90, 60, 100, false, true, true},
-                      CheckCase{"PitchBendAlwaysPasses", 0xE0, 0, 64, false, true, true},
-                      CheckCase{"OnlyIfUnknownStillDropsEqualValues", 0xB0, 10, 64, true, true, false}),
-    [](const auto& param) { return std::string(param.param.Name); });
-
-TEST(ControllerMemory, ANewValueReplacesTheRememberedOneAndChannelsAreSeparate) {
-  ControllerMemory memory;
+  for (int controller = 0; controller < 128; ++controller) {
+    const auto number = static_cast<uint8_t>(controller);
+    EXPECT_TRUE(memory.Check(0xBF, number, 1, false)) << controller;
+    EXPECT_EQ(memory.Check(0xBF, number, 1, false), !remembered.contains(controller)) << controller;
+  }
+  const struct {
+    uint8_t Status, Data1, Data2;
+    bool RepeatPasses;
+  } others[] = {{0xC3, 17, 0, false}, {0xD0, 50, 0, false}, {0x90, 60, 100, true}, {0xE0, 0, 64, true}};
+  for (const auto& m : others) {
+    EXPECT_TRUE(memory.Check(m.Status, m.Data1, m.Data2, false)) << int{m.Status};
+    EXPECT_EQ(memory.Check(m.Status, m.Data1, m.Data2, false), m.RepeatPasses) << int{m.Status};
+  }
+  // A new value replaces the remembered one, each channel remembers its own, a reset forgets them all.
   EXPECT_TRUE(memory.Check(0xB0, 7, 100, false));
   EXPECT_TRUE(memory.Check(0xB0, 7, 90, false));
   EXPECT_EQ(memory.Value(0, 7), 90);
-  EXPECT_TRUE(memory.Check(0xB1, 7, 90, false));  // channel 2 had no value yet
-  EXPECT_EQ(memory.Value(1, 7), 90);
+  EXPECT_TRUE(memory.Check(0xB1, 7, 90, false));
+  memory.Reset();
+  EXPECT_TRUE(memory.Check(0xBF, 93, 1, false));
+  EXPECT_TRUE(memory.Check(0xC3, 17, 0, false));
 }
 
 TEST(ControllerMemory, OnlyIfUnknownPassesAChangeWithoutStoringOverAKnownValue) {
@@ -50,18 +39,7 @@ TEST(ControllerMemory, OnlyIfUnknownPassesAChangeWithoutStoringOverAKnownValue) 
   EXPECT_EQ(memory.Value(0, ControllerMemory::kProgramEntry), 5);
   EXPECT_TRUE(memory.Check(0xC0, 6, 0, true));  // known: passes, kept
   EXPECT_EQ(memory.Value(0, ControllerMemory::kProgramEntry), 5);
-}
-
-TEST(ControllerMemory, AfterAResetEveryRememberedControllerPassesAgain) {
-  ControllerMemory memory;
-  for (int controller : {0, 7, 10, 11, 32, 91, 93}) {
-    EXPECT_TRUE(memory.Check(0xB4, static_cast<uint8_t>(controller), 1, false));
-    EXPECT_FALSE(memory.Check(0xB4, static_cast<uint8_t>(controller), 1, false));
-  }
-  memory.Reset();
-  for (int controller : {0, 7, 10, 11, 32, 91, 93}) {
-    EXPECT_TRUE(memory.Check(0xB4, static_cast<uint8_t>(controller), 1, false)) << controller;
-  }
+  EXPECT_FALSE(memory.Check(0xC0, 5, 0, true)) << "an equal value is still dropped";
 }
 
 TEST(ControllerMemory, TheSnapshotKeepsItsValuesWhileTheMemoryChanges) {

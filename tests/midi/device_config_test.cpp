@@ -7,11 +7,13 @@
 
 #include "midi/device_config_rig.h"
 #include "midi/midi_errors.h"
+#include "thrown_text.h"
 
 namespace kalo::midi {
 namespace {
 
 using testing::DeviceRig;
+using testing::ThrownText;
 using Entries = std::vector<std::string>;
 
 // Records what opening an output sets off.
@@ -22,53 +24,29 @@ class HookLog : public OutputOpenedHook {
   std::vector<std::string> Calls;
 };
 
-struct StoredCase {
-  const char* Name;
-  int Devices;
-  int Stored;
-  int Selected;
-  bool Warned;
-};
-
-class StoredPositionTest : public ::testing::TestWithParam<StoredCase> {};
-
-TEST_P(StoredPositionTest, SelectsTheStoredEntryOrNoneWithTheWrongDeviceMessage) {
-  const StoredCase& c = GetParam();
-  std::vector<std::string> names;
-  for (int i = 0; i < c.Devices; ++i) names.push_back("Port " + std::to_string(i));
-  DeviceRig rig(names, names);
-
-  DeviceList inputs;
-  rig.Config->FillInputList(inputs, c.Stored, false, rig.Input1.get());
-  EXPECT_EQ(inputs.Selected, c.Selected);
-  DeviceList outputs;
-  rig.Config->FillOutputList(outputs, c.Stored, false, *rig.Output1);
-  EXPECT_EQ(outputs.Selected, c.Selected);
-
-  std::vector<std::string> expected;
-  if (c.Warned) expected = {kWrongInputDevice, kWrongOutputDevice};
-  EXPECT_EQ(rig.Dialogs.Messages(), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Positions, StoredPositionTest,
-    ::testing::Values(StoredCase{"FirstDevice", 2, 0, 0, false}, StoredCase{"LastDevice", 2, 1, 1, false},
-                      StoredCase{"StoredNone", 2, 2, 2, false}, StoredCase{"BeyondTheList", 2, 3, 2, true},
-                      StoredCase{"NoDevicesAtAll", 0, 1, 0, true},
-                      StoredCase{"NegativeSelectsNothing", 2, -2, -1, false}),
-    [](const ::testing::TestParamInfo<StoredCase>& param) { return std::string(param.param.Name); });
-
-TEST(DeviceConfigTest, ListsNameTheDevicesInNumberOrderFollowedByNone) {
-  DeviceRig rig({"Keyboard"}, {"Synth A", "Synth B"});
-  DeviceList inputs;
-  rig.Config->FillInputList(inputs, 3, false, rig.Input1.get());
-  EXPECT_EQ(inputs.Entries, (Entries{"Keyboard", "<None>"}));
-  EXPECT_TRUE(inputs.NoneSelected());
-  EXPECT_EQ(rig.Dialogs.Messages(), Entries{kWrongInputDevice});
-
-  DeviceList outputs;
-  rig.Config->FillOutputList(outputs, 0, false, *rig.Output1);
-  EXPECT_EQ(outputs.Entries, (Entries{"Synth A", "Synth B", "<None>"}));
+TEST(DeviceConfigTest, ListsNameTheDevicesInOrderThenNoneAndSelectTheStoredEntryOrWarn) {
+  const struct {
+    int Devices;
+    int Stored;
+    int Selected;
+    bool Warned;
+  } cases[] = {{2, 0, 0, false}, {2, 1, 1, false}, {2, 2, 2, false},
+               {2, 3, 2, true},  {0, 1, 0, true},  {2, -2, -1, false}};
+  for (const auto& c : cases) {
+    Entries names;
+    for (int i = 0; i < c.Devices; ++i) names.push_back("Port " + std::to_string(i));
+    DeviceRig rig(names, names);
+    DeviceList inputs;
+    rig.Config->FillInputList(inputs, c.Stored, false, rig.Input1.get());
+    DeviceList outputs;
+    rig.Config->FillOutputList(outputs, c.Stored, false, *rig.Output1);
+    names.push_back("<None>");
+    EXPECT_EQ(inputs.Entries, names);
+    EXPECT_EQ(outputs.Entries, names);
+    EXPECT_EQ(std::pair(inputs.Selected, outputs.Selected), std::pair(c.Selected, c.Selected)) << c.Stored;
+    const Entries warnings{kWrongInputDevice, kWrongOutputDevice};
+    EXPECT_EQ(rig.Dialogs.Messages(), c.Warned ? warnings : Entries{}) << c.Stored;
+  }
 }
 
 TEST(DeviceConfigTest, ADeviceWhoseCapabilitiesCannotBeReadEndsTheListWithNoneAndRaisesTheDriverText) {
@@ -76,20 +54,14 @@ TEST(DeviceConfigTest, ADeviceWhoseCapabilitiesCannotBeReadEndsTheListWithNoneAn
   rig.Backend->FailInput(1, VirtualOp::Capabilities, result::kNoDriver);
   rig.Backend->FailOutput(1, VirtualOp::Capabilities, result::kNoDriver);
   DeviceList inputs;
-  try {
-    rig.Config->FillInputList(inputs, 0, false, rig.Input1.get());
-    FAIL() << "no error";
-  } catch (const EMidiInputError& e) {
-    EXPECT_STREQ(e.what(), "No MIDI driver is available");
-  }
+  EXPECT_EQ(
+      ThrownText<EMidiInputError>([&] { rig.Config->FillInputList(inputs, 0, false, rig.Input1.get()); }),
+      "No MIDI driver is available");
   EXPECT_EQ(inputs.Entries, (Entries{"Keys A", "<None>"}));
   DeviceList outputs;
-  try {
-    rig.Config->FillOutputList(outputs, 0, false, *rig.Output1);
-    FAIL() << "no error";
-  } catch (const EmidioutputError& e) {
-    EXPECT_STREQ(e.what(), "No MIDI driver is available");
-  }
+  EXPECT_EQ(
+      ThrownText<EmidioutputError>([&] { rig.Config->FillOutputList(outputs, 0, false, *rig.Output1); }),
+      "No MIDI driver is available");
   EXPECT_EQ(outputs.Entries, (Entries{"Synth A", "<None>"}));
 }
 

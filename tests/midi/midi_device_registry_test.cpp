@@ -53,26 +53,5 @@ TEST(MidiDeviceRegistry, NumbersTheDevicesOfEveryWorkingBackendInOrderAndKeepsWh
   EXPECT_EQ(registry.InputCount(), 3);
 }
 
-TEST(MidiDeviceRegistry, TheDefaultOutputIsTheFirstOutputAndExistsByNameEvenWithoutOne) {
-  host::FakeTimeSource clock;
-  MidiDeviceRegistry registry;
-  OutputCapabilities caps;
-  DeviceRef ref;
-  EXPECT_EQ(registry.GetOutputCapabilities(kDefaultOutput, caps), result::kOk);
-  EXPECT_EQ(caps.ProductName, kDefaultOutputName);
-  EXPECT_FALSE(registry.FindOutput(kDefaultOutput, ref));
-  auto backend = std::make_unique<VirtualBackend>(clock);
-  backend->AddOutput("Only Out");
-  registry.AddBackend(std::move(backend));
-  ASSERT_TRUE(registry.FindOutput(kDefaultOutput, ref));
-  EXPECT_EQ(ref.Index, 0);
-}
-
-TEST(MidiDeviceRegistry, ErrorTextsComeFromTheBackendOrSayTheCodeIsUnknown) {
-  MidiDeviceRegistry registry;
-  EXPECT_EQ(registry.ErrorText(result::kBadDeviceId, nullptr), "The device identifier is out of range");
-  EXPECT_EQ(registry.ErrorText(3000, nullptr), "Specified error number is out of range");
-}
-
 }  // namespace
 }  // namespace kalo::midi

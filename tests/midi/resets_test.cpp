@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -51,12 +50,11 @@ class FakeSeam : public HousekeepingSeam {
   bool InstrumentPadChecked() const override { return PadChecked; }
   void ResendInstrumentPad() override { Log.push_back("ResendPad"); }
 
-  bool Playing = false;
+  bool Playing = false, PadChecked = false;
   int Sync = 0;
   MixerLevels Mixer;
   VoiceRecord Stored;
   std::string ListName;
-  bool PadChecked = false;
   Texts Log;
 
  private:
@@ -65,9 +63,9 @@ class FakeSeam : public HousekeepingSeam {
 
 const Bytes kKeyboardVoiceMarker{0xBF, 7, 99};
 
-class ResetsTest : public ::testing::Test {
- protected:
-  ResetsTest() {
+// The devices with the resets over them; input 1 and output 1 open on the first devices.
+struct ResetBench {
+  ResetBench() {
     rig.Config->OpenConfigured({0, 0, -2, -2});
     rig.Config->SetOpenedHook(&resets);
     rig.Loop.RunPending();
@@ -84,126 +82,93 @@ class ResetsTest : public ::testing::Test {
   MidiResets resets{rig.System, *rig.Config, seam, rig.Dialogs};
 };
 
-struct ResetCase {
-  const char* Name;
-  ResetKind Kind;
-  std::vector<Bytes> Messages;
-};
-
-class ResetBytesTest : public ResetsTest, public ::testing::WithParamInterface<ResetCase> {};
-
-TEST_P(ResetBytesTest, SendsTheSystemExclusiveMessagesAndReportsDoneOnce) {
-  const ResetCase& c = GetParam();
-  resets.MidiReset(c.Kind);
-  EXPECT_EQ(rig.Backend->SentBytes(0, true), c.Messages);
-  EXPECT_TRUE(rig.Dialogs.Messages().empty());  // not before the device reports the messages played
-  rig.Loop.RunPending();
-  EXPECT_EQ(rig.Dialogs.Messages(), Texts{kResetDoneMessage});
-  EXPECT_EQ(Count("Prepare"), 1u);  // the channel set-up ran once
-  EXPECT_FALSE(resets.ResetPending());
-  EXPECT_FALSE(rig.Output1->Onmidioutput);
+// The device reports the reset messages played one at a time, as a slow device does: the channel
+// set-up and the message wait for the last of them (an XG reset still playing would undo the set-up).
+TEST(MidiResets, AResetStopsReleasesAndResetsThenIsDoneOnceWhenTheDeviceHasPlayedEveryMessage) {
+  const Bytes gm(kGmReset.begin(), kGmReset.end());
+  const struct {
+    ResetKind Kind;
+    std::vector<Bytes> Messages;
+  } rows[] = {{ResetKind::Gm, {gm}},
+              {ResetKind::Gs, {Bytes(kGsReset.begin(), kGsReset.end())}},
+              {ResetKind::Xg, {gm, Bytes(kXgReset.begin(), kXgReset.end())}}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(static_cast<int>(row.Kind));
+    ResetBench b;
+    b.seam.Playing = true;
+    b.seam.Sync = -1;
+    b.rig.Backend->SetDeferLongCompletion(true);
+    b.resets.MidiReset(row.Kind);
+    const std::vector<Bytes> sent = b.rig.Backend->SentBytes(0);
+    // 16 × (64, 66, 123), then 16 × 121, then the keyboard voice, then the reset messages.
+    ASSERT_EQ(sent.size(), 48u + 16u + 1u + row.Messages.size());
+    EXPECT_EQ(sent[0], (Bytes{0xB0, 64, 0}));
+    EXPECT_EQ(sent[47], (Bytes{0xBF, 123, 0}));
+    EXPECT_EQ(sent[48], (Bytes{0xB0, 121, 0}));
+    EXPECT_EQ(sent[64], kKeyboardVoiceMarker);
+    EXPECT_EQ(std::vector<Bytes>(sent.begin() + 65, sent.end()), row.Messages);
+    EXPECT_EQ(b.seam.Log.front(), "Stop");
+    EXPECT_EQ(b.seam.Sync, 0) << "an armed sync start is off during the reset";
+    for (size_t played = 0; played < row.Messages.size(); ++played) {
+      b.rig.Loop.RunPending();
+      EXPECT_TRUE(b.rig.Dialogs.Messages().empty()) << played << " played";
+      EXPECT_EQ(b.Count("Prepare"), 0u) << played << " played";
+      EXPECT_TRUE(b.resets.ResetPending());
+      b.rig.Backend->CompleteLongMessages(1);
+    }
+    b.rig.Loop.RunPending();
+    EXPECT_EQ(b.rig.Dialogs.Messages(), Texts{kResetDoneMessage});
+    EXPECT_EQ(b.Count("Prepare"), 1u);
+    EXPECT_FALSE(b.resets.ResetPending());
+    EXPECT_FALSE(b.rig.Output1->Onmidioutput);
+    EXPECT_EQ(b.seam.Sync, -1) << "armed again when done";
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, ResetBytesTest,
-    ::testing::Values(
-        ResetCase{"Gm", ResetKind::Gm, {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}},
-        ResetCase{"Gs", ResetKind::Gs, {{0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}}},
-        ResetCase{
-            "Xg",
-            ResetKind::Xg,
-            {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}}}),
-    [](const ::testing::TestParamInfo<ResetCase>& param) { return std::string(param.param.Name); });
-
-TEST_F(ResetsTest, TheResetDoneHandlerWaitsForTheDeviceToReportTheLastMessage) {
-  rig.Backend->SetDeferLongCompletion(true);
-  resets.MidiReset(ResetKind::Xg);
-  rig.Loop.RunPending();
-  EXPECT_TRUE(resets.ResetPending());
-  EXPECT_TRUE(rig.Dialogs.Messages().empty());
-  EXPECT_EQ(Count("Prepare"), 0u);
-
-  rig.Backend->CompleteLongMessages();
-  rig.Loop.RunPending();
-  EXPECT_EQ(rig.Dialogs.Messages(), Texts{kResetDoneMessage});
-  EXPECT_EQ(Count("Prepare"), 1u);
+TEST(MidiResets, NoneSendsGmOnlyForTheDb50xgListWithoutWaitingForTheDevice) {
+  for (const auto& [list, sendsGm] :
+       {std::pair{"DB50XG.VXI", true}, {"/opt/kalo/db50xg.vxi", true}, {"gs.vxi", false}, {"", false}}) {
+    ResetBench b;
+    b.seam.ListName = list;
+    b.seam.Sync = 1;
+    b.resets.MidiReset(ResetKind::None);
+    EXPECT_EQ(b.rig.Backend->SentBytes(0, true).size(), sendsGm ? 1u : 0u) << list;
+    EXPECT_EQ(b.Count("Prepare"), sendsGm ? 1u : 0u) << list;
+    EXPECT_EQ(b.seam.Sync, 1) << list;
+    b.rig.Loop.RunPending();
+    EXPECT_TRUE(b.rig.Dialogs.Messages().empty()) << list;
+  }
 }
 
-TEST_F(ResetsTest, AResetStopsTheSequencerReleasesNotesAndResetsControllersFirst) {
-  seam.Playing = true;
-  resets.MidiReset(ResetKind::Gm);
-  const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
-  // 16 × (64, 66, 123), then 16 × 121, then the keyboard voice, then the GM message.
-  ASSERT_EQ(sent.size(), 48u + 16u + 1u + 1u);
-  EXPECT_EQ(sent[0], (Bytes{0xB0, 64, 0}));
-  EXPECT_EQ(sent[47], (Bytes{0xBF, 123, 0}));
-  EXPECT_EQ(sent[48], (Bytes{0xB0, 121, 0}));
-  EXPECT_EQ(sent[64], kKeyboardVoiceMarker);
-  EXPECT_EQ(sent[65], (Bytes(kGmReset.begin(), kGmReset.end())));
-  EXPECT_EQ(seam.Log.front(), "Stop");
+TEST(MidiResets, NothingIsSentWhileTheMidioutOutputIsClosed) {
+  ResetBench b;
+  b.rig.Config->SelectMidiOut(2);
+  b.rig.Backend->ClearSent();
+  b.seam.Log.clear();
+  b.resets.MidiReset(ResetKind::Xg);
+  b.resets.ResetControllers();
+  b.resets.ChannelSetup();
+  EXPECT_TRUE(b.rig.Backend->SentBytes(0).empty());
+  EXPECT_EQ(b.seam.Log, (Texts{"ClearOverride", "Prepare"}));
 }
 
-TEST_F(ResetsTest, AnArmedSyncStartIsOffDuringTheResetAndArmedAgainWhenItIsDone) {
-  seam.Sync = -1;
-  resets.MidiReset(ResetKind::Gs);
-  EXPECT_EQ(seam.Sync, 0);
-  rig.Loop.RunPending();
-  EXPECT_EQ(seam.Sync, -1);
-}
-
-struct NoneCase {
-  const char* Name;
-  std::string ListName;
-  bool SendsGm;
-};
-
-class ResetNoneTest : public ResetsTest, public ::testing::WithParamInterface<NoneCase> {};
-
-TEST_P(ResetNoneTest, SendsGmOnlyForTheDb50xgListWithoutWaitingForTheDevice) {
-  const NoneCase& c = GetParam();
-  seam.ListName = c.ListName;
-  seam.Sync = 1;
-  resets.MidiReset(ResetKind::None);
-  EXPECT_EQ(rig.Backend->SentBytes(0, true).size(), c.SendsGm ? 1u : 0u);
-  EXPECT_EQ(Count("Prepare"), c.SendsGm ? 1u : 0u);
-  EXPECT_EQ(seam.Sync, 1);
-  rig.Loop.RunPending();
-  EXPECT_TRUE(rig.Dialogs.Messages().empty());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lists, ResetNoneTest,
-    ::testing::Values(NoneCase{"Db50xgInUpperCase", "DB50XG.VXI", true},
-                      NoneCase{"Db50xgInAFolderInLowerCase", "/opt/kalo/db50xg.vxi", true},
-                      NoneCase{"AnotherList", "gs.vxi", false}, NoneCase{"BuiltInList", "", false}),
-    [](const ::testing::TestParamInfo<NoneCase>& param) { return std::string(param.param.Name); });
-
-TEST_F(ResetsTest, NothingIsSentWhileTheMidioutOutputIsClosed) {
-  rig.Config->SelectMidiOut(2);
-  rig.Backend->ClearSent();
-  seam.Log.clear();
-  resets.MidiReset(ResetKind::Xg);
-  resets.ResetControllers();
-  resets.ChannelSetup();
-  EXPECT_TRUE(rig.Backend->SentBytes(0).empty());
-  EXPECT_EQ(seam.Log, (Texts{"ClearOverride", "Prepare"}));
-}
-
-TEST_F(ResetsTest, ResetControllersSendsSixteen121sBeforeTheKeyboardVoiceAndClearsTheMemory) {
-  rig.System.Controllers().SetValue(3, 7, 100);
-  resets.ResetControllers();
+TEST(MidiResets, ResetControllersSendsSixteen121sBeforeTheKeyboardVoiceAndClearsTheMemory) {
+  ResetBench b;
+  b.rig.System.Controllers().SetValue(3, 7, 100);
+  b.resets.ResetControllers();
   std::vector<Bytes> expected;
   for (uint8_t channel = 0; channel < 16; ++channel)
     expected.push_back({static_cast<uint8_t>(0xB0 | channel), 121, 0});
   expected.push_back(kKeyboardVoiceMarker);
-  EXPECT_EQ(rig.Backend->SentBytes(0), expected);
-  EXPECT_EQ(rig.System.Controllers().Value(3, 7), ControllerMemory::kNeverSet);
-  EXPECT_EQ(seam.Log, (Texts{"KeyboardVoice", "ClearOverride"}));
+  EXPECT_EQ(b.rig.Backend->SentBytes(0), expected);
+  EXPECT_EQ(b.rig.System.Controllers().Value(3, 7), ControllerMemory::kNeverSet);
+  EXPECT_EQ(b.seam.Log, (Texts{"KeyboardVoice", "ClearOverride"}));
 }
 
-TEST_F(ResetsTest, AllNotesOffReleasesEveryChannelAndClearsThePerformanceState) {
-  resets.AllNotesOff();
-  const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
+TEST(MidiResets, AllNotesOffReleasesEveryChannelAndClearsThePerformanceState) {
+  ResetBench b;
+  b.resets.AllNotesOff();
+  const std::vector<Bytes> sent = b.rig.Backend->SentBytes(0);
   ASSERT_EQ(sent.size(), 48u);
   for (uint8_t channel = 0; channel < 16; ++channel) {
     const auto status = static_cast<uint8_t>(0xB0 | channel);
@@ -211,26 +176,20 @@ TEST_F(ResetsTest, AllNotesOffReleasesEveryChannelAndClearsThePerformanceState) 
     EXPECT_EQ(sent[channel * 3u + 1], (Bytes{status, 66, 0}));
     EXPECT_EQ(sent[channel * 3u + 2], (Bytes{status, 123, 0}));
   }
-  EXPECT_EQ(seam.Log, (Texts{"Sustain 0", "ClearSoundingNotes", "ClearOverride"}));
+  EXPECT_EQ(b.seam.Log, (Texts{"Sustain 0", "ClearSoundingNotes", "ClearOverride"}));
 }
 
-TEST_F(ResetsTest, ReleaseChannelOnAClosedOutputSendsNothing) {
-  MidiResets::ReleaseChannel(*rig.Output2, 3);
-  EXPECT_TRUE(rig.Backend->SentBytes(1).empty());
-  MidiResets::ReleaseChannel(*rig.Output1, 3);
-  EXPECT_EQ(rig.Backend->SentBytes(0), (std::vector<Bytes>{{0xB3, 64, 0}, {0xB3, 66, 0}, {0xB3, 123, 0}}));
-}
-
-TEST_F(ResetsTest, ChannelSetupSendsChannelsOneFifteenAndTheStoredPadVoiceInOrder) {
-  seam.Mixer = MixerLevels{100, 64, 64, 5};
-  resets.ChannelSetup();
+TEST(MidiResets, ChannelSetupSendsChannelsOneFifteenAndTheStoredPadVoiceInOrder) {
+  ResetBench b;
+  b.seam.Mixer = MixerLevels{100, 64, 64, 5};
+  b.resets.ChannelSetup();
   const std::vector<Bytes> expected{
       {0xB0, 7, 100}, {0xB0, 10, 74}, {0xB0, 91, 79}, {0xB0, 93, 5}, {0xBE, 7, 100}, {0xBE, 10, 54},
       {0xBE, 91, 79}, {0xBE, 93, 5},  {0xBE, 0, 0},   {0xBE, 32, 0}, {0xCE, 17},     {0xBF, 7, 100},
       {0xBF, 10, 50}, {0xBF, 91, 90}, {0xBF, 93, 12}, {0xBF, 0, 0},  {0xBF, 32, 0},  {0xCF, 89}};
-  EXPECT_EQ(rig.Backend->SentBytes(0), expected);
-  EXPECT_EQ(seam.Stored, (VoiceRecord{100, 50, 90, 12, 0, 0, 0, 89}));
-  EXPECT_EQ(seam.Log, (Texts{"Prepare", "StoreVoice 15", "Split"}));
+  EXPECT_EQ(b.rig.Backend->SentBytes(0), expected);
+  EXPECT_EQ(b.seam.Stored, (VoiceRecord{100, 50, 90, 12, 0, 0, 0, 89}));
+  EXPECT_EQ(b.seam.Log, (Texts{"Prepare", "StoreVoice 15", "Split"}));
 }
 
 struct ClampCase {
@@ -241,14 +200,15 @@ struct ClampCase {
   uint8_t Reverbs;
 };
 
-TEST_F(ResetsTest, ChannelSetupSumsStayInsideTheDataRange) {
+TEST(MidiResets, ChannelSetupSumsStayInsideTheDataRange) {
+  ResetBench b;
   const std::vector<ClampCase> cases{
       {127, 127, 127, 117, 127}, {0, 0, 10, 0, 15}, {5, 112, 15, 0, 127}, {120, 113, 127, 110, 127}};
   for (const ClampCase& c : cases) {
-    rig.Backend->ClearSent();
-    seam.Mixer = MixerLevels{100, c.Pan, c.Reverb, 0};
-    resets.ChannelSetup();
-    const std::vector<Bytes> sent = rig.Backend->SentBytes(0);
+    b.rig.Backend->ClearSent();
+    b.seam.Mixer = MixerLevels{100, c.Pan, c.Reverb, 0};
+    b.resets.ChannelSetup();
+    const std::vector<Bytes> sent = b.rig.Backend->SentBytes(0);
     ASSERT_GE(sent.size(), 7u);
     EXPECT_EQ(sent[1], (Bytes{0xB0, 10, c.PanFirst})) << int(c.Pan);
     EXPECT_EQ(sent[2], (Bytes{0xB0, 91, c.Reverbs})) << int(c.Reverb);
@@ -257,120 +217,30 @@ TEST_F(ResetsTest, ChannelSetupSumsStayInsideTheDataRange) {
   }
 }
 
-TEST_F(ResetsTest, SetStartvaluesStopsReopensResetsSetsUpAndResendsTheCheckedPad) {
-  ASSERT_TRUE(rig.Config->SelectSecondOut(1));
-  seam.Log.clear();
-  seam.PadChecked = true;
-  resets.SetStartvalues();
-  EXPECT_TRUE(rig.Output2->IsOpen());
-  EXPECT_EQ(seam.Log, (Texts{"Stop", "KeyboardVoice", "ClearOverride", "Prepare", "StoreVoice 15", "Split",
-                             "ResendPad"}));
-  seam.PadChecked = false;
-  seam.Log.clear();
-  resets.SetStartvalues();
-  EXPECT_EQ(Count("ResendPad"), 0u);
+TEST(MidiResets, SetStartvaluesStopsReopensResetsSetsUpAndResendsTheCheckedPad) {
+  ResetBench b;
+  ASSERT_TRUE(b.rig.Config->SelectSecondOut(1));
+  b.seam.Log.clear();
+  b.seam.PadChecked = true;
+  b.resets.SetStartvalues();
+  EXPECT_TRUE(b.rig.Output2->IsOpen());
+  EXPECT_EQ(b.seam.Log, (Texts{"Stop", "KeyboardVoice", "ClearOverride", "Prepare", "StoreVoice 15", "Split",
+                               "ResendPad"}));
+  b.seam.PadChecked = false;
+  b.seam.Log.clear();
+  b.resets.SetStartvalues();
+  EXPECT_EQ(b.Count("ResendPad"), 0u);
 }
 
-// One output whose long messages are reported sent one at a time, as a slow device does.
-class SteppedBackend final : public PortBackend {
- public:
-  class Port final : public OutputPort {
-   public:
-    Port(SteppedBackend& backend, OutputCallback& callback) : backend_(backend), callback_(callback) {}
-    ~Port() override { Close(); }
-    PortResult SendShort(uint32_t) override { return result::kOk; }
-    PortResult SendLong(const uint8_t*, size_t, uintptr_t cookie) override {
-      backend_.pending_.push_back({this, cookie});
-      return result::kOk;
-    }
-    PortResult Close() override {
-      std::deque<std::pair<Port*, uintptr_t>> keep;
-      for (auto& [port, cookie] : backend_.pending_) {
-        if (port == this) {
-          callback_.OnLongDone(cookie);
-        } else {
-          keep.push_back({port, cookie});
-        }
-      }
-      backend_.pending_ = keep;
-      return result::kOk;
-    }
-    void Done(uintptr_t cookie) { callback_.OnLongDone(cookie); }
-
-   private:
-    SteppedBackend& backend_;
-    OutputCallback& callback_;
-  };
-
-  // Reports the oldest long message sent.
-  void CompleteOne() {
-    ASSERT_FALSE(pending_.empty());
-    auto [port, cookie] = pending_.front();
-    pending_.pop_front();
-    port->Done(cookie);
-  }
-
-  std::string Name() const override { return "stepped"; }
-  std::string Start() override { return {}; }
-  int InputCount() override { return 0; }
-  PortResult GetInputCapabilities(int, InputCapabilities&) override { return result::kBadDeviceId; }
-  PortResult OpenInput(int, InputCallback&, std::unique_ptr<InputPort>&) override {
-    return result::kBadDeviceId;
-  }
-  int OutputCount() override { return 1; }
-  PortResult GetOutputCapabilities(int, OutputCapabilities& caps) override {
-    caps.ProductName = "Slow Synth";
-    return result::kOk;
-  }
-  PortResult OpenOutput(int, OutputCallback& callback, std::unique_ptr<OutputPort>& port) override {
-    port = std::make_unique<Port>(*this, callback);
-    return result::kOk;
-  }
-  PortResult SetOutputVolume(int, uint32_t) override { return result::kOk; }
-
- private:
-  std::deque<std::pair<Port*, uintptr_t>> pending_;
-};
-
-TEST(SlowDeviceResetTest, TheChannelSetUpWaitsUntilTheXgMessageHasBeenPlayedToo) {
-  host::StdMainLoop loop;
-  MidiSystem system(loop);
-  auto owned = std::make_unique<SteppedBackend>();
-  SteppedBackend& backend = *owned;
-  system.Devices().AddBackend(std::move(owned));
-  {
-    TMidiOutput output1(system);
-    TMidiOutput output2(system);
-    host::RecordingDialogs dialogs;
-    DeviceConfig config(system, dialogs, nullptr, nullptr, output1, output2);
-    config.OpenConfigured({0, 0, -2, -2});
-    ASSERT_TRUE(output1.IsOpen());
-    FakeSeam seam(config);
-    MidiResets resets(system, config, seam, dialogs);
-
-    resets.MidiReset(ResetKind::Xg);
-    backend.CompleteOne();  // the GM message
-    loop.RunPending();
-    EXPECT_TRUE(dialogs.Messages().empty());
-    EXPECT_TRUE(resets.ResetPending());
-    EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 0);
-
-    backend.CompleteOne();  // the XG message
-    loop.RunPending();
-    EXPECT_EQ(dialogs.Messages(), Texts{kResetDoneMessage});
-    EXPECT_EQ(std::count(seam.Log.begin(), seam.Log.end(), "Prepare"), 1);
-  }
-  loop.RunPending();  // the closed outputs' last notices
-}
-
-TEST_F(ResetsTest, SetStartvaluesStillSetsUpTheChannelsWhenTheSecondOutputCannotReopen) {
-  ASSERT_TRUE(rig.Config->SelectSecondOut(1));
-  rig.Backend->FailOutput(1, VirtualOp::Open, result::kAllocated);
-  seam.Log.clear();
-  EXPECT_THROW(resets.SetStartvalues(), EmidioutputError);
-  EXPECT_FALSE(rig.Output2->IsOpen());
-  EXPECT_EQ(rig.Config->Routes().SecondSlot, OutputSlot::First);
-  EXPECT_EQ(Count("Prepare"), 1u);
+TEST(MidiResets, SetStartvaluesStillSetsUpTheChannelsWhenTheSecondOutputCannotReopen) {
+  ResetBench b;
+  ASSERT_TRUE(b.rig.Config->SelectSecondOut(1));
+  b.rig.Backend->FailOutput(1, VirtualOp::Open, result::kAllocated);
+  b.seam.Log.clear();
+  EXPECT_THROW(b.resets.SetStartvalues(), EmidioutputError);
+  EXPECT_FALSE(b.rig.Output2->IsOpen());
+  EXPECT_EQ(b.rig.Config->Routes().SecondSlot, OutputSlot::First);
+  EXPECT_EQ(b.Count("Prepare"), 1u);
 }
 
 }  // namespace

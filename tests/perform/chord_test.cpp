@@ -43,13 +43,6 @@ TEST(ChordTypeTable, EveryTypeHasItsNameAndItsFourIntervals) {
   }
 }
 
-TEST(ChordName, EveryPitchClassHasItsNoteName) {
-  const char* names[] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "Ab", "A", "Bb", "B"};
-  for (int pc = 0; pc < 12; ++pc) {
-    EXPECT_EQ(ChordName(48 + pc, kMaj), std::string(names[pc]) + " maj") << "pitch class " << pc;
-  }
-}
-
 TEST(TriadTables, EveryKeyGivesItsTriadInCMajorAndInCNaturalMinor) {
   struct Row {
     int PitchClass;

@@ -26,7 +26,7 @@ Key Up(int code, unsigned modifiers = 0) { return {false, code, modifiers}; }
 
 // Melody notes go out with the voice volume 90 of the fake mixer; factory control keys as in the
 // dispatch tests (Ending 38, intro code 35).
-struct KeysCase {
+struct Case {
   const char* Name;
   std::function<void(LiveInputRig&)> Setup;
   std::vector<Key> Keys;
@@ -38,65 +38,40 @@ struct KeysCase {
 void Melody(LiveInputRig& rig) { rig.Dispatch.SetMelodyMode(true); }
 
 TEST(ComputerKeys, PlayNotesChordsAndCommands) {
-  const KeysCase cases[] = {
-      {"a held letter key sends one note-on however long it repeats, and one note-off",
-       Melody,
-       {Down('C'), Down('C'), Down('C'), Down('C'), Up('C')},
-       {{0x90, 48, 90}, {0x90, 48, 0}}},
-      {"an upper-row key plays a melody note an octave up also in chord mode",
-       [](LiveInputRig&) {},
-       {Down('T'), Down('T'), Up('T')},
-       {{0x90, 60, 90}, {0x90, 60, 0}}},
-      {"a lower-row key in chord mode gives its chord once while held",
-       [](LiveInputRig&) {},
-       {Down('Y'), Down('Y'), Down('C'), Up('Y')},
-       {},
-       {45, kMaj}},
-      {"Shift held, then a chord key: a minor chord",
-       [](LiveInputRig&) {},
-       {Down(vk::kShift, kShiftDown), Down('Y', kShiftDown)},
-       {},
-       {45, kMin}},
-      {"after Shift is released later chord keys are major again",
-       [](LiveInputRig&) {},
-       {Down(vk::kShift, kShiftDown), Down('Y', kShiftDown), Up('Y', kShiftDown), Up(vk::kShift), Down('C')},
-       {},
-       {48, kMaj}},
-      {"a digit selects its type, or the one the ChordTypes setting names",
-       [](LiveInputRig& r) { r.Settings.ChordTypes = "17"; },
-       {Down('1'), Down('C')},
-       {},
-       {48, kSus7}},
-      {"the second layout: the key with code Z acts as Y, slash as minus",
-       [](LiveInputRig& r) { r.Settings.KLayout = 1, r.Dispatch.SetMelodyMode(true); },
-       {Down('Z'), Down(vk::kOem2), Up('Z'), Up(vk::kOem2)},
-       {{0x90, 45, 90}, {0x90, 60, 90}, {0x90, 45, 0}, {0x90, 60, 0}}},
-      {"Page Up releases the keyboard channel and raises melody keys an octave",
-       Melody,
-       {Down(vk::kPrior), Down('C')},
-       {{0xB0, 64, 0}, {0xB0, 66, 0}, {0xB0, 123, 0}, {0x90, 60, 90}}},
-      {"F4 is the ending key, F10 plays, Shift+F3 recalls and Shift+Ctrl+F3 stores preset 2",
-       [](LiveInputRig&) {},
-       {Down(vk::kF1 + 3), Down(vk::kF1 + 9), Down(vk::kF1 + 2, kShiftDown),
-        Down(vk::kF1 + 2, kShiftDown | kCtrlDown)},
-       {},
-       {},
-       {"EnterFunction 38 12", "Play", "RecallInstrumentPreset 2", "StoreInstrumentPreset 2"}},
-      {"Escape enters the intro code",
-       [](LiveInputRig&) {},
-       {Down(vk::kEscape)},
-       {},
-       {},
-       {"EnterFunction 35 12"}},
-      {"Escape armed for an external start starts at once",
-       [](LiveInputRig& r) { r.Live.Sync = -1; },
-       {Down(vk::kEscape)},
-       {},
-       {},
-       {"SwitchSyncStart 0", "SwitchSyncStart 1", "PartSwitch", "ChordChange"}},
-      {"keys with Alt alone are left to the window", [](LiveInputRig&) {}, {Down('C', kAltDown)}},
+  const Case cases[] = {
+      Case("a held letter key sends one note-on however long it repeats, and one note-off", Melody,
+           {Down('C'), Down('C'), Down('C'), Down('C'), Up('C')}, {{0x90, 48, 90}, {0x90, 48, 0}}),
+      Case("an upper-row key plays a melody note an octave up also in chord mode", [](LiveInputRig&) {},
+           {Down('T'), Down('T'), Up('T')}, {{0x90, 60, 90}, {0x90, 60, 0}}),
+      Case("a lower-row key in chord mode gives its chord once while held", [](LiveInputRig&) {},
+           {Down('Y'), Down('Y'), Down('C'), Up('Y')}, {}, {45, kMaj}),
+      Case("Shift held, then a chord key: a minor chord", [](LiveInputRig&) {},
+           {Down(vk::kShift, kShiftDown), Down('Y', kShiftDown)}, {}, {45, kMin}),
+      Case("after Shift is released later chord keys are major again", [](LiveInputRig&) {},
+           {Down(vk::kShift, kShiftDown), Down('Y', kShiftDown), Up('Y', kShiftDown), Up(vk::kShift),
+            Down('C')},
+           {}, {48, kMaj}),
+      Case("a digit selects its type, or the one the ChordTypes setting names",
+           [](LiveInputRig& r) { r.Settings.ChordTypes = "17"; }, {Down('1'), Down('C')}, {}, {48, kSus7}),
+      Case("the second layout: the key with code Z acts as Y, slash as minus",
+           [](LiveInputRig& r) { r.Settings.KLayout = 1, r.Dispatch.SetMelodyMode(true); },
+           {Down('Z'), Down(vk::kOem2), Up('Z'), Up(vk::kOem2)},
+           {{0x90, 45, 90}, {0x90, 60, 90}, {0x90, 45, 0}, {0x90, 60, 0}}),
+      Case("Page Up releases the keyboard channel and raises melody keys an octave", Melody,
+           {Down(vk::kPrior), Down('C')}, {{0xB0, 64, 0}, {0xB0, 66, 0}, {0xB0, 123, 0}, {0x90, 60, 90}}),
+      Case("F4 is the ending key, F10 plays, Shift+F3 recalls and Shift+Ctrl+F3 stores preset 2",
+           [](LiveInputRig&) {},
+           {Down(vk::kF1 + 3), Down(vk::kF1 + 9), Down(vk::kF1 + 2, kShiftDown),
+            Down(vk::kF1 + 2, kShiftDown | kCtrlDown)},
+           {}, {}, {"EnterFunction 38 12", "Play", "RecallInstrumentPreset 2", "StoreInstrumentPreset 2"}),
+      Case("Escape enters the intro code", [](LiveInputRig&) {}, {Down(vk::kEscape)}, {}, {},
+           {"EnterFunction 35 12"}),
+      Case("Escape armed for an external start starts at once", [](LiveInputRig& r) { r.Live.Sync = -1; },
+           {Down(vk::kEscape)}, {}, {},
+           {"SwitchSyncStart 0", "SwitchSyncStart 1", "PartSwitch", "ChordChange"}),
+      Case("keys with Alt alone are left to the window", [](LiveInputRig&) {}, {Down('C', kAltDown)}),
   };
-  for (const KeysCase& c : cases) {
+  for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
     LiveInputRig rig;
     ComputerKeys keys(rig.Dispatch);
@@ -115,7 +90,7 @@ TEST(ComputerKeys, PlayNotesChordsAndCommands) {
 }
 
 TEST(OnScreenControls, ChordButtonsGiveChordsAndStyleParts) {
-  struct Case {
+  struct Button {
     const char* Name;
     const char* Button;
     unsigned Modifiers;
@@ -123,22 +98,19 @@ TEST(OnScreenControls, ChordButtonsGiveChordsAndStyleParts) {
     Chord Expected;
     std::vector<std::string> Calls;
   } const cases[] = {
-      {"C05 plays A 7th on note 45", "C05", 0, false, {45, kSeventh}, {}},
-      {"A00 plays E maj on note 52", "A00", 0, false, {52, kMaj}, {}},
-      {"K11 plays B 6th on note 51", "K11xyz", 0, false, {51, kSixth}, {}},
-      {"rows beyond L give C maj for the Style-Creator", "M07", 0, false, {48, kMaj}, {}},
-      {"L02 is the ending key", "L02", 0, false, {}, {"EnterFunction 38 12"}},
-      {"Shift on a style-part button gives the intro", "L00", kShiftDown, false, {}, {"EnterFunction 35 12"}},
-      {"with Edit the chord goes to the editor on release", "C05", 0, true, {}, {"TakeChord 45 3"}},
-      {"with Edit a style-part code goes to the editor as a function",
-       "L01",
-       0,
-       true,
-       {},
-       {"TakeFunction 39"}},
-      {"a column beyond the grid is no button", "A12", 0, false, {}, {}},
+      Button("C05 plays A 7th on note 45", "C05", 0, false, {45, kSeventh}, {}),
+      Button("A00 plays E maj on note 52", "A00", 0, false, {52, kMaj}, {}),
+      Button("K11 plays B 6th on note 51", "K11xyz", 0, false, {51, kSixth}, {}),
+      Button("rows beyond L give C maj for the Style-Creator", "M07", 0, false, {48, kMaj}, {}),
+      Button("L02 is the ending key", "L02", 0, false, {}, {"EnterFunction 38 12"}),
+      Button("Shift on a style-part button gives the intro", "L00", kShiftDown, false, {},
+             {"EnterFunction 35 12"}),
+      Button("with Edit the chord goes to the editor on release", "C05", 0, true, {}, {"TakeChord 45 3"}),
+      Button("with Edit a style-part code goes to the editor as a function", "L01", 0, true, {},
+             {"TakeFunction 39"}),
+      Button("a column beyond the grid is no button", "A12", 0, false, {}, {}),
   };
-  for (const Case& c : cases) {
+  for (const Button& c : cases) {
     SCOPED_TRACE(c.Name);
     LiveInputRig rig;
     OnScreenControls controls(rig.Dispatch);

@@ -25,23 +25,19 @@ TEST(ArrangementFile, AFileWrittenFromTheLayoutReadsBackEveryField) {
   file.Chords({3, 96, 12, 25}, {{48, 1, 0, 0}, {0, 0, 0, 0}, {55, 3, 36, 12}, {0, 0, 255, 0}});
 
   const ParsedArrangement parsed = ParseArrangementFile(file.Bytes);
-  EXPECT_TRUE(parsed.HasMelodyBlock);
-  EXPECT_FALSE(parsed.OldestLayout);
+  EXPECT_TRUE(parsed.HasMelodyBlock && parsed.SizedMemo && parsed.HasStyleBlock && !parsed.OldestLayout);
   EXPECT_EQ(parsed.Melody, (std::vector<MelodyEvent>{{96, 0x90, 60, 100, 1}, {-5, 0xB3, 7, 90, 0}}));
-  EXPECT_TRUE(parsed.SizedMemo);
-  EXPECT_EQ(parsed.Memo.Comments, "Bridge twice");
-  EXPECT_EQ(parsed.Memo.Title, "Moon River");
-  EXPECT_EQ(parsed.Memo.Subtitle, "from the film");
-  EXPECT_EQ(parsed.Memo.Author, "Henry Mancini");
-  EXPECT_EQ(parsed.Memo.Copyright, "Copyright \u00A9 1961 \u20AC");
-  EXPECT_TRUE(parsed.HasStyleBlock);
+  EXPECT_EQ(parsed.Memo, (SongMemo{"Moon River", "from the film", "Henry Mancini",
+                                   "Copyright \u00A9 1961 \u20AC", "Bridge twice"}));
   EXPECT_EQ(parsed.StylePath, "C:\\KALO\\STYLES\\pop.vxs");
   EXPECT_EQ(parsed.Chords.Length, 20);
   EXPECT_EQ(parsed.Chords.Header(), (ChordmemoryHeader{3, 96, 12, 25}));
-  EXPECT_EQ(parsed.Chords.RecordAt(4), (BeatRecord{48, 1, 0, 0}));
-  EXPECT_EQ(parsed.Chords.RecordAt(12), (BeatRecord{55, 3, 36, 12}));
-  EXPECT_EQ(parsed.Chords.RecordAt(16), (BeatRecord{0, 0, 255, 0}));
-  EXPECT_EQ(parsed.Chords.RecordAt(20), BeatRecord{});
+  for (const auto& [position, record] : {std::pair{4, BeatRecord{48, 1, 0, 0}},
+                                         {8, BeatRecord{}},
+                                         {12, BeatRecord{55, 3, 36, 12}},
+                                         {16, BeatRecord{0, 0, 255, 0}},
+                                         {20, BeatRecord{}}})
+    EXPECT_EQ(parsed.Chords.RecordAt(position), record) << position;
 }
 
 TEST(ArrangementFile, EachMarkerCombinationFindsItsBlocks) {

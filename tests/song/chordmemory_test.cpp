@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <span>
 #include <tuple>
 
 #include "config/settings.h"
@@ -71,33 +72,20 @@ TEST(PlayRange, PositionsFollowMeasuresAndTheMeasureLength) {
 
 TEST(FunctionText, EveryFunctionIsNamedAsTheEditorShowsIt) {
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
-  const std::tuple<int, int, const char*> cases[] = {{251, 0, "Play All"},
-                                                     {251, 16, "Solo C.16"},
-                                                     {251, 220, "Mute M."},
-                                                     {251, 221, "Play M."},
-                                                     {251, 222, "Mute C.16"},
-                                                     {251, 237, "Mute C.1"},
-                                                     {251, 239, "Play C.16"},
-                                                     {251, 254, "Play C.1"},
-                                                     {251, 255, "Mute All"},
-                                                     {251, 238, ""},
-                                                     {252, 0, "0 Up/Down"},
-                                                     {252, 11, "11 Up"},
-                                                     {252, 245, "11 Down"},
-                                                     {252, 250, "6 Down"},
-                                                     {253, 0, "LoopEnd"},
-                                                     {253, 103, "Loop 3x"},
-                                                     {254, 96, "Tempo 96"},
-                                                     {255, 0, "STOP"},
-                                                     {keys.FillIn, 12, "Fill In"},
-                                                     {keys.Intro, 12, "Intro"},
-                                                     {keys.ToBasic, 12, "To Basic"},
-                                                     {keys.ToExtended, 12, "To Ext."},
-                                                     {keys.Ending, 12, "Ending"},
-                                                     {keys.Ending + 12, 12, ""}};
-  for (const auto& [code, parameter, text] : cases)
-    EXPECT_EQ(FunctionText(static_cast<uint8_t>(code), static_cast<uint8_t>(parameter), keys), text)
-        << code << "/" << parameter;
+  const std::tuple<int, int, const char*> coded[] = {
+      {251, 0, "Play All"},    {251, 16, "Solo C.16"}, {251, 220, "Mute M."},   {251, 221, "Play M."},
+      {251, 222, "Mute C.16"}, {251, 237, "Mute C.1"}, {251, 239, "Play C.16"}, {251, 254, "Play C.1"},
+      {251, 255, "Mute All"},  {251, 238, ""},         {252, 0, "0 Up/Down"},   {252, 11, "11 Up"},
+      {252, 245, "11 Down"},   {252, 250, "6 Down"},   {253, 0, "LoopEnd"},     {253, 103, "Loop 3x"},
+      {254, 96, "Tempo 96"},   {255, 0, "STOP"}};
+  const std::tuple<int, int, const char*> keyed[] = {
+      {keys.FillIn, 12, "Fill In"},     {keys.Intro, 12, "Intro"},   {keys.ToBasic, 12, "To Basic"},
+      {keys.ToExtended, 12, "To Ext."}, {keys.Ending, 12, "Ending"}, {keys.Ending + 12, 12, ""}};
+  using Rows = std::span<const std::tuple<int, int, const char*>>;
+  for (const Rows cases : {Rows(coded), Rows(keyed)})
+    for (const auto& [code, parameter, text] : cases)
+      EXPECT_EQ(FunctionText(static_cast<uint8_t>(code), static_cast<uint8_t>(parameter), keys), text)
+          << code << "/" << parameter;
 }
 
 }  // namespace

@@ -25,12 +25,8 @@ struct FakeHost : SongFileHost {
   std::string CurrentStylePath() const override { return "/x/STYLES/waltz.vxs"; }
   void SetCaption(const std::string& caption) override { Caption = caption; }
 
-  int Stops = 0;
-  int CurrentTempo = 100;
-  int Metrum = -1;
-  int SentProgram = -1;
-  std::string LoadedStyle;
-  std::string Caption;
+  int Stops = 0, CurrentTempo = 100, Metrum = -1, SentProgram = -1;
+  std::string LoadedStyle, Caption;
 };
 
 struct Bench {

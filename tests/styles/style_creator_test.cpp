@@ -53,6 +53,9 @@ TEST(Locate, FindsTheDelayByteThatReachesTheTime) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(bench.Gen.Locate(c.Measure, c.Beat), c.Expected) << c.Measure << ":" << c.Beat;
+  EXPECT_EQ(bench.Player.CounterResets, 0);
+  bench.Gen.Locate(1, 1, true);
+  EXPECT_EQ(bench.Player.CounterResets, 1) << "the player's counters are reset only when asked";
 }
 
 TEST(Locate, StoresTheOvershootOfALongDelayByte) {
@@ -60,15 +63,6 @@ TEST(Locate, StoresTheOvershootOfALongDelayByte) {
   Install(bench, StreamBuilder().NoteOn(0, 60).Wait(20).Wait(8).Bytes());  // 90 3C 64 FF FF FB FF: 28 at 6
   EXPECT_EQ(bench.Gen.Locate(0, 2), 6);
   EXPECT_EQ(bench.Gen.Overshoot, 4);
-}
-
-TEST(Locate, ResetsThePlayerCountersOnlyWhenAsked) {
-  TGenBench bench;
-  Install(bench, TwoMeasures());
-  bench.Gen.Locate(1, 1);
-  EXPECT_EQ(bench.Player.CounterResets, 0);
-  bench.Gen.Locate(1, 1, true);
-  EXPECT_EQ(bench.Player.CounterResets, 1);
 }
 
 TEST(QuarterNoteIndex, AgreesWithTheScanOnEveryBeatOfTheRecording) {
@@ -275,9 +269,10 @@ TEST(SelectPart, TakesThePartsMutesExceptForChannelsMutedByHand) {
   EXPECT_TRUE(bench.Player.PartStart);
 }
 
-TEST(EndOfPart, RestartsARepeatingPartAndHandsAFillBackToItsMainPart) {
+TEST(EndOfPart, RestartsARepeatingPartHandsAFillBackToItsMainPartAndStopsAfterTheEnding) {
   TGenBench bench;
   Install(bench, std::vector<uint8_t>(100, 0xF8), PartsWithout({}));
+  bench.Settings.PlayEnding = true;
   bench.Gen.StyleMode = true;
   bench.Gen.Playing = true;
   bench.Gen.SelectPart(kBasic);
@@ -295,14 +290,7 @@ TEST(EndOfPart, RestartsARepeatingPartAndHandsAFillBackToItsMainPart) {
   bench.Gen.EndOfPart();
   EXPECT_EQ(bench.Gen.RunningPart, kBasic);
   EXPECT_EQ(bench.Gen.CurrentOffset, 10);
-}
 
-TEST(EndOfPart, TheEndingStopsPlayingAtItsEnd) {
-  TGenBench bench;
-  Install(bench, std::vector<uint8_t>(100, 0xF8), PartsWithout({}));
-  bench.Settings.PlayEnding = true;
-  bench.Gen.StyleMode = true;
-  bench.Gen.Playing = true;
   bench.Gen.SelectPart(kEnding);
   bench.Gen.EndOfPart();
   bench.Gen.CurrentOffset = 39;
@@ -510,22 +498,13 @@ struct NormalizeCase {
 
 TEST(NormalizeVolume, BringsTheQuieterLevelToTheTargetWithoutALoudChannelSettingIt) {
   const NormalizeCase cases[] = {
-      {"60 then 100: 100 is too far above to set the level",
-       {{0, 60}, {1, 100}},
-       false,
-       {{0, 7, 110}, {1, 7, 127}}},
-      {"70 then 80: the louder sets the level",
-       {{1, 70}, {2, 80}},
-       false,
-       {{0, 7, 127}, {1, 7, 100}, {2, 7, 110}}},
-      {"drums above 75 pull louder channels below them",
+      {"100 is too far above 60 to set the level", {{0, 60}, {1, 100}}, false, {{0, 7, 110}, {1, 7, 127}}},
+      {"the louder of 70, 80 sets it", {{1, 70}, {2, 80}}, false, {{0, 7, 127}, {1, 7, 100}, {2, 7, 110}}},
+      {"drums over 75 pull the rest below",
        {{1, 100}, {9, 90}},
        false,
        {{0, 7, 127}, {1, 7, 90}, {9, 7, 90}}},
-      {"solo on channel 1 gives it the target plus 20",
-       {{0, 50}, {1, 100}},
-       true,
-       {{0, 7, 127}, {1, 7, 110}}},
+      {"solo on channel 1: the target + 20", {{0, 50}, {1, 100}}, true, {{0, 7, 127}, {1, 7, 110}}},
   };
   for (const auto& c : cases) {
     testing::TGenBench bench;

@@ -19,57 +19,54 @@ std::vector<uint8_t> StreamOf(const TGen& gen) {
   return {stream.begin(), stream.end()};
 }
 
-TEST(LoadStyle, LoadsAStyleAndSelectsItsFirstPart) {
+// Writes the sample below the program folder and loads it by name.
+LoadOutcome Load(TGenBench& bench, const SampleStyle& sample = MakeSampleStyle(),
+                 const char* name = "a.vxs") {
+  return bench.Gen.LoadStyleByName(bench.WriteFile(name, sample.FileBytes()));
+}
+
+TEST(LoadStyle, TakesTheStyleSelectsItsFirstPartAndNamesIt) {
   TGenBench bench;
-  const SampleStyle sample = MakeSampleStyle();
-  const std::string path = bench.WriteFile("STYLES/rock&roll.vxs", sample.FileBytes());
-  ASSERT_EQ(bench.Gen.LoadStyleByName(path), LoadOutcome::Loaded);
+  SampleStyle sample = MakeSampleStyle();
+  sample.Parts[kFillInBasic].Variation = kVariationMarker;
+  sample.Header.SuppressControllers = 1;
+  sample.Header.Override = 1;                      // clears the suppress flag
+  sample.Header.Channels[9].Values[7] = 200;       // above the MIDI range: applied as not set
+  sample.Header.Channels[0].Values[96] = kNotSet;  // the program is only in the stream
+  ASSERT_EQ(Load(bench, sample, "STYLES/rock&roll.vxs"), LoadOutcome::Loaded);
   const Style& style = bench.Gen.CurrentStyle();
   EXPECT_EQ(StreamOf(bench.Gen), sample.Stream);
   EXPECT_EQ(style.Parts, sample.Parts);
-  EXPECT_TRUE(bench.Gen.StyleMode);
-  EXPECT_TRUE(bench.Host.StyleMode);
-  EXPECT_TRUE(bench.Gen.StyleLoaded);
+  EXPECT_TRUE(bench.Gen.StyleMode && bench.Host.StyleMode && bench.Gen.StyleLoaded);
   EXPECT_FALSE(style.Modified);
   EXPECT_EQ(bench.Gen.RunningPart, kBasic);  // the "Intro ..." box is off
   EXPECT_EQ(bench.Gen.StartOffset, sample.Parts[kBasic].StartOffset);
-  EXPECT_EQ(bench.Gen.CurrentStylePath, path);
+  EXPECT_EQ(bench.Gen.CurrentStylePath, (bench.Root / "STYLES/rock&roll.vxs").string());
   const BufferSlot& loaded = style.Slots[Style::kCopyAsLoadedSlot];
   EXPECT_EQ(loaded.Length, style.Length());
   EXPECT_TRUE(std::equal(sample.Stream.begin(), sample.Stream.end(), loaded.Data.begin()));
   EXPECT_EQ(style.Loaded[kExtended].First, 3);
   EXPECT_EQ(style.HoldOver[kBasic][0], 1);
   EXPECT_GE(bench.Player.Stops, 1);
-}
-
-TEST(LoadStyle, NamesTheStyleInTheCaptionsWithAmpersandsDoubled) {
-  TGenBench bench;
-  SampleStyle sample = MakeSampleStyle();
-  sample.Parts[kFillInBasic].Variation = kVariationMarker;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("STYLES/rock&roll.vxs", sample.FileBytes())),
-            LoadOutcome::Loaded);
   EXPECT_EQ(bench.Display.Last("KeyboardCaption"), "Keyboard  -  ROCK&&ROLL / Var.Basic");
   EXPECT_EQ(bench.Display.Last("StyleManagerCaption"), "ROCK&&ROLL / Var.Basic  -  Style-Manager");
   EXPECT_EQ(bench.Display.Last("StyleLabel"), "rock&&roll / var.basic");
+  EXPECT_EQ(std::pair(style.Header.SuppressControllers, style.Header.Override),
+            std::pair(uint8_t{0}, uint8_t{0}));
+  ASSERT_GE(bench.Mixer.Applied.size(), 2u);
+  EXPECT_EQ(bench.Mixer.Applied[1].Entries[3], kNotSet);  // entry 7 is the fourth applied
+  EXPECT_EQ(style.Header.Channels[9].Values[7], 200);     // the style keeps its byte
+  // Resets on all channels, then the controllers in front of Basic on the used channel 1.
+  const auto& sent = bench.Player.Sent;
+  ASSERT_GE(sent.size(), 16u);
+  EXPECT_NE(std::find(sent.begin() + 16, sent.end(), std::array<uint8_t, 3>{0xC0, 5, 0}), sent.end());
 }
 
 TEST(LoadStyle, StartsWithTheIntroWhenTheIntroBoxIsTicked) {
   TGenBench bench;
   bench.Settings.PlayIntro = true;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Gen.RunningPart, kIntro);
-}
-
-TEST(LoadStyle, ChasesControllersUpToAPartThatStartsLater) {
-  TGenBench bench;
-  SampleStyle sample = MakeSampleStyle();
-  sample.Header.Channels[0].Values[96] = kNotSet;  // the program is only in the stream
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  // Resets on all channels, then the controllers in front of Basic on the used channel 1.
-  const auto& sent = bench.Player.Sent;
-  ASSERT_GE(sent.size(), 16u);
-  EXPECT_NE(std::find(sent.begin() + 16, sent.end(), std::array<uint8_t, 3>{0xC0, 5, 0}), sent.end());
 }
 
 struct MetreLoadCase {
@@ -81,16 +78,19 @@ struct MetreLoadCase {
 };
 
 TEST(LoadStyle, TheMeasureLengthSetsTheMetreAndTheBeatUnit) {
+  // A negative length counts in eighth notes, which moves the quantize choice to its eighth-note items.
   const MetreLoadCase cases[] = {
-      {-12, 0, 12, "6/8", 5}, {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1}, {0, 2, 16, "4/4", 2},
-      {12, 0, 12, "3/4", 0},  {-4, 1, 4, "1/8", 6},   {13, 6, 16, "4/4", 1}, {-7, 0, 16, "4/4", 0},
+      {-12, 0, 12, "6/8", 5},   {-12, 7, 12, "6/8", 7}, {16, 6, 16, "4/4", 1},  {0, 2, 16, "4/4", 2},
+      {12, 0, 12, "3/4", 0},    {-4, 1, 4, "1/8", 6},   {13, 6, 16, "4/4", 1},  {-7, 0, 16, "4/4", 0},
+      {4, 6, 4, "1/4", 1},      {24, 0, 24, "6/4", 0},  {-16, 0, 16, "4/4", 5}, {-32768, 0, 16, "4/4", 0},
+      {32767, 0, 16, "4/4", 0},
   };
   for (const auto& c : cases) {
     TGenBench bench;
     SampleStyle sample = MakeSampleStyle();
     sample.Header.MeasureLength = c.Stored;
     bench.Settings.Quantize = c.QuantizeBefore;
-    ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+    ASSERT_EQ(Load(bench, sample), LoadOutcome::Loaded);
     EXPECT_EQ(bench.Host.MeasureLength, c.MeasureLength) << c.Stored;
     EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, c.MeasureLength) << c.Stored;
     EXPECT_STREQ(config::kMetrumNames[bench.Settings.Metrum], c.Metrum) << c.Stored;
@@ -106,50 +106,38 @@ TEST(LoadStyle, TempoAndIntroDetectionFollowTheHeader) {
   bench.Settings.PlayIntro = true;
   SampleStyle sample = MakeSampleStyle();
   sample.Header.MeasureLength = -12;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench, sample), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Host.Tempo, 120);
   EXPECT_EQ(bench.Host.RecordStart, 4);  // two intro measures in an eighth-note metre
 
   sample.Header.Tempo = 0;  // out of the tempo field's range: the tempo stays
   sample.Header.IntroMeasures = 30000;
   bench.Host.Tempo = 99;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("b.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench, sample, "b.vxs"), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Host.Tempo, 99);
   EXPECT_EQ(bench.Host.RecordStart, 1);
 }
 
-TEST(LoadStyle, AStyleWhoseBasicStartsWithAZeroByteIsBroken) {
-  TGenBench bench;
+TEST(LoadStyle, AStyleWhoseBasicStartsWithAZeroByteOrAnEmptyFileIsBroken) {
   SampleStyle sample = MakeSampleStyle();
   sample.Stream.push_back(0);
   sample.Parts[kBasic].StartOffset = static_cast<int32_t>(sample.Stream.size()) - 1;
   sample.Parts[kBasic].EndOffset = static_cast<int32_t>(sample.Stream.size());
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  EXPECT_EQ(bench.Gen.CurrentStyle().Parts, PartTable{});
-  EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 255);
-  EXPECT_EQ(bench.Gen.StartOffset, kNoLimit);  // nothing selected
+  for (const auto& bytes : {sample.FileBytes(), std::vector<uint8_t>{}}) {
+    TGenBench bench;
+    ASSERT_EQ(bench.Gen.LoadStyleFromBytes("a.vxs", bytes), LoadOutcome::Loaded);
+    EXPECT_EQ(bench.Gen.CurrentStyle().Parts, PartTable{}) << bytes.size();
+    EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 255) << bytes.size();
+    EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[4].Values[7], kNotSet) << bytes.size();
+    EXPECT_EQ(bench.Gen.StartOffset, kNoLimit);  // nothing selected
+  }
 }
 
-TEST(LoadStyle, AnEmptyFileLoadsAsABrokenStyle) {
+TEST(LoadStyle, AMissingStyleIsReportedTheWantMoreEntryOpensTheStylesPageAndTheStyleStays) {
   TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("empty.vxs", {})), LoadOutcome::Loaded);
-  EXPECT_EQ(bench.Gen.CurrentStyle().Length(), 255);
-  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[4].Values[7], kNotSet);
-}
-
-TEST(LoadStyle, AMissingStyleIsReportedAndTheCurrentStyleStays) {
-  TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Gen.LoadStyleByName("D:\\old\\styles\\missing.vxs"), LoadOutcome::NotFound);
   EXPECT_EQ(bench.Dialogs.Messages(), std::vector<std::string>{kStyleNotFoundMessage});
-  EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
-}
-
-TEST(LoadStyle, TheWantMoreEntryOpensTheStylesPageAndKeepsTheStyle) {
-  TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
   EXPECT_EQ(bench.Gen.LoadStyleByName("C:\\KALO\\STYLES\\Want More !!! .vxs"), LoadOutcome::WebPage);
   EXPECT_EQ(bench.Links.Opened(), std::vector<std::string>{kMoreStylesUrl});
   EXPECT_EQ(StreamOf(bench.Gen), MakeSampleStyle().Stream);
@@ -158,20 +146,9 @@ TEST(LoadStyle, TheWantMoreEntryOpensTheStylesPageAndKeepsTheStyle) {
 TEST(LoadStyle, IsRefusedSilentlyWhileTheMainWindowRecords) {
   TGenBench bench;
   bench.Host.IsRecording = true;
-  EXPECT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Refused);
+  EXPECT_EQ(Load(bench), LoadOutcome::Refused);
   EXPECT_TRUE(bench.Dialogs.Entries().empty());
   EXPECT_FALSE(bench.Gen.CurrentStyle().HasMaterial());
-}
-
-TEST(LoadStyle, TheSuppressFlagIsClearedByTheOverrideByte) {
-  TGenBench bench;
-  SampleStyle sample = MakeSampleStyle();
-  sample.Header.SuppressControllers = 1;
-  sample.Header.Override = 1;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  EXPECT_EQ(bench.Gen.CurrentStyle().Header.SuppressControllers, 0);
-  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Override, 0);
 }
 
 TEST(LoadStyle, AnScListZeroesHighBankSelectsAndTheDrumProgram) {
@@ -181,62 +158,47 @@ TEST(LoadStyle, AnScListZeroesHighBankSelectsAndTheDrumProgram) {
   sample.Header.Channels[3].Values[0] = 63;
   sample.Header.Channels[4].Values[0] = 62;
   sample.Header.Channels[9].Values[96] = 100;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench, sample), LoadOutcome::Loaded);
   const auto& channels = bench.Gen.CurrentStyle().Header.Channels;
   EXPECT_EQ(channels[3].Values[0], 0);
   EXPECT_EQ(channels[4].Values[0], 62);
   EXPECT_EQ(channels[9].Values[96], 0);
 }
 
-TEST(LoadStyle, ChannelOnesOwnVoiceMovesToAFreeChannelWhenTheStyleUsesChannelOne) {
-  TGenBench bench;
-  bench.Gen.EnsureBuffers();
-  bench.Gen.CurrentStyle().Header.Channels[0].Values[96] = 40;  // the player's violin
-  bench.Mixer.Keyboard = 5;
-  SampleStyle sample = MakeSampleStyle();  // uses channels 1 and 10
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  const auto& channels = bench.Gen.CurrentStyle().Header.Channels;
-  EXPECT_EQ(channels[0].Values[96], 5);   // the style's own program
-  EXPECT_EQ(channels[1].Values[96], 40);  // the first free channel takes the kept voice
-  EXPECT_EQ(bench.Mixer.Keyboard, 1);
-  ASSERT_EQ(bench.Mixer.Applied.size(), 3u);  // channels 1 and 10, then the kept voice on 2
-  EXPECT_EQ(bench.Mixer.Applied[0].Channel, 0);
-  EXPECT_EQ(bench.Mixer.Applied[1].Channel, 9);
-  EXPECT_EQ(bench.Mixer.Applied[2].Channel, 1);
-  EXPECT_EQ(bench.Mixer.Applied[2].Entries[11], 40);  // entry 96 is the twelfth applied
-  EXPECT_TRUE(bench.Mixer.Applied[0].UpdateControls);
-}
-
-TEST(LoadStyle, ChannelOnesOwnVoiceStaysOnChannelOneWhenTheStyleLeavesItFree) {
-  TGenBench bench;
-  bench.Gen.EnsureBuffers();
-  bench.Gen.CurrentStyle().Header.Channels[0].Values[96] = 40;
-  bench.Mixer.Keyboard = 5;
-  SampleStyle sample = MakeSampleStyle();
-  sample.Header.ChannelUsed[0] = 0;
-  sample.Header.Channels[0].Values[97] = 33;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  const auto& channel1 = bench.Gen.CurrentStyle().Header.Channels[0].Values;
-  EXPECT_EQ(channel1[96], 40);
-  EXPECT_EQ(channel1[97], 33);  // pressure is not part of the kept voice
-  EXPECT_EQ(bench.Mixer.Keyboard, 5);
-}
-
-TEST(LoadStyle, AppliedValuesAboveTheMidiRangeArriveAsNotSet) {
-  TGenBench bench;
-  SampleStyle sample = MakeSampleStyle();
-  sample.Header.Channels[9].Values[7] = 200;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
-  ASSERT_GE(bench.Mixer.Applied.size(), 2u);
-  EXPECT_EQ(bench.Mixer.Applied[1].Entries[3], kNotSet);                  // entry 7 is the fourth applied
-  EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[9].Values[7], 200);  // the style keeps its byte
+TEST(LoadStyle, ChannelOnesOwnVoiceMovesToAFreeChannelOnlyWhenTheStyleUsesChannelOne) {
+  for (const bool styleUsesChannel1 : {true, false}) {
+    SCOPED_TRACE(styleUsesChannel1);
+    TGenBench bench;
+    bench.Gen.EnsureBuffers();
+    bench.Gen.CurrentStyle().Header.Channels[0].Values[96] = 40;  // the player's violin
+    bench.Mixer.Keyboard = 5;
+    SampleStyle sample = MakeSampleStyle();  // uses channels 1 and 10
+    sample.Header.ChannelUsed[0] = styleUsesChannel1;
+    sample.Header.Channels[0].Values[97] = 33;
+    ASSERT_EQ(Load(bench, sample), LoadOutcome::Loaded);
+    const auto& channels = bench.Gen.CurrentStyle().Header.Channels;
+    if (!styleUsesChannel1) {
+      EXPECT_EQ(channels[0].Values[96], 40);
+      EXPECT_EQ(channels[0].Values[97], 33);  // pressure is not part of the kept voice
+      EXPECT_EQ(bench.Mixer.Keyboard, 5);
+      continue;
+    }
+    EXPECT_EQ(channels[0].Values[96], 5);   // the style's own program
+    EXPECT_EQ(channels[1].Values[96], 40);  // the first free channel takes the kept voice
+    EXPECT_EQ(bench.Mixer.Keyboard, 1);
+    ASSERT_EQ(bench.Mixer.Applied.size(), 3u);  // channels 1 and 10, then the kept voice on 2
+    EXPECT_EQ(std::tuple(bench.Mixer.Applied[0].Channel, bench.Mixer.Applied[1].Channel,
+                         bench.Mixer.Applied[2].Channel),
+              std::tuple(0, 9, 1));
+    EXPECT_EQ(bench.Mixer.Applied[2].Entries[11], 40);  // entry 96 is the twelfth applied
+    EXPECT_TRUE(bench.Mixer.Applied[0].UpdateControls);
+  }
 }
 
 TEST(LoadStyle, SoloOnChannelOneGivesChannelOneItsSoloVoice) {
   TGenBench bench;
   bench.Options.SoloOnChannel1 = true;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   const std::vector<std::array<uint8_t, 3>> expected = {{0, 7, 127}, {0, 10, 64}, {0, 91, 64}, {0, 93, 32}};
   EXPECT_EQ(bench.Mixer.Live, expected);
   EXPECT_EQ(bench.Gen.CurrentStyle().Header.Channels[0].Values[7], 127);
@@ -244,14 +206,14 @@ TEST(LoadStyle, SoloOnChannelOneGivesChannelOneItsSoloVoice) {
 
 TEST(LoadStyle, AModifiedStyleIsSavedFirstWhenTheUserSaysYes) {
   TGenBench bench;
-  const std::string first = bench.WriteFile("first.vxs", MakeSampleStyle().FileBytes());
-  ASSERT_EQ(bench.Gen.LoadStyleByName(first), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
+  const auto first = bench.Root / "a.vxs";
   bench.Gen.CurrentStyle().Buffer()[0] = 0xB1;  // an edit
   bench.Gen.CurrentStyle().Modified = true;
   bench.Dialogs.QueueAnswer(true);
   SampleStyle other = MakeSampleStyle();
   other.Header.Tempo = 90;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("other.vxs", other.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench, other, "other.vxs"), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Dialogs.Questions(), std::vector<std::string>{kSaveStyleFirstQuestion});
   const auto saved = ParseStyleFile(*host::ReadFilePrefix(first, kMaxStyleFileBytes));
   EXPECT_EQ(saved.Image.Stream[0], 0xB1);
@@ -290,7 +252,7 @@ TEST(SaveStyle, ALoadAndASaveLeaveTheFileAsItWasHeaderBytesIncluded) {
   sample.Header.MeasureLength = 13;  // not in the metre list: plays as 4/4
   sample.Header.Converted = 7;
   sample.Header.ChannelUsed[3] = 200;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", sample.FileBytes())), LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench, sample), LoadOutcome::Loaded);
   EXPECT_EQ(bench.Gen.CurrentMetre.MeasureLength, 16);
   ASSERT_TRUE(bench.Gen.SaveStyle((bench.Root / "copy").string()));
   EXPECT_TRUE(std::filesystem::exists(bench.Root / "copy.vxs"));
@@ -308,8 +270,7 @@ TEST(SaveStyle, AFailedWriteIsReportedAndLeavesNoFileBehind) {
 
 TEST(SaveStyle, ANameWithADotKeepsItAndGetsTheFileType) {
   TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   const std::vector<uint8_t> other{1, 2, 3};
   for (const auto& [saved, written, neighbour] : {std::tuple{"Rock v1.5", "Rock v1.5.vxs", "Rock v1.vxs"},
                                                   {"Song 2.1", "Song 2.1.vxw", "Song 2.vxw"}}) {
@@ -323,8 +284,7 @@ TEST(SaveStyle, ANameWithADotKeepsItAndGetsTheFileType) {
 
 TEST(LoadStyle, AFifoOrAFolderIsRefusedAtOnceWithItsReasonAndTheStyleStays) {
   TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   const std::filesystem::path fifo = bench.Root / "pipe.vxs";
   const std::filesystem::path folder = bench.Root / "folder.vxw";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
@@ -360,20 +320,11 @@ song::Chordmemory SomeChords() {
   return chords;
 }
 
-TEST(WorkFile, AnEmptyChordmemoryPutsTheHeaderAtOffsetTwelve) {
-  const auto bytes = SampleWorkFile(0, song::Chordmemory::Cleared());
-  ASSERT_GT(bytes.size(), 12u + kStyleHeaderSize);
-  EXPECT_EQ(bytes[2], 4);
-  EXPECT_EQ(bytes[3], 0);
-  // Channel 1's volume (entry 7 of the first set-up) in the header.
-  EXPECT_EQ(bytes[12 + 7], 90);
-}
-
 TEST(WorkFile, LoadsChordsAndMaterialInSongModeWithGoToEndOnlyForARecordedEnd) {
   for (int16_t endPosition : {int16_t{136}, int16_t{0}}) {
     TGenBench bench;
     bench.Host.GoToEnd = endPosition == 0;
-    const song::Chordmemory chords = SomeChords();
+    const song::Chordmemory chords = endPosition > 0 ? SomeChords() : song::Chordmemory::Cleared();
     const std::string path = bench.WriteFile("song.vxw", SampleWorkFile(endPosition, chords));
     ASSERT_EQ(bench.Gen.LoadWorkFile(path), LoadOutcome::Loaded);
     EXPECT_EQ(bench.Host.Chords, chords);
@@ -406,8 +357,7 @@ TEST(WorkFile, ANegativeOrOverlongChordmemoryLengthIsRefusedAndNothingIsLostWhil
   const Case cases[] = {{-1, false}, {-32768, false}, {12007, false}, {32767, false}, {0, true}, {3, true}};
   for (const Case& c : cases) {
     TGenBench bench;
-    ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", MakeSampleStyle().FileBytes())),
-              LoadOutcome::Loaded);
+    ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
     bench.Host.Chords = SomeChords();
     song::Chordmemory chords = song::Chordmemory::Cleared();
     chords.Length = c.Loads ? c.Length : 4;
@@ -453,9 +403,8 @@ TEST(WorkFile, SavesWhatLoadsBack) {
 }
 
 TEST(LoadStyle, APartlessStyleLeavesNoOffsetOfThePreviousStyleInThePlayWindow) {
-  testing::TGenBench bench;
-  ASSERT_EQ(bench.Gen.LoadStyleByName(bench.WriteFile("a.vxs", testing::MakeSampleStyle().FileBytes())),
-            LoadOutcome::Loaded);
+  TGenBench bench;
+  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
   bench.Gen.CurrentOffset = bench.Gen.CurrentStyle().Length() - 1;
   ASSERT_EQ(bench.Gen.LoadStyleFromBytes("short.vxs", std::vector<uint8_t>(100, 0xF8)), LoadOutcome::Loaded);
   EXPECT_LE(bench.Gen.CurrentOffset, bench.Gen.CurrentStyle().Length());

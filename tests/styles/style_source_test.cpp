@@ -4,6 +4,7 @@
 
 #include "styles/style_notation.h"
 #include "styles/style_stream.h"
+#include "styles/style_test_support.h"
 
 namespace kalo::styles {
 namespace {
@@ -161,89 +162,25 @@ TEST(StyleSource, CompilesASmallStyleByteForByte) {
   EXPECT_EQ(h.Channels[9], drums);
   EXPECT_EQ(h.Channels[0], TChannelSetup{});
 
-  const Bytes expected = {
-      // set-ups: channel 2 bank, program, pan; channel 10 volume
-      0xB1,
-      0,
-      1,
-      0xC1,
-      33,
-      0,
-      0xB1,
-      10,
-      40,
-      0xB9,
-      7,
-      100,
-      // Basic from offset 12
-      0x91,
-      36,
-      90,
-      0x99,
-      36,
-      110,  // tick 0: bass C2, kick
-      0xFF,
-      0xFB,
-      0x91,
-      36,
-      0,  // tick 12: C2 ends (24 ticks at 50%)
-      0xFF,
-      0xFB,
-      0x99,
-      36,
-      0,  // tick 24 (offset 25): kick ends,
-      0x91,
-      31,
-      110,  // G1 accented
-      0xFD,
-      0x91,
-      31,
-      0,  // tick 30: G1 ends
-      0xFF,
-      0xFF,
-      0xF9,
-      0x99,
-      36,
-      80,  // tick 48 (offset 38): soft kick, 110 - 30
-      0xFF,
-      0xFF,
-      0xFE,
-      0x99,
-      36,
-      0,     // tick 71: the kick that lasts to the end stops one tick early
-      0xF8,  // tick 72: the end (offset 48)
-      // Fill in Basic from offset 48
-      0x91,
-      36,
-      64,
-      0xFF,
-      0xFF,
-      0xFF,  // offset 54: beat 2
-      0xFF,
-      0xFF,
-      0xFF,  // offset 57: beat 3
-      0xFF,
-      0xFF,
-      0xFE,
-      0x91,
-      36,
-      0,
-      0xF8,
-  };
-  EXPECT_EQ(style.Image.Stream, expected);
+  // Delay bytes F8..FF wait 1..8 ticks; a note ends one tick before the next note of its key.
+  const std::vector<Bytes> expected = {
+      {0xB1, 0, 1, 0xC1, 33, 0, 0xB1, 10, 40},   // set-ups: channel 2 bank, program, pan
+      {0xB9, 7, 100},                            // channel 10 volume
+      {0x91, 36, 90, 0x99, 36, 110},             // Basic at offset 12, tick 0: bass C2, kick
+      {0xFF, 0xFB, 0x91, 36, 0},                 // tick 12: C2 ends (24 ticks at 50%)
+      {0xFF, 0xFB, 0x99, 36, 0, 0x91, 31, 110},  // tick 24 (offset 25): kick ends, G1 accented
+      {0xFD, 0x91, 31, 0},                       // tick 30: G1 ends
+      {0xFF, 0xFF, 0xF9, 0x99, 36, 80},          // tick 48 (offset 38): soft kick, 110 - 30
+      {0xFF, 0xFF, 0xFE, 0x99, 36, 0},           // tick 71: a kick lasting to the end stops early
+      {0xF8},                                    // tick 72: the end (offset 48)
+      {0x91, 36, 64, 0xFF, 0xFF, 0xFF},          // Fill in Basic from offset 48; offset 54: beat 2
+      {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0x91, 36, 0, 0xF8}};  // offset 57: beat 3
+  Bytes stream;
+  for (const Bytes& piece : expected) stream.insert(stream.end(), piece.begin(), piece.end());
+  EXPECT_EQ(style.Image.Stream, stream);
 
-  TStylePart basic;
-  basic.FirstMeasure = basic.LastMeasure = 1;
-  basic.Beat = 1;
-  basic.StartOffset = 12;
-  basic.EndOffset = 48;
-  basic.EntryOffsets = {25, 38, 48};
-  TStylePart fill;
-  fill.FirstMeasure = fill.LastMeasure = 2;
-  fill.Beat = 1;
-  fill.StartOffset = 48;
-  fill.EndOffset = 64;
-  fill.EntryOffsets = {54, 57, 64};
+  const TStylePart basic = testing::MakePart(1, 1, 12, 48, {25, 38, 48});
+  TStylePart fill = testing::MakePart(2, 2, 48, 64, {54, 57, 64});
   fill.Variation = kVariationMarker;
   fill.Mute[9] = 1;
   fill.CutNotes[1] = 1;

@@ -9,6 +9,7 @@
 
 #include "config/options.h"
 #include "config/settings.h"
+#include "config/temp_folder.h"
 #include "host/dialogs.h"
 #include "host/display.h"
 #include "host/program_folder.h"
@@ -106,9 +107,7 @@ struct FakePlayer : StylePlayer {
   void ResetCountersForFreshStart() override { ++CounterResets; }
   void Send(uint8_t status, uint8_t data1, uint8_t data2) override { Sent.push_back({status, data1, data2}); }
 
-  int Stops = 0;
-  int FadeOuts = 0;
-  int CounterResets = 0;
+  int Stops = 0, FadeOuts = 0, CounterResets = 0;
   bool PartStart = false;
   std::vector<std::array<bool, 2>> Revoices;
   std::vector<std::array<uint8_t, 3>> Sent;
@@ -151,32 +150,27 @@ struct FakeHost : StyleCreatorHost {
   song::Chordmemory CurrentChordmemory() const override { return Chords; }
   void StopRecording() override { ++RecordingStops; }
 
-  bool IsRecording = false;
-  int TranspositionValue = 0;
-  std::array<bool, 16> HandMuted{};
-  std::array<bool, 16> LiveMute{};
-  int Tempo = 0;
-  int RecordStart = -1000;
-  int MeasureLength = 0;
-  bool StyleMode = false;
-  bool GoToEnd = false;
-  int RecordingStops = 0;
+  bool IsRecording = false, StyleMode = false, GoToEnd = false;
+  int TranspositionValue = 0, Tempo = 0, RecordStart = -1000, MeasureLength = 0, RecordingStops = 0;
+  std::array<bool, 16> HandMuted{}, LiveMute{};
   song::Chordmemory Chords = song::Chordmemory::Cleared();
 };
 
-// A TGen over fakes, with a temporary program folder.
-class TGenBench {
- public:
-  TGenBench();
-  ~TGenBench();
-  TGenBench(const TGenBench&) = delete;
-  TGenBench& operator=(const TGenBench&) = delete;
+// A TGen over fakes, with a temporary program folder that holds STYLES/.
+struct TGenBench {
+  TGenBench() {
+    std::filesystem::create_directories(Root / "STYLES");
+    Settings.PlayIntro = false;
+  }
 
   // Writes bytes to a file below the program folder and returns its path.
-  std::string WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const;
+  std::string WriteFile(const std::string& relative, const std::vector<uint8_t>& bytes) const {
+    return Temp.Write(relative, std::string(bytes.begin(), bytes.end())).string();
+  }
 
-  std::filesystem::path Root;
-  host::ProgramFolder Folder;
+  config::testing::TempFolder Temp;
+  std::filesystem::path Root = Temp.Path();
+  host::ProgramFolder Folder{Root};
   host::RecordingDialogs Dialogs;
   host::RecordingDisplay Display;
   host::RecordingWebLinks Links;
@@ -185,7 +179,7 @@ class TGenBench {
   FakeHost Host;
   FakePlayer Player;
   FakeMixer Mixer;
-  TGen Gen;
+  TGen Gen{TGenContext{Dialogs, Display, Links, Folder, Settings, Options, Host, Player, Mixer}};
 };
 
 }  // namespace kalo::styles::testing

@@ -1,5 +1,6 @@
 #include "midi/backends/virtual_backend.h"
 
+#include <algorithm>
 #include <array>
 #include <thread>
 
@@ -139,9 +140,11 @@ class VirtualBackend::VirtualOutputPort final : public OutputPort {
     return result::kOk;
   }
 
-  void Complete() {
-    for (uintptr_t cookie : pending_) callback_.OnLongDone(cookie);
-    pending_.clear();
+  void Complete(size_t atMost = SIZE_MAX) {
+    const auto end = pending_.begin() + static_cast<ptrdiff_t>(std::min(atMost, pending_.size()));
+    const std::vector<uintptr_t> done(pending_.begin(), end);
+    pending_.erase(pending_.begin(), end);
+    for (uintptr_t cookie : done) callback_.OnLongDone(cookie);
   }
 
  private:
@@ -195,9 +198,9 @@ void VirtualBackend::UnplugOutput(int index) {
   if (index >= 0 && index < OutputCount()) outputs_[static_cast<size_t>(index)]->Unplugged = true;
 }
 
-void VirtualBackend::CompleteLongMessages() {
+void VirtualBackend::CompleteLongMessages(size_t atMost) {
   for (auto& device : outputs_) {
-    if (device->Port != nullptr) device->Port->Complete();
+    if (device->Port != nullptr) device->Port->Complete(atMost);
   }
 }
 

@@ -43,7 +43,9 @@ class VirtualBackend final : public PortBackend {
   void UnplugOutput(int index);
   // When on, long messages are reported sent only by CompleteLongMessages (or by closing the port).
   void SetDeferLongCompletion(bool defer) { deferLong_ = defer; }
-  void CompleteLongMessages();
+  // Reports the oldest `atMost` deferred long messages of each open output sent, as a slow device
+  // reports them one after another.
+  void CompleteLongMessages(size_t atMost = SIZE_MAX);
 
   // ---- the driver side; any one thread at a time per input ----
   // Delivers to the input's callback when the port is open and started. False when not delivered.
