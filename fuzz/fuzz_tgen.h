@@ -32,6 +32,16 @@ class QuietLinks final : public host::WebLinks {
   void OpenWebPage(const std::string&) override {}
 };
 
+class QuietPlayer final : public styles::StylePlayer {
+ public:
+  void Stop() override {}
+  void RevoiceHeld(bool, bool) override {}
+  void StartFadeOut() override {}
+  void SetPartStart(bool) override {}
+  void ResetCountersForFreshStart() override {}
+  void Send(uint8_t, uint8_t, uint8_t) override {}
+};
+
 struct FuzzTGen {
   QuietDialogs Dialogs;
   host::NullDisplay Display;
@@ -40,7 +50,7 @@ struct FuzzTGen {
   config::Settings Settings;
   config::Options Options;
   styles::StyleCreatorHost Host;
-  styles::StylePlayer Player;
+  QuietPlayer Player;
   styles::ChannelSetupSink Mixer;
   styles::TGen Gen{
       styles::TGenContext{Dialogs, Display, Links, Folder, Settings, Options, Host, Player, Mixer}};
