@@ -104,6 +104,20 @@ QAction* MainWindow::AddToggle(QMenu* menu, const QString& text, bool config::Op
   return action;
 }
 
+QAction* MainWindow::AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting) {
+  QAction* action = menu->addAction(text);
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, setting](bool on) {
+    arranger_.Settings().*setting = on;
+    tools_.RefreshAll();
+  });
+  refreshers_.push_back([this, action, setting] {
+    const QSignalBlocker block(action);
+    action->setChecked(arranger_.Settings().*setting);
+  });
+  return action;
+}
+
 QAction* MainWindow::AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
                                std::function<void(bool)> command) {
   QAction* action = menu->addAction(text);
@@ -166,6 +180,15 @@ void MainWindow::MakeMenus() {
     AddCommand(parts, text, [this, part = part] { arranger_.Engine().PlayPart(part); });
   }
 
+  QMenu* style = menuBar()->addMenu("&Style && Intro");
+  AddSettingToggle(style, "Play Intro", &config::Settings::PlayIntro);
+  AddSettingToggle(style, "Play Ending", &config::Settings::PlayEnding);
+  style->addSeparator();
+  AddToggle(style, "Tempo Detection", &config::Options::TempoDetection);
+  AddToggle(style, "Intro Detection", &config::Options::IntroDetection);
+  AddToggle(style, "Ignore Tempi", &config::Options::IgnoreTempi);
+  AddToggle(style, "Replace One", &config::Options::ReplaceOne);
+
   QMenu* options = menuBar()->addMenu("&Options");
   AddToggle(options, "Major <> Minor", &config::Options::MajorMinor);
   AddToggle(options, "Triad chords", &config::Options::TriadChords);
@@ -189,6 +212,14 @@ void MainWindow::MakeMenus() {
   AddCommand(midi, "Reset Controllers", [this] { arranger_.ResetControllers(); });
   AddCommand(midi, "Send Voice Messages", [this] { arranger_.SendVoiceMessages(); });
   AddCommand(midi, "Set Startvalues", [this] { arranger_.SetStartvalues(); });
+  midi->addSeparator();
+  AddSwitch(midi, "Send Chord Codes", &config::Options::SendChordCodes,
+            [this](bool on) { arranger_.Chords().SetSendChordCodes(on); });
+  AddSwitch(midi, "Receive Chord Codes", &config::Options::ReceiveChordCodes,
+            [this](bool on) { arranger_.Chords().SetReceiveChordCodes(on); });
+  AddSwitch(midi, "Transmit Controllers", &config::Options::TransmitControllers,
+            [this](bool on) { arranger_.SetTransmitControllers(on); });
+  AddToggle(midi, "Unchanged MIDI in", &config::Options::UnchangedMidiIn);
 
   windowsMenu_ = menuBar()->addMenu("&Windows");
   panelsEnd_ = windowsMenu_->addSeparator();

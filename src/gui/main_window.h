@@ -49,6 +49,8 @@ class MainWindow final : public QMainWindow {
   void MakeMenus();
   QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                      bool config::Settings::*setting = nullptr);
+  // A toggle of a setting that no option mirrors.
+  QAction* AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting);
   // A toggle whose change is a command of its own (it sets the option itself).
   QAction* AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
                      std::function<void(bool)> command);

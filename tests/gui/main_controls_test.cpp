@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "gui/session_rig.h"
 #include "midi/reset_messages.h"
@@ -77,6 +78,33 @@ TEST(MainWindow, TransportButtonsAndPlayingSwitchesActOnTheEngine) {
   EXPECT_TRUE(arranger.Options().PlayChords);
   EXPECT_TRUE(rig.Main().Action("Play Chords")->isChecked());
   EXPECT_EQ(controls.PlayChordsButton()->text(), "S");
+}
+
+TEST(MainWindow, EachMenuSwitchChangesTheStateItIsNamedFor) {
+  SessionRig rig;
+  app::Arranger& a = rig.Arranger();
+  const std::pair<const char*, std::function<bool()>> rows[] = {
+      {"Count in", [&] { return a.Options().CountIn; }},
+      {"Master Mode", [&] { return a.Options().MasterMode; }},
+      {"Play Intro", [&] { return a.Settings().PlayIntro; }},
+      {"Play Ending", [&] { return a.Settings().PlayEnding; }},
+      {"Tempo Detection", [&] { return a.Options().TempoDetection; }},
+      {"Intro Detection", [&] { return a.Options().IntroDetection; }},
+      {"Ignore Tempi", [&] { return a.Options().IgnoreTempi; }},
+      {"Replace One", [&] { return a.Options().ReplaceOne; }},
+      {"Send Chord Codes", [&] { return a.Options().SendChordCodes; }},
+      {"Receive Chord Codes", [&] { return a.Options().ReceiveChordCodes; }},
+      {"Transmit Controllers", [&] { return !a.Midi().Switches().ControllerFilter.load(); }},
+      {"Unchanged MIDI in", [&] { return a.Options().UnchangedMidiIn; }},
+  };
+  for (const auto& [text, state] : rows) {
+    QAction* action = rig.Main().Action(text);
+    ASSERT_NE(action, nullptr) << text;
+    const bool before = state();
+    action->trigger();
+    EXPECT_NE(state(), before) << text;
+    EXPECT_EQ(action->isChecked(), state()) << text;
+  }
 }
 
 TEST(MainWindow, PartButtonsAndPartEntriesSwitchAPlayingStyle) {
