@@ -103,6 +103,16 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   connect(tempo_, &QSpinBox::valueChanged, this, [this](int bpm) { arranger_.SetTempo(bpm); });
   transport->addWidget(tempo_);
 
+  transport->addWidget(new QLabel("Transpose"));
+  transposition_ = new QSpinBox;
+  transposition_->setObjectName("Transpose");
+  transposition_->setRange(-24, 24);
+  transposition_->setToolTip("Semitones added to the style's notes (not the drums)");
+  transposition_->setFocusPolicy(Qt::ClickFocus);
+  connect(transposition_, &QSpinBox::valueChanged, this,
+          [this](int semitones) { arranger_.SetTransposition(semitones); });
+  transport->addWidget(transposition_);
+
   transport->addWidget(new QLabel("Rec. start"));
   recordStart_ = new QSpinBox;
   recordStart_->setObjectName("RecordStart");
@@ -168,6 +178,10 @@ void MainControls::Refresh() {
   {
     const QSignalBlocker block(recordStart_);
     recordStart_->setValue(arranger_.RecordStartMeasure);
+  }
+  {
+    const QSignalBlocker block(transposition_);
+    transposition_->setValue(arranger_.Engine().GlobalTranspose);
   }
   const perform::PlayChordsButton face = perform::PlayChordsButtonFor(arranger_.Options().PlayChords);
   playChords_->setText(face.Caption);

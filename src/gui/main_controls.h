@@ -1,6 +1,6 @@
 #pragma once
 // The main window's playing controls: the transport buttons, the clock switch, the beat indicator
-// with the measure display, the tempo and record-start fields, the style-part buttons, the
+// with the measure display, the tempo, transposition and record-start fields, the style-part buttons, the
 // "Play Chords" button and the sixteen channel boxes ("cb0" .. "cb15", ticked = muted by hand).
 // Commands go to the arranger; the beat indicator and the measure follow the WindowDisplay; the
 // fields and boxes follow the arranger's state on Refresh and, for what the engine changes while
@@ -54,6 +54,7 @@ class MainControls final : public QWidget {
   QPushButton* Button(const QString& text) const;
   QSpinBox* Tempo() const { return tempo_; }
   QSpinBox* RecordStart() const { return recordStart_; }
+  QSpinBox* Transposition() const { return transposition_; }
   BeatLamp* Beat() const { return beat_; }
   QLabel* Measure() const { return measure_; }
   QCheckBox* ChannelBox(int channel) const { return channels_.at(static_cast<size_t>(channel)); }
@@ -70,6 +71,7 @@ class MainControls final : public QWidget {
   app::Arranger& arranger_;
   QSpinBox* tempo_ = nullptr;
   QSpinBox* recordStart_ = nullptr;
+  QSpinBox* transposition_ = nullptr;
   BeatLamp* beat_ = nullptr;
   QLabel* measure_ = nullptr;
   QPushButton* playChords_ = nullptr;

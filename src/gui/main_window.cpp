@@ -152,6 +152,10 @@ void MainWindow::MakeMenus() {
   AddCommand(play, "Play", [this] { arranger_.Play(); });
   AddCommand(play, "Record", [this] { arranger_.Record(); });
   AddCommand(play, "Stop", [this] { arranger_.Stop(); });
+  // Waits for the master's start, or no longer; only in Slave Mode.
+  AddCommand(play, "Sy&nc. Start", [this] {
+    if (arranger_.Options().SlaveMode) arranger_.Engine().ToggleSyncStart();
+  });
   play->addSeparator();
   AddSwitch(play, "Metronome", &config::Options::Metronome,
             [this](bool on) { arranger_.Engine().SetMetronome(on); });

@@ -45,6 +45,8 @@ TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {
   MainControls& controls = *rig.Main().Controls();
   controls.Tempo()->setValue(140);
   EXPECT_EQ(rig.Arranger().Tempo(), 140);
+  controls.Transposition()->setValue(-3);
+  EXPECT_EQ(rig.Arranger().Engine().GlobalTranspose, -3);
   controls.RecordStart()->setValue(-2);
   EXPECT_EQ(rig.Arranger().RecordStartMeasure, -2);
   controls.ChannelBox(4)->click();
