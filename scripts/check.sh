@@ -2,7 +2,8 @@
 # The whole test run: configure and build the normal and the sanitizer build, start what the tests
 # need (a JACK server with the dummy driver), run every suite in both builds, stop what was started.
 # Then the ThreadSanitizer build runs the suites of the lock-free parts (host/ and midi/: the event
-# ring, the notice queue, the tick hand-over); it builds only those two suites to stay cheap.
+# ring, the notice queue, the tick hand-over); it builds only those two suites to stay cheap. The
+# README's pictures of the window are made again from the normal build (scripts/screenshots.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,6 +32,9 @@ for preset in default asan; do
   ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
     ctest --preset "$preset" -j "$jobs" --timeout 300 || status=1
 done
+
+echo "== screenshots of the window"
+scripts/screenshots.sh || status=1
 
 echo "== tests: tsan (host and midi suites)"
 ctest --preset tsan -j "$jobs" --timeout 300 || status=1

@@ -86,6 +86,9 @@ class Arranger {
   int Tempo() const { return tempo_; }
   // The Stop command (the transport's), also the first step of the shutdown.
   void Stop() { engine_->Stop(); }
+  // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
+  void Play();
+  void Record();
   // A key pressed or released in the accompaniment zone: chord recognition, then the chord state.
   void ChordKeyDown(int key);
   void ChordKeyUp(int key);

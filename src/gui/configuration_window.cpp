@@ -103,6 +103,7 @@ ConfigurationWindow::ConfigurationWindow(app::Arranger& arranger, const host::Pr
   tabs->addTab(MakeFieldPage(ConfigurationPage::Keys), "Keys");
   tabs->addTab(MakeFieldPage(ConfigurationPage::Play), "Play");
   tabs->addTab(MakeFieldPage(ConfigurationPage::Program), "Program");
+  tabs->addTab(MakeSynthesizerPage(), "Synthesizer");
   layout->addWidget(tabs);
 
   auto* buttons = new QHBoxLayout;
@@ -125,6 +126,48 @@ QWidget* ConfigurationWindow::MakeFieldPage(ConfigurationPage page) {
   auto* form = new QFormLayout(widget);
   for (const ConfigurationField& field : ConfigurationFields())
     if (field.Page == page) AddField(field, form);
+  return widget;
+}
+
+QWidget* ConfigurationWindow::MakeSynthesizerPage() {
+  auto* widget = new QWidget;
+  auto* form = new QFormLayout(widget);
+
+  auto* soundFont = new QLineEdit;
+  soundFont->setObjectName("SoundFont");
+  auto* browse = new QPushButton("...");
+  browse->setObjectName("SoundFontBrowse");
+  connect(browse, &QPushButton::clicked, this, [this, soundFont] {
+    const auto chosen = arranger_.Dialogs().AskOpenFile(
+        {"Soundfont", "Soundfonts (*.sf2)|*.sf2", "sf2", "",
+         std::filesystem::path(soundFont->text().toStdString()).parent_path().string()});
+    if (chosen) soundFont->setText(Text(*chosen));
+  });
+  auto* row = new QHBoxLayout;
+  row->addWidget(soundFont);
+  row->addWidget(browse);
+  form->addRow("Soundfont", row);
+  editors_.push_back({[soundFont](const config::Settings& s) { soundFont->setText(Text(s.SoundFont)); },
+                      [soundFont](config::Settings& s) { s.SoundFont = soundFont->text().toStdString(); }});
+
+  auto* driver = new QComboBox;
+  driver->setObjectName("SynthDriver");
+  for (const char* name : midi::kSynthDriverNames) driver->addItem(name);
+  form->addRow("Sound system", driver);
+  editors_.push_back({[driver](const config::Settings& s) { driver->setCurrentIndex(s.SynthDriver); },
+                      [driver](config::Settings& s) { s.SynthDriver = driver->currentIndex(); }});
+
+  auto* latency = new QSpinBox;
+  latency->setObjectName("SynthLatency");
+  latency->setRange(midi::kMinSynthLatencyMs, midi::kMaxSynthLatencyMs);
+  latency->setSuffix(" ms");
+  form->addRow("Latency", latency);
+  editors_.push_back({[latency](const config::Settings& s) { latency->setValue(s.SynthLatency); },
+                      [latency](config::Settings& s) { s.SynthLatency = latency->value(); }});
+
+  auto* note = new QLabel("Changes take effect when KALO starts next.");
+  note->setWordWrap(true);
+  form->addRow(note);
   return widget;
 }
 

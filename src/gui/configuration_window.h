@@ -2,7 +2,8 @@
 // The configuration window: the device lists with their routes, the instrument list ("Patches :") and
 // patch mode, the reset commands, and every setting the player sets, on four pages. The device lists,
 // routes and reset commands act at once; the settings are taken on "OK" (then the instrument list is
-// loaded again) and dropped on "Cancel". Room is left for a page of the built-in synthesizer.
+// loaded again) and dropped on "Cancel". The built-in synthesizer's page (soundfont, sound system,
+// latency) takes effect when the program starts next, since the synthesizer is the first device.
 // Main thread.
 
 #include <QButtonGroup>
@@ -57,6 +58,7 @@ class ConfigurationWindow final : public ToolPanel {
   QWidget* MakeRoutes();
   QWidget* MakePatches();
   QWidget* MakeResetButtons();
+  QWidget* MakeSynthesizerPage();
   // Adds the editor of one field to `form` (a QFormLayout).
   void AddField(const ConfigurationField& field, QFormLayout* form);
   void RefreshDevices();

@@ -74,12 +74,15 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
   style_->setAutoFillBackground(true);
   connect(&display, &WindowDisplay::StyleLabelChanged, style_, &QLabel::setText);
 
+  controls_ = new MainControls(arranger_, display);
+  connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
+  layout->addWidget(controls_);
   layout->addStretch();
   layout->addWidget(chord_, 0, Qt::AlignHCenter);
   layout->addWidget(style_, 0, Qt::AlignHCenter);
   layout->addStretch();
   setCentralWidget(backdrop_);
-  resize(720, 240);
+  resize(720, 300);
 
   MakeMenus();
   Refresh();
@@ -101,10 +104,41 @@ QAction* MainWindow::AddToggle(QMenu* menu, const QString& text, bool config::Op
   return action;
 }
 
+QAction* MainWindow::AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting) {
+  QAction* action = menu->addAction(text);
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, setting](bool on) {
+    arranger_.Settings().*setting = on;
+    tools_.RefreshAll();
+  });
+  refreshers_.push_back([this, action, setting] {
+    const QSignalBlocker block(action);
+    action->setChecked(arranger_.Settings().*setting);
+  });
+  return action;
+}
+
+QAction* MainWindow::AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
+                               std::function<void(bool)> command) {
+  QAction* action = menu->addAction(text);
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, command = std::move(command)](bool on) {
+    Guarded(arranger_.Dialogs(), [&] { command(on); });
+    Refresh();
+    tools_.RefreshAll();
+  });
+  refreshers_.push_back([this, action, option] {
+    const QSignalBlocker block(action);
+    action->setChecked(arranger_.Options().*option);
+  });
+  return action;
+}
+
 QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, std::function<void()> command) {
   QAction* action = menu->addAction(text);
   connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
     Guarded(arranger_.Dialogs(), command);
+    Refresh();
     tools_.RefreshAll();
   });
   return action;
@@ -113,6 +147,51 @@ QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, std::function<
 void MainWindow::MakeMenus() {
   QMenu* file = menuBar()->addMenu("&File");
   connect(file->addAction("E&xit"), &QAction::triggered, this, &MainWindow::ExitRequested);
+
+  QMenu* play = menuBar()->addMenu("&Play");
+  AddCommand(play, "Play", [this] { arranger_.Play(); });
+  AddCommand(play, "Record", [this] { arranger_.Record(); });
+  AddCommand(play, "Stop", [this] { arranger_.Stop(); });
+  // Waits for the master's start, or no longer; only in Slave Mode.
+  AddCommand(play, "Sy&nc. Start", [this] {
+    if (arranger_.Options().SlaveMode) arranger_.Engine().ToggleSyncStart();
+  });
+  play->addSeparator();
+  AddSwitch(play, "Metronome", &config::Options::Metronome,
+            [this](bool on) { arranger_.Engine().SetMetronome(on); });
+  AddToggle(play, "Count in", &config::Options::CountIn);
+  // Changing the clock's master or slave role stops the transport first.
+  AddSwitch(play, "Master Mode", &config::Options::MasterMode, [this](bool on) {
+    arranger_.Stop();
+    arranger_.Options().MasterMode = on;
+  });
+  AddSwitch(play, "Slave Mode", &config::Options::SlaveMode, [this](bool on) {
+    arranger_.Stop();
+    arranger_.Options().SlaveMode = on;
+    arranger_.Clock().ApplySlaveMode();
+  });
+  // Refused while a song plays or records: the check mark stays as the engine has it.
+  AddSwitch(play, "Play Chords", &config::Options::PlayChords,
+            [this](bool on) { arranger_.Engine().SetPlayChords(on); });
+
+  // Each entry plays its part at once and repeats it.
+  QMenu* parts = menuBar()->addMenu("P&arts");
+  const std::pair<const char*, int> partEntries[] = {{"Intro", 0},         {"Basic", 1},
+                                                     {"Extended", 2},      {"Ending", 3},
+                                                     {"Fill in Basic", 4}, {"Fill in Extended", 5},
+                                                     {"To Extended", 6},   {"To Basic", 7}};
+  for (const auto& [text, part] : partEntries) {
+    AddCommand(parts, text, [this, part = part] { arranger_.Engine().PlayPart(part); });
+  }
+
+  QMenu* style = menuBar()->addMenu("&Style && Intro");
+  AddSettingToggle(style, "Play Intro", &config::Settings::PlayIntro);
+  AddSettingToggle(style, "Play Ending", &config::Settings::PlayEnding);
+  style->addSeparator();
+  AddToggle(style, "Tempo Detection", &config::Options::TempoDetection);
+  AddToggle(style, "Intro Detection", &config::Options::IntroDetection);
+  AddToggle(style, "Ignore Tempi", &config::Options::IgnoreTempi);
+  AddToggle(style, "Replace One", &config::Options::ReplaceOne);
 
   QMenu* options = menuBar()->addMenu("&Options");
   AddToggle(options, "Major <> Minor", &config::Options::MajorMinor);
@@ -137,6 +216,14 @@ void MainWindow::MakeMenus() {
   AddCommand(midi, "Reset Controllers", [this] { arranger_.ResetControllers(); });
   AddCommand(midi, "Send Voice Messages", [this] { arranger_.SendVoiceMessages(); });
   AddCommand(midi, "Set Startvalues", [this] { arranger_.SetStartvalues(); });
+  midi->addSeparator();
+  AddSwitch(midi, "Send Chord Codes", &config::Options::SendChordCodes,
+            [this](bool on) { arranger_.Chords().SetSendChordCodes(on); });
+  AddSwitch(midi, "Receive Chord Codes", &config::Options::ReceiveChordCodes,
+            [this](bool on) { arranger_.Chords().SetReceiveChordCodes(on); });
+  AddSwitch(midi, "Transmit Controllers", &config::Options::TransmitControllers,
+            [this](bool on) { arranger_.SetTransmitControllers(on); });
+  AddToggle(midi, "Unchanged MIDI in", &config::Options::UnchangedMidiIn);
 
   windowsMenu_ = menuBar()->addMenu("&Windows");
   panelsEnd_ = windowsMenu_->addSeparator();
@@ -185,6 +272,7 @@ void MainWindow::SetStayOnTop(bool on) {
 
 void MainWindow::Refresh() {
   for (const auto& refresh : refreshers_) refresh();
+  controls_->Refresh();
   const config::Settings& settings = arranger_.Settings();
   {
     const QSignalBlocker block(portable_);

@@ -1,7 +1,7 @@
 #pragma once
-// The main window: its menus, the chord display, the style caption and the background (colour and
-// tiled picture from the settings), and the tool windows of its panels. Commands go to the arranger;
-// what the core reports arrives through the WindowDisplay. Main thread.
+// The main window: its menus, the playing controls, the chord display, the style caption and the
+// background (colour and tiled picture from the settings), and the tool windows of its panels. Commands go to
+// the arranger; what the core reports arrives through the WindowDisplay. Main thread.
 
 #include <QActionGroup>
 #include <QLabel>
@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/arranger.h"
+#include "gui/main_controls.h"
 #include "gui/tool_windows.h"
 #include "gui/window_display.h"
 
@@ -33,6 +34,7 @@ class MainWindow final : public QMainWindow {
 
   QLabel* ChordDisplay() const { return chord_; }
   QLabel* StyleCaption() const { return style_; }
+  MainControls* Controls() const { return controls_; }
   QAction* Action(const QString& text) const;
   bool StaysOnTop() const { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; }
 
@@ -47,6 +49,11 @@ class MainWindow final : public QMainWindow {
   void MakeMenus();
   QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                      bool config::Settings::*setting = nullptr);
+  // A toggle of a setting that no option mirrors.
+  QAction* AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting);
+  // A toggle whose change is a command of its own (it sets the option itself).
+  QAction* AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
+                     std::function<void(bool)> command);
   QAction* AddCommand(QMenu* menu, const QString& text, std::function<void()> command);
   void SetStayOnTop(bool on);
 
@@ -56,6 +63,7 @@ class MainWindow final : public QMainWindow {
   QAction* panelsEnd_ = nullptr;
   QLabel* chord_ = nullptr;
   QLabel* style_ = nullptr;
+  MainControls* controls_ = nullptr;
   class Backdrop* backdrop_ = nullptr;
   QAction* portable_ = nullptr;
   std::vector<std::function<void()>> refreshers_;

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <iostream>
 
+#include "app/synth_settings.h"
 #include "gui/qt_dialogs.h"
 #include "gui/qt_main_loop.h"
 #include "gui/window_session.h"
@@ -75,9 +76,12 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
   QApplication::processEvents();
   QApplication::setApplicationDisplayName(host::kApplicationTitle);
 
+  // The built-in synthesizer is made with the backends, before the configuration reads the
+  // settings again: its soundfont, sound system and latency come from the file now.
+  const midi::SynthOptions synth = app::SynthOptionsFrom(settings.Read().Values);
   QtMainLoop loop;
-  WindowSession session({folder, std::move(settings), midi::PlatformBackends(), dialogs, interactive, {}},
-                        loop);
+  WindowSession session(
+      {folder, std::move(settings), midi::PlatformBackends(synth), dialogs, interactive, {}}, loop);
   session.Start();
   messageBoxes.SetParent(&session.Main());
   wait.hide();

@@ -6,6 +6,7 @@
 
 #include "gui/chord_pads_panel.h"
 #include "gui/computer_key_filter.h"
+#include "gui/guarded.h"
 #include "gui/instruments_panel.h"
 #include "gui/keyboard_panel.h"
 #include "gui/keyboard_split_panel.h"
@@ -43,6 +44,7 @@ void WindowSession::Start() {
   QObject::connect(main_.get(), &MainWindow::ExitRequested, main_.get(), [this] { Shutdown(); });
   MakeToolPanels();
   MakeConfiguration();
+  RunStartRoutine();
 
   if (live_) {
     keyFilter_ = std::make_unique<ComputerKeyFilter>(*live_);
@@ -51,7 +53,22 @@ void WindowSession::Start() {
   main_->Refresh();
   main_->Tools().RefreshAll();
   main_->show();
-  if (firstStart_ && setup_.Interactive) main_->ShowPanel(configuration_->objectName());
+  if (firstStart_ && setup_.Interactive) {
+    main_->ShowPanel(configuration_->objectName());
+    main_->ShowPanel(guide_->objectName());
+  }
+}
+
+void WindowSession::RunStartRoutine() {
+  const std::filesystem::path style = setup_.Folder.Styles() / "rock1.vxs";
+  std::error_code error;
+  if (std::filesystem::is_regular_file(style, error)) {
+    // The loader reports a damaged file itself; the start goes on with no style then.
+    arranger_->Gen().LoadStyleByName(style.string());
+    arranger_->Stop();
+  }
+  if (firstStart_) guide_->ShowText(kFirstStartGuide);
+  Guarded(arranger_->Dialogs(), [this] { arranger_->MidiReset(midi::ResetKind::Gm); });
 }
 
 void WindowSession::DesktopWebLinks::OpenWebPage(const std::string& url) {
@@ -66,6 +83,7 @@ void WindowSession::MakeToolPanels() {
     main_->AddToolPanel(new ChordPadsPanel(*live_));
   }
   main_->AddToolPanel(new InstrumentsPanel(*arranger_));
+  main_->AddToolPanel(guide_ = new GuidePanel);
   if (live_) main_->AddToolPanel(new KeyboardSplitPanel(*live_));
 }
 
@@ -91,6 +109,7 @@ void WindowSession::Shutdown() {
     written_ = setup_.SettingsFile.Write(arranger_->Settings());
   }
   main_->Tools().CloseAll();
+  arranger_->Clock().DoneClock();
   main_->hide();
   loop_.Quit();
 }

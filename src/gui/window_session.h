@@ -2,9 +2,11 @@
 // The windowed session: the arranger with its window, built and taken down in the program's order.
 //
 // Start: the arranger (which makes the MIDI inputs and outputs), the main window with its tool panels,
-// the configuration window, which reads the settings and opens the devices, then the main window is
-// shown; on a first start the configuration window opens for the player to check. Shutdown: Stop, the
-// settings saved, the tool windows closed, the loop ended. Main thread.
+// the configuration window, which reads the settings and opens the devices, then the start routine:
+// the first-start style "STYLES/rock1.vxs" when it is there, on the very first start the guide's
+// greeting, and the GM reset. The main window is shown; on a first start the configuration window
+// opens for the player to check. Shutdown: Stop, the settings saved, the tool windows closed, the
+// clock stopped, the loop ended. Main thread.
 
 #include <filesystem>
 #include <functional>
@@ -15,6 +17,7 @@
 #include "app/arranger.h"
 #include "config/settings_file.h"
 #include "gui/configuration_window.h"
+#include "gui/guide_panel.h"
 #include "gui/live_controls.h"
 #include "gui/main_window.h"
 #include "gui/window_display.h"
@@ -65,6 +68,7 @@ class WindowSession {
   app::Arranger& Arranger() { return *arranger_; }
   MainWindow& Main() { return *main_; }
   ConfigurationWindow& Configuration() { return *configuration_; }
+  GuidePanel& Guide() { return *guide_; }
   WindowDisplay& Display() { return display_; }
   LiveControls* Live() { return live_.get(); }
   bool FirstStart() const { return firstStart_; }
@@ -75,6 +79,8 @@ class WindowSession {
   void MakeToolPanels();
   // The configuration window's creation: it reads the settings and opens the devices.
   void MakeConfiguration();
+  // The style every start begins with, the first start's greeting, the GM reset.
+  void RunStartRoutine();
 
   // Opens web pages with the desktop's browser.
   class DesktopWebLinks final : public host::WebLinks {
@@ -92,6 +98,7 @@ class WindowSession {
   std::unique_ptr<LiveControls> live_;
   std::unique_ptr<MainWindow> main_;
   ConfigurationWindow* configuration_ = nullptr;  // a panel of the main window
+  GuidePanel* guide_ = nullptr;                   // a panel of the main window
   std::unique_ptr<ComputerKeyFilter> keyFilter_;
   bool firstStart_ = false;
   bool shutDown_ = false;

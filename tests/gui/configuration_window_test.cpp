@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <tuple>
 
 #include "config/settings_keys.h"
 #include "gui/session_rig.h"
@@ -28,6 +29,7 @@ config::Settings Unusual() {
   s.Picture = "/pictures/wood.bmp", s.PicVis = false, s.Sync = 10, s.SChange = 2, s.AdLib = true;
   s.TwoFingerChords = true, s.Adjust = true, s.NVDef = true, s.Reverb = true, s.RevDef = true, s.RevV = 127;
   s.Rev10V = 1, s.ChordTypes = "01020304050607080910", s.SCG = false, s.MPU = false, s.Autoload = false;
+  s.SoundFont = "/sf2/piano.sf2", s.SynthDriver = 3, s.SynthLatency = 40;
   return s;
 }
 
@@ -55,6 +57,8 @@ TEST(ConfigurationWindow, OkWritesBackExactlyWhatItShows) {
       EXPECT_EQ(config::FormatSettingsValue(taken, key), config::FormatSettingsValue(shown, key)) << name;
     }
   }
+  EXPECT_EQ(std::tie(taken.SoundFont, taken.SynthDriver, taken.SynthLatency),
+            std::tie(shown.SoundFont, shown.SynthDriver, shown.SynthLatency));
   EXPECT_TRUE(rig.Arranger().Options().MelodyAdLib);  // the options that mirror a setting follow it
 }
 

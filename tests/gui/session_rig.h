@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,9 +24,15 @@ namespace kalo::gui::testing {
 using Bytes = std::vector<uint8_t>;
 
 struct SessionRig {
-  // `ini`: the settings file's contents; none for a first start.
-  explicit SessionRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n") {
+  // `ini`: the settings file's contents; none for a first start. `firstStyle`: a style file copied
+  // to STYLES/rock1.vxs, the style every start loads. `keepSent`: what the start sent stays logged.
+  explicit SessionRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n",
+                      const std::filesystem::path& firstStyle = {}, bool keepSent = false) {
     if (ini) Folder.Write("kalo.ini", *ini);
+    if (!firstStyle.empty()) {
+      std::filesystem::create_directories(Folder.Path() / "STYLES");
+      std::filesystem::copy_file(firstStyle, Folder.Path() / "STYLES" / "rock1.vxs");
+    }
     auto backend = std::make_unique<midi::VirtualBackend>(Clock);
     Ports = backend.get();
     Ports->AddInput("Keys");
@@ -51,7 +58,7 @@ struct SessionRig {
     Session = std::make_unique<WindowSession>(std::move(setup), Loop);
     Session->Start();
     Loop.RunPending();
-    Ports->ClearSent();
+    if (!keepSent) Ports->ClearSent();
   }
   ~SessionRig() {
     Session.reset();

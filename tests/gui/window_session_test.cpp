@@ -36,11 +36,13 @@ TEST(WindowSession, AFirstStartOpensTheConfigurationWindow) {
   EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Configuration())->isVisible());
 }
 
-TEST(WindowSession, ExitStopsWritesTheSettingsAndClosesTheWindows) {
+TEST(WindowSession, ExitStopsWritesTheSettingsClosesTheWindowsAndStopsTheClock) {
   SessionRig rig;
   rig.Show<ToolPanel>("Mixer");
   rig.Arranger().Settings().Tempo2 = 97;
+  ASSERT_TRUE(rig.Timer.IsOpen());
   rig.Main().Action("E&xit")->trigger();
+  EXPECT_FALSE(rig.Timer.IsOpen());  // the clock is stopped
   EXPECT_EQ(rig.Session->SettingsWritten(), config::SettingsWriteResult::Written);
   const std::string ini = config::testing::ReadText(rig.Folder.Path() / "kalo.ini");
   EXPECT_EQ(IniValue(ini, "Tempo2"), "97");

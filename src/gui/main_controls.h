@@ -1,0 +1,82 @@
+#pragma once
+// The main window's playing controls: the transport buttons, the clock switch, the beat indicator
+// with the measure display, the tempo, transposition and record-start fields, the style-part buttons, the
+// "Play Chords" button and the sixteen channel boxes ("cb0" .. "cb15", ticked = muted by hand).
+// Commands go to the arranger; the beat indicator and the measure follow the WindowDisplay; the
+// fields and boxes follow the arranger's state on Refresh and, for what the engine changes while
+// playing (tempo functions, channel activity), ten times a second. Main thread.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <array>
+
+#include "app/arranger.h"
+#include "gui/window_display.h"
+
+namespace kalo::gui {
+
+// The beat indicator: a lamp in the colour the clock gives, with its text ("P", "R", "1" ...).
+// A click is the sync start's switch.
+class BeatLamp final : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit BeatLamp(QWidget* parent = nullptr);
+  void Show(const QColor& colour, const QString& text);
+  const QColor& Colour() const { return colour_; }
+  const QString& Text() const { return text_; }
+  QSize sizeHint() const override { return {28, 28}; }
+
+ Q_SIGNALS:
+  void Clicked();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+
+ private:
+  QColor colour_ = Qt::black;
+  QString text_;
+};
+
+class MainControls final : public QWidget {
+  Q_OBJECT
+
+ public:
+  MainControls(app::Arranger& arranger, WindowDisplay& display, QWidget* parent = nullptr);
+
+  // Shows the arranger's state again: tempo, record start, channel boxes, the "Play Chords" button.
+  void Refresh();
+
+  QPushButton* Button(const QString& text) const;
+  QSpinBox* Tempo() const { return tempo_; }
+  QSpinBox* RecordStart() const { return recordStart_; }
+  QSpinBox* Transposition() const { return transposition_; }
+  BeatLamp* Beat() const { return beat_; }
+  QLabel* Measure() const { return measure_; }
+  QCheckBox* ChannelBox(int channel) const { return channels_.at(static_cast<size_t>(channel)); }
+  QPushButton* PlayChordsButton() const { return playChords_; }
+
+ Q_SIGNALS:
+  // A control changed state that menus show (the "Play Chords" check mark).
+  void SessionChanged();
+
+ private:
+  QPushButton* AddButton(class QLayout* layout, const QString& text, std::function<void()> command);
+  void FollowEngine();
+
+  app::Arranger& arranger_;
+  QSpinBox* tempo_ = nullptr;
+  QSpinBox* recordStart_ = nullptr;
+  QSpinBox* transposition_ = nullptr;
+  BeatLamp* beat_ = nullptr;
+  QLabel* measure_ = nullptr;
+  QPushButton* playChords_ = nullptr;
+  std::array<QCheckBox*, 16> channels_{};
+  QTimer follow_;
+};
+
+}  // namespace kalo::gui
