@@ -76,7 +76,10 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
   QApplication::setApplicationDisplayName(host::kApplicationTitle);
 
   QtMainLoop loop;
-  WindowSession session({folder, std::move(settings), midi::PlatformBackends(), dialogs, interactive, {}},
+  // The playing controls (the piano, the chord pads, the split and the computer keys) go through the
+  // arranger's own input dispatch, the one both MIDI inputs use.
+  WindowSession session({folder, std::move(settings), midi::PlatformBackends(), dialogs, interactive,
+                         [](app::Arranger& arranger) { return &arranger.Dispatch(); }},
                         loop);
   session.Start();
   messageBoxes.SetParent(&session.Main());
