@@ -1,0 +1,231 @@
+// `kalo live` over a real JACK server: a test client plays chords and a melody note into KALO's own
+// input port and listens on KALO's own output port. Needs a running server (scripts/jack.sh start); with
+// KALO_TEST_JACK=1 a missing server fails the test, otherwise it is skipped.
+
+#include <gtest/gtest.h>
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/engine_rig.h"
+#include "config/temp_folder.h"
+
+extern char** environ;
+
+namespace kalo {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Received {
+  jack_nframes_t Frame;  // the server's frame time of the event
+  std::array<uint8_t, 3> Bytes;
+};
+
+// One client with an output into KALO and an input from it. Messages queued by the test go out at the
+// start of the next cycle; what arrives is kept with its frame time.
+class TestClient {
+ public:
+  TestClient() {
+    jack_status_t status{};
+    client_ = jack_client_open("kalo-live-test", JackNoStartServer, &status);
+    if (client_ == nullptr) return;
+    out_ = jack_port_register(client_, "to-kalo", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    in_ = jack_port_register(client_, "from-kalo", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    jack_set_process_callback(client_, &TestClient::Process, this);
+    jack_activate(client_);
+  }
+  ~TestClient() {
+    if (client_ != nullptr) jack_client_close(client_);
+  }
+  bool Works() const { return client_ != nullptr; }
+  jack_client_t* Client() const { return client_; }
+  jack_nframes_t Rate() const { return jack_get_sample_rate(client_); }
+
+  // Queues messages; returns the frame time of the cycle that sends them.
+  jack_nframes_t Send(std::vector<std::array<uint8_t, 3>> messages) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    pending_.insert(pending_.end(), messages.begin(), messages.end());
+    sentAt_ = 0;
+    lock.unlock();
+    while (true) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::lock_guard<std::mutex> again(mutex_);
+      if (sentAt_ != 0) return sentAt_;
+    }
+  }
+  std::vector<Received> Taken() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return received_;
+  }
+  bool Connect(const std::string& from, const std::string& to) {
+    return jack_connect(client_, from.c_str(), to.c_str()) == 0;
+  }
+  std::string OutName() const { return jack_port_name(out_); }
+  std::string InName() const { return jack_port_name(in_); }
+
+ private:
+  // A test client, so a mutex in the process callback is acceptable here.
+  static int Process(jack_nframes_t frames, void* self) {
+    auto* c = static_cast<TestClient*>(self);
+    const jack_nframes_t now = jack_last_frame_time(c->client_);
+    void* out = jack_port_get_buffer(c->out_, frames);
+    jack_midi_clear_buffer(out);
+    void* in = jack_port_get_buffer(c->in_, frames);
+    std::lock_guard<std::mutex> lock(c->mutex_);
+    for (const auto& m : c->pending_) jack_midi_event_write(out, 0, m.data(), 3);
+    if (!c->pending_.empty()) c->sentAt_ = now;
+    c->pending_.clear();
+    const uint32_t count = jack_midi_get_event_count(in);
+    for (uint32_t i = 0; i < count; ++i) {
+      jack_midi_event_t event;
+      if (jack_midi_event_get(&event, in, i) != 0 || event.size != 3) continue;
+      c->received_.push_back({now + event.time, {event.buffer[0], event.buffer[1], event.buffer[2]}});
+    }
+    return 0;
+  }
+
+  jack_client_t* client_ = nullptr;
+  jack_port_t* out_ = nullptr;
+  jack_port_t* in_ = nullptr;
+  std::mutex mutex_;
+  std::vector<std::array<uint8_t, 3>> pending_;
+  jack_nframes_t sentAt_ = 0;
+  std::vector<Received> received_;
+};
+
+std::set<std::string> OwnPorts(jack_client_t* client, unsigned long flags) {
+  std::set<std::string> names;
+  const char** ports = jack_get_ports(client, ":KALO$", JACK_DEFAULT_MIDI_TYPE, flags);
+  for (const char** p = ports; p != nullptr && *p != nullptr; ++p) names.insert(*p);
+  if (ports != nullptr) jack_free(ports);
+  return names;
+}
+
+// The style: one Basic measure whose every beat starts pattern note C (48) on channel 1.
+std::vector<uint8_t> TestStyle() {
+  app::testing::StyleWriter style;
+  style.Voice(0, 0).Part(1, 1, [](app::testing::StyleWriter& s, int, int, int) { s.Play({{0, 48}}, 12); });
+  return style.FileBytes();
+}
+
+TEST(LiveCommand, ChordsDriveTheStyleTheMelodyPlaysThroughAndSigtermLeavesNothingSounding) {
+  TestClient jack;
+  if (!jack.Works()) {
+    const char* required = std::getenv("KALO_TEST_JACK");
+    if (required != nullptr && std::string(required) == "1") FAIL() << "KALO_TEST_JACK=1 but no JACK server answers";
+    GTEST_SKIP() << "no JACK server answers";
+  }
+#ifndef KALO_PROGRAM
+  GTEST_SKIP() << "the kalo program is not built";
+#else
+  config::testing::TempFolder folder;
+  const auto bytes = TestStyle();
+  const std::string stylePath = folder.Write("TEST.VXS", std::string(bytes.begin(), bytes.end())).string();
+  const std::string ini = folder.Write("kalo.ini", "[Options]\nPAD=0\nPlayIntro=0\nQuantize=0\n").string();
+
+  const auto inputsBefore = OwnPorts(jack.Client(), JackPortIsInput);
+  const auto outputsBefore = OwnPorts(jack.Client(), JackPortIsOutput);
+  int stdinPipe[2];
+  ASSERT_EQ(pipe(stdinPipe), 0);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, stdinPipe[0], 0);
+  posix_spawn_file_actions_addclose(&actions, stdinPipe[1]);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  std::vector<std::string> args{KALO_PROGRAM, "live", "--style", stylePath, "--out", "KALO", "--tempo", "240", "--ini", ini};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  ASSERT_EQ(posix_spawn(&pid, KALO_PROGRAM, &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  close(stdinPipe[0]);
+
+  // KALO's ports appear once it has started; wire them to the test client.
+  std::set<std::string> newIn, newOut;
+  for (int i = 0; i < 500 && (newIn.empty() || newOut.empty()); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (const auto& p : OwnPorts(jack.Client(), JackPortIsInput)) if (!inputsBefore.count(p)) newIn.insert(p);
+    for (const auto& p : OwnPorts(jack.Client(), JackPortIsOutput)) if (!outputsBefore.count(p)) newOut.insert(p);
+  }
+  ASSERT_EQ(newIn.size(), 1u);
+  ASSERT_EQ(newOut.size(), 1u);
+  ASSERT_TRUE(jack.Connect(jack.OutName(), *newIn.begin()));
+  ASSERT_TRUE(jack.Connect(*newOut.begin(), jack.InName()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+
+  const double beatFrames = jack.Rate() * 60.0 / 240;
+  jack.Send({{0x90, 48, 100}, {0x90, 52, 100}, {0x90, 55, 100}});  // C E G in the accompaniment zone
+  std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  const jack_nframes_t minorSent = jack.Send({{0x80, 48, 0}, {0x80, 52, 0}, {0x80, 55, 0},  //
+                                              {0x90, 45, 100}, {0x90, 48, 100}, {0x90, 52, 100}});  // A C E
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  // The right hand, on channel 6: played on the keyboard channel, which the style's load made the first
+  // channel the style leaves free (channel 2).
+  jack.Send({{0x95, 72, 90}});
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(kill(pid, SIGTERM), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  close(stdinPipe[1]);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+  const std::vector<Received> got = jack.Taken();
+  std::vector<Received> styleOns;
+  bool melody = false;
+  for (const Received& r : got) {
+    if (r.Bytes[0] == 0x90 && r.Bytes[2] > 0 && r.Bytes[1] != 72) styleOns.push_back(r);
+    if (r.Bytes == std::array<uint8_t, 3>{0x91, 72, 90}) melody = true;
+  }
+  EXPECT_TRUE(melody) << "the right-hand note arrives on the keyboard channel";
+  ASSERT_GE(styleOns.size(), 5u);
+  const jack_nframes_t start = styleOns.front().Frame;
+  bool minorSeen = false;
+  for (const Received& r : styleOns) {
+    // Every style note falls on a beat of the style's start (within two periods of the server).
+    const double beats = (r.Frame - start) / beatFrames;
+    EXPECT_NEAR(beats, std::round(beats), 0.1) << "note " << +r.Bytes[1] << " off the beat";
+    const bool minor = r.Bytes[1] % 12 == 9;
+    EXPECT_TRUE(minor || r.Bytes[1] % 12 == 0) << +r.Bytes[1];
+    if (!minor) {
+      EXPECT_FALSE(minorSeen) << "C major after A minor";
+      EXPECT_LT(r.Frame, minorSent + beatFrames * 1.1);
+    } else if (!minorSeen) {
+      minorSeen = true;
+      EXPECT_GE(r.Frame, minorSent) << "A minor before its chord was played";
+      EXPECT_LE(r.Frame, minorSent + beatFrames * 1.1) << "A minor later than the next beat";
+    }
+  }
+  EXPECT_TRUE(minorSeen);
+
+  // Nothing sounds at the end: every note-on was ended by its note-off or a channel's all-notes-off.
+  std::set<std::pair<int, int>> sounding;
+  for (const Received& r : got) {
+    const int kind = r.Bytes[0] & 0xF0, channel = r.Bytes[0] & 0x0F;
+    if (kind == 0x90 && r.Bytes[2] > 0) sounding.insert({channel, r.Bytes[1]});
+    if (kind == 0x80 || (kind == 0x90 && r.Bytes[2] == 0)) sounding.erase({channel, r.Bytes[1]});
+    if (kind == 0xB0 && r.Bytes[1] == 123) std::erase_if(sounding, [&](auto& s) { return s.first == channel; });
+  }
+  EXPECT_TRUE(sounding.empty()) << sounding.size() << " notes still sound";
+#endif
+}
+
+}  // namespace
+}  // namespace kalo
