@@ -30,6 +30,8 @@ void Arranger::LiveLink::SwitchSyncStart() {
   if (external && (a_.SyncStart != 0) != (a_.clock_->StartWait != 0)) a_.engine_->ToggleSyncStart();
 }
 
-void Arranger::LiveLink::SetIntroMeasures(int measures) { a_.RecordStartMeasure = std::clamp(measures, -500, 500); }
+void Arranger::LiveLink::SetIntroMeasures(int measures) {
+  a_.RecordStartMeasure = std::clamp(measures, -500, 500);
+}
 
 }  // namespace kalo::app

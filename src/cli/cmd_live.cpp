@@ -114,7 +114,8 @@ std::optional<int> FindPort(const std::vector<Port>& ports, const std::string& w
 void PrintPorts(const std::vector<Port>& ports, const char* kind) {
   std::cerr << "MIDI " << kind << ":\n";
   if (ports.empty()) std::cerr << "  (none)\n";
-  for (const Port& port : ports) std::cerr << "  " << port.Id << ": " << port.Name << " [" << port.Backend << "]\n";
+  for (const Port& port : ports)
+    std::cerr << "  " << port.Id << ": " << port.Name << " [" << port.Backend << "]\n";
 }
 
 // The status line: chord, part, measure and beat, tempo. Measures are counted from the style's start.
@@ -132,7 +133,8 @@ class StatusLine {
     lastBeat_ = gen.BeatIndex;
 
     std::ostringstream line;
-    const bool chord = chords.CurrentRoot >= 0 && chords.CurrentRoot < perform::kNoRoot && chords.CurrentType > 0;
+    const bool chord =
+        chords.CurrentRoot >= 0 && chords.CurrentRoot < perform::kNoRoot && chords.CurrentType > 0;
     line << "chord " << (chord ? perform::ChordName(chords.CurrentRoot, chords.CurrentType) : "-");
     if (playing) {
       const auto part = static_cast<size_t>(gen.RunningPart);
@@ -193,7 +195,8 @@ int Live(const LiveArguments& args) {
   const midi::MidiDeviceRegistry& devices = session.Midi().Devices();
   const std::vector<Port> inputs = ListPorts(devices, true);
   const std::vector<Port> outputs = ListPorts(devices, false);
-  auto resolve = [&](const std::optional<std::string>& wanted, bool input, const char* option) -> std::optional<int> {
+  auto resolve = [&](const std::optional<std::string>& wanted, bool input,
+                     const char* option) -> std::optional<int> {
     const std::vector<Port>& ports = input ? inputs : outputs;
     const std::optional<int> id = FindPort(ports, *wanted);
     if (!id) {
@@ -206,8 +209,10 @@ int Live(const LiveArguments& args) {
   // Without --in the keyboard is KALO's own input port, for other software to connect to.
   const std::optional<std::string> in = args.In ? args.In : std::optional<std::string>(midi::kOwnPortName);
   const std::optional<int> inId = resolve(in, true, "--in");
-  const std::optional<int> extId = args.ExtIn ? resolve(args.ExtIn, true, "--ext-in") : std::optional<int>(-2);
-  const std::optional<int> outId = args.Out ? resolve(args.Out, false, "--out") : std::optional<int>(settings.MidiOut);
+  const std::optional<int> extId =
+      args.ExtIn ? resolve(args.ExtIn, true, "--ext-in") : std::optional<int>(-2);
+  const std::optional<int> outId =
+      args.Out ? resolve(args.Out, false, "--out") : std::optional<int>(settings.MidiOut);
   if (!inId || !extId || !outId) return 2;
 
   config::Settings& own = session.Settings();
@@ -225,8 +230,8 @@ int Live(const LiveArguments& args) {
   };
   const Opened opened[] = {
       {"--in", true, session.Input1() && session.Input1()->IsOpen(), *in, true},
-      {"--ext-in", args.ExtIn.has_value(), session.Input2() && session.Input2()->IsOpen(), args.ExtIn.value_or(""),
-       true},
+      {"--ext-in", args.ExtIn.has_value(), session.Input2() && session.Input2()->IsOpen(),
+       args.ExtIn.value_or(""), true},
       {"--out", true, session.Devices().Midiout().IsOpen(),
        args.Out.value_or(*outId >= 0 && *outId < static_cast<int>(outputs.size())
                              ? outputs[static_cast<size_t>(*outId)].Name
@@ -235,8 +240,8 @@ int Live(const LiveArguments& args) {
   };
   for (const Opened& port : opened) {
     if (!port.Asked || port.Open) continue;
-    std::cerr << "kalo live: " << port.Option << ": cannot open MIDI " << (port.Input ? "input" : "output") << " \""
-              << port.Name << "\"\n";
+    std::cerr << "kalo live: " << port.Option << ": cannot open MIDI " << (port.Input ? "input" : "output")
+              << " \"" << port.Name << "\"\n";
     PrintPorts(port.Input ? inputs : outputs, port.Input ? "inputs" : "outputs");
     return 1;
   }
@@ -285,9 +290,10 @@ void AddLiveCommand(CLI::App& app, ExitStatus& status) {
       "Play live: the left hand's chords drive the style, the control keys switch its parts, the right hand "
       "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM or the end of standard input");
   live->add_option("--style", args->Style, "the style file (.vxs)")->required();
-  live->add_option("--in", args->In,
-                   "the keyboard's MIDI input, by number or name as kalo ports prints them (default: KALO's own "
-                   "input port, for other software to connect to)");
+  live->add_option(
+      "--in", args->In,
+      "the keyboard's MIDI input, by number or name as kalo ports prints them (default: KALO's own "
+      "input port, for other software to connect to)");
   live->add_option("--ext-in", args->ExtIn, "the external sequencer's MIDI input (default: none)");
   live->add_option("--out", args->Out,
                    "the MIDI output, by number or name; synth for the built-in synthesizer (default: the "

@@ -48,7 +48,8 @@ StopWatcher::~StopWatcher() {
 
 void StopWatcher::Watch(bool watchStandardInput) {
   // Entry 0 ends the watch, 1 is the signals, 2 standard input (fd -1: not watched).
-  std::array<pollfd, 3> fds{{{wakeFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {watchStandardInput ? 0 : -1, POLLIN, 0}}};
+  std::array<pollfd, 3> fds{
+      {{wakeFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {watchStandardInput ? 0 : -1, POLLIN, 0}}};
   bool stopped = false;
   auto stop = [&] {
     if (!stopped) onStop_();

@@ -78,18 +78,32 @@ struct Case {
 TEST(LiveInput, EventsOfBothInputsReachTheSessionsParts) {
   const perform::ChordCode am = *perform::EncodeChordCode(57, perform::kMin);
   const Case cases[] = {
-      {"a played note takes the mixer's keyboard channel", [](LiveRig& r) { ASSERT_TRUE(r.session->Mixer().SetKeyboardChannel(2)); },
-       0, {{0x90, 72, 100}}, {{0x92, 72, 100}}},
-      {"the velocity offset of the settings caps at 127", [](LiveRig& r) { r.session->Settings().VelOffset = 20; },
-       0, {{0x90, 72, 120}}, {{0x90, 72, 127}}},
+      {"a played note takes the mixer's keyboard channel",
+       [](LiveRig& r) { ASSERT_TRUE(r.session->Mixer().SetKeyboardChannel(2)); },
+       0,
+       {{0x90, 72, 100}},
+       {{0x92, 72, 100}}},
+      {"the velocity offset of the settings caps at 127",
+       [](LiveRig& r) { r.session->Settings().VelOffset = 20; },
+       0,
+       {{0x90, 72, 120}},
+       {{0x90, 72, 127}}},
       {"the mixer's suppress flag keeps the keyboard channel's controllers off the line",
-       [](LiveRig& r) { r.session->Mixer().SetKeyboardSuppress(true); }, 0, {{0xB0, 7, 90}, {0xB0, 123, 0}},
+       [](LiveRig& r) { r.session->Mixer().SetKeyboardSuppress(true); },
+       0,
+       {{0xB0, 7, 90}, {0xB0, 123, 0}},
        {{0xB0, 123, 0}}},
       {"controller 22 value 60 sets tempo 120; value 10 is dropped",
-       [](LiveRig& r) { r.session->Options().TempoDetection = true, r.session->SetTempo(100); }, 1,
-       {{0xB0, 22, 60}, {0xB0, 22, 10}}, {}, [](LiveRig& r) { EXPECT_EQ(r.session->Tempo(), 120); }},
+       [](LiveRig& r) { r.session->Options().TempoDetection = true, r.session->SetTempo(100); },
+       1,
+       {{0xB0, 22, 60}, {0xB0, 22, 10}},
+       {},
+       [](LiveRig& r) { EXPECT_EQ(r.session->Tempo(), 120); }},
       {"a chord code sets the chord and is never forwarded",
-       [](LiveRig& r) { r.session->Options().ReceiveChordCodes = true; }, 1, {{0xB0, am.Controller, am.Value}}, {},
+       [](LiveRig& r) { r.session->Options().ReceiveChordCodes = true; },
+       1,
+       {{0xB0, am.Controller, am.Value}},
+       {},
        [](LiveRig& r) {
          EXPECT_EQ(r.session->Chords().CurrentRoot % 12, 9);
          EXPECT_EQ(r.session->Chords().CurrentType, perform::kMin);
@@ -101,17 +115,23 @@ TEST(LiveInput, EventsOfBothInputsReachTheSessionsParts) {
          r.session->Options().KeyboardSplit = true;
          r.session->Resets().ChannelSetup();
        },
-       0, {{0x90, 30, 100}, {0x90, 60, 100}}, {{0x91, 30, 100}, {0x92, 60, 100}}},
+       0,
+       {{0x90, 30, 100}, {0x90, 60, 100}},
+       {{0x91, 30, 100}, {0x92, 60, 100}}},
       {"two-finger chords: a key a semitone above the root makes the pending chord minor; nothing is heard",
-       [](LiveRig& r) { r.session->Options().TwoFingerChords = true, r.session->Play(); }, 0,
-       {{0x90, 48, 100}, {0x90, 49, 100}}, {},
+       [](LiveRig& r) { r.session->Options().TwoFingerChords = true, r.session->Play(); },
+       0,
+       {{0x90, 48, 100}, {0x90, 49, 100}},
+       {},
        [](LiveRig& r) {
          EXPECT_EQ(r.session->Chords().PendingRoot, 48);
          EXPECT_EQ(r.session->Chords().PendingType, perform::kMin);
        }},
       {"Play Chords, clock off: a type key then a trigger key sound that chord at once",
-       [](LiveRig& r) { ASSERT_TRUE(r.session->Dispatch().SetPlayChords(true)); }, 0,
-       {{0x90, 49, 100}, {0x90, 60, 90}}, {{0x90, 60, 90}, {0x90, 63, 90}, {0x90, 67, 90}, {0x90, 72, 90}},
+       [](LiveRig& r) { ASSERT_TRUE(r.session->Dispatch().SetPlayChords(true)); },
+       0,
+       {{0x90, 49, 100}, {0x90, 60, 90}},
+       {{0x90, 60, 90}, {0x90, 63, 90}, {0x90, 67, 90}, {0x90, 72, 90}},
        [](LiveRig& r) { EXPECT_EQ(r.session->Chords().CurrentType, perform::kMin); }},
   };
   for (const Case& c : cases) {
@@ -149,8 +169,12 @@ TEST(LiveInput, ChordKeysStartTheStyleAndTheEndingKeyArmsThenStops) {
 // The melody track's seam: what the player plays and what the controls make are offered to it.
 TEST(LiveInput, PlayedAndGeneratedMessagesReachTheMelodyHook) {
   struct Melody final : perform::MelodyRecorder {
-    void RecordPlayed(uint8_t s, uint8_t d1, uint8_t, bool) override { Log.push_back("played " + std::to_string(s + d1)); }
-    void RecordGenerated(uint8_t s, uint8_t d1, uint8_t) override { Log.push_back("made " + std::to_string(s + d1)); }
+    void RecordPlayed(uint8_t s, uint8_t d1, uint8_t, bool) override {
+      Log.push_back("played " + std::to_string(s + d1));
+    }
+    void RecordGenerated(uint8_t s, uint8_t d1, uint8_t) override {
+      Log.push_back("made " + std::to_string(s + d1));
+    }
     std::vector<std::string> Log;
   } melody;
   LiveRig rig;
@@ -158,7 +182,8 @@ TEST(LiveInput, PlayedAndGeneratedMessagesReachTheMelodyHook) {
   rig.session->LiveHooks.Melody = &melody;
   rig.Send(0, {{0x90, 72, 100}});
   rig.session->SendGenerated(0xB0, 7, 100);
-  EXPECT_EQ(melody.Log, (std::vector<std::string>{"played " + std::to_string(0x90 + 72), "made " + std::to_string(0xB0 + 7)}));
+  EXPECT_EQ(melody.Log, (std::vector<std::string>{"played " + std::to_string(0x90 + 72),
+                                                  "made " + std::to_string(0xB0 + 7)}));
 }
 
 }  // namespace
