@@ -1,6 +1,7 @@
 #include "app/arranger.h"
 
 #include "app/arranger_links.h"
+#include "app/live_input_link.h"
 #include "midi/midi_errors.h"
 #include "midi/midi_status.h"
 #include "midi/reset_messages.h"
@@ -113,10 +114,32 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
       engine::SequencerContext{*clock_, *gen_, *chords_, system_.Controllers(), options_, settings_,
                                host_.Display, *engineLink_, *song_});
   clock_->SetTickBody(engine_.get());
+
+  liveLink_ = std::make_unique<LiveLink>(*this);
+  dispatch_ = std::make_unique<perform::InputDispatch>(liveLink_->Seams(), *chords_, options_, settings_,
+                                                       *devices_, system_.Controllers());
+  if (input1_) input1_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, true); };
+  if (input2_) input2_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, false); };
+}
+
+void Arranger::DrainInput(midi::TMidiInput& input, bool keyboard) {
+  try {
+    if (keyboard) {
+      dispatch_->MidiInput1MidiInput(input);
+    } else {
+      dispatch_->MidiInput2MidiInput(input);
+    }
+  } catch (const midi::EmidioutputError& error) {
+    host_.Dialogs.Inform(error.what());
+  } catch (const midi::EMidiInputError& error) {
+    host_.Dialogs.Inform(error.what());
+  }
 }
 
 Arranger::~Arranger() {
   if (clockStarted_) clock_->DoneClock();
+  for (midi::TMidiInput* input : {input1_.get(), input2_.get()})
+    if (input) input->OnMidiInput = nullptr;
   // The outputs may still report messages; nothing may call into the parts being destroyed.
   devices_->SetOpenedHook(nullptr);
   mixer_->SetStyleSink(nullptr);
@@ -139,6 +162,8 @@ void Arranger::Start() {
     host_.Dialogs.Inform(error.what());
   }
   engine_->ApplySettings();
+  options_.UnchangedExtIn = settings_.Redirect;
+  dispatch_->KeyboardSplitSetup();
   recognizer_->LowestAccompanimentKey = config::ComputeControlKeyNotes(settings_).SectionFirst;
   recognizer_->KSmart = settings_.KSmart ? perform::kStaticReaction : perform::kSmartReaction;
   if (!clockStarted_) {
@@ -202,20 +227,7 @@ void Arranger::SetInstrumentPad(bool on) {
 }
 
 void Arranger::SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) {
-  // Recording generated messages into the melody track belongs to the track, which the session does
-  // not hold yet.
-  const uint8_t kind = status & 0xF0;
-  if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure)
-    system_.Controllers().Check(status, data1, data2, false);
-  const bool noteOn = kind == midi::kNoteOn;
-  const bool polyPressure = kind == midi::kPolyPressure;
-  if (options_.SendChordCodes && !noteOn && !polyPressure) {
-    for (midi::TMidiOutput* output : {output1_.get(), output2_.get()})
-      if (output->IsOpen()) output->PutShort(status, data1, data2);
-    return;
-  }
-  midi::TMidiOutput& midiout = devices_->Midiout();
-  if (midiout.IsOpen()) midiout.PutShort(status, data1, data2);
+  dispatch_->SendGenerated(status, data1, data2);
 }
 
 }  // namespace kalo::app

@@ -32,6 +32,8 @@
 #include "midi/resets.h"
 #include "perform/chord_recognizer.h"
 #include "perform/chord_state.h"
+#include "perform/input_dispatch.h"
+#include "perform/live_input_seams.h"
 #include "song/chordmemory.h"
 #include "styles/style_creator.h"
 
@@ -51,6 +53,26 @@ struct ArrangerHost {
 };
 
 // The Style-Creator's controls that loading a style or work file sets; its window mirrors them.
+// The live input's services that belong to parts the session does not hold yet: the melody track
+// (recording what is played), the Style-Creator's live hooks, the chord editor, the instrument presets
+// and the window's keyboard commands. Each is optional; the owner of the part sets it and keeps it
+// alive while it is set. Unset, the input behaves as if the part were idle: nothing records, the
+// Style-Creator neither waits, records nor captures, the chord buttons play, the preset keys and the
+// window's function keys do nothing.
+struct LiveInputHooks {
+  perform::MelodyRecorder* Melody = nullptr;
+  perform::StyleCreatorHooks* Creator = nullptr;
+  perform::ChordEditorInput* Editor = nullptr;
+  perform::InstrumentPresets* Presets = nullptr;
+  perform::KeyboardCommands* Commands = nullptr;
+};
+
+// The style-part request shown last (key or code, and its value); key 0 before the first.
+struct RequestedFunction {
+  int Key = 0;
+  int Value = 0;
+};
+
 struct StyleCreatorControls {
   bool RestoreOriginal = false;   // "Restore Original" enabled
   bool GoToEnd = false;           // the go-to-end button enabled
@@ -89,6 +111,13 @@ class Arranger {
   // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
   void Play();
   void Record();
+<<<<<<< HEAD
+=======
+  // The MIDI input dispatch of both inputs, the computer keys' and on-screen controls' way in. Both
+  // inputs' events are dispatched on the main loop as they arrive; a device error while forwarding is
+  // shown with its text.
+  perform::InputDispatch& Dispatch() { return *dispatch_; }
+>>>>>>> live12
   // A key pressed or released in the accompaniment zone: chord recognition, then the chord state.
   void ChordKeyDown(int key);
   void ChordKeyUp(int key);
@@ -111,9 +140,9 @@ class Arranger {
   // channel and kept in its voice record.
   void SetInstrumentPad(bool on);
 
-  // A message made by the program's own controls: the controller value memory, then both outputs
-  // with "Send Chord Codes" (not note-ons or polyphonic aftertouch), else the "Midiout" output while
-  // it is open.
+  // A message made by the program's own controls, as the dispatch's SendGenerated: the melody track,
+  // the controller value memory, then both outputs with "Send Chord Codes" (not note-ons or polyphonic
+  // aftertouch), else the "Midiout" output while it is open.
   void SendGenerated(uint8_t status, uint8_t data1, uint8_t data2);
 
   // "Transmit Controllers": while ticked, the inputs' driver callbacks let every controller, program
@@ -156,6 +185,12 @@ class Arranger {
   // The record start measure field (-500..500).
   int RecordStartMeasure = 1;
   StyleCreatorControls StyleControls;
+  LiveInputHooks LiveHooks;
+  RequestedFunction LastRequest;
+  // The intro voices choice of "Style && Intro" is "Mute None", and the Chordmemory's song position
+  // (four units per quarter note), kept here until the song side owns them.
+  bool IntroVoicesMuteNone = true;
+  int SongPosition = 4;
   // The Chordmemory as the work files carry it, until the song side owns it.
   song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
 
@@ -167,6 +202,9 @@ class Arranger {
   class EngineLink;
   class LiveSong;
   class StyleLink;
+  class LiveLink;
+  // An input's OnMidiInput: the dispatch of input 1 (the keyboard) or input 2.
+  void DrainInput(midi::TMidiInput& input, bool keyboard);
 
   const ArrangerHost host_;
   config::Options options_;
@@ -194,6 +232,8 @@ class Arranger {
   std::unique_ptr<EngineLink> engineLink_;
   std::unique_ptr<LiveSong> song_;
   std::unique_ptr<engine::Sequencer> engine_;
+  std::unique_ptr<LiveLink> liveLink_;
+  std::unique_ptr<perform::InputDispatch> dispatch_;
   bool clockStarted_ = false;
 };
 

@@ -39,9 +39,10 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
   void ClearSoundingNotes() override { a_.engine_->Book.Clear(); }
   void ClearChordTypeOverride() override { a_.chords_->ClearChordTypeOverride(); }
   void PrepareChannelSetup() override;
-  // The keyboard split belongs to the input dispatch, which sets up its zones when it is part of the
-  // session; until then the keyboard has no split to set up.
-  void ApplyKeyboardSplit() override {}
+  // The keyboard split's zones from the "Keyboard Split" dialog's values.
+  void ApplyKeyboardSplit() override {
+    if (a_.dispatch_) a_.dispatch_->KeyboardSplitSetup();
+  }
   midi::MixerLevels Levels() const override;
   void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
     a_.mixer_->SetVoice(channel, record);

@@ -16,5 +16,6 @@ void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
 void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events|build
 void AddSongCommand(CLI::App& app, ExitStatus& status);    // kalo song info
 void AddRenderCommand(CLI::App& app, ExitStatus& status);  // kalo render
+void AddLiveCommand(CLI::App& app, ExitStatus& status);    // kalo live
 
 }  // namespace kalo::cli

@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
   kalo::cli::AddStyleCommand(app, status);
   kalo::cli::AddSongCommand(app, status);
   kalo::cli::AddRenderCommand(app, status);
+  kalo::cli::AddLiveCommand(app, status);
   CLI11_PARSE(app, argc, argv);
   if (app.get_subcommands().empty()) return kalo::gui::RunWindowProgram(argc, argv, window);
   return status.Code;

@@ -80,8 +80,11 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
   // settings again: its soundfont, sound system and latency come from the file now.
   const midi::SynthOptions synth = app::SynthOptionsFrom(settings.Read().Values);
   QtMainLoop loop;
-  WindowSession session(
-      {folder, std::move(settings), midi::PlatformBackends(synth), dialogs, interactive, {}}, loop);
+  // The playing controls (the piano, the chord pads, the split and the computer keys) go through the
+  // arranger's own input dispatch, the one both MIDI inputs use.
+  WindowSession session({folder, std::move(settings), midi::PlatformBackends(synth), dialogs, interactive,
+                         [](app::Arranger& arranger) { return &arranger.Dispatch(); }},
+                        loop);
   session.Start();
   messageBoxes.SetParent(&session.Main());
   wait.hide();

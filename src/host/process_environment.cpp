@@ -26,4 +26,6 @@ bool ProbeFolderWritable(const fs::path& folder) {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+bool StandardOutputIsTerminal() { return ::isatty(STDOUT_FILENO) == 1; }
+
 }  // namespace kalo::host

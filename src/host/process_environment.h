@@ -16,5 +16,7 @@ bool ProbeFolderWritable(const std::filesystem::path& folder);
 
 // True when the process's standard error is a terminal (a line there may be rewritten in place).
 bool StandardErrorIsTerminal();
+// The same for standard output.
+bool StandardOutputIsTerminal();
 
 }  // namespace kalo::host

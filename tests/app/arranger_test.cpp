@@ -7,56 +7,17 @@
 #include <string>
 #include <vector>
 
+#include "app/arranger_rig.h"
 #include "app/engine_rig.h"
-#include "host/dialogs.h"
-#include "host/display.h"
-#include "host/main_loop.h"
-#include "host/program_folder.h"
-#include "host/thread_priority.h"
-#include "host/tick_timer.h"
-#include "host/time_source.h"
-#include "host/web_links.h"
-#include "midi/backends/virtual_backend.h"
 
 namespace kalo::app {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class ArrangerTest : public ::testing::Test {
+class ArrangerTest : public ::testing::Test, public testing::ArrangerRig {
  protected:
-  explicit ArrangerTest(int inputs = 1) {
-    auto backend = std::make_unique<midi::VirtualBackend>(clock);
-    virtualPorts = backend.get();
-    for (int i = 0; i < inputs; ++i) virtualPorts->AddInput("Keys " + std::to_string(i));
-    virtualPorts->AddOutput("Synth A");
-    virtualPorts->AddOutput("Synth B");
-    std::vector<std::unique_ptr<midi::PortBackend>> backends;
-    backends.push_back(std::move(backend));
-    arranger = std::make_unique<Arranger>(
-        ArrangerHost{loop, dialogs, display, timer, priority, links, folder}, std::move(backends));
-  }
-
-  void StartAndSettle() {
-    arranger->Start();
-    loop.RunPending();
-    virtualPorts->ClearSent();
-  }
-
-  std::vector<Bytes> Sent(int output, bool longOnly = false) const {
-    return virtualPorts->SentBytes(output, longOnly);
-  }
-
-  host::FakeTimeSource clock;
-  host::StdMainLoop loop;
-  host::RecordingDialogs dialogs;
-  host::NullDisplay display;
-  host::ManualTickTimer timer;
-  host::UnchangedPriority priority;
-  host::RecordingWebLinks links;
-  host::ProgramFolder folder{"/nonexistent-kalo-folder"};
-  midi::VirtualBackend* virtualPorts = nullptr;
-  std::unique_ptr<Arranger> arranger;
+  explicit ArrangerTest(int inputs = 1) : ArrangerRig(inputs) {}
 };
 
 TEST_F(ArrangerTest, StartOpensTheStoredDevicesAndLoadsTheBuiltInInstruments) {

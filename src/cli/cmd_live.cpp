@@ -1,0 +1,307 @@
+// kalo live: the arranger from a terminal. The player's keyboard (or software connected to KALO's own
+// input port) drives a style through the real-time clock until Ctrl-C, SIGTERM or the end of standard
+// input; what happens is shown on one status line.
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/arranger.h"
+#include "app/synth_settings.h"
+#include "cli/commands.h"
+#include "cli/program_settings.h"
+#include "engine/sequencer_clock.h"
+#include "host/file_store.h"
+#include "host/main_loop.h"
+#include "host/process_environment.h"
+#include "host/program_folder.h"
+#include "host/stop_watcher.h"
+#include "host/thread_priority.h"
+#include "host/tick_timer.h"
+#include "host/web_links.h"
+#include "midi/backends/platform_backends.h"
+#include "midi/backends/rtmidi_backend.h"
+#include "midi/synth_options.h"
+#include "perform/chord.h"
+#include "styles/style_file.h"
+#include "styles/style_records.h"
+
+namespace kalo::cli {
+
+namespace {
+
+struct LiveArguments {
+  std::string Style;
+  std::optional<std::string> In;
+  std::optional<std::string> ExtIn;
+  std::optional<std::string> Out;
+  int Tempo = 0;  // 0: the style's own tempo
+  std::string Ini;
+};
+
+// Messages of the session go to standard error as they come.
+class TerminalDialogs final : public host::Dialogs {
+ public:
+  bool Ask(const std::string& /*question*/) override { return false; }
+  void Inform(const std::string& text) override {
+    std::cerr << "kalo live: " << text << '\n';
+    Last = text;
+  }
+  std::optional<std::string> AskText(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  std::string Last;
+};
+
+struct Port {
+  int Id = 0;
+  std::string Name;
+  std::string Backend;
+};
+
+std::vector<Port> ListPorts(const midi::MidiDeviceRegistry& devices, bool inputs) {
+  std::vector<Port> ports;
+  const int count = inputs ? devices.InputCount() : devices.OutputCount();
+  for (int id = 0; id < count; ++id) {
+    midi::DeviceRef ref;
+    Port port{id, {}, {}};
+    if (inputs) {
+      midi::InputCapabilities caps;
+      devices.FindInput(id, ref);
+      devices.GetInputCapabilities(id, caps);
+      port.Name = caps.ProductName;
+    } else {
+      midi::OutputCapabilities caps;
+      devices.FindOutput(id, ref);
+      devices.GetOutputCapabilities(id, caps);
+      port.Name = caps.ProductName;
+    }
+    port.Backend = ref.Backend ? ref.Backend->Name() : "";
+    ports.push_back(port);
+  }
+  return ports;
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A port named as `kalo ports` prints it: its number, its name, or "synth" for the built-in
+// synthesizer. Of two ports with one name (KALO's own on ALSA and on JACK) the JACK one is taken.
+std::optional<int> FindPort(const std::vector<Port>& ports, const std::string& wanted) {
+  const std::string name = Lower(wanted) == "synth" ? midi::kSynthName : wanted;
+  if (!name.empty() && std::all_of(name.begin(), name.end(), [](char c) { return std::isdigit(c); })) {
+    const long id = std::stol(name);
+    if (id < static_cast<long>(ports.size())) return static_cast<int>(id);
+    return std::nullopt;
+  }
+  std::optional<int> found;
+  for (const Port& port : ports) {
+    if (port.Name != name && port.Name + " [" + port.Backend + "]" != name) continue;
+    if (!found || port.Backend == "jack") found = port.Id;
+  }
+  return found;
+}
+
+void PrintPorts(const std::vector<Port>& ports, const char* kind) {
+  std::cerr << "MIDI " << kind << ":\n";
+  if (ports.empty()) std::cerr << "  (none)\n";
+  for (const Port& port : ports)
+    std::cerr << "  " << port.Id << ": " << port.Name << " [" << port.Backend << "]\n";
+}
+
+// The status line: chord, part, measure and beat, tempo. Measures are counted from the style's start.
+class StatusLine {
+ public:
+  StatusLine(app::Arranger& session, bool terminal) : session_(session), terminal_(terminal) {}
+
+  void Update() {
+    const perform::ChordState& chords = session_.Chords();
+    const styles::TGen& gen = session_.Gen();
+    const bool playing = gen.Playing;
+    if (playing && !wasPlaying_) measure_ = 1, lastBeat_ = gen.BeatIndex;
+    if (playing && gen.BeatIndex < lastBeat_) ++measure_;
+    wasPlaying_ = playing;
+    lastBeat_ = gen.BeatIndex;
+
+    std::ostringstream line;
+    const bool chord =
+        chords.CurrentRoot >= 0 && chords.CurrentRoot < perform::kNoRoot && chords.CurrentType > 0;
+    line << "chord " << (chord ? perform::ChordName(chords.CurrentRoot, chords.CurrentType) : "-");
+    if (playing) {
+      const auto part = static_cast<size_t>(gen.RunningPart);
+      line << "  part " << (part < styles::kPartNames.size() ? styles::kPartNames[part] : "?") << "  measure "
+           << measure_ << " beat " << gen.BeatIndex + 1;
+    } else {
+      line << "  stopped";
+    }
+    line << "  tempo " << session_.Tempo();
+    const std::string text = line.str();
+    if (text == shown_) return;
+    shown_ = text;
+    if (terminal_) {
+      std::cout << '\r' << text << "\x1b[K" << std::flush;
+    } else {
+      std::cout << text << std::endl;
+    }
+  }
+
+  void End() {
+    if (terminal_ && !shown_.empty()) std::cout << '\n' << std::flush;
+  }
+
+ private:
+  app::Arranger& session_;
+  bool terminal_;
+  std::string shown_;
+  bool wasPlaying_ = false;
+  int measure_ = 0;
+  int lastBeat_ = 0;
+};
+
+int Live(const LiveArguments& args) {
+  midi::KeepJackServerFromStarting();
+  // Before any thread starts, so that only the watcher takes Ctrl-C and SIGTERM.
+  host::StopWatcher::BlockStopSignals();
+
+  auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
+  if (!bytes) {
+    std::cerr << "kalo live: cannot read " << args.Style << '\n';
+    return 1;
+  }
+  config::SettingsFile file = ProgramSettingsFile(args.Ini);
+  const config::Settings settings = file.Read().Values;
+
+  host::StdMainLoop loop;
+  TerminalDialogs dialogs;
+  host::Display display;
+  host::PosixThreadPriority priority;
+  host::ThreadTickTimer timer(loop, &priority);
+  host::PrintingWebLinks links;
+  const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
+  app::Arranger session({loop, dialogs, display, timer, priority, links, folder},
+                        midi::PlatformBackends(app::SynthOptionsFrom(settings)));
+  session.Settings() = settings;
+
+  // The ports asked for, by number or name; unknown names end the run before anything opens.
+  const midi::MidiDeviceRegistry& devices = session.Midi().Devices();
+  const std::vector<Port> inputs = ListPorts(devices, true);
+  const std::vector<Port> outputs = ListPorts(devices, false);
+  auto resolve = [&](const std::optional<std::string>& wanted, bool input,
+                     const char* option) -> std::optional<int> {
+    const std::vector<Port>& ports = input ? inputs : outputs;
+    const std::optional<int> id = FindPort(ports, *wanted);
+    if (!id) {
+      std::cerr << "kalo live: " << option << ": there is no MIDI " << (input ? "input" : "output") << " \""
+                << *wanted << "\"\n";
+      PrintPorts(ports, input ? "inputs" : "outputs");
+    }
+    return id;
+  };
+  // Without --in the keyboard is KALO's own input port, for other software to connect to.
+  const std::optional<std::string> in = args.In ? args.In : std::optional<std::string>(midi::kOwnPortName);
+  const std::optional<int> inId = resolve(in, true, "--in");
+  const std::optional<int> extId =
+      args.ExtIn ? resolve(args.ExtIn, true, "--ext-in") : std::optional<int>(-2);
+  const std::optional<int> outId =
+      args.Out ? resolve(args.Out, false, "--out") : std::optional<int>(settings.MidiOut);
+  if (!inId || !extId || !outId) return 2;
+
+  config::Settings& own = session.Settings();
+  own.MidiIn = *inId;
+  own.MidiSubIn = *extId;
+  own.MidiOut = *outId;
+  own.MidiSubOut = -2;
+  session.Start();
+  struct Opened {
+    const char* Option;
+    bool Asked;
+    bool Open;
+    std::string Name;
+    bool Input;
+  };
+  const Opened opened[] = {
+      {"--in", true, session.Input1() && session.Input1()->IsOpen(), *in, true},
+      {"--ext-in", args.ExtIn.has_value(), session.Input2() && session.Input2()->IsOpen(),
+       args.ExtIn.value_or(""), true},
+      {"--out", true, session.Devices().Midiout().IsOpen(),
+       args.Out.value_or(*outId >= 0 && *outId < static_cast<int>(outputs.size())
+                             ? outputs[static_cast<size_t>(*outId)].Name
+                             : std::to_string(*outId)),
+       false},
+  };
+  for (const Opened& port : opened) {
+    if (!port.Asked || port.Open) continue;
+    std::cerr << "kalo live: " << port.Option << ": cannot open MIDI " << (port.Input ? "input" : "output")
+              << " \"" << port.Name << "\"\n";
+    PrintPorts(port.Input ? inputs : outputs, port.Input ? "inputs" : "outputs");
+    return 1;
+  }
+
+  if (session.Gen().LoadStyleFromBytes(args.Style, *bytes) != styles::LoadOutcome::Loaded) {
+    std::cerr << "kalo live: " << args.Style << " is not a style that can be played\n";
+    return 1;
+  }
+  loop.RunPending();
+  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
+  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
+  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  // The clock runs; the first chord of the left hand starts the style.
+  session.Play();
+
+  StatusLine status(session, host::StandardOutputIsTerminal());
+  status.Update();
+  std::atomic<bool> stopping{false};
+  {
+    host::StopWatcher watcher(
+        [&] {
+          stopping = true;
+          loop.Post([&loop] { loop.Quit(); });
+        },
+        [&] {
+          if (!stopping) loop.Post([&status] { status.Update(); });
+        },
+        std::chrono::milliseconds(50), true);
+    loop.Run();
+  }
+  loop.RunPending();
+  status.End();
+
+  // A clean end: the style stops, every channel is released, the clock and the ports close.
+  session.Stop();
+  session.AllNotesOff();
+  return 0;
+}
+
+}  // namespace
+
+void AddLiveCommand(CLI::App& app, ExitStatus& status) {
+  auto args = std::make_shared<LiveArguments>();
+  CLI::App* live = app.add_subcommand(
+      "live",
+      "Play live: the left hand's chords drive the style, the control keys switch its parts, the right hand "
+      "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM or the end of standard input");
+  live->add_option("--style", args->Style, "the style file (.vxs)")->required();
+  live->add_option(
+      "--in", args->In,
+      "the keyboard's MIDI input, by number or name as kalo ports prints them (default: KALO's own "
+      "input port, for other software to connect to)");
+  live->add_option("--ext-in", args->ExtIn, "the external sequencer's MIDI input (default: none)");
+  live->add_option("--out", args->Out,
+                   "the MIDI output, by number or name; synth for the built-in synthesizer (default: the "
+                   "settings' \"MIDI out\")");
+  live->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the style's tempo)")
+      ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  live->add_option("--ini", args->Ini, "read this settings file instead of the program's own");
+  live->callback([args, &status] { status.Code = Live(*args); });
+}
+
+}  // namespace kalo::cli

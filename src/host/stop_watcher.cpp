@@ -1,0 +1,83 @@
+#include "host/stop_watcher.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <utility>
+
+namespace kalo::host {
+
+namespace {
+
+sigset_t StopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+}  // namespace
+
+void StopWatcher::BlockStopSignals() {
+  const sigset_t set = StopSignals();
+  pthread_sigmask(SIG_BLOCK, &set, nullptr);
+}
+
+StopWatcher::StopWatcher(std::function<void()> onStop, std::function<void()> onPeriod,
+                         std::chrono::milliseconds period, bool watchStandardInput)
+    : onStop_(std::move(onStop)), onPeriod_(std::move(onPeriod)), period_(period) {
+  const sigset_t set = StopSignals();
+  signalFd_ = signalfd(-1, &set, SFD_CLOEXEC);
+  wakeFd_ = eventfd(0, EFD_CLOEXEC);
+  thread_ = std::thread([this, watchStandardInput] { Watch(watchStandardInput); });
+}
+
+StopWatcher::~StopWatcher() {
+  const uint64_t one = 1;
+  if (wakeFd_ >= 0) (void)!write(wakeFd_, &one, sizeof one);
+  thread_.join();
+  if (signalFd_ >= 0) close(signalFd_);
+  if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+void StopWatcher::Watch(bool watchStandardInput) {
+  // Entry 0 ends the watch, 1 is the signals, 2 standard input (fd -1: not watched).
+  std::array<pollfd, 3> fds{
+      {{wakeFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {watchStandardInput ? 0 : -1, POLLIN, 0}}};
+  bool stopped = false;
+  auto stop = [&] {
+    if (!stopped) onStop_();
+    stopped = true;
+  };
+  for (;;) {
+    const int ready = poll(fds.data(), fds.size(), static_cast<int>(period_.count()));
+    if (ready < 0 && errno != EINTR) return;
+    if (ready <= 0) {
+      if (!stopped && onPeriod_) onPeriod_();
+      continue;
+    }
+    if (fds[0].revents != 0) return;
+    if (fds[1].revents != 0) {
+      signalfd_siginfo info{};
+      (void)!read(signalFd_, &info, sizeof info);
+      stop();
+    }
+    if (fds[2].revents != 0) {
+      std::array<char, 256> buffer{};
+      const ssize_t got = read(0, buffer.data(), buffer.size());
+      if (got <= 0) {
+        // The end of the input (or an input that cannot be read) stops once and is watched no more.
+        fds[2].fd = -1;
+        if (got == 0) stop();
+      }
+    }
+  }
+}
+
+}  // namespace kalo::host
