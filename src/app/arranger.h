@@ -111,13 +111,10 @@ class Arranger {
   // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
   void Play();
   void Record();
-<<<<<<< HEAD
-=======
   // The MIDI input dispatch of both inputs, the computer keys' and on-screen controls' way in. Both
   // inputs' events are dispatched on the main loop as they arrive; a device error while forwarding is
   // shown with its text.
   perform::InputDispatch& Dispatch() { return *dispatch_; }
->>>>>>> live12
   // A key pressed or released in the accompaniment zone: chord recognition, then the chord state.
   void ChordKeyDown(int key);
   void ChordKeyUp(int key);
