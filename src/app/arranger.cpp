@@ -1,6 +1,7 @@
 #include "app/arranger.h"
 
 #include "app/arranger_links.h"
+#include "app/song_side.h"
 #include "midi/midi_errors.h"
 #include "midi/midi_status.h"
 #include "midi/reset_messages.h"
@@ -108,10 +109,16 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   mixer_->SetStyleSink(styleLink_.get());
 
   engineLink_ = std::make_unique<EngineLink>(*this);
-  song_ = std::make_unique<LiveSong>();
+  songLink_ = std::make_unique<SongLink>(*this);
+  songSide_ = std::make_unique<app::SongSide>(song_, songOptions_, options_, settings_, *clock_, *chords_,
+                                              host_.Dialogs, host_.Display, *songLink_);
   engine_ = std::make_unique<engine::Sequencer>(
       engine::SequencerContext{*clock_, *gen_, *chords_, system_.Controllers(), options_, settings_,
-                               host_.Display, *engineLink_, *song_});
+                               host_.Display, *engineLink_, *songSide_});
+  songSide_->Attach(*engine_);
+  songFilesLink_ = std::make_unique<SongFilesLink>(*this);
+  songFiles_ = std::make_unique<song::SongFiles>(song_, host_.Dialogs, *songFilesLink_, host_.Folder, settings_,
+                                                 options_);
   clock_->SetTickBody(engine_.get());
 }
 
@@ -202,8 +209,7 @@ void Arranger::SetInstrumentPad(bool on) {
 }
 
 void Arranger::SendGenerated(uint8_t status, uint8_t data1, uint8_t data2) {
-  // Recording generated messages into the melody track belongs to the track, which the session does
-  // not hold yet.
+  songSide_->RecordGenerated(status, data1, data2);
   const uint8_t kind = status & 0xF0;
   if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure)
     system_.Controllers().Check(status, data1, data2, false);

@@ -32,7 +32,11 @@
 #include "midi/resets.h"
 #include "perform/chord_recognizer.h"
 #include "perform/chord_state.h"
+#include "perform/live_input_seams.h"
 #include "song/chordmemory.h"
+#include "song/song.h"
+#include "song/song_files.h"
+#include "song/song_options.h"
 #include "styles/style_creator.h"
 
 namespace kalo::app {
@@ -58,6 +62,8 @@ struct StyleCreatorControls {
   bool ActiveChannelBox = false;  // the "Active/Minus/Repl. Ch." box ticked
   std::string SaveStyleName;      // what the save dialog proposes next
 };
+
+class SongSide;
 
 class Arranger {
  public:
@@ -86,6 +92,9 @@ class Arranger {
   int Tempo() const { return tempo_; }
   // The Stop command (the transport's), also the first step of the shutdown.
   void Stop() { engine_->Stop(); }
+  // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
+  void Play();
+  void Record();
   // A key pressed or released in the accompaniment zone: chord recognition, then the chord state.
   void ChordKeyDown(int key);
   void ChordKeyUp(int key);
@@ -117,6 +126,32 @@ class Arranger {
   // and channel-pressure value through (their controller filter is off); cleared, they drop values
   // the controller memory already holds.
   void SetTransmitControllers(bool on);
+
+  // --- Songs (arranger_transport.cpp) ---------------------------------------------------------------
+  // "Step Record": the step panel's start button; the record start measure becomes 1 when below it.
+  void StepRecord();
+  // "Play && Overwrite" and "Punch in": " Edit" is ticked, then Play or Record; an empty
+  // Chordmemory shows "Chordmemory is empty !" instead.
+  void PlayAndOverwrite();
+  void PunchIn();
+  // Play pressed in the chord editor: the song plays with SongState -2.
+  void PlayFromEditor();
+  // "Metronome", "Count in", "Master Mode", "Slave Mode", "Play Chords" and the intro voices choice.
+  void SetMetronome(bool on);
+  void SetCountIn(bool on) { songOptions_.CountIn = on; }
+  void SetMasterMode(bool on);
+  void SetSlaveMode(bool on);
+  void SetPlayChords(bool on);
+  void SetIntroVoices(song::IntroVoices voices) { songOptions_.Voices = voices; }
+  // The input dispatch's melody seam: a message played on the melody part, recorded into the melody
+  // track while its "Record" is on and a song plays or records.
+  void RecordMelodyEvent(uint8_t status, uint8_t data1, uint8_t data2);
+  perform::MelodyRecorder& MelodyRecorder();
+  song::Song& Song() { return song_; }
+  // Open, the demo song, Save and Save as.
+  song::SongFiles& SongFiles() { return *songFiles_; }
+  song::SongOptions& SongOptions() { return songOptions_; }
+  app::SongSide& SongEngine() { return *songSide_; }
 
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
@@ -153,8 +188,6 @@ class Arranger {
   // The record start measure field (-500..500).
   int RecordStartMeasure = 1;
   StyleCreatorControls StyleControls;
-  // The Chordmemory as the work files carry it, until the song side owns it.
-  song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
 
  private:
   class MixerLink;
@@ -162,8 +195,13 @@ class Arranger {
   class ClockLink;
   class ChordLink;
   class EngineLink;
-  class LiveSong;
+  class SongLink;
+  class SongFilesLink;
   class StyleLink;
+
+  void StartPlay(bool fromEditor);
+  // The song's play range follows the measure length of the metrum in force.
+  void SyncSongMeasureLength();
 
   const ArrangerHost host_;
   config::Options options_;
@@ -189,7 +227,12 @@ class Arranger {
   std::unique_ptr<StyleLink> styleLink_;
   std::unique_ptr<styles::TGen> gen_;
   std::unique_ptr<EngineLink> engineLink_;
-  std::unique_ptr<LiveSong> song_;
+  song::Song song_;
+  song::SongOptions songOptions_;
+  std::unique_ptr<SongLink> songLink_;
+  std::unique_ptr<app::SongSide> songSide_;
+  std::unique_ptr<SongFilesLink> songFilesLink_;
+  std::unique_ptr<song::SongFiles> songFiles_;
   std::unique_ptr<engine::Sequencer> engine_;
   bool clockStarted_ = false;
 };
