@@ -1,7 +1,12 @@
 // kalo song info: what an arrangement file (.vxa) holds — header, length, measures, the beat records
-// with their chords and functions, the memo, the style path and the melody's size.
+// with their chords and functions, the memo, the style path and the melody's size. kalo song
+// from-chart: an arrangement made from a chord chart.
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
+#include <variant>
+#include <vector>
 #include <memory>
 #include <string>
 
@@ -10,7 +15,11 @@
 #include "host/file_store.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
+#include "engine/sequencer_clock.h"
+#include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/chart_song.h"
+#include "styles/style_file.h"
 #include "song/song_report.h"
 
 namespace kalo::cli {
@@ -22,9 +31,18 @@ struct SongArgs {
   std::string Ini;
 };
 
+struct FromChartArgs {
+  std::string Chart;
+  std::string Out;
+  std::string Style;
+  int Tempo = 0;  // 0: the style's tempo, else 120
+  std::string Title;
+  std::string Ini;
+};
+
 // The control keys in force, which name the style-part functions: the settings file is read (never
 // written) as the program reads it.
-config::ControlKeyNotes ControlKeys(const std::string& ini) {
+config::Settings ReadSettings(const std::string& ini) {
   host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
   config::SettingsEnvironment environment;
   environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
@@ -32,7 +50,54 @@ config::ControlKeyNotes ControlKeys(const std::string& ini) {
   environment.FolderWritable = host::ProbeFolderWritable;
   config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
                                           : config::SettingsFile(folder, ini, environment);
-  return config::ComputeControlKeyNotes(file.Read().Values);
+  return file.Read().Values;
+}
+
+config::ControlKeyNotes ControlKeys(const std::string& ini) { return config::ComputeControlKeyNotes(ReadSettings(ini)); }
+
+int RunFromChart(const FromChartArgs& args) {
+  const char* kWhat = "kalo song from-chart: ";
+  styles::Metre metre;
+  int tempo = args.Tempo;
+  std::string stylePath;
+  if (!args.Style.empty()) {
+    const auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
+    if (!bytes) {
+      std::cerr << kWhat << "cannot read " << args.Style << '\n';
+      return 1;
+    }
+    const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
+    metre = styles::MetreOf(header.MeasureLength);
+    if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
+      tempo = header.Tempo;
+    stylePath = std::filesystem::absolute(args.Style).lexically_normal().string();
+  }
+  if (tempo == 0) tempo = 120;
+  auto parsed = perform::ParseChordChart(args.Chart, std::max(1, metre.MeasureLength / 4));
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::cerr << kWhat << *error << '\n';
+    return 2;
+  }
+  const config::Settings settings = ReadSettings(args.Ini);
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
+  const auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
+                                                 {metre.MeasureLength, tempo, keys.SectionFirst});
+  if (!chords) {
+    std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
+    return 2;
+  }
+  song::SongMemo memo;
+  memo.Title = args.Title;
+  bool memoShortened = false;
+  const std::vector<uint8_t> bytes = song::SerializeArrangementFile(*chords, {}, memo, stylePath, &memoShortened);
+  std::string out = args.Out;
+  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
+  if (const auto problem = host::WriteFileSafely(out, bytes)) {
+    std::cerr << kWhat << *problem << '\n';
+    return 1;
+  }
+  if (memoShortened) std::cerr << kWhat << "the title was shortened to fit the memo\n";
+  return 0;
 }
 
 int RunInfo(const SongArgs& args) {
@@ -51,7 +116,7 @@ int RunInfo(const SongArgs& args) {
 
 void AddSongCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<SongArgs>();
-  CLI::App* song = app.add_subcommand("song", "Show what an arrangement file (.vxa) holds");
+  CLI::App* song = app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
   song->require_subcommand(1);
 
   CLI::App* info = song->add_subcommand(
@@ -60,6 +125,19 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
   info->add_flag("--json", args->Json, "print one JSON object");
   info->add_option("--ini", args->Ini, "name the style-part keys from this settings file");
   info->callback([args, &status] { status.Code = RunInfo(*args); });
+
+  auto chartArgs = std::make_shared<FromChartArgs>();
+  CLI::App* fromChart = song->add_subcommand(
+      "from-chart", "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
+  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")->required();
+  fromChart->add_option("-o", chartArgs->Out, "the arrangement to write (.vxa)")->required();
+  fromChart->add_option("--style", chartArgs->Style,
+                        "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
+  fromChart->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
+      ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
+  fromChart->add_option("--ini", chartArgs->Ini, "take the style-part keys and the accompaniment zone from this settings file");
+  fromChart->callback([chartArgs, &status] { status.Code = RunFromChart(*chartArgs); });
 }
 
 }  // namespace kalo::cli
