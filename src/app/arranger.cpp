@@ -117,8 +117,8 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
                                host_.Display, *engineLink_, *songSide_});
   songSide_->Attach(*engine_);
   songFilesLink_ = std::make_unique<SongFilesLink>(*this);
-  songFiles_ = std::make_unique<song::SongFiles>(song_, host_.Dialogs, *songFilesLink_, host_.Folder, settings_,
-                                                 options_);
+  songFiles_ = std::make_unique<song::SongFiles>(song_, host_.Dialogs, *songFilesLink_, host_.Folder,
+                                                 settings_, options_);
   clock_->SetTickBody(engine_.get());
 }
 

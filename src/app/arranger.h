@@ -185,8 +185,6 @@ class Arranger {
   std::array<bool, 16> HandMuted{};
   // Channels that played a note since the style was loaded (their boxes show the activity).
   std::array<bool, 16> ChannelActive{};
-  // The record start measure field (-500..500).
-  int RecordStartMeasure = 1;
   StyleCreatorControls StyleControls;
 
  private:

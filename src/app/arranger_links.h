@@ -134,7 +134,9 @@ class Arranger::SongLink final : public SongSideHost {
   void SendMidiout(uint8_t status, uint8_t data1, uint8_t data2) override {
     a_.devices_->Midiout().PutShort(status, data1, data2);
   }
-  void MarkChannelActive(int channel) override { a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true; }
+  void MarkChannelActive(int channel) override {
+    a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
+  }
 
  private:
   Arranger& a_;
@@ -160,7 +162,8 @@ class Arranger::SongFilesLink final : public song::SongFileHost {
   }
   void SendMelodyProgram(uint8_t program) override {
     if (!a_.devices_->Midiout().IsOpen()) return;
-    a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program, 0);
+    a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program,
+                     0);
   }
   void LoadStyleByName(const std::string& path) override { a_.gen_->LoadStyleByName(path); }
   std::string CurrentStylePath() const override { return a_.gen_->CurrentStylePath; }
@@ -202,7 +205,7 @@ class Arranger::StyleLink final : public styles::StylePlayer,
     a_.engine_->ChannelMute.fill(0);
   }
   void SetTempo(int bpm) override { a_.SetTempo(bpm); }
-  void SetRecordStartMeasure(int measure) override { a_.RecordStartMeasure = measure; }
+  void SetRecordStartMeasure(int measure) override { a_.song_.Range.SetRecordStartMeasure(measure); }
   void SetMeasureLength(int /*measureLength*/) override { a_.engine_->ApplySettings(); }
   void SetStyleMode(bool on) override;
   void SetRestoreOriginalEnabled(bool enabled) override { a_.StyleControls.RestoreOriginal = enabled; }

@@ -59,7 +59,8 @@ void Arranger::StartPlay(bool fromEditor) {
     return;
   }
   const song::PlayRange& range = song_.Range;
-  const int start = range.RecordStartMeasure() < range.FromMeasure() ? range.RecordStart() : range.PlayStart();
+  const int start =
+      range.RecordStartMeasure() < range.FromMeasure() ? range.RecordStart() : range.PlayStart();
   clock_->ClockState = 0;
   clock_->ToggleClock();
   song_.Position = start;

@@ -35,8 +35,9 @@ perform::Chord PendingChord(const perform::ChordState& chords) {
 }  // namespace
 
 SongSide::SongSide(song::Song& song, song::SongOptions& songOptions, config::Options& options,
-                   const config::Settings& settings, engine::SequencerClock& clock, perform::ChordState& chords, host::Dialogs& dialogs,
-                   host::Display& display, SongSideHost& host)
+                   const config::Settings& settings, engine::SequencerClock& clock,
+                   perform::ChordState& chords, host::Dialogs& dialogs, host::Display& display,
+                   SongSideHost& host)
     : song_(song),
       songOptions_(songOptions),
       options_(options),
@@ -427,8 +428,8 @@ void SongSide::RecordTick(engine::Sequencer& s) {
 
 void SongSide::RecordBeat(engine::Sequencer& s) {
   if (waitingForChord_) {
-    const bool chord = chords_.PendingRoot > 0 ||
-                       (chords_.CurrentRoot != perform::kNoRoot && chords_.CurrentRoot > 0);
+    const bool chord =
+        chords_.PendingRoot > 0 || (chords_.CurrentRoot != perform::kNoRoot && chords_.CurrentRoot > 0);
     if (!chord) return;  // the song begins with its first chord
     waitingForChord_ = false;
     song_.Melody.ResetCounters();

@@ -42,8 +42,8 @@ class SongSideHost {
 class SongSide final : public engine::SongSide, public perform::MelodyRecorder, private song::MelodyOutput {
  public:
   SongSide(song::Song& song, song::SongOptions& songOptions, config::Options& options,
-           const config::Settings& settings, engine::SequencerClock& clock, perform::ChordState& chords, host::Dialogs& dialogs,
-           host::Display& display, SongSideHost& host);
+           const config::Settings& settings, engine::SequencerClock& clock, perform::ChordState& chords,
+           host::Dialogs& dialogs, host::Display& display, SongSideHost& host);
 
   // The sequencer this side drives; set once, before the first tick.
   void Attach(engine::Sequencer& sequencer) { seq_ = &sequencer; }
@@ -79,13 +79,13 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   song::ChordmemoryRecorder& Recorder() { return recorder_; }
 
   // --- Playback state ---------------------------------------------------------------------------
-  int LoopEnd = 0;    // position at which an open loop jumps back; 0 = no loop open
-  int LoopCount = 0;  // passes still to play of the open loop
-  int LoopStart = 0;  // start of the measure where the open loop began
-  int SongTranspose = 0;          // semitones added to every chord root read from the song
-  int TranspositionSetting = 0;   // what the engine reset returns SongTranspose to
-  int EndingWait = 0;             // beats since a song's ending key was played; 0 = none
-  bool JumpDone = false;          // after a lead-in beat the next record is read looking back
+  int LoopEnd = 0;                 // position at which an open loop jumps back; 0 = no loop open
+  int LoopCount = 0;               // passes still to play of the open loop
+  int LoopStart = 0;               // start of the measure where the open loop began
+  int SongTranspose = 0;           // semitones added to every chord root read from the song
+  int TranspositionSetting = 0;    // what the engine reset returns SongTranspose to
+  int EndingWait = 0;              // beats since a song's ending key was played; 0 = none
+  bool JumpDone = false;           // after a lead-in beat the next record is read looking back
   bool StartedFromEditor = false;  // SongState -2: the editor's cursor follows the song
 
  private:
@@ -116,14 +116,15 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   song::ChordmemoryRecorder recorder_;
   engine::Sequencer* seq_ = nullptr;
 
-  bool firstBeat_ = false;         // the next played beat is the first after a start
-  bool melodyRunning_ = false;     // the melody clock advances
-  bool waitingForChord_ = false;   // recording has not had its first chord yet
-  int enteredFunction_ = 0;        // the function entered since the last stored beat
+  bool firstBeat_ = false;        // the next played beat is the first after a start
+  bool melodyRunning_ = false;    // the melody clock advances
+  bool waitingForChord_ = false;  // recording has not had its first chord yet
+  int enteredFunction_ = 0;       // the function entered since the last stored beat
   int enteredParameter_ = 0;
   bool stepMode_ = false;
   bool playChordsBefore_ = false;
-  bool chordsUnticked_ = false;    // " Chords" was unticked by a song play  // "Play Chords" before step recording forced it on
+  bool chordsUnticked_ =
+      false;  // " Chords" was unticked by a song play  // "Play Chords" before step recording forced it on
 };
 
 }  // namespace kalo::app

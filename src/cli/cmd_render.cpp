@@ -3,8 +3,8 @@
 
 #include <filesystem>
 #include <iostream>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 
@@ -183,7 +183,9 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   render->add_option("--chart", args->Chart,
                      "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
                      "[ToExtended], [ToBasic], [Ending] press that key there");
-  render->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the song's, else the style's tempo)")
+  render
+      ->add_option("--tempo", args->Tempo,
+                   "quarter notes per minute (default: the song's, else the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
   render->add_flag("--intro", args->Intro,
                    "with --chart: start with the intro (a count-in where the style has none); a song starts "

@@ -5,22 +5,22 @@
 #include <algorithm>
 #include <filesystem>
 #include <iostream>
-#include <variant>
-#include <vector>
 #include <memory>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "cli/commands.h"
 #include "config/settings_file.h"
+#include "engine/sequencer_clock.h"
 #include "host/file_store.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
-#include "engine/sequencer_clock.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
-#include "styles/style_file.h"
 #include "song/song_report.h"
+#include "styles/style_file.h"
 
 namespace kalo::cli {
 namespace {
@@ -53,7 +53,9 @@ config::Settings ReadSettings(const std::string& ini) {
   return file.Read().Values;
 }
 
-config::ControlKeyNotes ControlKeys(const std::string& ini) { return config::ComputeControlKeyNotes(ReadSettings(ini)); }
+config::ControlKeyNotes ControlKeys(const std::string& ini) {
+  return config::ComputeControlKeyNotes(ReadSettings(ini));
+}
 
 int RunFromChart(const FromChartArgs& args) {
   const char* kWhat = "kalo song from-chart: ";
@@ -89,7 +91,8 @@ int RunFromChart(const FromChartArgs& args) {
   song::SongMemo memo;
   memo.Title = args.Title;
   bool memoShortened = false;
-  const std::vector<uint8_t> bytes = song::SerializeArrangementFile(*chords, {}, memo, stylePath, &memoShortened);
+  const std::vector<uint8_t> bytes =
+      song::SerializeArrangementFile(*chords, {}, memo, stylePath, &memoShortened);
   std::string out = args.Out;
   if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
@@ -116,7 +119,8 @@ int RunInfo(const SongArgs& args) {
 
 void AddSongCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<SongArgs>();
-  CLI::App* song = app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
+  CLI::App* song =
+      app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
   song->require_subcommand(1);
 
   CLI::App* info = song->add_subcommand(
@@ -128,15 +132,20 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
 
   auto chartArgs = std::make_shared<FromChartArgs>();
   CLI::App* fromChart = song->add_subcommand(
-      "from-chart", "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
-  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")->required();
+      "from-chart",
+      "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
+  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")
+      ->required();
   fromChart->add_option("-o", chartArgs->Out, "the arrangement to write (.vxa)")->required();
-  fromChart->add_option("--style", chartArgs->Style,
-                        "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
-  fromChart->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
+  fromChart->add_option(
+      "--style", chartArgs->Style,
+      "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
+  fromChart
+      ->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
   fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
-  fromChart->add_option("--ini", chartArgs->Ini, "take the style-part keys and the accompaniment zone from this settings file");
+  fromChart->add_option("--ini", chartArgs->Ini,
+                        "take the style-part keys and the accompaniment zone from this settings file");
   fromChart->callback([chartArgs, &status] { status.Code = RunFromChart(*chartArgs); });
 }
 

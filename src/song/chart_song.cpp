@@ -23,7 +23,8 @@ int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& key
 }  // namespace
 
 std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
-                                                const config::ControlKeyNotes& keys, const ChartSongShape& shape) {
+                                                const config::ControlKeyNotes& keys,
+                                                const ChartSongShape& shape) {
   const int stop = kSongStart + kRecordBytes * chart.Beats();
   if (chart.Beats() <= 0 || stop >= kChordmemoryWorkingSize) return std::nullopt;
   Chordmemory chords = Chordmemory::Cleared();
@@ -38,7 +39,8 @@ std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart
       record.Function = static_cast<uint8_t>(key);
       record.Parameter = kPartKeyParameter;
     } else {
-      record.Root = static_cast<uint8_t>(perform::FingeredRootNote(item.RootPitchClass, shape.LowestAccompanimentKey));
+      record.Root =
+          static_cast<uint8_t>(perform::FingeredRootNote(item.RootPitchClass, shape.LowestAccompanimentKey));
       record.Type = static_cast<uint8_t>(item.Type);
     }
     chords.Write(position, record);
@@ -49,8 +51,8 @@ std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart
   chords.Write(stop, end);
   const int measureLength = shape.MeasureLength > 0 ? shape.MeasureLength : 16;
   const int endOfMeasure = ((stop - kSongStart) / measureLength) * measureLength + kSongStart + measureLength;
-  chords.Length = static_cast<int16_t>(endOfMeasure < static_cast<int>(kChordmemoryBufferSize) ? endOfMeasure
-                                                                                                 : stop + 4);
+  chords.Length =
+      static_cast<int16_t>(endOfMeasure < static_cast<int>(kChordmemoryBufferSize) ? endOfMeasure : stop + 4);
   return chords;
 }
 

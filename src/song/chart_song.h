@@ -12,8 +12,8 @@
 namespace kalo::song {
 
 struct ChartSongShape {
-  int MeasureLength = 16;        // L, four per beat; the chart's beats per measure is L div 4
-  int Tempo = 120;               // the header's tempo
+  int MeasureLength = 16;           // L, four per beat; the chart's beats per measure is L div 4
+  int Tempo = 120;                  // the header's tempo
   int LowestAccompanimentKey = 40;  // chord roots are the notes a chord button gives in this zone
 };
 
@@ -23,6 +23,7 @@ struct ChartSongShape {
 // the end mark of a recording does. nullopt when the chart and its STOP do not fit the working area
 // (2999 beats at most).
 std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
-                                                const config::ControlKeyNotes& keys, const ChartSongShape& shape);
+                                                const config::ControlKeyNotes& keys,
+                                                const ChartSongShape& shape);
 
 }  // namespace kalo::song

@@ -11,12 +11,12 @@ inline constexpr const char* kIntroVoicesNames[] = {"Mute None", "Mute All", "Dr
                                                     "Metronome"};
 
 struct SongOptions {
-  bool CountIn = false;       // "Count in": Play and Record begin with a count-in measure
-  bool Edit = false;          // " Edit": Play overwrites the beats at which the player enters chords
-  bool Loop = false;          // "Loop": the play range repeats
-  bool IgnoreLoops = false;   // "Ignore Loops": loop functions of the song do nothing
+  bool CountIn = false;            // "Count in": Play and Record begin with a count-in measure
+  bool Edit = false;               // " Edit": Play overwrites the beats at which the player enters chords
+  bool Loop = false;               // "Loop": the play range repeats
+  bool IgnoreLoops = false;        // "Ignore Loops": loop functions of the song do nothing
   bool StepRecordPreview = false;  // "Step Record Preview": step entries only sound
-  int TapsPerMeasure = 4;     // the step panel's "Taps per Measure", 1..6
+  int TapsPerMeasure = 4;          // the step panel's "Taps per Measure", 1..6
   IntroVoices Voices = IntroVoices::MuteNone;
   // The chord preview: 0, 4, 8 or 12 positions ahead ("Chordpreview 1/4", "1/2", "3/4").
   int PreviewAhead = 0;
