@@ -1,5 +1,5 @@
-// Golden renders: two small styles, each played over a chord sequence and as a song, compared message by message
-// with event lists that were read through by hand and stored in tests/app/golden/. After a change
+// Golden renders: two small styles, each played over a chord sequence and as a song, compared message
+// by message with event lists that were read through by hand and stored in tests/app/golden/. After a change
 // that is meant to alter what is sent, run with KALO_WRITE_GOLDEN=1 to write the lists again, and
 // read the difference before committing it.
 
