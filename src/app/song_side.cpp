@@ -89,12 +89,14 @@ void SongSide::RestoreChordsBox() {
 // --- The tick -----------------------------------------------------------------------------------
 
 void SongSide::SongModeTick(engine::Sequencer& s) {
+  // The melody clock counts the ticks from the first beat, which sets it to 0: an event due at tick t
+  // of the song plays in that tick.
+  if (melodyRunning_ && song_.Position > 3) ++song_.Melody.Clock;
   if (s.SongState < 0) {
     PlayTick(s);
   } else {
     RecordTick(s);
   }
-  if (melodyRunning_ && s.SongState != 0 && song_.Position > 3) ++song_.Melody.Clock;
 }
 
 void SongSide::MelodyStep() {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
+#include "song/melody_text.h"
 #include "song/song_report.h"
 #include "styles/style_file.h"
 
@@ -37,8 +39,37 @@ struct FromChartArgs {
   std::string Style;
   int Tempo = 0;  // 0: the style's tempo, else 120
   std::string Title;
+  std::string Author;
+  std::string Melody;
+  int MelodyProgram = 0;
   std::string Ini;
 };
+
+// A chart without its comment lines (those whose first character other than a blank is '#').
+std::string WithoutCommentLines(const std::string& text) {
+  std::string kept;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos || line[first] != '#') kept += line + '\n';
+    start = end + 1;
+  }
+  return kept;
+}
+
+// A text given on the command line, or read from the file named after '@'.
+std::optional<std::string> ArgumentText(const std::string& given, const char* what) {
+  if (given.empty() || given[0] != '@') return given;
+  const auto bytes = host::ReadFilePrefix(given.substr(1), size_t{1} << 20);
+  if (!bytes) {
+    std::cerr << what << "cannot read " << given.substr(1) << '\n';
+    return std::nullopt;
+  }
+  return std::string(bytes->begin(), bytes->end());
+}
 
 // The control keys in force, which name the style-part functions: the settings file is read (never
 // written) as the program reads it.
@@ -72,34 +103,51 @@ int RunFromChart(const FromChartArgs& args) {
     metre = styles::MetreOf(header.MeasureLength);
     if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
       tempo = header.Tempo;
-    stylePath = std::filesystem::absolute(args.Style).lexically_normal().string();
+    // Kept as given: a relative path is found again below the program folder by its file name.
+    stylePath = args.Style;
   }
   if (tempo == 0) tempo = 120;
-  auto parsed = perform::ParseChordChart(args.Chart, std::max(1, metre.MeasureLength / 4));
+  const auto chart = ArgumentText(args.Chart, kWhat);
+  const auto melodyText = ArgumentText(args.Melody, kWhat);
+  if (!chart || !melodyText) return 1;
+  std::vector<song::MelodyEvent> melody;
+  if (!melodyText->empty()) {
+    auto events = song::ParseMelodyText(*melodyText, 0);
+    if (const auto* error = std::get_if<std::string>(&events)) {
+      std::cerr << kWhat << "melody: " << *error << '\n';
+      return 2;
+    }
+    melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
+  }
+  auto parsed = perform::ParseChordChart(WithoutCommentLines(*chart), std::max(1, metre.MeasureLength / 4));
   if (const auto* error = std::get_if<std::string>(&parsed)) {
     std::cerr << kWhat << *error << '\n';
     return 2;
   }
   const config::Settings settings = ReadSettings(args.Ini);
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
-  const auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
-                                                 {metre.MeasureLength, tempo, keys.SectionFirst});
+  auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
+                                           {metre.MeasureLength, tempo, keys.SectionFirst});
   if (!chords) {
     std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
     return 2;
   }
+  song::ChordmemoryHeader header = chords->Header();
+  header.MelodyProgram = static_cast<uint8_t>(args.MelodyProgram);
+  chords->SetHeader(header);
   song::SongMemo memo;
   memo.Title = args.Title;
+  memo.Author = args.Author;
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
-      song::SerializeArrangementFile(*chords, {}, memo, stylePath, &memoShortened);
+      song::SerializeArrangementFile(*chords, melody, memo, stylePath, &memoShortened);
   std::string out = args.Out;
   if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
     std::cerr << kWhat << *problem << '\n';
     return 1;
   }
-  if (memoShortened) std::cerr << kWhat << "the title was shortened to fit the memo\n";
+  if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
   return 0;
 }
 
@@ -144,6 +192,14 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
       ->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
   fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
+  fromChart->add_option("--author", chartArgs->Author, "the song's author in its memo");
+  fromChart->add_option("--melody", chartArgs->Melody,
+                        "the melody track on channel 1 as \"<pitch>:<beats>\" tokens from the first beat "
+                        "(\"E5:1 D5:0.5 r:0.5\", C4 = 60, '|' ignored, '#' comments), or @FILE");
+  fromChart
+      ->add_option("--melody-program", chartArgs->MelodyProgram,
+                   "the General MIDI program (0..127) the melody channel gets when the song is loaded")
+      ->check(CLI::Range(0, 127));
   fromChart->add_option("--ini", chartArgs->Ini,
                         "take the style-part keys and the accompaniment zone from this settings file");
   fromChart->callback([chartArgs, &status] { status.Code = RunFromChart(*chartArgs); });

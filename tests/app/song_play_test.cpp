@@ -4,11 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <tuple>
+#include <filesystem>
 
 #include "app/engine_rig.h"
 #include "app/song_side.h"
+#include "host/file_store.h"
+#include "song/arrangement_file.h"
 
 namespace kalo::app {
 namespace {
@@ -209,6 +210,34 @@ TEST(SongPlayTest, AMelodyRecordedDuringPlayComesBackOnTheNextPlay) {
   ASSERT_EQ(notes.size(), 1u);
   EXPECT_NEAR(static_cast<double>(notes[0][0]), 30.0, 1.0);
   EXPECT_EQ(notes[0][1], 72);
+}
+
+TEST(DemoSongTest, TheShippedDemoRoundTripsAndPlaysItsMelodyForAboutAMinuteAndAHalf) {
+  const auto bytes = host::ReadFilePrefix(KALO_SHIPPED_SONGS_DIR "/demo3.vxa", song::kArrangementReadLimit);
+  ASSERT_TRUE(bytes);
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
+  EXPECT_EQ(song::SerializeArrangementFile(parsed.Chords, parsed.Melody, parsed.Memo, parsed.StylePath),
+            *bytes);
+  EXPECT_EQ(parsed.Memo.Title, "Open Road");
+  EXPECT_EQ(parsed.Memo.Author, "KALO");
+
+  // Played as the first start plays it: the song's style found below the program folder.
+  OfflineDriver driver(config::Settings{},
+                       host::ProgramFolder(std::filesystem::path(KALO_SHIPPED_SONGS_DIR).parent_path()));
+  driver.Session().SongFiles().LoadDemoSong();
+  EXPECT_TRUE(driver.Session().Gen().StyleLoaded);
+  const OfflineCapture capture = driver.Run(Timeline().Do(0, [](Arranger& a) { a.Play(); }), 24 * 3000);
+  EXPECT_FALSE(capture.Cut);
+  const double seconds = static_cast<double>(capture.Ticks) * 60.0 / (parsed.Chords.Header().Tempo * 24.0);
+  EXPECT_GT(seconds, 80.0);
+  EXPECT_LT(seconds, 100.0);
+  size_t melodyNotes = 0;
+  for (const midi::CapturedMessage& m : capture.Midiout())
+    melodyNotes += m.Bytes.size() == 3 && m.Bytes[0] == 0x90 && m.Bytes[2] > 0;
+  size_t written = 0;
+  for (const song::MelodyEvent& e : parsed.Melody) written += song::IsNoteStart(e);
+  EXPECT_GT(written, 50u);
+  EXPECT_EQ(melodyNotes, written);  // the style leaves channel 1 to the melody
 }
 
 }  // namespace
