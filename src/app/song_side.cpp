@@ -454,9 +454,13 @@ void SongSide::RecordBeat(engine::Sequencer& s) {
 }
 
 void SongSide::StepRecordEntry(engine::Sequencer& s) {
+  // The pending function stays until a chord is entered: a key and then a chord go to the same step.
   const bool chordEntered = s.ChordTones[0] > 0;
+  const int function = enteredFunction_, parameter = enteredParameter_;
   song::BeatEntry entry = TakeEntry(chordEntered);
   if (!chordEntered) entry.Chord = {};
+  enteredFunction_ = function;
+  enteredParameter_ = parameter;
   const song::StepOutcome outcome = recorder_.Step(entry, songOptions_.StepRecordPreview);
   if (songOptions_.StepRecordPreview) {
     s.ChordChange();
@@ -472,6 +476,8 @@ void SongSide::StepRecordEntry(engine::Sequencer& s) {
     s.ChordChange();
     s.PendingFunction = 0;
     s.PendingParameter = 0;
+    enteredFunction_ = 0;
+    enteredParameter_ = 0;
   } else if (outcome.Click && host_.MidioutOpen()) {
     host_.SendMidiout(midi::kNoteOn | 9, s.MetronomeNotes[1], kStepClickVelocity);
   }

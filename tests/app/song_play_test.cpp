@@ -212,6 +212,36 @@ TEST(SongPlayTest, AMelodyRecordedDuringPlayComesBackOnTheNextPlay) {
   EXPECT_EQ(notes[0][1], 72);
 }
 
+TEST(SongPlayTest, PlayAndOverwriteAndStepRecordingWriteWhereThePlayerEntersChords) {
+  EngineRig rig;
+  rig.Load(ProbeStyle());
+  Arranger& a = rig.Session();
+  WriteSong(a.Song(), 4, {});
+  rig.Run(Timeline()
+              .Do(0, [](Arranger& s) { s.PlayAndOverwrite(); })
+              .Chord(96, 57, kMaj)  // measure 2, beat 1
+              .Stop(200));
+  EXPECT_EQ(a.Song().Chords.RecordAt(20), (song::BeatRecord{57, kMaj, 0, 0}));
+  EXPECT_EQ(a.Song().Chords.RecordAt(36), (song::BeatRecord{51, kMaj, 0, 0}));  // measure 3 untouched
+
+  a.SongOptions().Edit = false;
+  a.Song().Clear();
+  a.StepRecord();
+  const int fill = config::ComputeControlKeyNotes(a.Settings()).FillIn;
+  a.Chords().SetChord(48, kMaj, perform::kUntransposed);
+  a.Chords().SetChord(53, kMaj, perform::kUntransposed);
+  a.ControlKey(fill, 12);  // a function alone waits for the step's chord
+  a.Chords().SetChord(55, 3, perform::kUntransposed);
+  a.Chords().SetChord(48, kMaj, perform::kUntransposed);
+  a.Stop();
+  const song::Chordmemory& c = a.Song().Chords;
+  EXPECT_EQ(c.RecordAt(4), (song::BeatRecord{48, kMaj, 0, 0}));
+  EXPECT_EQ(c.RecordAt(12), (song::BeatRecord{55, 3, static_cast<uint8_t>(fill), 12}));
+  EXPECT_EQ(c.RecordAt(20), (song::BeatRecord{0, 0, song::kStopFunction, 0}));
+  EXPECT_EQ(c.Length, 36);
+  EXPECT_FALSE(a.Options().PlayChords);  // back as it was
+}
+
 TEST(DemoSongTest, TheShippedDemoRoundTripsAndPlaysItsMelodyForAboutAMinuteAndAHalf) {
   const auto bytes = host::ReadFilePrefix(KALO_SHIPPED_SONGS_DIR "/demo3.vxa", song::kArrangementReadLimit);
   ASSERT_TRUE(bytes);
