@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace kalo::song {
@@ -51,7 +52,7 @@ std::optional<int> ParseTicks(std::string_view text) {
 std::variant<std::vector<MelodyEvent>, std::string> ParseMelodyText(std::string_view text, int channel) {
   std::vector<MelodyEvent> events;
   const auto on = static_cast<uint8_t>(0x90 | (channel & 0x0F));
-  int32_t time = 0;
+  int64_t time = 0;
   int number = 0;
   size_t i = 0;
   while (i < text.size()) {
@@ -76,14 +77,17 @@ std::variant<std::vector<MelodyEvent>, std::string> ParseMelodyText(std::string_
     if (colon == std::string_view::npos) return bad("a note needs its length in beats after ':'");
     const std::optional<int> ticks = ParseTicks(token.substr(colon + 1));
     if (!ticks) return bad("a length must be beats making whole ticks (24 a beat)");
+    if (time + *ticks + kGapTicks > std::numeric_limits<int32_t>::max())
+      return bad("the song clock overflows at");
     const std::string_view pitch = token.substr(0, colon);
     if (pitch != "r") {
       const std::optional<int> note = ParsePitch(pitch);
       if (!note) return bad("unknown pitch");
       if (events.size() + 2 > static_cast<size_t>(kMelodyCapacity)) return bad("more than 4000 events at");
       const int32_t length = *ticks > 2 * kGapTicks ? *ticks - kGapTicks : *ticks;
-      events.push_back({time, on, static_cast<uint8_t>(*note), kTextMelodyVelocity, 1});
-      events.push_back({time + length, on, static_cast<uint8_t>(*note), 0, 1});
+      const auto start = static_cast<int32_t>(time);
+      events.push_back({start, on, static_cast<uint8_t>(*note), kTextMelodyVelocity, 1});
+      events.push_back({start + length, on, static_cast<uint8_t>(*note), 0, 1});
     }
     time += *ticks;
   }
