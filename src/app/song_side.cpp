@@ -139,8 +139,9 @@ void SongSide::PlayTick(engine::Sequencer& s) {
   if (tick == beat.TicksPerBeat - 2) {
     // The chord display and the chord-dependent input see the coming chord two ticks early.
     const BeatRecord next = song_.Chords.RecordAt(song_.Position);
-    if (next.HasChord()) {
-      chords_.CurrentRoot = static_cast<int16_t>(next.Root + SongTranspose);
+    const int root = next.Root + SongTranspose;
+    if (next.HasChord() && root >= 1 && root <= 127) {
+      chords_.CurrentRoot = static_cast<int16_t>(root);
       chords_.CurrentType = next.Type;
     }
   }
@@ -151,12 +152,12 @@ void SongSide::PlayTick(engine::Sequencer& s) {
   }
 }
 
-void SongSide::ReadAheadAdLib(engine::Sequencer& s) {
+void SongSide::ReadAheadAdLib(engine::Sequencer& /*s*/) {
   const BeatRecord next = song_.Chords.RecordAt(song_.Position);
   if (song_.Position < song_.Range.PlayStart() || !next.HasChord() || next.Type == 12) return;
-  const int section = s.Transposer.SectionC;
-  int root = ((next.Root + SongTranspose) % 12 + 12) % 12;
-  root = options_.PlayChords ? next.Root + SongTranspose : section + root;
+  const int lowestKey = config::ComputeControlKeyNotes(settings_).SectionFirst;
+  const int pitchClass = ((next.Root + SongTranspose) % 12 + 12) % 12;
+  const int root = options_.PlayChords ? next.Root + SongTranspose : lowestKey + pitchClass;
   int type = next.Type;
   if (options_.MajorMinor) {
     if (type == 1 || type == 3) {
