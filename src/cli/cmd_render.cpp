@@ -1,12 +1,14 @@
 // kalo render: plays a song, or a style over a chord chart, offline, with no real time, and writes what the
 // program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "app/chart_timeline.h"
 #include "app/offline_driver.h"
@@ -23,6 +25,7 @@
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "styles/style_file.h"
+#include "styles/style_records.h"
 
 namespace kalo::cli {
 
@@ -70,6 +73,43 @@ std::optional<std::string> SongStylePath(const RenderArguments& args, const song
   return std::nullopt;
 }
 
+// Seconds the ticks of a run take at its tempi (24 ticks a quarter note).
+double DurationSeconds(const app::OfflineCapture& capture) {
+  double seconds = 0;
+  for (size_t i = 0; i < capture.Tempi.size(); ++i) {
+    const int64_t from = capture.Tempi[i].Tick;
+    const int64_t to = i + 1 < capture.Tempi.size() ? capture.Tempi[i + 1].Tick : capture.Ticks;
+    if (to > from && capture.Tempi[i].Bpm > 0)
+      seconds += static_cast<double>(to - from) * 60.0 / (capture.Tempi[i].Bpm * 24.0);
+  }
+  return seconds;
+}
+
+// What a song render did, on standard error: the song, the style, the length, the parts in the order
+// they first played, the files written.
+void PrintSongSummary(const RenderArguments& args, const song::ParsedArrangement& parsed,
+                      const std::string& style, const app::OfflineCapture& capture, bool written) {
+  const std::string title =
+      parsed.Memo.Title.empty() ? args.Song : "\"" + parsed.Memo.Title + "\" (" + args.Song + ")";
+  const auto seconds = static_cast<int>(DurationSeconds(capture) + 0.5);
+  std::string parts;
+  std::vector<int> seen;
+  for (const auto& [tick, part] : capture.Parts) {
+    if (part < 0 || part >= styles::kPartCount || std::find(seen.begin(), seen.end(), part) != seen.end())
+      continue;
+    seen.push_back(part);
+    parts += (parts.empty() ? "" : ", ") + std::string(styles::kPartNames[static_cast<size_t>(part)]);
+  }
+  std::cerr << "kalo render: played " << title << " on " << style << ", " << seconds / 60 << ':'
+            << (seconds % 60 < 10 ? "0" : "") << seconds % 60
+            << ", parts: " << (parts.empty() ? "none" : parts) << '\n';
+  if (!written) return;
+  std::string files;
+  if (!args.Targets.Events.empty() && args.Targets.Events != "-") files += args.Targets.Events;
+  for (const auto& file : args.Targets.Files) files += (files.empty() ? "" : ", ") + file.string();
+  if (!files.empty()) std::cerr << "kalo render: wrote " << files << '\n';
+}
+
 int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, config::Settings settings,
                app::RenderProgress& progress) {
   const auto songBytes = host::ReadFilePrefix(args.Song, song::kArrangementReadLimit);
@@ -108,6 +148,7 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, c
   if (capture.Cut) std::cerr << "kalo render: the song was still playing at the end of the Chordmemory\n";
   const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
                                                {std::cout, std::cerr, progress});
+  PrintSongSummary(args, parsed, *stylePath, capture, written);
   return written ? 0 : 1;
 }
 
