@@ -100,8 +100,15 @@ void SongSide::SongModeTick(engine::Sequencer& s) {
 }
 
 void SongSide::MelodyStep() {
-  if (song_.Melody.Empty() || !host_.MidioutOpen()) return;
-  song_.Melody.PlayDue(*this);
+  song::MelodyTrack& melody = song_.Melody;
+  if (melody.Empty() || !host_.MidioutOpen()) return;
+  // "Minus One" and "Replace One" are the session's switches; the melody follows them to the voice
+  // the engine leaves out, and a melody note of that voice keeps the style's notes of it quiet.
+  if (melody.MinusOne() != options_.MinusOne) melody.SetMinusOne(options_.MinusOne);
+  if (melody.ReplaceOne() != options_.ReplaceOne) melody.SetReplaceOne(options_.ReplaceOne, *this);
+  if (seq_ != nullptr) melody.VoiceChannel = seq_->MinusOneChannel;
+  melody.PlayDue(*this);
+  if (seq_ != nullptr && melody.MinusOne() && melody.MelodySounding) seq_->MinusOneHold = true;
 }
 
 void SongSide::Send(uint8_t status, uint8_t data1, uint8_t data2) {
