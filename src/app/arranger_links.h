@@ -206,7 +206,11 @@ class Arranger::StyleLink final : public styles::StylePlayer,
   }
   void SetTempo(int bpm) override { a_.SetTempo(bpm); }
   void SetRecordStartMeasure(int measure) override { a_.song_.Range.SetRecordStartMeasure(measure); }
-  void SetMeasureLength(int /*measureLength*/) override { a_.engine_->ApplySettings(); }
+  // The song's play range follows the style's measure length.
+  void SetMeasureLength(int /*measureLength*/) override {
+    a_.engine_->ApplySettings();
+    a_.SyncSongMeasureLength();
+  }
   void SetStyleMode(bool on) override;
   void SetRestoreOriginalEnabled(bool enabled) override { a_.StyleControls.RestoreOriginal = enabled; }
   void SetGoToEndEnabled(bool enabled) override { a_.StyleControls.GoToEnd = enabled; }
