@@ -147,6 +147,17 @@ class Arranger {
   // track while its "Record" is on and a song plays or records.
   void RecordMelodyEvent(uint8_t status, uint8_t data1, uint8_t data2);
   perform::MelodyRecorder& MelodyRecorder();
+  // "&New" and "&Clear": the transport stops; over a song, "Clear Chordmemory ?" (No changes
+  // nothing); then the song, its melody and memo are cleared and the caption is the title's again.
+  bool ClearSong();
+  // The melody menu: "Record" (ignored while a song or style runs; over a melody it asks "Replace
+  // current melody ?"; on, the melody takes the keyboard's channel and plays), "Play", "Delete",
+  // "Restore", and "Quantize" with a grid (the transport stops first; "None" restores).
+  void ToggleMelodyRecord();
+  void SetMelodyPlay(bool on);
+  void DeleteMelody();
+  void RestoreMelody() { song_.Melody.Restore(); }
+  void QuantizeMelody(song::QuantizeGrid grid);
   song::Song& Song() { return song_; }
   // Open, the demo song, Save and Save as.
   song::SongFiles& SongFiles() { return *songFiles_; }

@@ -77,6 +77,8 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   void RestoreChordsBox();
   bool Waiting() const { return waitingForChord_; }
   song::ChordmemoryRecorder& Recorder() { return recorder_; }
+  // Where the melody's own messages (sound-off, notes of the notes panel) go: "Midiout".
+  song::MelodyOutput& MelodyOut() { return *this; }
 
   // --- Playback state ---------------------------------------------------------------------------
   int LoopEnd = 0;                 // position at which an open loop jumps back; 0 = no loop open
