@@ -2,6 +2,7 @@
 
 #include "app/arranger_links.h"
 #include "app/live_input_link.h"
+#include "app/song_side.h"
 #include "midi/midi_errors.h"
 #include "midi/midi_status.h"
 #include "midi/reset_messages.h"
@@ -109,13 +110,21 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   mixer_->SetStyleSink(styleLink_.get());
 
   engineLink_ = std::make_unique<EngineLink>(*this);
-  song_ = std::make_unique<LiveSong>();
+  songLink_ = std::make_unique<SongLink>(*this);
+  songSide_ = std::make_unique<app::SongSide>(song_, songOptions_, options_, settings_, *clock_, *chords_,
+                                              host_.Dialogs, host_.Display, *songLink_);
   engine_ = std::make_unique<engine::Sequencer>(
       engine::SequencerContext{*clock_, *gen_, *chords_, system_.Controllers(), options_, settings_,
-                               host_.Display, *engineLink_, *song_});
+                               host_.Display, *engineLink_, *songSide_});
+  songSide_->Attach(*engine_);
+  songFilesLink_ = std::make_unique<SongFilesLink>(*this);
+  songFiles_ = std::make_unique<song::SongFiles>(song_, host_.Dialogs, *songFilesLink_, host_.Folder,
+                                                 settings_, options_);
   clock_->SetTickBody(engine_.get());
 
   liveLink_ = std::make_unique<LiveLink>(*this);
+  // Played and generated messages reach the melody track through the dispatch's melody hook.
+  LiveHooks.Melody = songSide_.get();
   dispatch_ = std::make_unique<perform::InputDispatch>(liveLink_->Seams(), *chords_, options_, settings_,
                                                        *devices_, system_.Controllers());
   if (input1_) input1_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, true); };

@@ -35,6 +35,9 @@
 #include "perform/input_dispatch.h"
 #include "perform/live_input_seams.h"
 #include "song/chordmemory.h"
+#include "song/song.h"
+#include "song/song_files.h"
+#include "song/song_options.h"
 #include "styles/style_creator.h"
 
 namespace kalo::app {
@@ -80,6 +83,8 @@ struct StyleCreatorControls {
   bool ActiveChannelBox = false;  // the "Active/Minus/Repl. Ch." box ticked
   std::string SaveStyleName;      // what the save dialog proposes next
 };
+
+class SongSide;
 
 class Arranger {
  public:
@@ -147,6 +152,43 @@ class Arranger {
   // the controller memory already holds.
   void SetTransmitControllers(bool on);
 
+  // --- Songs (arranger_transport.cpp) ---------------------------------------------------------------
+  // "Step Record": the step panel's start button; the record start measure becomes 1 when below it.
+  void StepRecord();
+  // "Play && Overwrite" and "Punch in": " Edit" is ticked, then Play or Record; an empty
+  // Chordmemory shows "Chordmemory is empty !" instead.
+  void PlayAndOverwrite();
+  void PunchIn();
+  // Play pressed in the chord editor: the song plays with SongState -2.
+  void PlayFromEditor();
+  // "Metronome", "Count in", "Master Mode", "Slave Mode", "Play Chords" and the intro voices choice.
+  void SetMetronome(bool on);
+  void SetCountIn(bool on) { songOptions_.CountIn = on; }
+  void SetMasterMode(bool on);
+  void SetSlaveMode(bool on);
+  void SetPlayChords(bool on);
+  void SetIntroVoices(song::IntroVoices voices) { songOptions_.Voices = voices; }
+  // The input dispatch's melody seam: a message played on the melody part, recorded into the melody
+  // track while its "Record" is on and a song plays or records.
+  void RecordMelodyEvent(uint8_t status, uint8_t data1, uint8_t data2);
+  perform::MelodyRecorder& MelodyRecorder();
+  // "&New" and "&Clear": the transport stops; over a song, "Clear Chordmemory ?" (No changes
+  // nothing); then the song, its melody and memo are cleared and the caption is the title's again.
+  bool ClearSong();
+  // The melody menu: "Record" (ignored while a song or style runs; over a melody it asks "Replace
+  // current melody ?"; on, the melody takes the keyboard's channel and plays), "Play", "Delete",
+  // "Restore", and "Quantize" with a grid (the transport stops first; "None" restores).
+  void ToggleMelodyRecord();
+  void SetMelodyPlay(bool on);
+  void DeleteMelody();
+  void RestoreMelody() { song_.Melody.Restore(); }
+  void QuantizeMelody(song::QuantizeGrid grid);
+  song::Song& Song() { return song_; }
+  // Open, the demo song, Save and Save as.
+  song::SongFiles& SongFiles() { return *songFiles_; }
+  song::SongOptions& SongOptions() { return songOptions_; }
+  app::SongSide& SongEngine() { return *songSide_; }
+
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
   config::Settings& Settings() { return settings_; }
@@ -179,17 +221,9 @@ class Arranger {
   std::array<bool, 16> HandMuted{};
   // Channels that played a note since the style was loaded (their boxes show the activity).
   std::array<bool, 16> ChannelActive{};
-  // The record start measure field (-500..500).
-  int RecordStartMeasure = 1;
   StyleCreatorControls StyleControls;
   LiveInputHooks LiveHooks;
   RequestedFunction LastRequest;
-  // The intro voices choice of "Style && Intro" is "Mute None", and the Chordmemory's song position
-  // (four units per quarter note), kept here until the song side owns them.
-  bool IntroVoicesMuteNone = true;
-  int SongPosition = 4;
-  // The Chordmemory as the work files carry it, until the song side owns it.
-  song::Chordmemory Chordmemory = song::Chordmemory::Cleared();
 
  private:
   class MixerLink;
@@ -197,11 +231,16 @@ class Arranger {
   class ClockLink;
   class ChordLink;
   class EngineLink;
-  class LiveSong;
+  class SongLink;
+  class SongFilesLink;
   class StyleLink;
   class LiveLink;
   // An input's OnMidiInput: the dispatch of input 1 (the keyboard) or input 2.
   void DrainInput(midi::TMidiInput& input, bool keyboard);
+
+  void StartPlay(bool fromEditor);
+  // The song's play range follows the measure length of the metrum in force.
+  void SyncSongMeasureLength();
 
   const ArrangerHost host_;
   config::Options options_;
@@ -227,7 +266,12 @@ class Arranger {
   std::unique_ptr<StyleLink> styleLink_;
   std::unique_ptr<styles::TGen> gen_;
   std::unique_ptr<EngineLink> engineLink_;
-  std::unique_ptr<LiveSong> song_;
+  song::Song song_;
+  song::SongOptions songOptions_;
+  std::unique_ptr<SongLink> songLink_;
+  std::unique_ptr<app::SongSide> songSide_;
+  std::unique_ptr<SongFilesLink> songFilesLink_;
+  std::unique_ptr<song::SongFiles> songFiles_;
   std::unique_ptr<engine::Sequencer> engine_;
   std::unique_ptr<LiveLink> liveLink_;
   std::unique_ptr<perform::InputDispatch> dispatch_;

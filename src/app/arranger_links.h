@@ -3,6 +3,9 @@
 // the part of the session that does it. Private to arranger.cpp; main thread only.
 
 #include "app/arranger.h"
+#include "app/song_side.h"
+#include "midi/midi_status.h"
+#include "song/song_files.h"
 
 namespace kalo::app {
 
@@ -123,19 +126,52 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   Arranger& a_;
 };
 
-// The song side of the tick. The session has neither a Chordmemory player or recorder nor a melody
-// track yet: SongState stays 0, so the song-mode steps are never asked for, the melody track holds no
-// events and nothing records a function. What a reset or Stop owes the song is nothing while there is
-// no song. The songs' work replaces this with the Chordmemory and the melody track.
-class Arranger::LiveSong final : public engine::SongSide {
+// The song side's needs: the main window's solo choice, the "Midiout" route and the activity boxes.
+class Arranger::SongLink final : public SongSideHost {
  public:
-  void SongModeTick(engine::Sequencer& /*sequencer*/) override {}
-  void MelodyStep() override {}
-  void FunctionEntered(int /*key*/, int /*parameter*/) override {}
-  void StepRecordEntry(engine::Sequencer& /*sequencer*/) override {}
-  void ClearEndingWait() override {}
-  void FinishRecording() override {}
-  void ResetSong() override {}
+  explicit SongLink(Arranger& arranger) : a_(arranger) {}
+  uint8_t SoloChoice() const override { return a_.SoloChannel; }
+  bool MidioutOpen() const override { return a_.devices_->Midiout().IsOpen(); }
+  void SendMidiout(uint8_t status, uint8_t data1, uint8_t data2) override {
+    a_.devices_->Midiout().PutShort(status, data1, data2);
+  }
+  void MarkChannelActive(int channel) override {
+    a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
+  }
+
+ private:
+  Arranger& a_;
+};
+
+// What loading and saving songs reaches: the transport, the tempo and metrum, the melody channel's
+// program, the style the song names and the caption.
+class Arranger::SongFilesLink final : public song::SongFileHost {
+ public:
+  explicit SongFilesLink(Arranger& arranger) : a_(arranger) {}
+  void StopTransport() override {
+    if (a_.engine_->StylePlaying() || a_.engine_->SongState != 0) a_.engine_->Stop();
+  }
+  int Tempo() const override { return a_.tempo_; }
+  void SetTempo(int bpm) override { a_.SetTempo(bpm); }
+  bool EighthNoteStyle() const override { return a_.clock_->Beat.Mode == config::BeatMode::Eighth; }
+  void SetMetrum(int metrumIndex) override {
+    a_.settings_.Metrum = metrumIndex;
+    a_.engine_->ApplySettings();
+  }
+  uint8_t MelodyProgram() const override {
+    return a_.mixer_->Voice(static_cast<uint8_t>(a_.song_.Melody.Channel & 0x0F)).Program;
+  }
+  void SendMelodyProgram(uint8_t program) override {
+    if (!a_.devices_->Midiout().IsOpen()) return;
+    a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program,
+                     0);
+  }
+  void LoadStyleByName(const std::string& path) override { a_.gen_->LoadStyleByName(path); }
+  std::string CurrentStylePath() const override { return a_.gen_->CurrentStylePath; }
+  void SetCaption(const std::string& caption) override { a_.host_.Display.SetCaption(caption); }
+
+ private:
+  Arranger& a_;
 };
 
 // The style's side: TGen's player, host and channel sink, and the mixer's changes to the style.
@@ -170,8 +206,12 @@ class Arranger::StyleLink final : public styles::StylePlayer,
     a_.engine_->ChannelMute.fill(0);
   }
   void SetTempo(int bpm) override { a_.SetTempo(bpm); }
-  void SetRecordStartMeasure(int measure) override { a_.RecordStartMeasure = measure; }
-  void SetMeasureLength(int /*measureLength*/) override { a_.engine_->ApplySettings(); }
+  void SetRecordStartMeasure(int measure) override { a_.song_.Range.SetRecordStartMeasure(measure); }
+  // The song's play range follows the style's measure length.
+  void SetMeasureLength(int /*measureLength*/) override {
+    a_.engine_->ApplySettings();
+    a_.SyncSongMeasureLength();
+  }
   void SetStyleMode(bool on) override;
   void SetRestoreOriginalEnabled(bool enabled) override { a_.StyleControls.RestoreOriginal = enabled; }
   void SetGoToEndEnabled(bool enabled) override { a_.StyleControls.GoToEnd = enabled; }
@@ -190,10 +230,10 @@ class Arranger::StyleLink final : public styles::StylePlayer,
   bool StartWaitPending() const override { return a_.clock_->StartWait > 0; }
   // Recording ends with the transport's Stop.
   void StopRecording() override { a_.engine_->Stop(); }
-  bool ChordmemoryEmpty() const override { return a_.Chordmemory.Empty(); }
-  void ClearChordmemory() override { a_.Chordmemory = song::Chordmemory::Cleared(); }
-  void LoadChordmemory(const song::Chordmemory& chords) override { a_.Chordmemory = chords; }
-  song::Chordmemory CurrentChordmemory() const override { return a_.Chordmemory; }
+  bool ChordmemoryEmpty() const override { return a_.song_.Chords.Empty(); }
+  void ClearChordmemory() override { a_.song_.Chords.Clear(); }
+  void LoadChordmemory(const song::Chordmemory& chords) override { a_.song_.Chords = chords; }
+  song::Chordmemory CurrentChordmemory() const override { return a_.song_.Chords; }
 
   // app::StyleChannelSink
   void SetChannelController(uint8_t channel, uint8_t controller, uint8_t value) override {

@@ -31,7 +31,7 @@ void Arranger::LiveLink::SwitchSyncStart() {
 }
 
 void Arranger::LiveLink::SetIntroMeasures(int measures) {
-  a_.RecordStartMeasure = std::clamp(measures, -500, 500);
+  a_.song_.Range.SetRecordStartMeasure(std::clamp(measures, -song::kMaxMeasure, song::kMaxMeasure));
 }
 
 }  // namespace kalo::app

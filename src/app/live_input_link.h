@@ -54,11 +54,11 @@ class Arranger::LiveLink final : public perform::LiveSequencer,
   void ShowRequestedFunction(int key, int value) override { a_.LastRequest = {key, value}; }
   void AllNotesOff() override { a_.AllNotesOff(); }
   void CheckTransmitControllers() override { a_.SetTransmitControllers(true); }
-  int IntroMeasures() const override { return a_.RecordStartMeasure; }
+  int IntroMeasures() const override { return a_.song_.Range.RecordStartMeasure(); }
   void SetIntroMeasures(int measures) override;
-  bool MuteNone() const override { return a_.IntroVoicesMuteNone; }
+  bool MuteNone() const override { return a_.songOptions_.Voices == song::IntroVoices::MuteNone; }
   int MeasureLength() const override { return a_.engine_->MeasureLength; }
-  void SetSongPosition(int position) override { a_.SongPosition = position; }
+  void SetSongPosition(int position) override { a_.song_.Position = position; }
   // The switches live in the options, which are the configuration's own state: nothing to copy.
   void InputModeChanged() override {}
 

@@ -111,6 +111,9 @@ OfflineCapture OfflineDriver::Run(const Timeline& timeline, int64_t ticksAfterTi
     for (; next < actions.size() && actions[next].Tick <= tick; ++next) actions[next].Apply(*arranger_);
     arranger_->Clock().OnTick();
     Collect(capture, tick);
+    const styles::TGen& gen = arranger_->Gen();
+    if (gen.Playing && (capture.Parts.empty() || capture.Parts.back().second != gen.RunningPart))
+      capture.Parts.emplace_back(tick, gen.RunningPart);
     capture.Ticks = tick + 1;
     const bool playing = engine.StylePlaying() || engine.SongState != 0;
     if (tick >= last && !playing) break;

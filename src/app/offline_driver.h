@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/arranger.h"
@@ -67,6 +68,9 @@ struct OfflineCapture {
   std::vector<midi::TempoChange> Tempi;
   // Which output each route named at the end of the run.
   midi::OutputRoutes Routes;
+  // The style part that played from each tick on where it changed (style part numbers 0..7), while
+  // the style played.
+  std::vector<std::pair<int64_t, int>> Parts;
   int64_t Ticks = 0;  // ticks run
   bool Cut = false;   // playback was still going at the limit and was stopped there
 

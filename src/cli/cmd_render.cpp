@@ -1,15 +1,20 @@
-// kalo render: plays a style over a chord chart offline, with no real time, and writes what the
+// kalo render: plays a song, or a style over a chord chart, offline, with no real time, and writes what the
 // program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "app/chart_timeline.h"
 #include "app/offline_driver.h"
 #include "app/render_output.h"
 #include "app/render_progress.h"
+#include "app/song_side.h"
 #include "cli/commands.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
@@ -18,13 +23,21 @@
 #include "host/program_folder.h"
 #include "host/time_source.h"
 #include "perform/chord_chart.h"
+#include "song/arrangement_file.h"
 #include "styles/style_file.h"
+#include "styles/style_records.h"
 
 namespace kalo::cli {
 
 namespace {
 
+// The style of the first start, under STYLES.
+constexpr const char* kFirstStartStyle = "rock1.vxs";
+// A song ends by itself at the latest when the Chordmemory is full: 3000 beats, and the ending wait.
+constexpr int64_t kSongTickLimit = (3000 + 2 * app::kEndingWaitBeats) * 24;
+
 struct RenderArguments {
+  std::string Song;
   std::string Style;
   std::string Chart;
   int Tempo = 0;  // 0: the style's own tempo
@@ -44,15 +57,120 @@ config::Settings ReadSettings(const host::ProgramFolder& folder, const std::stri
   return file.Read().Values;
 }
 
+// The style a song plays over: --style, else the style its file names (looked up as an arrangement's
+// autoload looks it up), else the style of the first start.
+std::optional<std::string> SongStylePath(const RenderArguments& args, const song::ParsedArrangement& parsed,
+                                         const host::ProgramFolder& folder) {
+  if (!args.Style.empty()) return args.Style;
+  if (parsed.HasStyleBlock && !parsed.StylePath.empty()) {
+    if (const auto found = styles::FindStyleFile(parsed.StylePath, folder)) return found->string();
+    std::cerr << "kalo render: the song's style " << parsed.StylePath << " was not found; playing "
+              << kFirstStartStyle << '\n';
+  }
+  const auto fallback = folder.Styles() / kFirstStartStyle;
+  if (std::filesystem::exists(fallback)) return fallback.string();
+  std::cerr << "kalo render: no style to play the song with (give --style)\n";
+  return std::nullopt;
+}
+
+// Seconds the ticks of a run take at its tempi (24 ticks a quarter note).
+double DurationSeconds(const app::OfflineCapture& capture) {
+  double seconds = 0;
+  for (size_t i = 0; i < capture.Tempi.size(); ++i) {
+    const int64_t from = capture.Tempi[i].Tick;
+    const int64_t to = i + 1 < capture.Tempi.size() ? capture.Tempi[i + 1].Tick : capture.Ticks;
+    if (to > from && capture.Tempi[i].Bpm > 0)
+      seconds += static_cast<double>(to - from) * 60.0 / (capture.Tempi[i].Bpm * 24.0);
+  }
+  return seconds;
+}
+
+// What a song render did, on standard error: the song, the style, the length, the parts in the order
+// they first played, the files written.
+void PrintSongSummary(const RenderArguments& args, const song::ParsedArrangement& parsed,
+                      const std::string& style, const app::OfflineCapture& capture, bool written) {
+  const std::string title =
+      parsed.Memo.Title.empty() ? args.Song : "\"" + parsed.Memo.Title + "\" (" + args.Song + ")";
+  const auto seconds = static_cast<int>(DurationSeconds(capture) + 0.5);
+  std::string parts;
+  std::vector<int> seen;
+  for (const auto& [tick, part] : capture.Parts) {
+    if (part < 0 || part >= styles::kPartCount || std::find(seen.begin(), seen.end(), part) != seen.end())
+      continue;
+    seen.push_back(part);
+    parts += (parts.empty() ? "" : ", ") + std::string(styles::kPartNames[static_cast<size_t>(part)]);
+  }
+  std::cerr << "kalo render: played " << title << " on " << style << ", " << seconds / 60 << ':'
+            << (seconds % 60 < 10 ? "0" : "") << seconds % 60
+            << ", parts: " << (parts.empty() ? "none" : parts) << '\n';
+  if (!written) return;
+  std::string files;
+  if (!args.Targets.Events.empty() && args.Targets.Events != "-") files += args.Targets.Events;
+  for (const auto& file : args.Targets.Files) files += (files.empty() ? "" : ", ") + file.string();
+  if (!files.empty()) std::cerr << "kalo render: wrote " << files << '\n';
+}
+
+int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, config::Settings settings,
+               app::RenderProgress& progress) {
+  const auto songBytes = host::ReadFilePrefix(args.Song, song::kArrangementReadLimit);
+  if (!songBytes) {
+    std::cerr << "kalo render: cannot read " << args.Song << '\n';
+    return 1;
+  }
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(*songBytes);
+  if (parsed.Chords.Length < 5) {
+    std::cerr << "kalo render: " << args.Song << ": " << song::kChordmemoryEmptyMessage << '\n';
+    return 1;
+  }
+  const auto stylePath = SongStylePath(args, parsed, folder);
+  if (!stylePath) return 1;
+  const auto styleBytes = host::ReadFilePrefix(*stylePath, styles::kMaxStyleFileBytes);
+  if (!styleBytes) {
+    std::cerr << "kalo render: cannot read " << *stylePath << '\n';
+    return 1;
+  }
+  app::OfflineDriver driver(settings, folder);
+  app::Arranger& session = driver.Session();
+  if (!driver.LoadStyle(*stylePath, *styleBytes)) {
+    for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
+    std::cerr << "kalo render: " << *stylePath << " is not a style that can be played\n";
+    return 1;
+  }
+  // The style is chosen above; the song brings its chords, melody, tempo and play range.
+  session.Options().LoadSongAndStyleTogether = false;
+  session.SongFiles().LoadFromBytes(args.Song, *songBytes);
+  if (args.Tempo != 0) session.SetTempo(args.Tempo);
+
+  app::Timeline timeline;
+  timeline.Do(0, [](app::Arranger& a) { a.Play(); });
+  const app::OfflineCapture capture = driver.Run(timeline, kSongTickLimit);
+  for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
+  if (capture.Cut) std::cerr << "kalo render: the song was still playing at the end of the Chordmemory\n";
+  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
+                                               {std::cout, std::cerr, progress});
+  PrintSongSummary(args, parsed, *stylePath, capture, written);
+  return written ? 0 : 1;
+}
+
 int Render(const RenderArguments& args) {
   if (const std::string problem = app::RenderTargetsProblem(args.Targets); !problem.empty()) {
     std::cerr << "kalo render: " << problem << '\n';
+    return 2;
+  }
+  if (args.Song.empty() && (args.Style.empty() || args.Chart.empty())) {
+    std::cerr << "kalo render: give a song (SONG.vxa), or --style with --chart\n";
+    return 2;
+  }
+  if (!args.Song.empty() && !args.Chart.empty()) {
+    std::cerr << "kalo render: give either a song or --chart, not both\n";
     return 2;
   }
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
   config::Settings settings = ReadSettings(folder, args.Ini);
+  // A song starts as Play starts it, with or without the intro as the settings say.
+  if (!args.Song.empty()) return RenderSong(args, folder, settings, progress);
   settings.PlayIntro = args.Intro;
 
   auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
@@ -99,15 +217,20 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
       "render",
       "Play a style over a chord chart offline and write what it sends on \"Midiout\": an event list "
       "(<tick> <status> <data1> <data2>), a Standard MIDI File, a WAV file of its sound");
-  render->add_option("--style", args->Style, "the style file (.vxs)")->required();
+  render->add_option("SONG", args->Song,
+                     "an arrangement (.vxa): played as Play plays it, until the song stops");
+  render->add_option("--style", args->Style,
+                     "the style file (.vxs); for a song, instead of the style the song names");
+  render->add_option("--chart", args->Chart,
+                     "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
+                     "[ToExtended], [ToBasic], [Ending] press that key there");
   render
-      ->add_option("--chart", args->Chart,
-                   "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
-                   "[ToExtended], [ToBasic], [Ending] press that key there")
-      ->required();
-  render->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the style's tempo)")
+      ->add_option("--tempo", args->Tempo,
+                   "quarter notes per minute (default: the song's, else the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
-  render->add_flag("--intro", args->Intro, "start with the intro (a count-in where the style has none)");
+  render->add_flag("--intro", args->Intro,
+                   "with --chart: start with the intro (a count-in where the style has none); a song starts "
+                   "as the settings' PlayIntro says");
   render->add_flag("--ending", args->Ending, "press the ending key after the last measure instead of Stop");
   render->add_option("--ini", args->Ini, "read this settings file instead of the program's own");
   render->add_option("--events", args->Targets.Events, "write the event list here (- for standard output)");

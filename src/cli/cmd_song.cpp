@@ -1,17 +1,28 @@
 // kalo song info: what an arrangement file (.vxa) holds — header, length, measures, the beat records
-// with their chords and functions, the memo, the style path and the melody's size.
+// with their chords and functions, the memo, the style path and the melody's size. kalo song
+// from-chart: an arrangement made from a chord chart.
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "cli/commands.h"
 #include "config/settings_file.h"
+#include "engine/sequencer_clock.h"
 #include "host/file_store.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
+#include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/chart_song.h"
+#include "song/melody_text.h"
 #include "song/song_report.h"
+#include "styles/style_file.h"
 
 namespace kalo::cli {
 namespace {
@@ -22,9 +33,47 @@ struct SongArgs {
   std::string Ini;
 };
 
+struct FromChartArgs {
+  std::string Chart;
+  std::string Out;
+  std::string Style;
+  int Tempo = 0;  // 0: the style's tempo, else 120
+  std::string Title;
+  std::string Author;
+  std::string Melody;
+  int MelodyProgram = 0;
+  std::string Ini;
+};
+
+// A chart without its comment lines (those whose first character other than a blank is '#').
+std::string WithoutCommentLines(const std::string& text) {
+  std::string kept;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string line = text.substr(start, end - start);
+    const size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos || line[first] != '#') kept += line + '\n';
+    start = end + 1;
+  }
+  return kept;
+}
+
+// A text given on the command line, or read from the file named after '@'.
+std::optional<std::string> ArgumentText(const std::string& given, const char* what) {
+  if (given.empty() || given[0] != '@') return given;
+  const auto bytes = host::ReadFilePrefix(given.substr(1), size_t{1} << 20);
+  if (!bytes) {
+    std::cerr << what << "cannot read " << given.substr(1) << '\n';
+    return std::nullopt;
+  }
+  return std::string(bytes->begin(), bytes->end());
+}
+
 // The control keys in force, which name the style-part functions: the settings file is read (never
 // written) as the program reads it.
-config::ControlKeyNotes ControlKeys(const std::string& ini) {
+config::Settings ReadSettings(const std::string& ini) {
   host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
   config::SettingsEnvironment environment;
   environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
@@ -32,7 +81,74 @@ config::ControlKeyNotes ControlKeys(const std::string& ini) {
   environment.FolderWritable = host::ProbeFolderWritable;
   config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
                                           : config::SettingsFile(folder, ini, environment);
-  return config::ComputeControlKeyNotes(file.Read().Values);
+  return file.Read().Values;
+}
+
+config::ControlKeyNotes ControlKeys(const std::string& ini) {
+  return config::ComputeControlKeyNotes(ReadSettings(ini));
+}
+
+int RunFromChart(const FromChartArgs& args) {
+  const char* kWhat = "kalo song from-chart: ";
+  styles::Metre metre;
+  int tempo = args.Tempo;
+  std::string stylePath;
+  if (!args.Style.empty()) {
+    const auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
+    if (!bytes) {
+      std::cerr << kWhat << "cannot read " << args.Style << '\n';
+      return 1;
+    }
+    const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
+    metre = styles::MetreOf(header.MeasureLength);
+    if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
+      tempo = header.Tempo;
+    // Kept as given: a relative path is found again below the program folder by its file name.
+    stylePath = args.Style;
+  }
+  if (tempo == 0) tempo = 120;
+  const auto chart = ArgumentText(args.Chart, kWhat);
+  const auto melodyText = ArgumentText(args.Melody, kWhat);
+  if (!chart || !melodyText) return 1;
+  std::vector<song::MelodyEvent> melody;
+  if (!melodyText->empty()) {
+    auto events = song::ParseMelodyText(*melodyText, 0);
+    if (const auto* error = std::get_if<std::string>(&events)) {
+      std::cerr << kWhat << "melody: " << *error << '\n';
+      return 2;
+    }
+    melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
+  }
+  auto parsed = perform::ParseChordChart(WithoutCommentLines(*chart), std::max(1, metre.MeasureLength / 4));
+  if (const auto* error = std::get_if<std::string>(&parsed)) {
+    std::cerr << kWhat << *error << '\n';
+    return 2;
+  }
+  const config::Settings settings = ReadSettings(args.Ini);
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
+  auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
+                                           {metre.MeasureLength, tempo, keys.SectionFirst});
+  if (!chords) {
+    std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
+    return 2;
+  }
+  song::ChordmemoryHeader header = chords->Header();
+  header.MelodyProgram = static_cast<uint8_t>(args.MelodyProgram);
+  chords->SetHeader(header);
+  song::SongMemo memo;
+  memo.Title = args.Title;
+  memo.Author = args.Author;
+  bool memoShortened = false;
+  const std::vector<uint8_t> bytes =
+      song::SerializeArrangementFile(*chords, melody, memo, stylePath, &memoShortened);
+  std::string out = args.Out;
+  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
+  if (const auto problem = host::WriteFileSafely(out, bytes)) {
+    std::cerr << kWhat << *problem << '\n';
+    return 1;
+  }
+  if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
+  return 0;
 }
 
 int RunInfo(const SongArgs& args) {
@@ -51,7 +167,8 @@ int RunInfo(const SongArgs& args) {
 
 void AddSongCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<SongArgs>();
-  CLI::App* song = app.add_subcommand("song", "Show what an arrangement file (.vxa) holds");
+  CLI::App* song =
+      app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
   song->require_subcommand(1);
 
   CLI::App* info = song->add_subcommand(
@@ -60,6 +177,32 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
   info->add_flag("--json", args->Json, "print one JSON object");
   info->add_option("--ini", args->Ini, "name the style-part keys from this settings file");
   info->callback([args, &status] { status.Code = RunInfo(*args); });
+
+  auto chartArgs = std::make_shared<FromChartArgs>();
+  CLI::App* fromChart = song->add_subcommand(
+      "from-chart",
+      "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
+  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")
+      ->required();
+  fromChart->add_option("-o", chartArgs->Out, "the arrangement to write (.vxa)")->required();
+  fromChart->add_option(
+      "--style", chartArgs->Style,
+      "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
+  fromChart
+      ->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
+      ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
+  fromChart->add_option("--author", chartArgs->Author, "the song's author in its memo");
+  fromChart->add_option("--melody", chartArgs->Melody,
+                        "the melody track on channel 1 as \"<pitch>:<beats>\" tokens from the first beat "
+                        "(\"E5:1 D5:0.5 r:0.5\", C4 = 60, '|' ignored, '#' comments), or @FILE");
+  fromChart
+      ->add_option("--melody-program", chartArgs->MelodyProgram,
+                   "the General MIDI program (0..127) the melody channel gets when the song is loaded")
+      ->check(CLI::Range(0, 127));
+  fromChart->add_option("--ini", chartArgs->Ini,
+                        "take the style-part keys and the accompaniment zone from this settings file");
+  fromChart->callback([chartArgs, &status] { status.Code = RunFromChart(*chartArgs); });
 }
 
 }  // namespace kalo::cli

@@ -24,8 +24,8 @@ constexpr uint8_t kAllNotesOff = 123;
 void Sequencer::EnterFunction(int key, int parameter) {
   if (parameter == 0) return;
   if (options_.PlayChords && SongState != 2) return;
-  if (!gen_.Playing && gen_.StyleMode) {
-    StartStyle();  // the key only starts the style
+  if (!gen_.Playing && gen_.StyleMode && SongState != 2) {
+    StartStyle();  // the key only starts the style (a step-recorded song takes it as its function)
     return;
   }
   const config::ControlKeyNotes keys = Keys();

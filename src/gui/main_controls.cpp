@@ -120,7 +120,7 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   recordStart_->setToolTip("Record start measure");
   recordStart_->setFocusPolicy(Qt::ClickFocus);
   connect(recordStart_, &QSpinBox::valueChanged, this,
-          [this](int measure) { arranger_.RecordStartMeasure = measure; });
+          [this](int measure) { arranger_.Song().Range.SetRecordStartMeasure(measure); });
   transport->addWidget(recordStart_);
   transport->addStretch();
   rows->addLayout(transport);
@@ -177,7 +177,7 @@ QPushButton* MainControls::Button(const QString& text) const {
 void MainControls::Refresh() {
   {
     const QSignalBlocker block(recordStart_);
-    recordStart_->setValue(arranger_.RecordStartMeasure);
+    recordStart_->setValue(arranger_.Song().Range.RecordStartMeasure());
   }
   {
     const QSignalBlocker block(transposition_);

@@ -72,7 +72,7 @@ class MelodyTrack {
 
   // --- Options (the melody menu and the main window's melody channel) ---------------------------
   int Channel = 0;  // melody channel 0..15
-  bool Play = false;
+  bool Play = true;  // a melody is heard unless the player switches it off
   bool Record = false;
   bool Humanize = true;
   bool ReferToOriginalChannels = false;  // " Refer to original channels"

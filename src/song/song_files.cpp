@@ -90,7 +90,10 @@ void SongFiles::LoadFromBytes(const std::string& path, std::span<const uint8_t> 
         song_.SetMeasureLength(header.MeasureLength);
       }
     }
-    if (parsed.HasMelodyBlock && header.MelodyProgram < 128) host_.SendMelodyProgram(header.MelodyProgram);
+    // Only a file that holds a melody sets the melody channel's program: an empty melody block (every
+    // save writes one) must not change the voice of channel 1.
+    if (parsed.HasMelodyBlock && !parsed.Melody.empty() && header.MelodyProgram < 128)
+      host_.SendMelodyProgram(header.MelodyProgram);
   }
 
   PlayRange& range = song_.Range;

@@ -1,5 +1,5 @@
-// Golden renders: two small styles, each played over a chord sequence, compared message by message
-// with event lists that were read through by hand and stored in tests/app/golden/. After a change
+// Golden renders: two small styles, each played over a chord sequence and as a song, compared message
+// by message with event lists that were read through by hand and stored in tests/app/golden/. After a change
 // that is meant to alter what is sent, run with KALO_WRITE_GOLDEN=1 to write the lists again, and
 // read the difference before committing it.
 
@@ -127,6 +127,67 @@ TEST(GoldenRenderTest, WaltzWithCountInMetronomePadAndAReVoicedOrgan) {
               .Chord(144, 48, kMajor7)
               .Stop(288));
   CompareWithGolden("waltz_count_in_pad", EventList(rig.Capture));
+}
+
+// A song written record by record: {measure, beat, root, type, function, parameter}.
+struct SongRecord {
+  int Measure, Beat;
+  uint8_t Root, Type, Function, Parameter;
+};
+
+void WriteSong(song::Song& song, int measureLength, int measures, const std::vector<SongRecord>& records) {
+  song.Chords.Clear();
+  song.Chords.Write(4, {});
+  for (const SongRecord& r : records)
+    song.Chords.Write(song::PositionOf(r.Measure, r.Beat, measureLength),
+                      {r.Root, r.Type, r.Function, r.Parameter});
+  song.Chords.Length = static_cast<int16_t>(song::PositionOf(measures + 1, 1, measureLength));
+  song.SetMeasureLength(measureLength);
+  song.Range.SetFromMeasure(1);
+  song.Range.SetToMeasure(measures);
+}
+
+TEST(GoldenRenderTest, PopSongWithIntroALoopAFillATranspositionAndAnEndingPastItsStop) {
+  config::Settings settings = testing::QuietSettings();
+  settings.PlayIntro = true;
+  EngineRig rig(settings);
+  rig.Load(PopStyle());
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
+  const auto fill = static_cast<uint8_t>(keys.FillIn), ending = static_cast<uint8_t>(keys.Ending);
+  // Measures 2 and 3 play twice; measure 4 is transposed up 2 and ends; the STOP of measure 5 waits
+  // for the ending.
+  WriteSong(rig.Session().Song(), 16, 5,
+            {{1, 1, 48, kMaj, 0, 0},
+             {1, 3, 57, kMin, 0, 0},
+             {2, 1, 53, kMaj, 253, 102},
+             {2, 3, 55, kSeventh, fill, 12},
+             {3, 1, 48, kMaj, 253, 0},
+             {4, 1, 48, kMaj, 252, 2},
+             {4, 3, 0, 0, ending, 12},
+             {5, 1, 0, 0, song::kStopFunction, 0}});
+  rig.Run(app::Timeline().Do(0, [](Arranger& a) { a.Play(); }));
+  EXPECT_FALSE(rig.Capture.Cut);
+  CompareWithGolden("pop_song_loop_fill_transpose_ending", EventList(rig.Capture));
+}
+
+TEST(GoldenRenderTest, WaltzSongWithCountInMetronomeAMutedOrganAndAStop) {
+  config::Settings settings = testing::QuietSettings();
+  settings.Metrum = 3;  // "3/4"
+  EngineRig rig(settings);
+  rig.Load(WaltzStyle());
+  Arranger& session = rig.Session();
+  session.SetCountIn(true);
+  session.SetMetronome(true);
+  // The organ (channel 1) is muted in measure 2 and plays again in measure 3 (parameters 237 and
+  // 254); the song stops at the first beat of measure 4.
+  WriteSong(session.Song(), 12, 4,
+            {{1, 1, 50, kMin, 0, 0},
+             {2, 1, 55, kSeventh, 251, 237},
+             {3, 1, 48, kMajor7, 251, 254},
+             {4, 1, 0, 0, song::kStopFunction, 0}});
+  rig.Run(app::Timeline().Do(0, [](Arranger& a) { a.Play(); }));
+  EXPECT_FALSE(rig.Capture.Cut);
+  CompareWithGolden("waltz_song_count_in_mute_stop", EventList(rig.Capture));
 }
 
 }  // namespace

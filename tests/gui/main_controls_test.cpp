@@ -48,7 +48,7 @@ TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {
   controls.Transposition()->setValue(-3);
   EXPECT_EQ(rig.Arranger().Engine().GlobalTranspose, -3);
   controls.RecordStart()->setValue(-2);
-  EXPECT_EQ(rig.Arranger().RecordStartMeasure, -2);
+  EXPECT_EQ(rig.Arranger().Song().Range.RecordStartMeasure(), -2);
   controls.ChannelBox(4)->click();
   EXPECT_TRUE(rig.Arranger().HandMuted[4]);
   EXPECT_EQ(rig.Arranger().Engine().ChannelMute[4], 1);

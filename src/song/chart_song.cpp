@@ -1,0 +1,59 @@
+#include "song/chart_song.h"
+
+#include "perform/chord_recognizer.h"
+
+namespace kalo::song {
+
+namespace {
+
+int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys) {
+  switch (request) {
+    case perform::ChartRequest::kFill:
+      return keys.FillIn;
+    case perform::ChartRequest::kToExtended:
+      return keys.ToExtended;
+    case perform::ChartRequest::kToBasic:
+      return keys.ToBasic;
+    case perform::ChartRequest::kEnding:
+      return keys.Ending;
+  }
+  return keys.FillIn;
+}
+
+}  // namespace
+
+std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
+                                                const config::ControlKeyNotes& keys,
+                                                const ChartSongShape& shape) {
+  const int stop = kSongStart + kRecordBytes * chart.Beats();
+  if (chart.Beats() <= 0 || stop >= kChordmemoryWorkingSize) return std::nullopt;
+  Chordmemory chords = Chordmemory::Cleared();
+  chords.Write(kSongStart, {});  // the cleared song's STOP gives way to the chart
+  chords.SetHeader({0, static_cast<uint8_t>(shape.Tempo), static_cast<uint8_t>(shape.MeasureLength), 0});
+  for (const perform::ChartItem& item : chart.Items) {
+    const int position = kSongStart + kRecordBytes * item.Beat;
+    BeatRecord record = chords.RecordAt(position);
+    if (item.What == perform::ChartItem::Kind::kRequest) {
+      const int key = RequestKey(item.Request, keys);
+      if (key <= 0 || key > 250) continue;  // a key the settings do not give cannot be stored
+      record.Function = static_cast<uint8_t>(key);
+      record.Parameter = kPartKeyParameter;
+    } else {
+      record.Root =
+          static_cast<uint8_t>(perform::FingeredRootNote(item.RootPitchClass, shape.LowestAccompanimentKey));
+      record.Type = static_cast<uint8_t>(item.Type);
+    }
+    chords.Write(position, record);
+  }
+  BeatRecord end = chords.RecordAt(stop);
+  end.Function = kStopFunction;
+  end.Parameter = 0;
+  chords.Write(stop, end);
+  const int measureLength = shape.MeasureLength > 0 ? shape.MeasureLength : 16;
+  const int endOfMeasure = ((stop - kSongStart) / measureLength) * measureLength + kSongStart + measureLength;
+  chords.Length =
+      static_cast<int16_t>(endOfMeasure < static_cast<int>(kChordmemoryBufferSize) ? endOfMeasure : stop + 4);
+  return chords;
+}
+
+}  // namespace kalo::song

@@ -1,0 +1,29 @@
+#pragma once
+// A chord chart turned into a song: the chart's chords on their beats, its part requests as the
+// function codes of their control keys, and STOP at the end, so that a song typed as a chart plays,
+// edits and saves like a recorded one. Pure functions, any thread.
+
+#include <optional>
+
+#include "config/settings.h"
+#include "perform/chord_chart.h"
+#include "song/chordmemory.h"
+
+namespace kalo::song {
+
+struct ChartSongShape {
+  int MeasureLength = 16;           // L, four per beat; the chart's beats per measure is L div 4
+  int Tempo = 120;                  // the header's tempo
+  int LowestAccompanimentKey = 40;  // chord roots are the notes a chord button gives in this zone
+};
+
+// The Chordmemory of `chart`: beat record 1 + b holds what the chart gives on beat b (chord and, when
+// a request stands there, the control key of `keys` with parameter 12; a later request on the same beat
+// wins), the record after the last beat holds STOP, and the length ends the measure of that STOP, as
+// the end mark of a recording does. nullopt when the chart and its STOP do not fit the working area
+// (2999 beats at most).
+std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
+                                                const config::ControlKeyNotes& keys,
+                                                const ChartSongShape& shape);
+
+}  // namespace kalo::song
