@@ -20,15 +20,17 @@ int TapTempo::TapsPerMeasure(int metrumIndex) {
 
 std::optional<int> TapTempo::Tap(int64_t nowMs, int taps) {
   const int64_t steps = taps_ == 0 ? 0 : (nowMs - last_) / kStepMs;
+  lastTap_ = 0;
   if (taps_ > 0 && steps <= 0) return std::nullopt;
   last_ = nowMs;
   if (taps_ == 0 || steps > kLongestInterval) {
-    taps_ = 1;
+    lastTap_ = taps_ = 1;
     sum_ = 0;
     return std::nullopt;
   }
   sum_ += static_cast<int>(steps);
-  if (++taps_ < std::max(taps, 2)) return std::nullopt;
+  lastTap_ = ++taps_;
+  if (taps_ < std::max(taps, 2)) return std::nullopt;
   const int average = sum_ / (taps_ - 1);
   taps_ = 0;
   return std::clamp(60000 / average / kStepMs, engine::kMinFieldTempo, engine::kMaxFieldTempo);

@@ -22,14 +22,15 @@ class TapTempo {
   // within one step of the last one is a bounce and is dropped; a tap after more than the longest
   // interval begins a new measure count.
   std::optional<int> Tap(int64_t nowMs, int taps);
-  // Taps counted in the measure so far (0 before the first).
-  int Taps() const { return taps_; }
+  // The place in its measure count of the last tap, from 1; 0 for a dropped bounce.
+  int LastTap() const { return lastTap_; }
   void Reset() { taps_ = 0; }
 
  private:
   int taps_ = 0;
   int64_t last_ = 0;
   int sum_ = 0;  // steps between the taps so far
+  int lastTap_ = 0;
 };
 
 }  // namespace kalo::gui

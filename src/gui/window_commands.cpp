@@ -11,6 +11,10 @@ namespace kalo::gui {
 
 namespace {
 
+constexpr uint8_t kMetronomeStatus = 0x99;  // note-on, channel 10; drums need no note-off
+constexpr uint8_t kAccentVelocity = 120;
+constexpr uint8_t kTapVelocity = 107;
+
 bool Playing(app::Arranger& arranger) {
   return arranger.Engine().StylePlaying() || arranger.Engine().SongState != 0;
 }
@@ -41,7 +45,15 @@ void WindowCommands::ShowGuide() { main_.Tools().Show(&guide_); }
 
 void WindowCommands::TapTempo() {
   const int taps = gui::TapTempo::TapsPerMeasure(arranger_.Settings().Metrum);
-  if (const auto bpm = taps_.Tap(clock_(), taps)) {
+  const auto bpm = taps_.Tap(clock_(), taps);
+  // Each counted tap clicks the metronome, the first of a measure count accented.
+  midi::TMidiOutput& midiout = arranger_.Devices().Midiout();
+  if (taps_.LastTap() > 0 && midiout.IsOpen()) {
+    const uint8_t velocity = taps_.LastTap() == 1 ? kAccentVelocity : kTapVelocity;
+    Guarded(arranger_.Dialogs(),
+            [&] { midiout.PutShort(kMetronomeStatus, arranger_.Engine().MetronomeNotes[1], velocity); });
+  }
+  if (bpm) {
     arranger_.SetTempo(*bpm);
     Refresh();
   }

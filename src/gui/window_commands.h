@@ -29,7 +29,8 @@ class WindowCommands final : public perform::KeyboardCommands {
   void ShowHelp() override;
   // The guide window, shown and raised.
   void ShowGuide() override;
-  // One tap: after the measure's last tap the tempo goes to the clock and the tempo field.
+  // One tap, heard as a metronome click: after the measure's last tap the tempo goes to the clock
+  // and the tempo field.
   void TapTempo() override;
   // Stops the transport and asks for an arrangement file; the chosen ".vxa" goes to LoadArrangement.
   void OpenArrangement() override;

@@ -31,14 +31,17 @@ struct KeysRig : SessionRig {
   }
 };
 
-TEST(WindowCommands, TappingF8OncePerBeatSetsTheTempoAndItsField) {
+TEST(WindowCommands, TappingF8OncePerBeatClicksAndSetsTheTempoAndItsField) {
   KeysRig rig;
-  for (int64_t at : {1000, 1500, 2000, 2500}) {  // 4/4: four taps, 500 ms apart
+  ASSERT_EQ(rig.Arranger().Tempo(), 120);
+  for (int64_t at : {1000, 1010, 1400, 1800, 2200}) {  // 4/4: four taps 400 ms apart and a bounce
     rig.Now = at;
     rig.Press(Qt::Key_F8);
   }
-  EXPECT_EQ(rig.Arranger().Tempo(), 120);
-  EXPECT_EQ(rig.Main().Controls()->Tempo()->value(), 120);
+  EXPECT_EQ(rig.Arranger().Tempo(), 150);
+  EXPECT_EQ(rig.Main().Controls()->Tempo()->value(), 150);
+  const Bytes accent{0x99, 37, 120}, click{0x99, 37, 107};
+  EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{accent, click, click, click}));
 }
 
 TEST(WindowCommands, EndClearsCountInAndBackspaceSwitchesTheHarmonicPad) {
