@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <algorithm>
 
 #include "gui/session_rig.h"
@@ -55,6 +56,7 @@ TEST(WindowCommands, EndClearsCountInAndBackspaceSwitchesTheHarmonicPad) {
   ASSERT_TRUE(rig.Arranger().Settings().Pad);
   rig.Press(Qt::Key_Backspace);
   EXPECT_FALSE(rig.Arranger().Settings().Pad);
+  EXPECT_FALSE(rig.Session->Configuration().findChild<QCheckBox*>("PAD")->isChecked());
   // Switched off, the pad channel (16) is released at once.
   const auto sent = rig.Sent();
   EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{0xBF, 123, 0}), sent.end());
