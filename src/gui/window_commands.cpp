@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <cctype>
 #include <filesystem>
 
 #include "gui/guarded.h"
