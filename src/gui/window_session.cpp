@@ -22,6 +22,8 @@ WindowSession::~WindowSession() {
   // The filter and the windows call into the live controls and the arranger: they go first.
   if (keyFilter_) qApp->removeEventFilter(keyFilter_.get());
   keyFilter_.reset();
+  if (arranger_ && arranger_->LiveHooks.Commands == commands_.get()) arranger_->LiveHooks.Commands = nullptr;
+  commands_.reset();
   main_.reset();
   live_.reset();
 }
@@ -43,6 +45,8 @@ void WindowSession::Start() {
   main_ = std::make_unique<MainWindow>(*arranger_, display_);
   QObject::connect(main_.get(), &MainWindow::ExitRequested, main_.get(), [this] { Shutdown(); });
   MakeToolPanels();
+  commands_ = std::make_unique<WindowCommands>(*arranger_, *main_, *guide_, setup_.Milliseconds);
+  arranger_->LiveHooks.Commands = commands_.get();
   MakeConfiguration();
   RunStartRoutine();
 

@@ -20,6 +20,7 @@
 #include "gui/guide_panel.h"
 #include "gui/live_controls.h"
 #include "gui/main_window.h"
+#include "gui/window_commands.h"
 #include "gui/window_display.h"
 #include "host/dialogs.h"
 #include "host/main_loop.h"
@@ -52,6 +53,8 @@ struct SessionSetup {
   // program), the session runs the real timer thread on its loop with real-time scheduling.
   host::TickTimer* Timer = nullptr;
   host::ThreadPriority* Priority = nullptr;
+  // The tap tempo's monotonic milliseconds; the steady clock where not given.
+  WindowCommands::Clock Milliseconds = {};
 };
 
 class WindowSession {
@@ -71,6 +74,8 @@ class WindowSession {
   GuidePanel& Guide() { return *guide_; }
   WindowDisplay& Display() { return display_; }
   LiveControls* Live() { return live_.get(); }
+  // The commands of the function and special keys; the arranger's keyboard hooks while it exists.
+  WindowCommands& Commands() { return *commands_; }
   bool FirstStart() const { return firstStart_; }
   // What writing the settings at exit gave; none before the shutdown or in a run that does not save.
   std::optional<config::SettingsWriteResult> SettingsWritten() const { return written_; }
@@ -100,6 +105,7 @@ class WindowSession {
   ConfigurationWindow* configuration_ = nullptr;  // a panel of the main window
   GuidePanel* guide_ = nullptr;                   // a panel of the main window
   std::unique_ptr<ComputerKeyFilter> keyFilter_;
+  std::unique_ptr<WindowCommands> commands_;
   bool firstStart_ = false;
   bool shutDown_ = false;
   std::optional<config::SettingsWriteResult> written_;

@@ -1,7 +1,8 @@
 #pragma once
 // A whole windowed session over virtual MIDI ports in a temporary program folder: the player's keyboard
 // is input 0, "Synth A" output 0 (the one opened at start), "Synth B" output 1. The live input runs
-// over the engine fakes of the dispatch tests, which log what reaches the engine.
+// over the engine fakes of the dispatch tests, which log what reaches the engine, or over the arranger's
+// own dispatch as in the program. The tap tempo's clock is `Now`.
 
 #include <QApplication>
 #include <QTest>
@@ -26,8 +27,10 @@ using Bytes = std::vector<uint8_t>;
 struct SessionRig {
   // `ini`: the settings file's contents; none for a first start. `firstStyle`: a style file copied
   // to STYLES/rock1.vxs, the style every start loads. `keepSent`: what the start sent stays logged.
+  // `arrangerInput`: the window's keys go through the arranger's dispatch, not the fakes.
   explicit SessionRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n",
-                      const std::filesystem::path& firstStyle = {}, bool keepSent = false) {
+                      const std::filesystem::path& firstStyle = {}, bool keepSent = false,
+                      bool arrangerInput = false) {
     if (ini) Folder.Write("kalo.ini", *ini);
     if (!firstStyle.empty()) {
       std::filesystem::create_directories(Folder.Path() / "STYLES");
@@ -47,14 +50,16 @@ struct SessionRig {
                        std::move(backends),
                        Dialogs,
                        true,
-                       [this](app::Arranger& arranger) {
+                       [this, arrangerInput](app::Arranger& arranger) -> perform::InputDispatch* {
+                         if (arrangerInput) return &arranger.Dispatch();
                          Dispatch = std::make_unique<perform::InputDispatch>(
                              Seams, arranger.Chords(), arranger.Options(), arranger.Settings(),
                              arranger.Devices(), arranger.Midi().Controllers());
                          return Dispatch.get();
                        },
                        &Timer,
-                       &Priority};
+                       &Priority,
+                       [this] { return Now; }};
     Session = std::make_unique<WindowSession>(std::move(setup), Loop);
     Session->Start();
     Loop.RunPending();
@@ -82,6 +87,7 @@ struct SessionRig {
 
   config::testing::TempFolder Folder;
   host::FakeTimeSource Clock;
+  int64_t Now = 0;
   host::ManualTickTimer Timer;
   host::UnchangedPriority Priority;
   host::RecordingDialogs Dialogs;

@@ -1,0 +1,61 @@
+#pragma once
+// The window's commands behind the function and special keys of the computer keyboard (F1, F8, F11,
+// F12, Backspace, Enter, Pause, End), as the live input calls them through the arranger's keyboard
+// hooks. The session sets this object as those hooks while its window exists. Main thread.
+
+#include <QElapsedTimer>
+#include <functional>
+#include <string>
+
+#include "app/arranger.h"
+#include "gui/guide_panel.h"
+#include "gui/main_window.h"
+#include "gui/tap_tempo.h"
+#include "perform/live_input_seams.h"
+
+namespace kalo::gui {
+
+inline constexpr const char* kHelpNotAvailable = "HELP is not available !";
+
+class WindowCommands final : public perform::KeyboardCommands {
+ public:
+  // Monotonic milliseconds, for the tap tempo.
+  using Clock = std::function<int64_t()>;
+
+  // Everything given must outlive this object. Without a clock the tap tempo uses the steady clock.
+  WindowCommands(app::Arranger& arranger, MainWindow& main, GuidePanel& guide, Clock clock = {});
+
+  // The last tip in the guide window; without one (no help file ships) "HELP is not available !".
+  void ShowHelp() override;
+  // The guide window, shown and raised.
+  void ShowGuide() override;
+  // One tap, heard as a metronome click: after the measure's last tap the tempo goes to the clock
+  // and the tempo field.
+  void TapTempo() override;
+  // Stops the transport and asks for an arrangement file; the chosen ".vxa" goes to LoadArrangement.
+  void OpenArrangement() override;
+  // "Harmonic Pad" on or off; switched off, the pad's notes are released at once.
+  void ToggleHarmonicPad() override;
+  // The focus moves on as Tab moves it.
+  void FocusNextControl() override;
+  // Stops what plays; nothing else while stopped.
+  void Pause() override;
+  // "Count in" is unticked.
+  void ClearCountIn() override;
+
+  // Loads an arrangement file chosen with F11. The songs side sets it once the arranger owns the
+  // song; while it is unset the player is told that arrangements cannot be opened here.
+  std::function<void(const std::string&)> LoadArrangement;
+
+ private:
+  void Refresh();
+
+  app::Arranger& arranger_;
+  MainWindow& main_;
+  GuidePanel& guide_;
+  Clock clock_;
+  QElapsedTimer steady_;
+  gui::TapTempo taps_;
+};
+
+}  // namespace kalo::gui

@@ -1,0 +1,82 @@
+#include "gui/window_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <algorithm>
+
+#include "gui/session_rig.h"
+
+namespace kalo::gui {
+namespace {
+
+using testing::Bytes;
+using testing::SessionRig;
+
+// A window whose keys go through the arranger's own dispatch, as in the program.
+struct KeysRig : SessionRig {
+  KeysRig() : SessionRig("[Options]\nAutoload=1\n", {}, false, true) {
+    Main().activateWindow();
+    QApplication::setActiveWindow(&Main());
+    Main().setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &Main(); }));
+  }
+  void Press(Qt::Key key) {
+    QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &Main();
+    QTest::keyClick(target, key);
+  }
+};
+
+TEST(WindowCommands, TappingF8OncePerBeatClicksAndSetsTheTempoAndItsField) {
+  KeysRig rig;
+  for (int64_t at : {1000, 1010, 1400, 1800, 2200}) {  // 4/4: four taps 400 ms apart and a bounce
+    rig.Now = at;
+    rig.Press(Qt::Key_F8);
+  }
+  EXPECT_EQ(rig.Arranger().Tempo(), 150);
+  EXPECT_EQ(rig.Main().Controls()->Tempo()->value(), 150);
+  const Bytes accent{0x99, 37, 120}, click{0x99, 37, 107};
+  EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{accent, click, click, click}));
+}
+
+TEST(WindowCommands, EndBackspaceAndF1ReachTheirCommands) {
+  KeysRig rig;
+  rig.Arranger().Options().CountIn = true;
+  rig.Main().Refresh();
+  rig.Press(Qt::Key_End);
+  EXPECT_FALSE(rig.Main().Action("Count in")->isChecked());
+
+  rig.Press(Qt::Key_Backspace);  // the Harmonic Pad off, its channel (16) released at once
+  EXPECT_FALSE(rig.Session->Configuration().findChild<QCheckBox*>("PAD")->isChecked());
+  const auto sent = rig.Sent();
+  EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{0xBF, 123, 0}), sent.end());
+
+  rig.Press(Qt::Key_F1);  // while stopped, without a tip
+  EXPECT_EQ(rig.Dialogs.Messages().back(), kHelpNotAvailable);
+  rig.Session->Guide().ShowText("A tip");
+  rig.Press(Qt::Key_F1);
+  EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Guide())->isVisible());
+}
+
+TEST(TapTempo, TheMeasuresLastTapGivesTheTempoInTheFieldsRange) {
+  struct Row {
+    int Metrum;
+    std::vector<int64_t> Taps;  // milliseconds
+    std::optional<int> Tempo;   // after the last tap
+  };
+  const Row rows[] = {
+      {3, {0, 400, 800}, 150},                         // 3/4: three taps
+      {2, {0, 100, 200, 300}, 250},                    // too fast for the field
+      {2, {0, 500, 20000, 20500, 21000, 21500}, 120},  // a long pause starts counting again
+  };
+  for (const Row& row : rows) {
+    TapTempo taps;
+    std::optional<int> tempo;
+    for (int64_t at : row.Taps) tempo = taps.Tap(at, TapTempo::TapsPerMeasure(row.Metrum));
+    EXPECT_EQ(tempo, row.Tempo) << row.Metrum << " " << row.Taps.size();
+  }
+}
+
+}  // namespace
+}  // namespace kalo::gui
