@@ -22,7 +22,6 @@ struct Options {
   bool UnchangedMidiIn = false;      // "Unchanged MIDI in": input 2 skips the external pre-processing
   bool InstrumentPad = false;        // "Instrument Pad": the pad voice is set up on its channel
   bool Metronome = false;            // "Metronome": a click on every beat
-  bool CountIn = false;              // "Count in": Play and Record begin with a count-in
   bool ReplaceOne = false;           // "Replace One": one voice of the style is left out for the player
   bool IgnoreTempi = false;          // "Ignore Tempi": tempo functions of a song are not carried out
   bool StartOnChord = true;          // the Style-Creator's start on chord: the first chord starts the style

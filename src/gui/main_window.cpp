@@ -104,6 +104,21 @@ QAction* MainWindow::AddToggle(QMenu* menu, const QString& text, bool config::Op
   return action;
 }
 
+QAction* MainWindow::AddCheck(QMenu* menu, const QString& text, std::function<bool()> get,
+                              std::function<void(bool)> set) {
+  QAction* action = menu->addAction(text);
+  action->setCheckable(true);
+  connect(action, &QAction::toggled, this, [this, set = std::move(set)](bool on) {
+    set(on);
+    tools_.RefreshAll();
+  });
+  refreshers_.push_back([action, get = std::move(get)] {
+    const QSignalBlocker block(action);
+    action->setChecked(get());
+  });
+  return action;
+}
+
 QAction* MainWindow::AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting) {
   QAction* action = menu->addAction(text);
   action->setCheckable(true);
@@ -159,7 +174,9 @@ void MainWindow::MakeMenus() {
   play->addSeparator();
   AddSwitch(play, "Metronome", &config::Options::Metronome,
             [this](bool on) { arranger_.Engine().SetMetronome(on); });
-  AddToggle(play, "Count in", &config::Options::CountIn);
+  AddCheck(
+      play, "Count in", [this] { return arranger_.SongOptions().CountIn; },
+      [this](bool on) { arranger_.SetCountIn(on); });
   // Changing the clock's master or slave role stops the transport first.
   AddSwitch(play, "Master Mode", &config::Options::MasterMode, [this](bool on) {
     arranger_.Stop();

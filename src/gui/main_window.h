@@ -55,6 +55,8 @@ class MainWindow final : public QMainWindow {
   QAction* AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
                      std::function<void(bool)> command);
   QAction* AddCommand(QMenu* menu, const QString& text, std::function<void()> command);
+  // A check mark over any state: `get` refreshes it, `set` carries out a change.
+  QAction* AddCheck(QMenu* menu, const QString& text, std::function<bool()> get, std::function<void(bool)> set);
   void SetStayOnTop(bool on);
 
   app::Arranger& arranger_;

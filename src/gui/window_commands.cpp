@@ -95,7 +95,7 @@ void WindowCommands::Pause() {
 }
 
 void WindowCommands::ClearCountIn() {
-  arranger_.Options().CountIn = false;
+  arranger_.SetCountIn(false);
   Refresh();
 }
 

@@ -47,6 +47,7 @@ void WindowSession::Start() {
   MakeToolPanels();
   commands_ = std::make_unique<WindowCommands>(*arranger_, *main_, *guide_, setup_.Milliseconds);
   arranger_->LiveHooks.Commands = commands_.get();
+  commands_->LoadArrangement = [this](const std::string& path) { arranger_->SongFiles().LoadFile(path); };
   MakeConfiguration();
   RunStartRoutine();
 
@@ -71,8 +72,14 @@ void WindowSession::RunStartRoutine() {
     arranger_->Gen().LoadStyleByName(style.string());
     arranger_->Stop();
   }
+  // The very first start opens the demo arrangement (quietly skipped when it is not installed).
+  const bool demo = firstStart_ && arranger_->SongFiles().LoadDemoSong() == song::SongLoad::Loaded;
   if (firstStart_) guide_->ShowText(kFirstStartGuide);
   Guarded(arranger_->Dialogs(), [this] { arranger_->MidiReset(midi::ResetKind::Gm); });
+  // It plays once the reset has set the sound module up; a run that only shows itself stays quiet.
+  if (demo && setup_.Interactive && arranger_->Gen().StyleLoaded) Guarded(arranger_->Dialogs(), [this] {
+    arranger_->Play();
+  });
 }
 
 void WindowSession::DesktopWebLinks::OpenWebPage(const std::string& url) {

@@ -40,6 +40,15 @@ TEST(WindowSession, TheVeryFirstStartGreetsInTheGuideAndAMissingStyleIsNoError) 
   EXPECT_EQ(rig.Dialogs.Entries()[0].Text, "MIDI-Reset is done !");
 }
 
+TEST(WindowSession, TheVeryFirstStartPlaysTheDemoSongInTheFirstStyle) {
+  const auto demo = kRock.parent_path().parent_path() / "SONGS" / "demo3.vxa";
+  SessionRig rig(std::nullopt, kRock, false, false, demo);
+  EXPECT_FALSE(rig.Arranger().Song().Chords.Empty());
+  EXPECT_FALSE(rig.Arranger().Song().Memo.Title.empty());
+  EXPECT_LT(rig.Arranger().Engine().SongState, 0) << "the demo plays";
+  EXPECT_EQ(rig.Arranger().Clock().ClockState, 1);
+}
+
 TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {
   SessionRig rig;
   MainControls& controls = *rig.Main().Controls();
@@ -64,7 +73,12 @@ TEST(MainWindow, TransportButtonsAndPlayingSwitchesActOnTheEngine) {
   SessionRig rig;
   app::Arranger& arranger = rig.Arranger();
   MainControls& controls = *rig.Main().Controls();
+  // Play with nothing recorded says so and leaves the clock off; the clock switch starts it.
   QTest::mouseClick(controls.Button("Play"), Qt::LeftButton);
+  ASSERT_FALSE(rig.Dialogs.Entries().empty());
+  EXPECT_EQ(rig.Dialogs.Entries().back().Text, "Chordmemory is empty !");
+  EXPECT_EQ(arranger.Clock().ClockState, 0);
+  QTest::mouseClick(controls.Button("Clock"), Qt::LeftButton);
   EXPECT_EQ(arranger.Clock().ClockState, 1);
 
   // Slave Mode stops and brings the running clock back as the external one.
@@ -86,7 +100,7 @@ TEST(MainWindow, EachMenuSwitchChangesTheStateItIsNamedFor) {
   SessionRig rig;
   app::Arranger& a = rig.Arranger();
   const std::pair<const char*, std::function<bool()>> rows[] = {
-      {"Count in", [&] { return a.Options().CountIn; }},
+      {"Count in", [&] { return a.SongOptions().CountIn; }},
       {"Master Mode", [&] { return a.Options().MasterMode; }},
       {"Play Intro", [&] { return a.Settings().PlayIntro; }},
       {"Play Ending", [&] { return a.Settings().PlayEnding; }},

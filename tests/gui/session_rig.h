@@ -27,11 +27,16 @@ using Bytes = std::vector<uint8_t>;
 struct SessionRig {
   // `ini`: the settings file's contents; none for a first start. `firstStyle`: a style file copied
   // to STYLES/rock1.vxs, the style every start loads. `keepSent`: what the start sent stays logged.
-  // `arrangerInput`: the window's keys go through the arranger's dispatch, not the fakes.
+  // `arrangerInput`: the window's keys go through the arranger's dispatch, not the fakes. `demoSong`:
+  // an arrangement copied to SONGS/demo3.vxa, the song a first start plays.
   explicit SessionRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n",
                       const std::filesystem::path& firstStyle = {}, bool keepSent = false,
-                      bool arrangerInput = false) {
+                      bool arrangerInput = false, const std::filesystem::path& demoSong = {}) {
     if (ini) Folder.Write("kalo.ini", *ini);
+    if (!demoSong.empty()) {
+      std::filesystem::create_directories(Folder.Path() / "SONGS");
+      std::filesystem::copy_file(demoSong, Folder.Path() / "SONGS" / "demo3.vxa");
+    }
     if (!firstStyle.empty()) {
       std::filesystem::create_directories(Folder.Path() / "STYLES");
       std::filesystem::copy_file(firstStyle, Folder.Path() / "STYLES" / "rock1.vxs");

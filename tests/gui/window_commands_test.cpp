@@ -42,7 +42,7 @@ TEST(WindowCommands, TappingF8OncePerBeatClicksAndSetsTheTempoAndItsField) {
 
 TEST(WindowCommands, EndBackspaceAndF1ReachTheirCommands) {
   KeysRig rig;
-  rig.Arranger().Options().CountIn = true;
+  rig.Arranger().SetCountIn(true);
   rig.Main().Refresh();
   rig.Press(Qt::Key_End);
   EXPECT_FALSE(rig.Main().Action("Count in")->isChecked());
