@@ -69,6 +69,10 @@ TEST_F(ChordRecognizerTest, FingeredVoicingsGiveRootAndType) {
       {{49, 53, 56, 58}, {49, kSixth}},        // Db F Ab Bb: Db 6th at root 1 comes before Bb min7 at 10
       {{45, 49, 52, 55}, {45, kSeventh}},      // A C# E G: every key is a tone of A 7th, not of C# dim
       {{50, 53, 57, 61}, {50, kMinMajor7}},    // D F A C#: D mM7, not F aug with a stray D
+      {{48, 51, 55, 58}, {48, kMin7}},         // C Eb G Bb
+      {{48, 51, 55, 57}, {48, kMin6}},         // C Eb G A
+      {{48, 52, 56}, {48, kAug}},              // C E G#
+      {{48, 52, 54}, {48, kFlatFive}},         // C E Gb
   };
   for (const Voicing& v : voicings) {
     ChordState fresh(options, display, host);

@@ -51,6 +51,7 @@ TEST_F(ChordStateTest, SetChordAppliesTriadMajorMinorAndTranspositionInThatOrder
       {true, false, false, 71, kMaj, kUntransposed, {71, kDim}},          // Bdim
       {true, true, false, 64, kMaj, kUntransposed, {63, kMaj}},           // Eb maj
       {true, true, false, 71, kMaj, kUntransposed, {70, kMaj}},           // Bb maj
+      {true, true, false, 69, kMaj, kUntransposed, {68, kMaj}},           // Ab maj
       {true, true, false, 62, kMaj, kUntransposed, {62, kDim}},           // Ddim
       {true, false, false, 62, kSeventh, kUntransposed, {62, kSeventh}},  // only type 1 is a triad key
       {true, true, false, 62, kSeventh, kUntransposed, {62, kMin7}},
