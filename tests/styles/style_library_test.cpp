@@ -39,12 +39,6 @@ std::vector<uint8_t> FileBytes(const CompiledStyle& style) {
   return SerializeStyleFile(style.Image.Header, style.Image.Parts, style.Image.Stream);
 }
 
-TEST(StyleLibrary, HoldsAtLeastEightStylesWithRock1) {
-  ASSERT_GE(Library().size(), 8u);
-  EXPECT_TRUE(std::any_of(Library().begin(), Library().end(),
-                          [](const LibraryStyle& s) { return s.Path.filename() == "rock1.style"; }));
-}
-
 TEST(StyleLibrary, EverySourceCompilesTheSameTwiceAndLoadsWithAllItsParts) {
   for (const LibraryStyle& entry : Library()) {
     const std::string name = entry.Path.filename().string();
