@@ -229,22 +229,6 @@ TEST(SelectPart, SetsSuccessorAndReturnPart) {
   }
 }
 
-TEST(SelectPart, WithoutPlayEndingTheEndingFadesOutTheReturnPart) {
-  TGenBench bench;
-  Install(bench, std::vector<uint8_t>(100, 0xF8), PartsWithout({}));
-  bench.Settings.PlayEnding = false;
-  bench.Gen.SelectPart(kExtended);
-  bench.Gen.SelectPart(kEnding);
-  EXPECT_EQ(bench.Gen.RunningPart, kExtended);
-  EXPECT_EQ(bench.Player.FadeOuts, 1);
-
-  bench.Settings.PlayEnding = true;
-  bench.Gen.SelectPart(kEnding);
-  EXPECT_EQ(bench.Gen.RunningPart, kEnding);
-  EXPECT_EQ(bench.Gen.Successor, kSuccessorStop);
-  EXPECT_EQ(bench.Player.FadeOuts, 1);
-}
-
 TEST(SelectPart, TakesThePartsMutesExceptForChannelsMutedByHand) {
   TGenBench bench;
   PartTable parts = PartsWithout({});
