@@ -80,8 +80,9 @@ TEST_F(ChordStateTest, SetChordAppliesTriadMajorMinorAndTranspositionInThatOrder
 TEST_F(ChordStateTest, SetChordHandsTheFourChordTonesAndReportsTheChord) {
   chords.SetChord(60, kAdd9, kUntransposed);
   chords.SetChord(57, kMin, 0);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"tones 60 64 67 74", "set 60 7", "tones 57 60 64 69", "set 57 2"}));
+  chords.SetChord(60, kFlatFive, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"tones 60 64 67 74", "set 60 7", "tones 57 60 64 69", "set 57 2",
+                                           "tones 60 64 66 72", "set 60 8"}));
 }
 
 TEST_F(ChordStateTest, TypeZeroAndTypesBeyondTheTableChangeNothing) {
