@@ -48,19 +48,6 @@ class MixerTest : public testing::Test {
   Mixer mixer{port};
 };
 
-TEST_F(MixerTest, AllSixteenVoiceRecordsStartFromTheSliderPositions) {
-  const midi::VoiceRecord start{105, 64, 64, 0, 0, 0, 0, 0};
-  for (uint8_t channel = 0; channel < 16; ++channel) {
-    EXPECT_EQ(mixer.Voice(channel), start) << "channel " << int(channel);
-    EXPECT_EQ(mixer.InstrumentEntry(channel), -1);
-    EXPECT_FALSE(mixer.SuppressControllers(channel));
-  }
-  EXPECT_EQ(mixer.KeyboardChannel(), 0);
-  EXPECT_EQ(mixer.LeftVolume(), 100);
-  EXPECT_EQ(mixer.RightVolume(), 100);
-  EXPECT_TRUE(port.Sent.empty());
-}
-
 TEST_F(MixerTest, EachSliderSendsItsMessageOnTheKeyboardChannel) {
   ASSERT_TRUE(mixer.SetKeyboardChannel(2));
   port.Sent.clear();
@@ -180,13 +167,6 @@ TEST_F(MixerTest, SendVoiceDoesNothingWhileMidioutIsClosed) {
   port.Open = false;
   mixer.SendKeyboardVoice();
   EXPECT_TRUE(port.Sent.empty());
-}
-
-TEST_F(MixerTest, OutputVolumeIs65535AtTheTopAndPositionTimes650Below) {
-  const std::vector<std::pair<int, uint16_t>> cases{{100, 65535}, {99, 64350}, {50, 32500}, {1, 650}, {0, 0}};
-  for (const auto& [position, volume] : cases) {
-    EXPECT_EQ(Mixer::OutputVolume(position), volume) << position;
-  }
 }
 
 TEST_F(MixerTest, OutputSlidersMoveAloneWithoutLockAndTogetherWithLock) {

@@ -76,7 +76,8 @@ TEST(RenderOutput, OneCaptureIsWrittenAsEventsMidiAndSoundAndAMissingSoundFontSp
       EXPECT_EQ(err.str(), "");
     } else {
       EXPECT_FALSE(fs::exists(folder / "a.wav"));
-      EXPECT_NE(err.str().find("(setting SoundFont)"), std::string::npos) << err.str();
+      EXPECT_NE(err.str().find("\"" + settings.SoundFont + "\" (setting SoundFont)"), std::string::npos)
+          << err.str();
     }
   }
 }

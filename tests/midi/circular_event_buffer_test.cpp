@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 #include <vector>
 
 namespace kalo::midi {
@@ -39,35 +38,6 @@ TEST(CircularEventBuffer, AnEmptyRingReadsNothingRemoveLeavesItEmptyAndCapacityZ
   CircularEventBuffer none(0);
   EXPECT_FALSE(none.Put(RingItem{}));
   EXPECT_EQ(none.Count(), 0);
-}
-
-// One producer thread and the consumer on this thread: every item arrives once, in order, whole.
-TEST(CircularEventBuffer, AProducerThreadAndAConsumerNeverLoseOrTearItems) {
-  constexpr uint32_t kItems = 50000;
-  CircularEventBuffer ring(64);
-  std::thread producer([&] {
-    for (uint32_t i = 0; i < kItems;) {
-      if (ring.Put(RingItem{i, ~i, nullptr})) {
-        ++i;
-      } else {
-        std::this_thread::yield();
-      }
-    }
-  });
-  uint32_t expected = 0;
-  while (expected < kItems) {
-    RingItem item;
-    if (!ring.Read(item)) {
-      std::this_thread::yield();
-      continue;
-    }
-    ASSERT_EQ(item.Time, expected);
-    ASSERT_EQ(item.Packed, ~expected);
-    ring.Remove();
-    ++expected;
-  }
-  producer.join();
-  EXPECT_EQ(ring.Count(), 0);
 }
 
 }  // namespace

@@ -110,16 +110,5 @@ TEST(SynthRender, TheTailEndsWithTheSoundOrAtItsLimitForANoteNeverReleased) {
   }
 }
 
-TEST(SynthRender, AMissingSoundFontIsNamedWithItsSettingAndNothingIsWritten) {
-  config::testing::TempFolder temp;
-  SynthRenderOptions options;
-  options.SoundFont = temp.Path() / "gone.sf2";
-  options.SoundFontSetting = "SoundFont";
-  const SynthRenderResult result = RenderToWav({}, {}, options, temp.Path() / "out.wav");
-  EXPECT_EQ(result.Error.find("The soundfont \"" + options.SoundFont.string() + "\" (setting SoundFont)"), 0u)
-      << result.Error;
-  EXPECT_FALSE(std::filesystem::exists(temp.Path() / "out.wav"));
-}
-
 }  // namespace
 }  // namespace kalo::midi

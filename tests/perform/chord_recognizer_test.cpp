@@ -6,6 +6,8 @@
 #include "perform/fake_chord_host.h"
 
 #include <initializer_list>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,6 +71,10 @@ TEST_F(ChordRecognizerTest, FingeredVoicingsGiveRootAndType) {
       {{49, 53, 56, 58}, {49, kSixth}},        // Db F Ab Bb: Db 6th at root 1 comes before Bb min7 at 10
       {{45, 49, 52, 55}, {45, kSeventh}},      // A C# E G: every key is a tone of A 7th, not of C# dim
       {{50, 53, 57, 61}, {50, kMinMajor7}},    // D F A C#: D mM7, not F aug with a stray D
+      {{48, 51, 55, 58}, {48, kMin7}},         // C Eb G Bb
+      {{48, 51, 55, 57}, {48, kMin6}},         // C Eb G A
+      {{48, 52, 56}, {48, kAug}},              // C E G#
+      {{48, 52, 54}, {48, kFlatFive}},         // C E Gb
   };
   for (const Voicing& v : voicings) {
     ChordState fresh(options, display, host);
@@ -77,14 +83,6 @@ TEST_F(ChordRecognizerTest, FingeredVoicingsGiveRootAndType) {
     for (int key : v.Keys) r.NoteOn(key);
     EXPECT_EQ((Chord{fresh.CurrentRoot, fresh.CurrentType}), v.Expected) << ::testing::PrintToString(v.Keys);
   }
-}
-
-TEST_F(ChordRecognizerTest, TwoKeysGiveNoChordAndTheThirdKeyDoes) {
-  Press({48, 52});
-  EXPECT_EQ(Current(), (Chord{kNoRoot, 0}));
-  EXPECT_TRUE(set.empty());
-  Press({55});
-  EXPECT_EQ(set, std::vector<Chord>{(Chord{48, kMaj})});
 }
 
 TEST_F(ChordRecognizerTest, TheRootIsTheFirstNoteAtOrAboveTheLowestKeyRaisedBelow44) {
@@ -106,46 +104,6 @@ TEST_F(ChordRecognizerTest, TheRootIsTheFirstNoteAtOrAboveTheLowestKeyRaisedBelo
     for (int interval : {0, 4, 7}) r.NoteOn(72 + c.PitchClass + interval);
     EXPECT_EQ(fresh.CurrentRoot, c.Root) << c.LowestKey << " " << c.PitchClass;
   }
-}
-
-TEST_F(ChordRecognizerTest, TheKeyboardTransposeMovesTheRecognizedRoot) {
-  recognizer.Transpose = 2;
-  Press({48, 52, 55});
-  EXPECT_EQ(Current(), (Chord{50, kMaj}));
-  Release({48, 52, 55});
-  recognizer.Transpose = -3;
-  Press({48, 51, 55});
-  EXPECT_EQ(Current(), (Chord{45, kMin}));
-}
-
-TEST_F(ChordRecognizerTest, ASeventhEntryRestartsTheListFromTheFront) {
-  Press({48, 52, 55, 62, 65, 69});
-  EXPECT_EQ(Held(), (std::vector<int>{0, 4, 7, 2, 5, 9}));
-  set.clear();
-  Press({71});
-  EXPECT_EQ(Held(), std::vector<int>{11});
-  EXPECT_TRUE(set.empty());  // one entry: no chord
-  Press({74, 77});
-  EXPECT_EQ(Held(), (std::vector<int>{11, 2, 5}));
-  EXPECT_EQ(Current(), (Chord{47, kDim}));
-}
-
-TEST_F(ChordRecognizerTest, SmartReleaseRemovesTheKeyAndKeepsTheChord) {
-  Press({48, 52, 55});
-  Release({52});
-  EXPECT_EQ(Held(), (std::vector<int>{0, 7}));
-  EXPECT_EQ(Current(), (Chord{48, kMaj}));
-  EXPECT_EQ(set.size(), 1u);
-  Press({51});
-  EXPECT_EQ(Current(), (Chord{48, kMin}));
-}
-
-TEST_F(ChordRecognizerTest, ReleasingAKeyHeldInTwoOctavesRemovesBothEntries) {
-  Press({48, 60});
-  Release({60});
-  EXPECT_TRUE(Held().empty());
-  Release({48});  // nothing left to remove
-  EXPECT_TRUE(Held().empty());
 }
 
 TEST_F(ChordRecognizerTest, StaticReleaseLetsKeysPlayedOneAfterAnotherAddUp) {
@@ -213,56 +171,64 @@ TEST_F(TwoFingerTest, TheDistanceBetweenTheKeysSelectsTheType) {
   }
 }
 
-TEST_F(TwoFingerTest, DAndFGiveDMin7AndCBelowDGivesC7th) {
-  Press({62});
-  EXPECT_EQ(Current(), (Chord{62, kMaj}));
-  Press({65});
-  EXPECT_EQ(Current(), (Chord{62, kMin7}));
-  Press({60});
-  EXPECT_EQ(Current(), (Chord{60, kSeventh}));
-  EXPECT_EQ(recognizer.FirstKey(), std::nullopt);
-}
+// Keys played one after another: "+k" presses key k, "-k" releases it, "|" lets the sequencer apply the
+// pending chord. The chord in force, the pitch classes held and (two-finger) the first key after them.
+struct KeySequence {
+  const char* Name;
+  const char* Keys;
+  bool TwoFinger = false;
+  int Transpose = 0;
+  bool MajorMinor = false;
+  Chord Expected;
+  std::vector<int> Held;
+  std::optional<int> FirstKey = std::nullopt;
+};
 
-TEST_F(TwoFingerTest, AKeyAfterALowerSecondKeyStartsANewChord) {
-  Press({62, 60, 67});
-  EXPECT_EQ(Current(), (Chord{67, kMaj}));
-  EXPECT_EQ(recognizer.FirstKey(), 67);
-}
-
-TEST_F(TwoFingerTest, AKeyAfterTheChordTookEffectStartsANewChord) {
-  Press({62, 65});
-  chords.ClearPendingChord();
-  Press({65});
-  EXPECT_EQ(Current(), (Chord{65, kMaj}));
-  Press({69});
-  EXPECT_EQ(Current(), (Chord{65, kDim}));
-}
-
-TEST_F(TwoFingerTest, KeysAreTransposedBeforeTheyAreMeasured) {
-  recognizer.Transpose = -2;
-  Press({64, 67});
-  EXPECT_EQ(Current(), (Chord{62, kMin7}));
-  EXPECT_EQ(recognizer.FirstKey(), 62);
-}
-
-TEST_F(TwoFingerTest, ReleasesChangeNoListAndKeepTheChord) {
-  Press({62, 65});
-  Release({65, 62});
-  EXPECT_TRUE(Held().empty());
-  EXPECT_EQ(Current(), (Chord{62, kMin7}));
-  EXPECT_EQ(recognizer.FirstKey(), 62);
-}
-
-TEST_F(TwoFingerTest, MajorMinorSwapsEveryTwoFingerChordExactlyOnce) {
-  options.MajorMinor = true;
-  Press({62});
-  EXPECT_EQ(Current(), (Chord{62, kMin}));
-  Press({65});
-  EXPECT_EQ(Current(), (Chord{62, kSeventh}));
-  Press({60});
-  EXPECT_EQ(Current(), (Chord{60, kMin7}));
-  Release({60, 62});
-  EXPECT_EQ(Current(), (Chord{60, kMin7}));
+TEST_F(ChordRecognizerTest, KeySequencesGiveTheChordInForce) {
+  const KeySequence rows[] = {
+      {"two keys: no chord", "+48 +52", false, 0, false, {kNoRoot, 0}, {0, 4}},
+      {"the third key", "+48 +52 +55", false, 0, false, {48, kMaj}, {0, 4, 7}},
+      {"transposed up", "+48 +52 +55", false, 2, false, {50, kMaj}, {0, 4, 7}},
+      {"transposed down", "+48 +51 +55", false, -3, false, {45, kMin}, {0, 3, 7}},
+      {"a 7th entry restarts", "+48 +52 +55 +62 +65 +69 | +71", false, 0, false, {48, kSixth}, {11}},
+      {"then chords again", "+48 +52 +55 +62 +65 +69 | +71 +74 +77", false, 0, false, {47, kDim}, {11, 2, 5}},
+      {"smart release", "+48 +52 +55 -52", false, 0, false, {48, kMaj}, {0, 7}},
+      {"smart release, new key", "+48 +52 +55 -52 +51", false, 0, false, {48, kMin}, {0, 7, 3}},
+      {"a key in two octaves", "+48 +60 -60 -48", false, 0, false, {kNoRoot, 0}, {}},
+      {"one key: its major", "+62", true, 0, false, {62, kMaj}, {}, 62},
+      {"D F: D min7", "+62 +65", true, 0, false, {62, kMin7}, {}, 62},
+      {"C below D: C 7th", "+62 +65 +60", true, 0, false, {60, kSeventh}, {}, std::nullopt},
+      {"after a lower key: anew", "+62 +60 +67", true, 0, false, {67, kMaj}, {}, 67},
+      {"after the chord took effect", "+62 +65 | +65", true, 0, false, {65, kMaj}, {}, 65},
+      {"measured from there", "+62 +65 | +65 +69", true, 0, false, {65, kDim}, {}, 65},
+      {"transposed first", "+64 +67", true, -2, false, {62, kMin7}, {}, 62},
+      {"releases keep it", "+62 +65 -65 -62", true, 0, false, {62, kMin7}, {}, 62},
+      {"major/minor: one key", "+62", true, 0, true, {62, kMin}, {}, 62},
+      {"major/minor: min7", "+62 +65", true, 0, true, {62, kSeventh}, {}, 62},
+      {"major/minor once", "+62 +65 +60 -60 -62", true, 0, true, {60, kMin7}, {}, std::nullopt},
+  };
+  for (const KeySequence& row : rows) {
+    options.TwoFingerChords = row.TwoFinger;
+    options.MajorMinor = row.MajorMinor;
+    ChordState fresh(options, display, host);
+    ChordRecognizer r(fresh);
+    r.LowestAccompanimentKey = 36;
+    r.Transpose = row.Transpose;
+    std::istringstream keys(row.Keys);
+    for (std::string key; keys >> key;) {
+      if (key == "|")
+        fresh.ClearPendingChord();
+      else if (key[0] == '+')
+        r.NoteOn(std::stoi(key.substr(1)));
+      else
+        r.NoteOff(std::stoi(key.substr(1)));
+    }
+    EXPECT_EQ((Chord{fresh.CurrentRoot, fresh.CurrentType}), row.Expected) << row.Name;
+    EXPECT_EQ(std::vector<int>(r.Held().begin(), r.Held().end()), row.Held) << row.Name;
+    if (row.TwoFinger) {
+      EXPECT_EQ(r.FirstKey(), row.FirstKey) << row.Name;
+    }
+  }
 }
 
 TEST(ScoreChord, NoKeysGiveNothingAndOneKeyGivesItsMajorChord) {

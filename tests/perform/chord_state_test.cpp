@@ -51,6 +51,7 @@ TEST_F(ChordStateTest, SetChordAppliesTriadMajorMinorAndTranspositionInThatOrder
       {true, false, false, 71, kMaj, kUntransposed, {71, kDim}},          // Bdim
       {true, true, false, 64, kMaj, kUntransposed, {63, kMaj}},           // Eb maj
       {true, true, false, 71, kMaj, kUntransposed, {70, kMaj}},           // Bb maj
+      {true, true, false, 69, kMaj, kUntransposed, {68, kMaj}},           // Ab maj
       {true, true, false, 62, kMaj, kUntransposed, {62, kDim}},           // Ddim
       {true, false, false, 62, kSeventh, kUntransposed, {62, kSeventh}},  // only type 1 is a triad key
       {true, true, false, 62, kSeventh, kUntransposed, {62, kMin7}},
@@ -79,8 +80,9 @@ TEST_F(ChordStateTest, SetChordAppliesTriadMajorMinorAndTranspositionInThatOrder
 TEST_F(ChordStateTest, SetChordHandsTheFourChordTonesAndReportsTheChord) {
   chords.SetChord(60, kAdd9, kUntransposed);
   chords.SetChord(57, kMin, 0);
-  EXPECT_EQ(log,
-            (std::vector<std::string>{"tones 60 64 67 74", "set 60 7", "tones 57 60 64 69", "set 57 2"}));
+  chords.SetChord(60, kFlatFive, 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"tones 60 64 67 74", "set 60 7", "tones 57 60 64 69", "set 57 2",
+                                           "tones 60 64 66 72", "set 60 8"}));
 }
 
 TEST_F(ChordStateTest, TypeZeroAndTypesBeyondTheTableChangeNothing) {

@@ -71,29 +71,23 @@ TEST(QuarterNoteIndex, AgreesWithTheScanOnEveryBeatOfTheRecording) {
   // Uneven material: messages and delays of odd sizes.
   for (int i = 0; i < 40; ++i) stream.NoteOn(i % 16, static_cast<uint8_t>(40 + i)).Wait(5 + (i * 7) % 23);
   Install(bench, stream.Bytes());
-  std::vector<int32_t> scanned;
-  for (int beat = 0; beat < 40; ++beat) scanned.push_back(bench.Gen.Locate(beat / 4, beat % 4 + 1));
+  std::vector<std::pair<int32_t, int>> scanned;  // offset, overshoot
+  for (int beat = 0; beat < 40; ++beat)
+    scanned.push_back({bench.Gen.Locate(beat / 4, beat % 4 + 1), bench.Gen.Overshoot});
   bench.Gen.BuildQuarterNoteIndex(4 + 40 * 4);
   ASSERT_FALSE(bench.Gen.CurrentStyle().QuarterNoteIndex.empty());
   for (int beat = 0; beat < 40; ++beat) {
     const int32_t indexed = bench.Gen.Locate(beat / 4, beat % 4 + 1);
-    if (scanned[static_cast<size_t>(beat)] > bench.Gen.CurrentStyle().Length()) {
+    const auto [offset, overshoot] = scanned[static_cast<size_t>(beat)];
+    if (offset > bench.Gen.CurrentStyle().Length()) {
       EXPECT_EQ(indexed, bench.Gen.CurrentStyle().Length()) << beat;  // the index ends at the length
     } else {
-      EXPECT_EQ(indexed, scanned[static_cast<size_t>(beat)]) << beat;
+      EXPECT_EQ(indexed, offset) << beat;
+    }
+    if (offset >= 0 && offset <= bench.Gen.CurrentStyle().Length()) {  // -1: the start, no overshoot
+      EXPECT_EQ(bench.Gen.Overshoot, overshoot) << beat;
     }
   }
-}
-
-TEST(QuarterNoteIndex, StartsAtOffsetZeroWhenTheStreamBeginsWithAMessage) {
-  TGenBench bench;
-  Install(bench, TwoMeasures());
-  bench.Gen.BuildQuarterNoteIndex(40);
-  const auto& index = bench.Gen.CurrentStyle().QuarterNoteIndex;
-  ASSERT_GE(index.size(), 2u);
-  EXPECT_EQ(index[0].Offset, 0u);
-  EXPECT_EQ(index[1].Offset, 5u);
-  EXPECT_EQ(index[1].Overshoot, 0);
 }
 
 struct PackingCase {
@@ -233,22 +227,6 @@ TEST(SelectPart, SetsSuccessorAndReturnPart) {
     EXPECT_EQ(bench.Gen.Successor, c.ExpectedSuccessor) << c.What;
     EXPECT_EQ(bench.Gen.ReturnPart, c.ExpectedReturn) << c.What;
   }
-}
-
-TEST(SelectPart, WithoutPlayEndingTheEndingFadesOutTheReturnPart) {
-  TGenBench bench;
-  Install(bench, std::vector<uint8_t>(100, 0xF8), PartsWithout({}));
-  bench.Settings.PlayEnding = false;
-  bench.Gen.SelectPart(kExtended);
-  bench.Gen.SelectPart(kEnding);
-  EXPECT_EQ(bench.Gen.RunningPart, kExtended);
-  EXPECT_EQ(bench.Player.FadeOuts, 1);
-
-  bench.Settings.PlayEnding = true;
-  bench.Gen.SelectPart(kEnding);
-  EXPECT_EQ(bench.Gen.RunningPart, kEnding);
-  EXPECT_EQ(bench.Gen.Successor, kSuccessorStop);
-  EXPECT_EQ(bench.Player.FadeOuts, 1);
 }
 
 TEST(SelectPart, TakesThePartsMutesExceptForChannelsMutedByHand) {

@@ -62,13 +62,6 @@ TEST(LoadStyle, TakesTheStyleSelectsItsFirstPartAndNamesIt) {
   EXPECT_NE(std::find(sent.begin() + 16, sent.end(), std::array<uint8_t, 3>{0xC0, 5, 0}), sent.end());
 }
 
-TEST(LoadStyle, StartsWithTheIntroWhenTheIntroBoxIsTicked) {
-  TGenBench bench;
-  bench.Settings.PlayIntro = true;
-  ASSERT_EQ(Load(bench), LoadOutcome::Loaded);
-  EXPECT_EQ(bench.Gen.RunningPart, kIntro);
-}
-
 struct MetreLoadCase {
   int16_t Stored;
   int QuantizeBefore;
