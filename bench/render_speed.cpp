@@ -1,17 +1,18 @@
 // Speed of a render: a full style (all eight parts, two measures each, eight channels in sixteenth
-// notes with controllers) played over a long chord chart with fills, "To" parts and an ending, through
+// notes with controllers) played by a long song with fills, "To" parts and an ending, through
 // the real tick and output path with no real time, to events; then the captured "Midiout" messages
 // rendered through the built-in synthesizer to a WAV file, as `kalo render -o OUT.wav` does. Prints
 // key=value lines:
 //
 //   render_speed [--measures N] [--no-wav]
 //
-// The piece is 750 measures of 4/4 (3000 beats, 25 minutes at tempo 120) unless --measures says
-// otherwise; a chord chart stands in for a song. realtime_ratio is how many times faster than real
+// The piece is a song of 749 measures of 4/4 (2996 beats, 25 minutes at tempo 120) unless --measures
+// says otherwise. realtime_ratio is how many times faster than real
 // time the render to events runs (48 ticks a second at tempo 120), by the wall clock;
 // realtime_ratio_cpu by the processor time it took, which a machine busy with other work does not
 // change. The wav_ figures are the same for the synthesizer: audio time over render time.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -26,6 +27,8 @@
 #include "app/synth_settings.h"
 #include "host/time_source.h"
 #include "midi/backends/synth_render.h"
+#include "perform/chord_chart.h"
+#include "song/chart_song.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -34,11 +37,13 @@ namespace {
 using namespace kalo;
 
 constexpr int kBeatsPerMeasure = 4;
-constexpr int kTicksPerBeat = 24;
 constexpr double kRealTimeTicksPerSecond = 24.0 * 120.0 / 60.0;
-// The piece: 3000 beats. Its events should take under a second, its sound at least 50 times less
-// than real time.
-constexpr int kPieceBeats = 3000;
+// The piece: the longest song of whole 4/4 measures the Chordmemory holds (749 measures, 2996 beats,
+// with STOP in the record after them). Its events should take under a second, its sound at least 50
+// times less than real time.
+constexpr int kMaxMeasures = 749;
+// Ticks a song may run beyond its beats before the render gives up: an intro and the ending wait.
+constexpr int64_t kSlackTicks = 24 * 100;
 constexpr double kEventsTargetSeconds = 1.0;
 constexpr int kWavTargetRatio = 50;
 
@@ -142,7 +147,7 @@ int RenderWav(const app::OfflineCapture& capture) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int measures = kPieceBeats / kBeatsPerMeasure;
+  int measures = kMaxMeasures;
   bool wav = true;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -169,28 +174,47 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // Two chords a measure through the chord types; a fill every 4 measures, To Extended and To Basic
-  // in turn every 16, and the ending after the last measure.
+  // The song: two chords a measure through the chord types; a fill every 4 measures, To Extended and
+  // To Basic in turn every 16, and the ending on the last measure's last beat; STOP follows. It is
+  // played as Play plays a song: the Chordmemory read ahead beat by beat by the song side.
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(driver.Session().Settings());
-  const int roots[] = {48, 53, 55, 57, 50, 52, 59, 56};
-  app::Timeline timeline;
-  const int64_t measureTicks = kBeatsPerMeasure * kTicksPerBeat;
+  const int roots[] = {0, 5, 7, 9, 2, 4, 11, 8};
+  perform::ChordChart chart;
+  chart.BeatsPerMeasure = kBeatsPerMeasure;
+  chart.Measures = measures;
+  using Kind = perform::ChartItem::Kind;
   for (int m = 0; m < measures; ++m) {
-    const int64_t start = m * measureTicks;
+    const int beat = m * kBeatsPerMeasure;
+    const auto request = [&chart](int at, perform::ChartRequest what) {
+      perform::ChartItem item{Kind::kRequest, at};
+      item.Request = what;
+      chart.Items.push_back(item);
+    };
     for (int half = 0; half < 2; ++half) {
       const int index = 2 * m + half;
-      timeline.Chord(start + half * 2 * kTicksPerBeat, roots[index % 8], 1 + index % 17);
+      chart.Items.push_back({Kind::kChord, beat + 2 * half, roots[index % 8], 1 + index % 17});
     }
-    if (m % 4 == 3) timeline.ControlKey(start + 30, keys.FillIn);
-    if (m % 16 == 7) timeline.ControlKey(start + 30, keys.ToExtended);
-    if (m % 16 == 15) timeline.ControlKey(start + 30, keys.ToBasic);
+    if (m % 4 == 3) request(beat + 3, perform::ChartRequest::kFill);
+    if (m % 16 == 7) request(beat + 3, perform::ChartRequest::kToExtended);
+    if (m % 16 == 15) request(beat + 3, perform::ChartRequest::kToBasic);
+    if (m == measures - 1) request(beat + 3, perform::ChartRequest::kEnding);
   }
-  timeline.ControlKey(measures * measureTicks, keys.Ending);
+  std::sort(chart.Items.begin(), chart.Items.end(),
+            [](const perform::ChartItem& a, const perform::ChartItem& b) { return a.Beat < b.Beat; });
+  const auto chords = song::ChordmemoryFromChart(chart, keys, song::ChartSongShape{});
+  if (!chords) {
+    std::fprintf(stderr, "render_speed: %d measures do not fit the Chordmemory (%d at most)\n", measures,
+                 kMaxMeasures);
+    return 2;
+  }
+  driver.Session().Song().Chords = *chords;
+  app::Timeline timeline;
+  timeline.Do(0, [](app::Arranger& a) { a.Play(); });
 
   host::SteadyTimeSource clock;
   const int64_t begin = clock.NowMicros();
   const std::clock_t cpuBegin = std::clock();
-  const app::OfflineCapture capture = driver.Run(timeline);
+  const app::OfflineCapture capture = driver.Run(timeline, int64_t{measures} * kBeatsPerMeasure * 24 + kSlackTicks);
   const std::clock_t cpuEnd = std::clock();
   const int64_t elapsed = clock.NowMicros() - begin;
   const double cpuSeconds = static_cast<double>(cpuEnd - cpuBegin) / CLOCKS_PER_SEC;
@@ -199,7 +223,7 @@ int main(int argc, char** argv) {
   for (const auto& output : capture.Outputs) messages += output.size();
   const double seconds = static_cast<double>(elapsed) / 1e6;
   const double ticksPerSecond = static_cast<double>(capture.Ticks) / seconds;
-  std::printf("piece=chord chart (stands in for a song of as many beats)\n");
+  std::printf("piece=song (Chordmemory played as Play plays it)\n");
   std::printf("measures=%d\n", measures);
   std::printf("beats=%d\n", measures * kBeatsPerMeasure);
   std::printf("ticks=%lld\n", static_cast<long long>(capture.Ticks));
