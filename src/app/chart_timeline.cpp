@@ -5,26 +5,9 @@
 
 #include "perform/chord_keys.h"
 #include "perform/chord_recognizer.h"
+#include "song/chart_song.h"
 
 namespace kalo::app {
-
-namespace {
-
-int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys) {
-  switch (request) {
-    case perform::ChartRequest::kFill:
-      return keys.FillIn;
-    case perform::ChartRequest::kToExtended:
-      return keys.ToExtended;
-    case perform::ChartRequest::kToBasic:
-      return keys.ToBasic;
-    case perform::ChartRequest::kEnding:
-      return keys.Ending;
-  }
-  return keys.FillIn;
-}
-
-}  // namespace
 
 Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings& settings, bool ending) {
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
@@ -34,7 +17,7 @@ Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings&
   for (const perform::ChartItem& item : chart.Items) {
     const int64_t tick = static_cast<int64_t>(item.Beat) * kTicksPerChartBeat;
     if (item.What == perform::ChartItem::Kind::kRequest) {
-      timeline.ControlKey(tick, RequestKey(item.Request, keys));
+      timeline.ControlKey(tick, song::RequestKey(item.Request, keys));
       continue;
     }
     if (!held.empty()) timeline.ChordKeysUp(tick, held);

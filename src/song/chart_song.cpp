@@ -4,8 +4,6 @@
 
 namespace kalo::song {
 
-namespace {
-
 int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys) {
   switch (request) {
     case perform::ChartRequest::kFill:
@@ -19,8 +17,6 @@ int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& key
   }
   return keys.FillIn;
 }
-
-}  // namespace
 
 std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
                                                 const config::ControlKeyNotes& keys,

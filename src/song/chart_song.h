@@ -11,6 +11,9 @@
 
 namespace kalo::song {
 
+// The control key of `keys` that a chart's part request presses.
+int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys);
+
 struct ChartSongShape {
   int MeasureLength = 16;           // L, four per beat; the chart's beats per measure is L div 4
   int Tempo = 120;                  // the header's tempo
