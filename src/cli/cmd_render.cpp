@@ -19,6 +19,7 @@
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
+#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -46,16 +47,6 @@ struct RenderArguments {
   std::string Ini;
   app::RenderTargets Targets;
 };
-
-config::Settings ReadSettings(const host::ProgramFolder& folder, const std::string& ini) {
-  config::SettingsEnvironment environment;
-  environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
-  environment.Home = host::EnvironmentPath("HOME");
-  environment.FolderWritable = host::ProbeFolderWritable;
-  config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
-                                          : config::SettingsFile(folder, ini, environment);
-  return file.Read().Values;
-}
 
 // The style a song plays over: --style, else the style its file names (looked up as an arrangement's
 // autoload looks it up), else the style of the first start.
@@ -168,7 +159,7 @@ int Render(const RenderArguments& args) {
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::Settings settings = ReadSettings(folder, args.Ini);
+  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
   // A song starts as Play starts it, with or without the intro as the settings say.
   if (!args.Song.empty()) return RenderSong(args, folder, settings, progress);
   settings.PlayIntro = args.Intro;

@@ -15,6 +15,7 @@
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
+#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
@@ -73,16 +74,7 @@ std::optional<std::string> ArgumentText(const std::string& given, const char* wh
 
 // The control keys in force, which name the style-part functions: the settings file is read (never
 // written) as the program reads it.
-config::Settings ReadSettings(const std::string& ini) {
-  host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::SettingsEnvironment environment;
-  environment.XdgConfigHome = host::EnvironmentPath("XDG_CONFIG_HOME");
-  environment.Home = host::EnvironmentPath("HOME");
-  environment.FolderWritable = host::ProbeFolderWritable;
-  config::SettingsFile file = ini.empty() ? config::SettingsFile(folder, environment)
-                                          : config::SettingsFile(folder, ini, environment);
-  return file.Read().Values;
-}
+config::Settings ReadSettings(const std::string& ini) { return ProgramSettingsFile(ini).Read().Values; }
 
 config::ControlKeyNotes ControlKeys(const std::string& ini) {
   return config::ComputeControlKeyNotes(ReadSettings(ini));
