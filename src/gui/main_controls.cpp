@@ -121,7 +121,8 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
     field->setRange(1, song::kMaxMeasure);
     field->setKeyboardTracking(false);
     field->setFocusPolicy(Qt::ClickFocus);
-    connect(field, &QSpinBox::valueChanged, this, [this, set](int measure) { (arranger_.Song().Range.*set)(measure); });
+    connect(field, &QSpinBox::valueChanged, this,
+            [this, set](int measure) { (arranger_.Song().Range.*set)(measure); });
     transport->addWidget(field);
     return field;
   };

@@ -12,12 +12,14 @@
 
 namespace kalo::gui {
 
-MemoPanel::MemoPanel(app::Arranger& arranger, QWidget* parent) : ToolPanel("Memo", parent), arranger_(arranger) {
+MemoPanel::MemoPanel(app::Arranger& arranger, QWidget* parent)
+    : ToolPanel("Memo", parent), arranger_(arranger) {
   auto* form = new QFormLayout(this);
-  const std::pair<const char*, std::string song::SongMemo::*> lines[] = {{"Title", &song::SongMemo::Title},
-                                                                        {"Subtitle", &song::SongMemo::Subtitle},
-                                                                        {"Author", &song::SongMemo::Author},
-                                                                        {"Copyright", &song::SongMemo::Copyright}};
+  const std::pair<const char*, std::string song::SongMemo::*> lines[] = {
+      {"Title", &song::SongMemo::Title},
+      {"Subtitle", &song::SongMemo::Subtitle},
+      {"Author", &song::SongMemo::Author},
+      {"Copyright", &song::SongMemo::Copyright}};
   for (const auto& [caption, member] : lines) {
     auto* field = new QLineEdit;
     field->setObjectName(caption);
@@ -47,8 +49,9 @@ MemoPanel::MemoPanel(app::Arranger& arranger, QWidget* parent) : ToolPanel("Memo
 
 void MemoPanel::Refresh() {
   const song::SongMemo& memo = arranger_.Song().Memo;
-  for (const auto& [name, text] : {std::pair{"Title", &memo.Title}, std::pair{"Subtitle", &memo.Subtitle},
-                                   std::pair{"Author", &memo.Author}, std::pair{"Copyright", &memo.Copyright}}) {
+  for (const auto& [name, text] :
+       {std::pair{"Title", &memo.Title}, std::pair{"Subtitle", &memo.Subtitle},
+        std::pair{"Author", &memo.Author}, std::pair{"Copyright", &memo.Copyright}}) {
     QLineEdit* field = Field(name);
     const QString value = QString::fromStdString(*text);
     if (field->text() != value) field->setText(value);
@@ -149,18 +152,21 @@ void MelodyNotesPanel::Refresh() {
     return;
   }
   const int number = events[selected].Data1;
-  note_->setText(QString("%1 %2").arg(perform::kNoteNames[static_cast<size_t>(number % 12)]).arg(number / 12));
+  note_->setText(
+      QString("%1 %2").arg(perform::kNoteNames[static_cast<size_t>(number % 12)]).arg(number / 12));
   pitchClass_->setCurrentIndex(number % 12);
   octave_->setCurrentIndex(std::clamp(number / 12 - 1, 0, kOctaves - 1));
 }
 
-StepPanel::StepPanel(app::Arranger& arranger, QWidget* parent) : ToolPanel("Step", parent), arranger_(arranger) {
+StepPanel::StepPanel(app::Arranger& arranger, QWidget* parent)
+    : ToolPanel("Step", parent), arranger_(arranger) {
   auto* rows = new QVBoxLayout(this);
   metrum_ = new QLabel;
   rows->addWidget(metrum_);
   taps_ = new QComboBox;
   taps_->setObjectName("Taps per Measure");
-  for (int taps = 1; taps <= 6; ++taps) taps_->addItem(taps == 1 ? QString("1 Tap") : QString("%1 Taps").arg(taps));
+  for (int taps = 1; taps <= 6; ++taps)
+    taps_->addItem(taps == 1 ? QString("1 Tap") : QString("%1 Taps").arg(taps));
   connect(taps_, &QComboBox::activated, this,
           [this](int index) { arranger_.SongOptions().TapsPerMeasure = index + 1; });
   rows->addWidget(taps_);

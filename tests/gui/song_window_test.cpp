@@ -11,7 +11,8 @@ namespace {
 using testing::Bytes;
 using testing::SessionRig;
 
-const std::filesystem::path kDemo = std::filesystem::path(KALO_SHIPPED_STYLES_DIR).parent_path() / "SONGS" / "demo3.vxa";
+const std::filesystem::path kDemo =
+    std::filesystem::path(KALO_SHIPPED_STYLES_DIR).parent_path() / "SONGS" / "demo3.vxa";
 
 TEST(SongMenus, EachEntrySetsTheSongStateItShows) {
   SessionRig rig;
@@ -96,8 +97,11 @@ TEST(MemoPanel, TypingWritesTheMemoAndTheCommentsStayWithinTheirLimit) {
 TEST(MelodyNotesPanel, StepsThroughTheNotesPlayingEachAndChangesOrClearsTheSelectedOne) {
   SessionRig rig;
   song::MelodyTrack& melody = rig.Arranger().Song().Melody;
-  const song::MelodyEvent events[] = {
-      {0, 0x90, 60, 100, 1}, {10, 0x80, 60, 0, 1}, {24, 0xB0, 7, 90, 0}, {30, 0x90, 64, 80, 1}, {40, 0x90, 64, 0, 1}};
+  const song::MelodyEvent events[] = {{0, 0x90, 60, 100, 1},
+                                      {10, 0x80, 60, 0, 1},
+                                      {24, 0xB0, 7, 90, 0},
+                                      {30, 0x90, 64, 80, 1},
+                                      {40, 0x90, 64, 0, 1}};
   melody.Load(events);
   auto& notes = rig.Show<MelodyNotesPanel>("Melody-Notes");
   notes.Refresh();
