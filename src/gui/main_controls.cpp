@@ -113,6 +113,22 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
           [this](int semitones) { arranger_.SetTransposition(semitones); });
   transport->addWidget(transposition_);
 
+  // The play range; each field clamps to 1..500 and the range's positions follow it.
+  auto rangeField = [&](const char* caption, void (song::PlayRange::*set)(int)) {
+    transport->addWidget(new QLabel(caption));
+    auto* field = new QSpinBox;
+    field->setObjectName(caption);
+    field->setRange(1, song::kMaxMeasure);
+    field->setKeyboardTracking(false);
+    field->setFocusPolicy(Qt::ClickFocus);
+    connect(field, &QSpinBox::valueChanged, this,
+            [this, set](int measure) { (arranger_.Song().Range.*set)(measure); });
+    transport->addWidget(field);
+    return field;
+  };
+  from_ = rangeField("From", &song::PlayRange::SetFromMeasure);
+  to_ = rangeField("To", &song::PlayRange::SetToMeasure);
+
   transport->addWidget(new QLabel("Rec. start"));
   recordStart_ = new QSpinBox;
   recordStart_->setObjectName("RecordStart");
@@ -194,6 +210,13 @@ void MainControls::Refresh() {
 }
 
 void MainControls::FollowEngine() {
+  // A song loaded, cleared or a metrum changed moves the play range.
+  const song::PlayRange& range = arranger_.Song().Range;
+  for (auto [field, measure] : {std::pair{from_, range.FromMeasure()}, std::pair{to_, range.ToMeasure()}}) {
+    if (field->value() == measure || field->hasFocus()) continue;
+    const QSignalBlocker block(field);
+    field->setValue(measure);
+  }
   if (tempo_->value() != arranger_.Tempo() && !tempo_->hasFocus()) {
     const QSignalBlocker block(tempo_);
     tempo_->setValue(arranger_.Tempo());

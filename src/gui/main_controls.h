@@ -1,6 +1,6 @@
 #pragma once
 // The main window's playing controls: the transport buttons, the clock switch, the beat indicator
-// with the measure display, the tempo, transposition and record-start fields, the style-part buttons, the
+// with the measure display, the tempo, transposition, play range ("From", "To") and record-start fields, the style-part buttons, the
 // "Play Chords" button and the sixteen channel boxes ("cb0" .. "cb15", ticked = muted by hand).
 // Commands go to the arranger; the beat indicator and the measure follow the WindowDisplay; the
 // fields and boxes follow the arranger's state on Refresh and, for what the engine changes while
@@ -54,6 +54,8 @@ class MainControls final : public QWidget {
   QPushButton* Button(const QString& text) const;
   QSpinBox* Tempo() const { return tempo_; }
   QSpinBox* RecordStart() const { return recordStart_; }
+  QSpinBox* From() const { return from_; }
+  QSpinBox* To() const { return to_; }
   QSpinBox* Transposition() const { return transposition_; }
   BeatLamp* Beat() const { return beat_; }
   QLabel* Measure() const { return measure_; }
@@ -71,6 +73,8 @@ class MainControls final : public QWidget {
   app::Arranger& arranger_;
   QSpinBox* tempo_ = nullptr;
   QSpinBox* recordStart_ = nullptr;
+  QSpinBox* from_ = nullptr;
+  QSpinBox* to_ = nullptr;
   QSpinBox* transposition_ = nullptr;
   BeatLamp* beat_ = nullptr;
   QLabel* measure_ = nullptr;

@@ -74,12 +74,18 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
   style_->setAutoFillBackground(true);
   connect(&display, &WindowDisplay::StyleLabelChanged, style_, &QLabel::setText);
 
+  // The song's title from its memo; empty without one.
+  song_ = new QLabel;
+  song_->setObjectName("SongCaption");
+  song_->setAlignment(Qt::AlignCenter);
+
   controls_ = new MainControls(arranger_, display);
   connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
   layout->addWidget(controls_);
   layout->addStretch();
   layout->addWidget(chord_, 0, Qt::AlignHCenter);
   layout->addWidget(style_, 0, Qt::AlignHCenter);
+  layout->addWidget(song_, 0, Qt::AlignHCenter);
   layout->addStretch();
   setCentralWidget(backdrop_);
   resize(720, 300);
@@ -208,7 +214,7 @@ void MainWindow::MakeMenus() {
   AddToggle(style, "Tempo Detection", &config::Options::TempoDetection);
   AddToggle(style, "Intro Detection", &config::Options::IntroDetection);
   AddToggle(style, "Ignore Tempi", &config::Options::IgnoreTempi);
-  AddToggle(style, "Replace One", &config::Options::ReplaceOne);
+  MakeSongMenus(style);
 
   QMenu* options = menuBar()->addMenu("&Options");
   AddToggle(options, "Major <> Minor", &config::Options::MajorMinor);
@@ -262,7 +268,8 @@ void MainWindow::MakeMenus() {
 
 void MainWindow::AddToolPanel(ToolPanel* panel) {
   tools_.Add(panel);
-  QAction* action = new QAction(panel->Title(), windowsMenu_);
+  // Named as the panel is, not by its title, which may show a count or a state.
+  QAction* action = new QAction(panel->objectName(), windowsMenu_);
   connect(action, &QAction::triggered, this, [this, panel] { tools_.Show(panel); });
   windowsMenu_->insertAction(panelsEnd_, action);
   connect(panel, &ToolPanel::SessionChanged, this, &MainWindow::Refresh);
@@ -276,7 +283,10 @@ bool MainWindow::ShowPanel(const QString& name) {
 }
 
 QAction* MainWindow::Action(const QString& text) const {
-  for (QAction* action : findChildren<QAction*>())
+  const QList<QAction*> actions = findChildren<QAction*>();
+  for (QAction* action : actions)
+    if (action->objectName() == text) return action;
+  for (QAction* action : actions)
     if (action->text() == text) return action;
   return nullptr;
 }
@@ -290,6 +300,8 @@ void MainWindow::SetStayOnTop(bool on) {
 void MainWindow::Refresh() {
   for (const auto& refresh : refreshers_) refresh();
   controls_->Refresh();
+  song_->setText(QString::fromStdString(arranger_.Song().Memo.Title));
+  song_->setVisible(!song_->text().isEmpty());
   const config::Settings& settings = arranger_.Settings();
   {
     const QSignalBlocker block(portable_);

@@ -34,7 +34,9 @@ class MainWindow final : public QMainWindow {
 
   QLabel* ChordDisplay() const { return chord_; }
   QLabel* StyleCaption() const { return style_; }
+  QLabel* SongCaption() const { return song_; }
   MainControls* Controls() const { return controls_; }
+  // The menu entry with this object name, else the first with this caption.
   QAction* Action(const QString& text) const;
   bool StaysOnTop() const { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; }
 
@@ -47,6 +49,8 @@ class MainWindow final : public QMainWindow {
 
  private:
   void MakeMenus();
+  // The song and melody menus (song_menus.cpp), and the intro voices choice of the style menu.
+  void MakeSongMenus(QMenu* styleMenu);
   QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                      bool config::Settings::*setting = nullptr);
   // A toggle of a setting that no option mirrors.
@@ -57,6 +61,9 @@ class MainWindow final : public QMainWindow {
   QAction* AddCommand(QMenu* menu, const QString& text, std::function<void()> command);
   // A check mark over any state: `get` refreshes it, `set` carries out a change.
   QAction* AddCheck(QMenu* menu, const QString& text, std::function<bool()> get, std::function<void(bool)> set);
+  // An entry of an exclusive choice: checked while `get` holds.
+  QAction* AddChoice(QMenu* menu, QActionGroup* group, const QString& text, std::function<bool()> get,
+                     std::function<void(bool)> set);
   void SetStayOnTop(bool on);
 
   app::Arranger& arranger_;
@@ -65,6 +72,9 @@ class MainWindow final : public QMainWindow {
   QAction* panelsEnd_ = nullptr;
   QLabel* chord_ = nullptr;
   QLabel* style_ = nullptr;
+  QLabel* song_ = nullptr;
+  // The grid the melody was last quantized to; None after a restore.
+  song::QuantizeGrid quantized_ = song::QuantizeGrid::None;
   MainControls* controls_ = nullptr;
   class Backdrop* backdrop_ = nullptr;
   QAction* portable_ = nullptr;

@@ -12,6 +12,7 @@
 #include "gui/keyboard_split_panel.h"
 #include "gui/mixer_panel.h"
 #include "gui/solo_mute_panel.h"
+#include "gui/song_panels.h"
 
 namespace kalo::gui {
 
@@ -96,6 +97,9 @@ void WindowSession::MakeToolPanels() {
   main_->AddToolPanel(new InstrumentsPanel(*arranger_));
   main_->AddToolPanel(guide_ = new GuidePanel);
   if (live_) main_->AddToolPanel(new KeyboardSplitPanel(*live_));
+  main_->AddToolPanel(new MemoPanel(*arranger_));
+  main_->AddToolPanel(new MelodyNotesPanel(*arranger_));
+  main_->AddToolPanel(new StepPanel(*arranger_));
 }
 
 void WindowSession::MakeConfiguration() {
