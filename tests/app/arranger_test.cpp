@@ -36,22 +36,16 @@ TEST(Arranger, StartOpensTheStoredDevicesAndLoadsTheInstrumentListWithItsReset) 
   }
 }
 
-TEST_F(ArrangerTest, TheResetButtonFollowsThePatchModeAndReportsDoneOnce) {
+TEST_F(ArrangerTest, TheResetButtonFollowsThePatchModeDisarmsSyncStartUntilDoneAndReportsDoneOnce) {
   StartAndSettle();
   arranger->Settings().PatchMode = 2;
-  arranger->MidiResetButton();
-  loop.RunPending();
-  EXPECT_EQ(Sent(0, true).size(), 2u);
-  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"MIDI-Reset is done !"});
-}
-
-TEST_F(ArrangerTest, AResetDisarmsSyncStartUntilItIsDone) {
-  StartAndSettle();
   arranger->SyncStart = -1;
-  arranger->MidiReset(midi::ResetKind::Gm);
+  arranger->MidiResetButton();
   EXPECT_EQ(arranger->SyncStart, 0);
   loop.RunPending();
   EXPECT_EQ(arranger->SyncStart, -1);
+  EXPECT_EQ(Sent(0, true).size(), 2u);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"MIDI-Reset is done !"});
 }
 
 TEST_F(ArrangerTest, TheChannelSetUpStoresThePadVoiceAndSwitchesTheControllerFilterBackOn) {

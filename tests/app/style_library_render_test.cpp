@@ -156,7 +156,8 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     const OfflineCapture capture =
         driver->Run(ChartTimeline(chart, driver->Session().Settings(), key % 2 == 0));
     const std::vector<midi::CapturedMessage>& sent = capture.Midiout();
-    const auto broken = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return !testing::WholeMessage(m.Bytes); });
+    const auto broken =
+        std::find_if(sent.begin(), sent.end(), [](const auto& m) { return !testing::WholeMessage(m.Bytes); });
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
     EXPECT_EQ(testing::StillSounding(sent), "") << row;
