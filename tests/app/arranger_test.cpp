@@ -2,58 +2,50 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/arranger_rig.h"
-#include "app/engine_rig.h"
 
 namespace kalo::app {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-class ArrangerTest : public ::testing::Test, public testing::ArrangerRig {
- protected:
-  explicit ArrangerTest(int inputs = 1) : ArrangerRig(inputs) {}
-};
+class ArrangerTest : public ::testing::Test, public testing::ArrangerRig {};
 
-TEST_F(ArrangerTest, StartOpensTheStoredDevicesAndLoadsTheBuiltInInstruments) {
-  arranger->Settings().MidiOut = 1;
-  arranger->Start();
-  EXPECT_TRUE(virtualPorts->OutputOpen(1));
-  EXPECT_TRUE(virtualPorts->InputOpen(0));
-  EXPECT_EQ(arranger->Mixer().InstrumentEntries().size(), 128u);
-  EXPECT_TRUE(Sent(1, true).empty());  // the reset of kind none sends nothing for the built-in list
-  EXPECT_TRUE(dialogs.Messages().empty());
+TEST(Arranger, StartOpensTheStoredDevicesAndLoadsTheInstrumentListWithItsReset) {
+  struct Row {
+    const char* Patch;  // "" for the built-in list, whose reset (of kind none) sends nothing
+    size_t Instruments;
+    std::vector<Bytes> Reset;
+  };
+  for (const Row& row :
+       {Row{"", 128, {}}, Row{"/missing/folder/db50xg.vxi", 0, {{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}}}) {
+    testing::ArrangerRig rig;
+    rig.arranger->Settings().MidiOut = 1;
+    if (*row.Patch != '\0') rig.arranger->Settings().Patch = row.Patch;
+    rig.arranger->Start();
+    EXPECT_TRUE(rig.virtualPorts->OutputOpen(1)) << row.Patch;
+    EXPECT_TRUE(rig.virtualPorts->InputOpen(0)) << row.Patch;
+    EXPECT_EQ(rig.arranger->Mixer().InstrumentEntries().size(), row.Instruments) << row.Patch;
+    EXPECT_EQ(rig.Sent(1, true), row.Reset) << row.Patch;
+    rig.loop.RunPending();
+    EXPECT_TRUE(rig.dialogs.Messages().empty()) << row.Patch;
+  }
 }
 
-TEST_F(ArrangerTest, StartWithTheDb50xgListSendsTheGmMessageAndSetsUpTheChannels) {
-  arranger->Settings().Patch = "/missing/folder/db50xg.vxi";
-  arranger->Start();
-  EXPECT_EQ(Sent(0, true), (std::vector<Bytes>{{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}}));
-  loop.RunPending();
-  EXPECT_TRUE(dialogs.Messages().empty());
-}
-
-TEST_F(ArrangerTest, TheResetButtonFollowsThePatchModeAndReportsDoneOnce) {
+TEST_F(ArrangerTest, TheResetButtonFollowsThePatchModeDisarmsSyncStartUntilDoneAndReportsDoneOnce) {
   StartAndSettle();
   arranger->Settings().PatchMode = 2;
-  arranger->MidiResetButton();
-  loop.RunPending();
-  EXPECT_EQ(Sent(0, true).size(), 2u);
-  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"MIDI-Reset is done !"});
-}
-
-TEST_F(ArrangerTest, AResetDisarmsSyncStartUntilItIsDone) {
-  StartAndSettle();
   arranger->SyncStart = -1;
-  arranger->MidiReset(midi::ResetKind::Gm);
+  arranger->MidiResetButton();
   EXPECT_EQ(arranger->SyncStart, 0);
   loop.RunPending();
   EXPECT_EQ(arranger->SyncStart, -1);
+  EXPECT_EQ(Sent(0, true).size(), 2u);
+  EXPECT_EQ(dialogs.Messages(), std::vector<std::string>{"MIDI-Reset is done !"});
 }
 
 TEST_F(ArrangerTest, TheChannelSetUpStoresThePadVoiceAndSwitchesTheControllerFilterBackOn) {
@@ -119,35 +111,16 @@ TEST_F(ArrangerTest, ResetControllersSendsTheKeyboardVoiceAfterTheSixteen121sAnd
   EXPECT_EQ(arranger->Midi().Controllers().Value(0, 7), midi::ControllerMemory::kNeverSet);
 }
 
-TEST_F(ArrangerTest, GeneratedMessagesAreRememberedAndGoToMidioutOrWithChordCodesToBothOutputs) {
-  arranger->Settings().MidiSubOut = 1;
-  StartAndSettle();
-  ASSERT_TRUE(arranger->Output2().IsOpen());
-  arranger->SendGenerated(0xB3, 7, 88);
-  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0xB3, 7, 88}}));
-  EXPECT_TRUE(Sent(1).empty());
-  EXPECT_EQ(arranger->Midi().Controllers().Value(3, 7), 88);
-
-  arranger->Options().SendChordCodes = true;
-  virtualPorts->ClearSent();
-  arranger->SendGenerated(0xB3, 10, 64);
-  arranger->SendGenerated(0x93, 60, 100);  // note-ons stay on "Midiout"
-  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0xB3, 10, 64}, {0x93, 60, 100}}));
-  EXPECT_EQ(Sent(1), (std::vector<Bytes>{{0xB3, 10, 64}}));
-}
-
-TEST_F(ArrangerTest, OutputVolumeSlidersSetTheMidioutDeviceVolumeLeftInTheLowHalf) {
-  StartAndSettle();
-  arranger->Mixer().SetRightVolume(50);
-  EXPECT_EQ(virtualPorts->Volume(0), (uint32_t{32500} << 16) | 65535u);
-}
-
-TEST_F(ArrangerTest, WithMidiOutAtNoneTheVolumeSlidersChangeNoDevice) {
-  arranger->Settings().MidiOut = 2;
-  StartAndSettle();
-  arranger->Mixer().SetLeftVolume(10);
-  EXPECT_EQ(virtualPorts->Volume(0), 0xFFFFFFFFu);
-  EXPECT_EQ(virtualPorts->Volume(1), 0xFFFFFFFFu);
+TEST(Arranger, OutputVolumeSlidersSetTheMidioutDeviceVolumeLeftInTheLowHalfAndNoDeviceWithoutMidiout) {
+  for (int midiOut : {0, 2}) {  // 2: "<None>"
+    testing::ArrangerRig rig;
+    rig.arranger->Settings().MidiOut = midiOut;
+    rig.StartAndSettle();
+    rig.arranger->Mixer().SetRightVolume(50);
+    const uint32_t expected = midiOut == 0 ? (uint32_t{32500} << 16) | 65535u : 0xFFFFFFFFu;
+    EXPECT_EQ(rig.virtualPorts->Volume(0), expected) << "MidiOut " << midiOut;
+    EXPECT_EQ(rig.virtualPorts->Volume(1), 0xFFFFFFFFu) << "MidiOut " << midiOut;
+  }
 }
 
 TEST_F(ArrangerTest, CheckingInstrumentPadSendsThePadInstrumentOnThePadChannel) {
@@ -173,44 +146,13 @@ TEST_F(ArrangerTest, DevicePositionsAreCopiedIntoTheSettings) {
   EXPECT_EQ(arranger->Settings().MidiSubIn, 1);
 }
 
-TEST_F(ArrangerTest, AChordKeyStartsTheStyleInItsChordAndStopSilencesTheSoundingNotes) {
-  StartAndSettle();
-  arranger->Settings().PlayIntro = false;  // no count-in
-  arranger->Settings().Pad = false;
-  testing::StyleWriter style;
-  style.Voice(0, 0).Part(1, 1, [](testing::StyleWriter& s, int, int, int b) {
-    s.Play({{0, static_cast<uint8_t>(40 + b)}}, 12);
-  });
-  ASSERT_EQ(arranger->Gen().LoadStyleFromBytes("T.VXS", style.FileBytes()), styles::LoadOutcome::Loaded);
-  virtualPorts->ClearSent();
-
-  for (int key : {62, 66, 69}) arranger->ChordKeyDown(key);  // D F# A in the accompaniment zone
-  EXPECT_TRUE(arranger->Engine().StylePlaying());
-  EXPECT_EQ(arranger->Clock().ClockState, 1);  // the first chord switched the clock on
-  virtualPorts->ClearSent();
-  arranger->Clock().OnTick();
-  EXPECT_EQ(Sent(0), (std::vector<Bytes>{{0x90, 42, 100}}));  // pattern note 40 in D maj
-
-  arranger->Stop();
-  const std::vector<Bytes> sent = Sent(0);
-  for (uint8_t c = 0; c < 16; ++c)
-    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end())
-        << +c;
-  EXPECT_FALSE(arranger->Engine().StylePlaying());
-  EXPECT_EQ(arranger->Engine().Book.HeldVelocity[0][40], 0);
-}
-
-class ArrangerWithoutInputsTest : public ArrangerTest {
- protected:
-  ArrangerWithoutInputsTest() : ArrangerTest(0) {}
-};
-
-TEST_F(ArrangerWithoutInputsTest, LeavesTheInputSlotsEmptyAndStillStarts) {
-  EXPECT_EQ(arranger->Input1(), nullptr);
-  EXPECT_EQ(arranger->Input2(), nullptr);
-  arranger->Start();
-  EXPECT_TRUE(arranger->Output1().IsOpen());
-  EXPECT_EQ(arranger->Devices().MidiInList().Entries, std::vector<std::string>{"<None>"});
+TEST(Arranger, WithoutInputsLeavesTheInputSlotsEmptyAndStillStarts) {
+  testing::ArrangerRig rig(0);
+  EXPECT_EQ(rig.arranger->Input1(), nullptr);
+  EXPECT_EQ(rig.arranger->Input2(), nullptr);
+  rig.arranger->Start();
+  EXPECT_TRUE(rig.arranger->Output1().IsOpen());
+  EXPECT_EQ(rig.arranger->Devices().MidiInList().Entries, std::vector<std::string>{"<None>"});
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "midi/event_listing.h"
 
 namespace kalo::app::testing {
@@ -76,6 +79,35 @@ std::string EventLine(const midi::CapturedMessage& message) {
   midi::AppendEventLine(line, message);
   if (!line.empty()) line.pop_back();
   return line;
+}
+
+bool WholeMessage(const std::vector<uint8_t>& b) {
+  const auto data = [](auto from, auto to) {
+    return std::all_of(from, to, [](uint8_t x) { return x < 0x80; });
+  };
+  if (b.size() >= 2 && b.front() == midi::kSysexStatus)
+    return b.back() == midi::kSysexEnd && data(b.begin() + 1, b.end() - 1);
+  return !b.empty() && b.size() == midi::ShortMessageLength(b[0]) && data(b.begin() + 1, b.end());
+}
+
+std::string StillSounding(const std::vector<midi::CapturedMessage>& messages) {
+  std::map<std::pair<int, int>, int> sounding;
+  for (const midi::CapturedMessage& m : messages) {
+    const std::vector<uint8_t>& b = m.Bytes;
+    if (b.size() != 3 || (b[0] == 0x99 && (b[1] == 37 || b[1] == 56))) continue;
+    const int kind = b[0] & 0xF0, channel = b[0] & 0x0F;
+    if (kind == midi::kNoteOn && b[2] > 0) {
+      ++sounding[{channel, b[1]}];
+    } else if (kind == midi::kNoteOff || kind == midi::kNoteOn) {
+      sounding.erase({channel, b[1]});
+    } else if (kind == midi::kControlChange && (b[1] == 120 || b[1] == 123)) {
+      std::erase_if(sounding, [channel](const auto& entry) { return entry.first.first == channel; });
+    }
+  }
+  std::string text;
+  for (const auto& [note, count] : sounding)
+    text += " channel " + std::to_string(note.first + 1) + " note " + std::to_string(note.second);
+  return text;
 }
 
 }  // namespace kalo::app::testing

@@ -105,4 +105,12 @@ class EngineRig {
 // One line of the event list, without its line end.
 std::string EventLine(const midi::CapturedMessage& message);
 
+// One whole MIDI message whose data bytes are all below 128.
+bool WholeMessage(const std::vector<uint8_t>& bytes);
+
+// The notes still sounding after the last message ("" for none): note-ons not ended by a note-off of
+// their key or by all sound off (120) or all notes off (123) on their channel. Metronome clicks
+// (channel 10, notes 37 and 56) are one-shot percussion and never get a note-off.
+std::string StillSounding(const std::vector<midi::CapturedMessage>& messages);
+
 }  // namespace kalo::app::testing

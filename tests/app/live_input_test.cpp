@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -16,11 +17,13 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Keys on input 0, the sequencer on input 1; "Midiout" and what input 1 passes on go to output 0.
+// Keys on input 0, the sequencer on input 1; "Midiout" and what input 1 passes on go to output 0,
+// the second output is output 1.
 struct LiveRig : testing::ArrangerRig {
   LiveRig() : ArrangerRig(2) {
     arranger->Settings() = testing::QuietSettings();  // accompaniment zone 40..59
     arranger->Settings().MidiSubIn = 1;
+    arranger->Settings().MidiSubOut = 1;
     StartAndSettle();
   }
 };
@@ -89,7 +92,7 @@ TEST(LiveInput, EventsOfBothInputsReachTheSessionsParts) {
   }
 }
 
-TEST(LiveInput, ChordKeysStartTheStyleAndTheEndingKeyArmsThenStops) {
+TEST(LiveInput, ChordKeysStartTheStyleTheEndingKeyArmsAndStopSilencesEveryChannel) {
   LiveRig rig;
   testing::StyleWriter style;
   style.Voice(0, 0).Part(1, 1, [](testing::StyleWriter& s, int, int, int) { s.Play({{0, 48}}, 12); });
@@ -103,11 +106,19 @@ TEST(LiveInput, ChordKeysStartTheStyleAndTheEndingKeyArmsThenStops) {
   const auto ending = static_cast<uint8_t>(config::ComputeControlKeyNotes(rig.arranger->Settings()).Ending);
   rig.Inject(0, {{0x90, ending, 100}});
   EXPECT_TRUE(rig.arranger->Engine().EndingPending);
-  rig.Inject(0, {{0x90, ending, 100}});
+  rig.arranger->Stop();
+  const std::vector<Bytes> sent = rig.Sent(0);
+  for (uint8_t c = 0; c < 16; ++c)
+    EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{static_cast<uint8_t>(0xB0 | c), 123, 0}), sent.end())
+        << +c;
   EXPECT_FALSE(rig.arranger->Engine().StylePlaying());
+  const auto& held = rig.arranger->Engine().Book.HeldVelocity[0];
+  EXPECT_EQ(std::count(held.begin(), held.end(), 0), std::ssize(held));
 }
 
-TEST(LiveInput, PlayedAndGeneratedMessagesReachTheMelodyHook) {
+// Generated messages are remembered in the controller memory and go to "Midiout", or with Send Chord
+// Codes, all but notes to both outputs; played and generated ones reach the melody hook.
+TEST(LiveInput, GeneratedMessagesAreRememberedAndRoutedAndWithPlayedOnesReachTheMelodyHook) {
   struct Melody final : perform::MelodyRecorder {
     void RecordPlayed(uint8_t s, uint8_t d1, uint8_t, bool) override { Log.push_back({s, d1}); }
     void RecordGenerated(uint8_t s, uint8_t d1, uint8_t) override { Log.push_back({s, d1, 0}); }
@@ -116,8 +127,16 @@ TEST(LiveInput, PlayedAndGeneratedMessagesReachTheMelodyHook) {
   LiveRig rig;
   rig.arranger->LiveHooks.Melody = &melody;
   rig.Inject(0, {{0x90, 72, 100}});
-  rig.arranger->SendGenerated(0xB0, 7, 100);
-  EXPECT_EQ(melody.Log, (std::vector<Bytes>{{0x90, 72}, {0xB0, 7, 0}}));
+  rig.virtualPorts->ClearSent();
+  rig.arranger->SendGenerated(0xB3, 7, 88);
+  EXPECT_TRUE(rig.Sent(1).empty());
+  EXPECT_EQ(rig.arranger->Midi().Controllers().Value(3, 7), 88);
+  rig.arranger->Options().SendChordCodes = true;
+  rig.arranger->SendGenerated(0xB3, 10, 64);
+  rig.arranger->SendGenerated(0x93, 60, 100);
+  EXPECT_EQ(rig.Sent(0), (std::vector<Bytes>{{0xB3, 7, 88}, {0xB3, 10, 64}, {0x93, 60, 100}}));
+  EXPECT_EQ(rig.Sent(1), (std::vector<Bytes>{{0xB3, 10, 64}}));
+  EXPECT_EQ(melody.Log, (std::vector<Bytes>{{0x90, 72}, {0xB3, 7, 0}, {0xB3, 10, 0}, {0x93, 60, 0}}));
 }
 
 }  // namespace

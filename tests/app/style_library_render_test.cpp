@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "app/chart_timeline.h"
+#include "app/engine_rig.h"
 #include "app/offline_driver.h"
 #include "app/render_output.h"
 #include "config/temp_folder.h"
@@ -102,39 +102,8 @@ perform::ChordChart TwelveBars(int key, int beatsPerMeasure, std::vector<ChartCh
   return chart;
 }
 
-// One whole MIDI message whose data bytes are all below 128.
-bool Whole(const std::vector<uint8_t>& b) {
-  const auto data = [](auto from, auto to) {
-    return std::all_of(from, to, [](uint8_t x) { return x < 0x80; });
-  };
-  if (b.size() >= 2 && b.front() == midi::kSysexStatus)
-    return b.back() == midi::kSysexEnd && data(b.begin() + 1, b.end() - 1);
-  return !b.empty() && b.size() == midi::ShortMessageLength(b[0]) && data(b.begin() + 1, b.end());
-}
-
 bool IsNoteOn(const midi::CapturedMessage& m) {
   return m.Bytes.size() == 3 && (m.Bytes[0] & 0xF0) == midi::kNoteOn && m.Bytes[2] > 0;
-}
-
-// The notes still sounding after the last message: note-ons not ended by a note-off of their key or by
-// all sound off (120) or all notes off (123) on their channel.
-std::string StillSounding(const std::vector<midi::CapturedMessage>& messages) {
-  std::map<std::pair<int, int>, int> sounding;
-  for (const midi::CapturedMessage& m : messages) {
-    if (m.Bytes.size() != 3) continue;
-    const int kind = m.Bytes[0] & 0xF0, channel = m.Bytes[0] & 0x0F;
-    if (IsNoteOn(m)) {
-      ++sounding[{channel, m.Bytes[1]}];
-    } else if (kind == midi::kNoteOff || kind == midi::kNoteOn) {
-      sounding.erase({channel, m.Bytes[1]});
-    } else if (kind == midi::kControlChange && (m.Bytes[1] == 120 || m.Bytes[1] == 123)) {
-      std::erase_if(sounding, [channel](const auto& entry) { return entry.first.first == channel; });
-    }
-  }
-  std::string text;
-  for (const auto& [note, count] : sounding)
-    text += " channel " + std::to_string(note.first + 1) + " note " + std::to_string(note.second);
-  return text;
 }
 
 // The build's `kalo style build` gives the bytes the compiler gives for the source as it is now.
@@ -187,10 +156,11 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     const OfflineCapture capture =
         driver->Run(ChartTimeline(chart, driver->Session().Settings(), key % 2 == 0));
     const std::vector<midi::CapturedMessage>& sent = capture.Midiout();
-    const auto broken = std::find_if(sent.begin(), sent.end(), [](const auto& m) { return !Whole(m.Bytes); });
+    const auto broken =
+        std::find_if(sent.begin(), sent.end(), [](const auto& m) { return !testing::WholeMessage(m.Bytes); });
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
-    EXPECT_EQ(StillSounding(sent), "") << row;
+    EXPECT_EQ(testing::StillSounding(sent), "") << row;
 
     const int64_t chartEnd = int64_t{chart.Beats()} * kTicksPerChartBeat;
     std::vector<midi::CapturedMessage> drums;

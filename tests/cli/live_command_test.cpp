@@ -214,15 +214,9 @@ TEST(LiveCommand, ChordsDriveTheStyleTheMelodyPlaysThroughAndSigtermLeavesNothin
   EXPECT_TRUE(minorSeen);
 
   // Nothing sounds at the end: every note-on was ended by its note-off or a channel's all-notes-off.
-  std::set<std::pair<int, int>> sounding;
-  for (const Received& r : got) {
-    const int kind = r.Bytes[0] & 0xF0, channel = r.Bytes[0] & 0x0F;
-    if (kind == 0x90 && r.Bytes[2] > 0) sounding.insert({channel, r.Bytes[1]});
-    if (kind == 0x80 || (kind == 0x90 && r.Bytes[2] == 0)) sounding.erase({channel, r.Bytes[1]});
-    if (kind == 0xB0 && r.Bytes[1] == 123)
-      std::erase_if(sounding, [&](auto& s) { return s.first == channel; });
-  }
-  EXPECT_TRUE(sounding.empty()) << sounding.size() << " notes still sound";
+  std::vector<midi::CapturedMessage> heard;
+  for (const Received& r : got) heard.push_back({r.Frame, {r.Bytes.begin(), r.Bytes.end()}});
+  EXPECT_EQ(app::testing::StillSounding(heard), "");
 }
 
 }  // namespace

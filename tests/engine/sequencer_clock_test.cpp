@@ -90,7 +90,9 @@ TEST(TickPeriodTest, RoundsTheTickPeriodToWholeMillisecondsWithAnExactHalfRoundi
     EXPECT_EQ(TickPeriodFor(c.Tempo), c.Millis) << "tempo " << c.Tempo;
 }
 
-TEST_F(SequencerClockTest, TheTempoFieldRetunesARunningClockOnlyWithin25To250) {
+TEST_F(SequencerClockTest, TheTempoFieldRetunesARunningClockOnlyWithin25To250AndStartsNone) {
+  EXPECT_FALSE(clock.TempoFieldChange(120)) << "a clock that is off is not started";
+  EXPECT_FALSE(timer.Running());
   struct Case {
     int32_t Field;
     int32_t TimerTempo;
@@ -106,11 +108,6 @@ TEST_F(SequencerClockTest, TheTempoFieldRetunesARunningClockOnlyWithin25To250) {
     EXPECT_EQ(timer.Tempo(), c.TimerTempo);
     EXPECT_EQ(clock.TickPeriod, c.TickPeriod);
   }
-}
-
-TEST_F(SequencerClockTest, TheTempoFieldDoesNotStartAClockThatIsOff) {
-  EXPECT_FALSE(clock.TempoFieldChange(120));
-  EXPECT_FALSE(timer.Running());
 }
 
 TEST_F(SequencerClockTest, ATempoOfZeroOrLessStopsTheTimerAndStartsNoOther) {
@@ -255,35 +252,31 @@ TEST_F(SequencerClockTest, SlaveModeNeverStartsTheTimerAndTheTempoFieldHasNoEffe
   EXPECT_EQ(clock.TickDueMicros, 0);
 }
 
-TEST_F(SequencerClockTest, ExternalStartContinueAndStop) {
-  options.SlaveMode = true;
+// Start, Continue and Stop act in slave mode only; without it even clock bytes run no tick.
+TEST_F(SequencerClockTest, ExternalStartContinueAndStopInSlaveModeOnly) {
   StartClock();
   struct Case {
+    bool SlaveMode;
     uint8_t Status;
     int16_t WaitBefore;
     int16_t WaitAfter;
     bool Stops;
   };
   for (const Case& c :
-       {Case{kMidiStart, 2000, 0, false}, Case{kMidiContinue, 5, 0, false}, Case{kMidiStop, 0, 0, true},
-        Case{kMidiStop, 2000, 2000, false}, Case{midi::kActiveSensing, 7, 7, false}}) {
-    SCOPED_TRACE(static_cast<int>(c.Status));
+       {Case{true, kMidiStart, 2000, 0, false}, Case{true, kMidiContinue, 5, 0, false},
+        Case{true, kMidiStop, 0, 0, true}, Case{true, kMidiStop, 2000, 2000, false},
+        Case{true, midi::kActiveSensing, 7, 7, false}, Case{false, kMidiClock, 2000, 2000, false},
+        Case{false, kMidiStart, 2000, 2000, false}, Case{false, kMidiContinue, 2000, 2000, false},
+        Case{false, kMidiStop, 0, 0, false}}) {
+    SCOPED_TRACE(std::to_string(c.SlaveMode) + " " + std::to_string(c.Status));
+    options.SlaveMode = c.SlaveMode;
     clockHost.Log.clear();
     clock.StartWait = c.WaitBefore;
     clock.ExternalRealtime(c.Status);
     EXPECT_EQ(clock.StartWait, c.WaitAfter);
     EXPECT_EQ(clockHost.Log.size(), c.Stops ? 1u : 0u);
   }
-}
-
-TEST_F(SequencerClockTest, RealtimeBytesAreIgnoredWithoutSlaveMode) {
-  StartClock();
-  clock.StartWait = 2000;
-  for (uint8_t status : {kMidiClock, kMidiStart, kMidiContinue}) clock.ExternalRealtime(status);
-  clock.StartWait = 0;
-  clock.ExternalRealtime(kMidiStop);
   EXPECT_EQ(body.Ticks, 0);
-  EXPECT_TRUE(clockHost.Log.empty());
 }
 
 TEST_F(SequencerClockTest, PlayWithTheExternalClockWaitsAtMost2000ClocksAndStartsOnANewBeat) {
