@@ -2,8 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <cctype>
-#include <filesystem>
 
 #include "gui/guarded.h"
 #include "gui/tool_windows.h"
@@ -18,12 +16,6 @@ constexpr uint8_t kTapVelocity = 107;
 
 bool Playing(app::Arranger& arranger) {
   return arranger.Engine().StylePlaying() || arranger.Engine().SongState != 0;
-}
-
-bool IsArrangementName(const std::string& path) {
-  std::string extension = std::filesystem::path(path).extension().string();
-  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return extension == ".vxa";
 }
 
 }  // namespace
@@ -61,15 +53,11 @@ void WindowCommands::TapTempo() {
 }
 
 void WindowCommands::OpenArrangement() {
-  arranger_.Stop();
-  const auto chosen = arranger_.Dialogs().AskOpenFile(
-      {"Open arrangement ...", "Arrangements (*.vxa)|*.vxa", "VXA", "*.VXA", arranger_.Settings().Dir});
-  if (!chosen || !IsArrangementName(*chosen)) return;
-  if (!LoadArrangement) {
-    arranger_.Dialogs().Inform("Arrangements cannot be opened in this version.");
-    return;
-  }
-  Guarded(arranger_.Dialogs(), [&] { LoadArrangement(*chosen); });
+  // The dialog without the replace question, as F11 opens it; with "Auto pop-up" the memo follows.
+  Guarded(arranger_.Dialogs(), [this] {
+    if (arranger_.SongFiles().Open(true) == song::SongLoad::Loaded && arranger_.Settings().MPU)
+      main_.ShowPanel("Memo");
+  });
   Refresh();
 }
 

@@ -32,7 +32,7 @@ class WindowCommands final : public perform::KeyboardCommands {
   // One tap, heard as a metronome click: after the measure's last tap the tempo goes to the clock
   // and the tempo field.
   void TapTempo() override;
-  // Stops the transport and asks for an arrangement file; the chosen ".vxa" goes to LoadArrangement.
+  // Stops the transport and opens an arrangement chosen in the file dialog.
   void OpenArrangement() override;
   // "Harmonic Pad" on or off; switched off, the pad's notes are released at once.
   void ToggleHarmonicPad() override;
@@ -42,10 +42,6 @@ class WindowCommands final : public perform::KeyboardCommands {
   void Pause() override;
   // "Count in" is unticked.
   void ClearCountIn() override;
-
-  // Loads an arrangement file chosen with F11. The songs side sets it once the arranger owns the
-  // song; while it is unset the player is told that arrangements cannot be opened here.
-  std::function<void(const std::string&)> LoadArrangement;
 
  private:
   void Refresh();

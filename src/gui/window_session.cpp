@@ -48,7 +48,6 @@ void WindowSession::Start() {
   MakeToolPanels();
   commands_ = std::make_unique<WindowCommands>(*arranger_, *main_, *guide_, setup_.Milliseconds);
   arranger_->LiveHooks.Commands = commands_.get();
-  commands_->LoadArrangement = [this](const std::string& path) { arranger_->SongFiles().LoadFile(path); };
   MakeConfiguration();
   RunStartRoutine();
 

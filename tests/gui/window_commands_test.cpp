@@ -59,6 +59,17 @@ TEST(WindowCommands, EndBackspaceAndF1ReachTheirCommands) {
   EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Guide())->isVisible());
 }
 
+TEST(WindowCommands, F11OpensTheChosenArrangementWithoutTheReplaceQuestion) {
+  KeysRig rig;
+  rig.Arranger().Song().Chords.Length = 8;  // a song is there already
+  const auto demo = std::filesystem::path(KALO_SHIPPED_STYLES_DIR).parent_path() / "SONGS" / "demo3.vxa";
+  rig.Dialogs.QueueFile(demo.string());
+  rig.Press(Qt::Key_F11);
+  EXPECT_FALSE(rig.Arranger().Song().Memo.Title.empty());
+  for (const auto& entry : rig.Dialogs.Entries())
+    EXPECT_NE(entry.Kind, host::RecordingDialogs::Entry::Kind::Ask) << entry.Text;
+}
+
 TEST(TapTempo, TheMeasuresLastTapGivesTheTempoInTheFieldsRange) {
   struct Row {
     int Metrum;
