@@ -12,7 +12,7 @@
 namespace kalo::gui {
 
 QtMainLoop::QtMainLoop(size_t noticeCapacity)
-    : notices_(noticeCapacity), mainThread_(std::this_thread::get_id()) {
+    : QueuedMainLoop(noticeCapacity), mainThread_(std::this_thread::get_id()) {
   eventFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
   if (eventFd_ < 0) throw std::runtime_error("the main loop's wake-up (eventfd) cannot be created");
   notifier_ = std::make_unique<QSocketNotifier>(eventFd_, QSocketNotifier::Read);
@@ -20,7 +20,7 @@ QtMainLoop::QtMainLoop(size_t noticeCapacity)
 }
 
 QtMainLoop::~QtMainLoop() {
-  notices_.DropAll();
+  notices_.DropAll();  // before the wake-up goes: no sender waits on a loop that is gone
   notifier_.reset();
   ::close(eventFd_);
 }
@@ -47,63 +47,6 @@ void QtMainLoop::OnWake() {
   if (quit_.load(std::memory_order_acquire)) QCoreApplication::exit(0);
 }
 
-size_t QtMainLoop::DrainOnce() {
-  size_t ran = notices_.RunAll();
-  // Only what was posted up to now; what the functions post runs after the next wake-up, so that
-  // the window's own events are never starved.
-  std::deque<std::function<void()>> batch;
-  {
-    std::lock_guard lock(postMutex_);
-    batch.swap(posted_);
-  }
-  for (auto& fn : batch) {
-    fn();
-    ++ran;
-  }
-  return ran;
-}
-
-void QtMainLoop::Post(std::function<void()> fn) {
-  {
-    std::lock_guard lock(postMutex_);
-    posted_.push_back(std::move(fn));
-  }
-  Wake();
-}
-
-void QtMainLoop::Send(std::function<void()> fn) {
-  if (IsMainThread()) {
-    fn();
-    return;
-  }
-  std::atomic<bool> done{false};
-  Post([&] {
-    fn();
-    done.store(true, std::memory_order_release);
-    done.notify_one();
-  });
-  done.wait(false, std::memory_order_acquire);
-}
-
-bool QtMainLoop::PostNotice(host::NoticeTarget& target, uint32_t message, uintptr_t param) {
-  if (!notices_.Push({&target, message, param, nullptr})) return false;
-  Wake();
-  return true;
-}
-
-bool QtMainLoop::SendNotice(host::NoticeTarget& target, uint32_t message, uintptr_t param) {
-  if (IsMainThread()) {
-    target.OnNotice(message, param);
-    return true;
-  }
-  if (!running_.load(std::memory_order_acquire)) return false;
-  std::atomic<uint32_t> done{0};
-  if (!notices_.Push({&target, message, param, &done})) return false;
-  Wake();
-  done.wait(0, std::memory_order_acquire);
-  return done.load(std::memory_order_acquire) == 1;
-}
-
 void QtMainLoop::Run() {
   quit_.store(false, std::memory_order_release);
   running_.store(true, std::memory_order_release);
@@ -122,17 +65,6 @@ void QtMainLoop::Quit() {
   Wake();
 }
 
-size_t QtMainLoop::RunPending() {
-  size_t total = 0;
-  for (;;) {
-    const size_t ran = DrainOnce();
-    if (ran == 0) return total;
-    total += ran;
-  }
-}
-
 bool QtMainLoop::IsMainThread() const { return std::this_thread::get_id() == mainThread_; }
-
-void QtMainLoop::DropNotices(host::NoticeTarget& target) { notices_.DropFor(target); }
 
 }  // namespace kalo::gui

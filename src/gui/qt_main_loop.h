@@ -9,36 +9,24 @@
 // event list, so they are used for nothing that a driver or timer thread calls.
 
 #include <atomic>
-#include <deque>
-#include <functional>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 #include "host/main_loop.h"
-#include "host/notice_queue.h"
 
 class QSocketNotifier;
 
 namespace kalo::gui {
 
-class QtMainLoop final : public host::MainLoop {
+class QtMainLoop final : public host::QueuedMainLoop {
  public:
   // Main thread, after the QApplication exists.
   explicit QtMainLoop(size_t noticeCapacity = 4096);
   ~QtMainLoop() override;
-  QtMainLoop(const QtMainLoop&) = delete;
-  QtMainLoop& operator=(const QtMainLoop&) = delete;
 
-  void Post(std::function<void()> fn) override;
-  void Send(std::function<void()> fn) override;
-  bool PostNotice(host::NoticeTarget& target, uint32_t message, uintptr_t param) override;
-  bool SendNotice(host::NoticeTarget& target, uint32_t message, uintptr_t param) override;
-  void DropNotices(host::NoticeTarget& target) override;
   // Runs QApplication::exec until Quit.
   void Run() override;
   void Quit() override;
-  size_t RunPending() override;
   bool IsMainThread() const override;
 
   // Whether SendNotice is taken: while Run runs, or after AcceptSends (a test that turns the Qt
@@ -47,20 +35,13 @@ class QtMainLoop final : public host::MainLoop {
 
  private:
   // Any thread; writes the eventfd only when no wake-up is pending yet.
-  void Wake();
+  void Wake() override;
   // Main thread: the eventfd became readable.
   void OnWake();
-  size_t DrainOnce();
-
-  host::NoticeQueue notices_;
-  std::mutex postMutex_;
-  std::deque<std::function<void()>> posted_;
 
   int eventFd_ = -1;
   std::unique_ptr<QSocketNotifier> notifier_;
   std::atomic<bool> wakePending_{false};
-  std::atomic<bool> running_{false};
-  std::atomic<bool> quit_{false};
   std::thread::id mainThread_;
 };
 

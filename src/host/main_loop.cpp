@@ -2,18 +2,11 @@
 
 namespace kalo::host {
 
-StdMainLoop::StdMainLoop(size_t noticeCapacity) : notices_(noticeCapacity) {
-  mainThread_.store(std::this_thread::get_id());
-}
+QueuedMainLoop::QueuedMainLoop(size_t noticeCapacity) : notices_(noticeCapacity) {}
 
-StdMainLoop::~StdMainLoop() { notices_.DropAll(); }
+QueuedMainLoop::~QueuedMainLoop() { notices_.DropAll(); }
 
-void StdMainLoop::Wake() {
-  wakeCounter_.fetch_add(1, std::memory_order_release);
-  wakeCounter_.notify_one();
-}
-
-void StdMainLoop::Post(std::function<void()> fn) {
+void QueuedMainLoop::Post(std::function<void()> fn) {
   {
     std::lock_guard lock(postMutex_);
     posted_.push_back(std::move(fn));
@@ -21,7 +14,7 @@ void StdMainLoop::Post(std::function<void()> fn) {
   Wake();
 }
 
-void StdMainLoop::Send(std::function<void()> fn) {
+void QueuedMainLoop::Send(std::function<void()> fn) {
   if (IsMainThread()) {
     fn();
     return;
@@ -35,13 +28,13 @@ void StdMainLoop::Send(std::function<void()> fn) {
   done.wait(false, std::memory_order_acquire);
 }
 
-bool StdMainLoop::PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) {
+bool QueuedMainLoop::PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) {
   if (!notices_.Push({&target, message, param, nullptr})) return false;
   Wake();
   return true;
 }
 
-bool StdMainLoop::SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) {
+bool QueuedMainLoop::SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) {
   if (IsMainThread()) {
     target.OnNotice(message, param);
     return true;
@@ -54,11 +47,10 @@ bool StdMainLoop::SendNotice(NoticeTarget& target, uint32_t message, uintptr_t p
   return done.load(std::memory_order_acquire) == 1;
 }
 
-void StdMainLoop::DropNotices(NoticeTarget& target) { notices_.DropFor(target); }
+void QueuedMainLoop::DropNotices(NoticeTarget& target) { notices_.DropFor(target); }
 
-size_t StdMainLoop::DrainOnce() {
+size_t QueuedMainLoop::DrainOnce() {
   size_t ran = notices_.RunAll();
-  // Take the functions queued so far; those posted meanwhile run in the next round.
   std::deque<std::function<void()>> batch;
   {
     std::lock_guard lock(postMutex_);
@@ -71,14 +63,27 @@ size_t StdMainLoop::DrainOnce() {
   return ran;
 }
 
-size_t StdMainLoop::RunPending() {
-  mainThread_.store(std::this_thread::get_id());
+size_t QueuedMainLoop::RunPending() {
   size_t total = 0;
   for (;;) {
-    size_t ran = DrainOnce();
+    const size_t ran = DrainOnce();
     if (ran == 0) return total;
     total += ran;
   }
+}
+
+StdMainLoop::StdMainLoop(size_t noticeCapacity) : QueuedMainLoop(noticeCapacity) {
+  mainThread_.store(std::this_thread::get_id());
+}
+
+void StdMainLoop::Wake() {
+  wakeCounter_.fetch_add(1, std::memory_order_release);
+  wakeCounter_.notify_one();
+}
+
+size_t StdMainLoop::RunPending() {
+  mainThread_.store(std::this_thread::get_id());
+  return QueuedMainLoop::RunPending();
 }
 
 void StdMainLoop::Run() {

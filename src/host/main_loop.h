@@ -60,36 +60,54 @@ class MainLoop {
   virtual bool IsMainThread() const = 0;
 };
 
-// The standard-library loop used by the command line and the tests.
-class StdMainLoop final : public MainLoop {
+// What every loop shares: posted functions under a mutex, notices through the lock-free queue, and
+// the hand-over rules of Send and SendNotice. A loop adds how the main thread is woken and run.
+class QueuedMainLoop : public MainLoop {
  public:
-  explicit StdMainLoop(size_t noticeCapacity = 4096);
-  ~StdMainLoop() override;
-  StdMainLoop(const StdMainLoop&) = delete;
-  StdMainLoop& operator=(const StdMainLoop&) = delete;
+  ~QueuedMainLoop() override;
+  QueuedMainLoop(const QueuedMainLoop&) = delete;
+  QueuedMainLoop& operator=(const QueuedMainLoop&) = delete;
 
   void Post(std::function<void()> fn) override;
   void Send(std::function<void()> fn) override;
   bool PostNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
   bool SendNotice(NoticeTarget& target, uint32_t message, uintptr_t param) override;
   void DropNotices(NoticeTarget& target) override;
+  size_t RunPending() override;
+
+ protected:
+  explicit QueuedMainLoop(size_t noticeCapacity);
+  // Any thread, the driver and timer threads included (no allocation, no lock): makes the main
+  // thread drain soon.
+  virtual void Wake() = 0;
+  // Main thread: runs the queued notices, then the functions posted up to now; what they post runs
+  // in the next round, so that nothing else waiting on the main thread is starved. How many ran.
+  size_t DrainOnce();
+
+  NoticeQueue notices_;
+  // Whether SendNotice is taken (the loop runs), and whether Quit was asked for.
+  std::atomic<bool> running_{false};
+  std::atomic<bool> quit_{false};
+
+ private:
+  std::mutex postMutex_;
+  std::deque<std::function<void()>> posted_;
+};
+
+// The standard-library loop used by the command line and the tests.
+class StdMainLoop final : public QueuedMainLoop {
+ public:
+  explicit StdMainLoop(size_t noticeCapacity = 4096);
+
   void Run() override;
   void Quit() override;
   size_t RunPending() override;
   bool IsMainThread() const override;
 
  private:
-  size_t DrainOnce();
-  void Wake();
-
-  NoticeQueue notices_;
-
-  std::mutex postMutex_;
-  std::deque<std::function<void()>> posted_;
+  void Wake() override;
 
   std::atomic<uint32_t> wakeCounter_{0};
-  std::atomic<bool> running_{false};
-  std::atomic<bool> quit_{false};
   std::atomic<std::thread::id> mainThread_;
 };
 
