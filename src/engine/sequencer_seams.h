@@ -45,6 +45,8 @@ class SequencerHost {
   virtual uint8_t SoloChoice() const = 0;
   // A tempo function changed the tempo (25..250): the tempo field shows it.
   virtual void ShowTempo(int bpm) = 0;
+  // The transport stopped (after the engine reset): a Style-Creator recording ends here.
+  virtual void Stopped() = 0;
 };
 
 // The song side of the tick. While SongState is 0 (live play) the sequencer asks only for the
