@@ -16,7 +16,7 @@ namespace kalo::app {
 namespace {
 
 constexpr int kTicksPerBeat = 24;
-// How long the Style-Creator waits for the external device after asking it to start.
+// How long the Style-Creator waits for the external device when it cannot start it.
 constexpr int16_t kRecordStartWait = 2000;
 
 styles::Metre MetreOfMetrum(int metrum) {
@@ -149,6 +149,8 @@ void StyleCreatorSide::RecordFromMidiIn(bool cutFromPanel) {
   } else {
     clock.StartWait = kRecordStartWait;
   }
+  // The sequencer's clock times the recording: the input lets it through while recording.
+  a_.Midi().Switches().ClockPassThrough.store(true);
   recording_ = true;
   cutAfterRecording_ = cutFromPanel;
   clockSeen_ = false;
@@ -158,8 +160,10 @@ void StyleCreatorSide::RecordFromMidiIn(bool cutFromPanel) {
 void StyleCreatorSide::Capture(uint8_t status, uint8_t data1, uint8_t data2) {
   if (!recording_) return;
   styles::TGen& gen = Gen();
+  // The external device runs once anything of it comes in (its Start does not reach the capture): the
+  // wait for its start is over, and its first notes are recorded.
+  a_.Clock().StartWait = 0;
   if (status == midi::kMidiClock) {
-    if (a_.Clock().StartWait > 0) return;
     gen.AppendTick();
     clockSeen_ = true;
     if (++recordedTicks_ % kTicksPerBeat == 0) {
@@ -198,6 +202,7 @@ void StyleCreatorSide::FinishRecording() {
   gen.SwitchStyleMode(true);
   gen.TakeStreamAsLoaded();
   a_.SetTransmitControllers(remembered_[0]);
+  a_.Midi().Switches().ClockPassThrough.store(a_.Options().SlaveMode);
   if (remembered_[1]) a_.SetSlaveMode(true);
   a_.Options().MasterMode = remembered_[2];
   if (style.HasMaterial() && !clockSeen_) a_.Dialogs().Inform(kNoClockMessage);

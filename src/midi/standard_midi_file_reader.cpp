@@ -253,6 +253,10 @@ std::variant<SmfContent, std::string> ReadStandardMidiFile(std::span<const uint8
     // System common and realtime bytes inside a track are transport signals, not music.
   }
   if (!reports.All().empty()) return Damaged(reports.All());
+  std::stable_sort(content.Events.begin(), content.Events.end(),
+                   [](const SmfChannelEvent& a, const SmfChannelEvent& b) {
+                     return a.Pulse < b.Pulse || (a.Pulse == b.Pulse && a.Track < b.Track);
+                   });
   if (!content.Events.empty()) content.EndPulse = std::max(content.EndPulse, content.Events.back().Pulse);
   return content;
 }

@@ -160,7 +160,8 @@ class TGen {
   // The volume (7) or reverb (91) offset arrows: `step` +1 or −1 on every used channel's set-up value
   // (an unset reverb counting as 64, an unset volume skipped; a result above 127 is not taken), sent
   // through the mixer, the running total shown. Step kNoReverbStep sets reverb 0 on the used channels
-  // and changes neither total nor modified flag; a step above it gives the remembered reverb back.
+  // (remembering each channel's) and changes neither total nor modified flag; a step above it gives
+  // the remembered reverb back.
   void ChangeLevels(uint8_t controller, int step);
   // "Oct. up/down", "Tone up/down": every note of the channel in the whole material moves by
   // `semitones` (a note that would leave 0..127 moves by octaves into it); its set-up stays.

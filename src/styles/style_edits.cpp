@@ -12,7 +12,6 @@ namespace {
 
 constexpr uint8_t kVolume = 7;
 constexpr uint8_t kReverb = 91;
-constexpr int kDrumChannel = 9;
 constexpr uint8_t kUnsetReverb = 64;
 
 int IntoNoteRange(int note) {
@@ -36,10 +35,12 @@ void TGen::ChangeLevels(uint8_t controller, int step) {
   for (int c = 0; c < kChannelCount; ++c) {
     if (!style_.Header.Used(c)) continue;
     uint8_t& stored = style_.Header.Channels[static_cast<size_t>(c)].Values[controller];
-    const uint8_t remembered = RememberedReverb[c == kDrumChannel ? 0 : 1];
+    uint8_t& remembered = RememberedReverb[static_cast<size_t>(c)];
     int value = 0;
     if (noReverb) {
-      value = 0;
+      // Each channel's reverb is remembered as it stands, so that the button gives every channel its
+      // own back.
+      if (stored != 0) remembered = stored == kNotSet ? kUnsetReverb : stored;
     } else if (restore) {
       value = remembered;
     } else {
@@ -47,7 +48,7 @@ void TGen::ChangeLevels(uint8_t controller, int step) {
       const uint8_t current = stored == kNotSet ? kUnsetReverb : stored;
       value = static_cast<uint8_t>(current + step);  // in 8 bits: below 0 wraps above 127
       if (value >= 128) continue;
-      if (reverb) RememberedReverb[c == kDrumChannel ? 0 : 1] = static_cast<uint8_t>(value);
+      if (reverb) remembered = static_cast<uint8_t>(value);
     }
     stored = static_cast<uint8_t>(value);
     context_.Mixer.SetLiveController(static_cast<uint8_t>(c), controller, static_cast<uint8_t>(value));

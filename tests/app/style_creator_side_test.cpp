@@ -1,0 +1,166 @@
+// The Style-Creator's session work: the conversion checked against the player's own chord mapping,
+// the chords found in material, and the side wired into the arranger (import, recording from the
+// second input ended by Stop).
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/arranger_rig.h"
+#include "app/engine_rig.h"
+#include "app/style_creator_side.h"
+#include "engine/chord_transposer.h"
+#include "midi/standard_midi_file.h"
+#include "perform/chord.h"
+#include "styles/chord_conversion.h"
+#include "styles/style_stream.h"
+
+namespace kalo::app {
+namespace {
+
+TEST(ConversionToTheBaseChord, EveryNoteThePlayerSoundsMapsBackToAPatternNoteThatSoundsTheSame) {
+  // The player's mapping, as the engine applies it, for every chord type and root placement.
+  for (int type = 1; type <= perform::kChordTypeCount; ++type) {
+    for (int root = 0; root < 12; ++root) {
+      for (int octave : {0, -12}) {
+        engine::ChordTransposer player;
+        player.StyleRoot = 48 + root;
+        player.StyleType = type;
+        player.OctaveOffset = octave;
+        for (int pattern = 36; pattern <= 84; ++pattern) {
+          const int sounding = player.TransposeNote(pattern);
+          for (int mode : {4, 5}) {
+            const int back = styles::PatternNoteFor(sounding, type, root + octave, mode);
+            ASSERT_EQ(player.TransposeNote(back), sounding)
+                << perform::ChordName(root, type) << " octave " << octave << " pattern " << pattern
+                << " mode " << mode;
+          }
+        }
+        // The root alone: the key moves to C, the chord's own notes stay.
+        EXPECT_EQ(styles::PatternNoteFor(60 + root + octave + 3, type, root + octave, 1), 63);
+      }
+    }
+  }
+}
+
+// The stream of note messages at their ticks (in time order), as delay bytes and messages.
+std::vector<uint8_t> StreamOf(std::vector<std::pair<int, std::array<uint8_t, 3>>> events) {
+  std::stable_sort(events.begin(), events.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<uint8_t> stream;
+  int time = 0;
+  for (const auto& [tick, bytes] : events) {
+    for (; time + 8 <= tick; time += 8) stream.push_back(0xFF);
+    if (time < tick) stream.push_back(static_cast<uint8_t>(0xF7 + tick - time));
+    time = tick;
+    stream.insert(stream.end(), bytes.begin(), bytes.end());
+  }
+  return stream;
+}
+
+struct Voicing {
+  const char* Name;
+  std::vector<std::array<int, 3>> Notes;  // key, start, end (ticks of one 4/4 measure)
+  std::string Chord;
+};
+
+TEST(ConversionToTheBaseChord, ChordsAreFoundFromTheNotesThatSoundLongEnough) {
+  const Voicing cases[] = {
+      {"a triad", {{48, 0, 96}, {52, 0, 96}, {55, 0, 96}}, "1:1 C maj"},
+      {"a minor triad over its root in the bass",
+       {{45, 0, 96}, {60, 0, 96}, {64, 0, 96}, {69, 0, 48}},
+       "1:1 A min"},
+      {"a seventh chord", {{43, 0, 96}, {59, 0, 96}, {62, 0, 96}, {65, 0, 96}}, "1:1 G 7th"},
+      {"short passing tones do not count",
+       {{50, 0, 96}, {54, 0, 96}, {57, 0, 96}, {61, 40, 42}, {63, 60, 62}},
+       "1:1 D maj"},
+  };
+  for (const Voicing& v : cases) {
+    std::vector<std::pair<int, std::array<uint8_t, 3>>> events;
+    for (const auto& [key, start, end] : v.Notes) {
+      events.push_back({start, {0x90, static_cast<uint8_t>(key), 100}});
+      events.push_back({end, {0x80, static_cast<uint8_t>(key), 0}});
+    }
+    const std::vector<uint8_t> stream = StreamOf(events);
+    styles::ConversionSettings settings;  // a chord per measure, every type, middle sensitivity
+    EXPECT_EQ(styles::DescribeChords(styles::FindChords(stream, 0, 96, 96, settings), 96), v.Chord) << v.Name;
+  }
+}
+
+// A session whose second input (the sequencer) is input 1.
+struct CreatorRig : testing::ArrangerRig {
+  CreatorRig() : ArrangerRig(2) {
+    arranger->Settings() = testing::QuietSettings();
+    arranger->Settings().MidiSubIn = 1;
+    StartAndSettle();
+  }
+  StyleCreatorSide& Creator() { return arranger->Creator(); }
+};
+
+TEST(StyleCreatorSide, ADamagedFileIsNamedAndTheStyleStaysAsItWas) {
+  CreatorRig rig;
+  std::vector<midi::CapturedMessage> notes;
+  for (int q = 0; q < 8; ++q) {
+    notes.push_back({q * 24, {0x90, static_cast<uint8_t>(60 + q), 100}});
+    notes.push_back({q * 24 + 12, {0x80, static_cast<uint8_t>(60 + q), 0}});
+  }
+  const auto file = std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}));
+  ASSERT_TRUE(rig.Creator().ImportMidiBytes("groove.mid", file));
+  EXPECT_EQ(rig.dialogs.Messages().back(), "Measures 1 - 2 available for stylecreating !");
+  ASSERT_TRUE(rig.Creator().CutPart(styles::kBasic, {1, 2, 1, false, {}}));
+  const styles::Style before = rig.arranger->Gen().CurrentStyle();
+
+  std::vector<uint8_t> cut = file;
+  cut.resize(cut.size() - 9);     // the last track holds fewer bytes than its chunk announces
+  rig.dialogs.QueueAnswer(true);  // "Replace current work ?"
+  EXPECT_FALSE(rig.Creator().ImportMidiBytes("broken.mid", cut));
+  EXPECT_NE(rig.dialogs.Messages().back().find("MIDI file not imported: \"broken.mid\": "), std::string::npos)
+      << rig.dialogs.Messages().back();
+  const styles::Style& after = rig.arranger->Gen().CurrentStyle();
+  EXPECT_EQ(after.Parts, before.Parts);
+  EXPECT_TRUE(std::equal(after.Stream().begin(), after.Stream().end(), before.Stream().begin(),
+                         before.Stream().end()));
+}
+
+TEST(StyleCreatorSide, RecordingFromTheSequencerEndsWithStopAndCutsThePanelsParts) {
+  CreatorRig rig;
+  StyleCreatorSide& creator = rig.Creator();
+  creator.Panel.Tempo = 96;
+  creator.Panel.First[styles::kBasic] = 5;
+  creator.Panel.Last[styles::kBasic] = 3;  // the larger box is the first: measures 5 to 5
+  creator.Panel.First[styles::kEnding] = 6;
+  creator.Panel.Last[styles::kEnding] = 7;
+  creator.RecordFromMidiIn(true);
+  ASSERT_TRUE(creator.Recording());
+  // Seven measures from the sequencer: its clock, and a note on every beat.
+  for (int tick = 0; tick < 7 * 96; ++tick) {
+    if (tick % 24 == 0) rig.Inject(1, {{0x91, static_cast<uint8_t>(40 + tick / 24 % 12), 90}});
+    if (tick % 24 == 12) rig.Inject(1, {{0x81, static_cast<uint8_t>(40 + tick / 24 % 12), 0}});
+    rig.Inject(1, {{0xF8, 0, 0}});
+  }
+  rig.arranger->Stop();
+  EXPECT_FALSE(creator.Recording());
+  const styles::Style& style = rig.arranger->Gen().CurrentStyle();
+  // Every note came in, the downbeat's first one before the first clock.
+  int notes = 0;
+  styles::ForEachMessage(style.Stream(), 0, style.Length(),
+                         [&](const styles::StreamMessage& m) { notes += m.Status == 0x91; });
+  EXPECT_EQ(notes, 28);
+  EXPECT_EQ(style.Parts[styles::kBasic].FirstMeasure, 5);
+  EXPECT_EQ(style.Parts[styles::kBasic].LastMeasure, 5);
+  EXPECT_EQ(style.Parts[styles::kEnding].LastMeasure, 7);
+  EXPECT_EQ(styles::TicksIn(style.Stream(), style.Parts[styles::kBasic].StartOffset,
+                            style.Parts[styles::kBasic].EndOffset + 1),
+            96);
+  EXPECT_EQ(rig.arranger->Tempo(), 96);
+  EXPECT_EQ(rig.dialogs.Messages().back(), kPartsCreatedMessage);
+  EXPECT_EQ(rig.arranger->Gen().CurrentStylePath, "*.VXS");
+  EXPECT_TRUE(rig.arranger->Gen().StyleMode);
+}
+
+}  // namespace
+}  // namespace kalo::app

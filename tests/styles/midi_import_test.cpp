@@ -1,0 +1,146 @@
+#include "styles/midi_import.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "styles/style_stream.h"
+
+namespace kalo::styles {
+namespace {
+
+midi::SmfContent Content(std::vector<midi::SmfChannelEvent> events, int ppq = 24) {
+  midi::SmfContent content;
+  content.PulsesPerQuarter = ppq;
+  content.TrackCount = 1;
+  content.Events = std::move(events);
+  return content;
+}
+
+// "<tick> <status> <data1> <data2>" for every message of the stream.
+std::vector<std::string> Messages(const ImportedMaterial& material) {
+  std::vector<std::string> out;
+  ForEachMessage(material.Stream, 0, static_cast<int32_t>(material.Stream.size()),
+                 [&](const StreamMessage& m) {
+                   out.push_back(std::to_string(m.Tick) + " " + std::to_string(m.Status) + " " +
+                                 std::to_string(m.Data1) + " " + std::to_string(m.Data2));
+                 });
+  return out;
+}
+
+ImportedMaterial Import(const midi::SmfContent& content, const ImportOptions& options = {}) {
+  auto result = ImportMidiMaterial(content, options, Metre{});
+  EXPECT_TRUE(std::holds_alternative<ImportedMaterial>(result)) << std::get<std::string>(result);
+  return std::holds_alternative<ImportedMaterial>(result) ? std::get<ImportedMaterial>(result)
+                                                          : ImportedMaterial{};
+}
+
+TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
+  // Channel 11 selects the XG drum bank before its first note.
+  const midi::SmfContent drums = Content({{0, 0xBA, 0, 127},
+                                          {0, 0xCA, 25, 0},
+                                          {0, 0x9A, 36, 100},
+                                          {0, 0x99, 30, 90},
+                                          {12, 0x8A, 36, 0},
+                                          {12, 0x89, 30, 0}});
+  ImportOptions move;
+  move.MovePercussion = true;
+  move.StandardPercussionOnly = true;
+  const ImportedMaterial moved = Import(drums, move);
+  EXPECT_EQ(moved.MovedChannels, std::vector<int>{11});
+  EXPECT_EQ(moved.DroppedPercussion, 1);
+  EXPECT_EQ(Messages(moved), (std::vector<std::string>{"0 153 36 100", "12 137 36 0"}));
+  EXPECT_EQ(Messages(Import(drums)).size(), 4u);  // without the options: both notes, on their channels
+
+  ImportOptions timing;
+  timing.OptimizeTiming = true;
+  const midi::SmfContent played = Content({{23, 0x90, 60, 100},
+                                           {30, 0x80, 60, 0},
+                                           {45, 0x90, 62, 100},
+                                           {50, 0x80, 62, 0},
+                                           {54, 0x90, 64, 100},
+                                           {60, 0x80, 64, 0}});
+  const ImportedMaterial snapped = Import(played, timing);
+  // 23 is a tick before the beat and moves there with its end; 45 lies 3 ticks off every grid point
+  // and stays; 54 is on the sixteenth grid already.
+  EXPECT_EQ(Messages(snapped), (std::vector<std::string>{"24 144 60 100", "31 128 60 0", "45 144 62 100",
+                                                         "50 128 62 0", "54 144 64 100", "60 128 64 0"}));
+  EXPECT_EQ(snapped.MovedNotes, 1);
+}
+
+TEST(MidiImport, SetUpIsTheSoundAtTheFirstNoteAndResetsStayOutOfTheStream) {
+  const ImportedMaterial material = Import(Content({{0, 0xB1, 7, 100},
+                                                    {0, 0xB1, 121, 0},
+                                                    {0, 0xB1, 64, 0},
+                                                    {0, 0xB1, 7, 80},
+                                                    {0, 0xC1, 33, 0},
+                                                    {24, 0x91, 40, 100},
+                                                    {36, 0xB1, 7, 60},
+                                                    {48, 0xB1, 123, 0},
+                                                    {48, 0x81, 40, 0}}));
+  EXPECT_EQ(material.Header.Channels[1].Values[7], 80);
+  EXPECT_EQ(material.Header.Channels[1].Values[96], 33);
+  EXPECT_TRUE(material.Header.Used(1));
+  EXPECT_FALSE(material.Header.Used(0));
+  EXPECT_EQ(Messages(material), (std::vector<std::string>{"24 145 40 100", "36 177 7 60", "48 129 40 0"}));
+  // One measure of 4/4, padded to its end, every beat reached by the last byte of a delay run.
+  EXPECT_EQ(material.Measures, 1);
+  EXPECT_EQ(TicksIn(material.Stream, 0, static_cast<int32_t>(material.Stream.size())), 96);
+  EXPECT_EQ(material.EndPosition, 20);
+}
+
+struct MetreCase {
+  const char* Signature;
+  int Numerator, Denominator;
+  bool EighthBase, DontGet;
+  Metre Expected;
+  bool Note;
+};
+
+TEST(MidiImport, TheMetreComesFromTheFirstTimeSignature) {
+  const MetreCase cases[] = {
+      {"3/4", 3, 4, false, false, {12, false}, false},
+      {"6/8 in quarters", 6, 8, false, false, {12, false}, false},
+      {"6/8 in eighths", 6, 8, true, false, {12, true}, false},
+      {"5/4", 5, 4, false, false, {20, false}, false},
+      {"9/8 has no entry", 9, 8, true, false, {16, false}, true},
+      {"not taken", 3, 4, false, true, {16, false}, false},
+  };
+  for (const MetreCase& c : cases) {
+    midi::SmfContent content = Content({{0, 0x90, 60, 100}, {10, 0x80, 60, 0}});
+    content.TimeSignatures.push_back({0, c.Numerator, c.Denominator});
+    ImportOptions options;
+    options.EighthBase = c.EighthBase;
+    options.DontGetMetrum = c.DontGet;
+    const ImportedMaterial material = Import(content, options);
+    EXPECT_EQ(material.MaterialMetre, c.Expected) << c.Signature;
+    EXPECT_EQ(!material.MetreNote.empty(), c.Note) << c.Signature;
+    EXPECT_EQ(material.Header.MeasureLength, StoredMeasureLength(c.Expected)) << c.Signature;
+  }
+}
+
+TEST(MidiImport, TimeAndTempoFollowTheDivision) {
+  midi::SmfContent fine = Content({{960, 0x90, 60, 100}, {1440, 0x80, 60, 0}}, 960);
+  fine.Tempi.push_back({0, 2'000'000});
+  const ImportedMaterial slow = Import(fine);
+  EXPECT_EQ(Messages(slow).front(), "24 144 60 100");
+  EXPECT_EQ(slow.Header.Tempo, 30);
+  fine.Tempi.front().MicrosPerQuarter = 100'000;  // 600 quarter notes a minute
+  EXPECT_EQ(Import(fine).Header.Tempo, 250);
+
+  midi::SmfContent smpte = Content({{500, 0x90, 60, 100}, {750, 0x80, 60, 0}}, 0);
+  smpte.PulsesPerSecond = 1000;  // at 120 quarter notes a minute, half a second is a beat
+  EXPECT_EQ(Messages(Import(smpte)), (std::vector<std::string>{"24 144 60 100", "36 128 60 0"}));
+}
+
+TEST(MidiImport, MaterialLongerThanTheStreamIsRefusedBeforeItIsLaidOut) {
+  // A delta near the largest a file holds: millions of ticks of delay bytes.
+  const auto result =
+      ImportMidiMaterial(Content({{0, 0x90, 60, 100}, {0x0FFFFFFF, 0x80, 60, 0}}), {}, Metre{});
+  ASSERT_TRUE(std::holds_alternative<std::string>(result));
+  EXPECT_NE(std::get<std::string>(result).find("a style keeps at most 165500"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kalo::styles

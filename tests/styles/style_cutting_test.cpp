@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include "midi/midi_status.h"
+#include "style_test_support.h"
+#include "styles/keyboard_style_markers.h"
+#include "styles/midi_import.h"
+#include "styles/style_song.h"
+#include "styles/style_stream.h"
+
+namespace kalo::styles {
+namespace {
+
+// Material of `measures` measures in the metre n/d at 24 pulses a quarter: a note on every quarter
+// note, its key telling the quarter (30 for the first), sounding half a quarter.
+midi::SmfContent QuarterNotes(int numerator, int denominator, int measures) {
+  midi::SmfContent content;
+  content.PulsesPerQuarter = 24;
+  content.TrackCount = 1;
+  content.TimeSignatures.push_back({0, numerator, denominator});
+  const int quarters = measures * numerator * 4 / denominator;
+  for (int q = 0; q < quarters; ++q) {
+    content.Events.push_back({q * 24, 0x90, static_cast<uint8_t>(30 + q), 100, 1});
+    content.Events.push_back({q * 24 + 12, 0x80, static_cast<uint8_t>(30 + q), 0, 1});
+  }
+  content.EndPulse = quarters * 24;
+  return content;
+}
+
+// The key of the note-on at `offset`, or -1 when no note-on stands there.
+int KeyAt(const Style& style, int32_t offset) {
+  const auto stream = style.Stream();
+  if (offset < 0 || offset + 2 >= static_cast<int32_t>(stream.size()) || stream[offset] != midi::kNoteOn)
+    return -1;
+  return stream[offset + 1];
+}
+
+struct CutCase {
+  const char* Metre;
+  int Numerator, Denominator;
+  bool EighthBase;
+  PartWindow Window;
+  int StartKey;                  // the note the part starts with
+  std::array<int, 3> EntryKeys;  // the notes of the entry offsets; -1 where the entry is the part's end
+  int64_t Ticks;                 // of the part
+};
+
+TEST(CuttingParts, OffsetsAndEntryOffsetsFollowMeasuresAndBeatsInEveryMetre) {
+  const CutCase cases[] = {
+      {"4/4 measures 2-3", 4, 4, false, {2, 3, 1, false, {}}, 34, {35, 36, 37}, 192},
+      {"3/4 one measure: beat 4 is the next measure",
+       3,
+       4,
+       false,
+       {2, 2, 1, false, {}},
+       33,
+       {34, 35, -1},
+       72},
+      {"5/4 from beat 3", 5, 4, false, {1, 2, 3, false, {}}, 32, {31, 32, 33}, 240},
+      {"6/8 counts quarters", 6, 8, true, {3, 3, 1, false, {}}, 36, {37, 38, -1}, 72},
+      {"last 0 runs to the end", 4, 4, false, {5, 0, 1, false, {}}, 46, {47, 48, 49}, 192},
+      {"a last below the first is the first", 4, 4, false, {5, 3, 1, false, {}}, 46, {47, 48, 49}, 96},
+  };
+  for (const CutCase& c : cases) {
+    testing::TGenBench bench;
+    ImportOptions options;
+    options.EighthBase = c.EighthBase;
+    auto material = ImportMidiMaterial(QuarterNotes(c.Numerator, c.Denominator, 6), options, Metre{});
+    ASSERT_TRUE(std::holds_alternative<ImportedMaterial>(material)) << c.Metre;
+    ASSERT_TRUE(bench.Gen.TakeImportedMaterial("m.mid", std::get<ImportedMaterial>(material))) << c.Metre;
+    ASSERT_TRUE(bench.Gen.CutPart(kFillInBasic, c.Window)) << c.Metre;
+    const Style& style = bench.Gen.CurrentStyle();
+    const TStylePart& part = style.Parts[kFillInBasic];
+    EXPECT_EQ(KeyAt(style, part.StartOffset), c.StartKey) << c.Metre;
+    for (size_t e = 0; e < 3; ++e) {
+      if (c.EntryKeys[e] < 0) {
+        EXPECT_EQ(part.EntryOffsets[e], part.EndOffset) << c.Metre << " entry " << e;
+      } else {
+        EXPECT_EQ(KeyAt(style, part.EntryOffsets[e]), c.EntryKeys[e]) << c.Metre << " entry " << e;
+      }
+    }
+    // The part ends at the delay that reaches its end: its ticks are those of its measures.
+    EXPECT_EQ(TicksIn(style.Stream(), part.StartOffset, part.EndOffset + 1), c.Ticks) << c.Metre;
+  }
+}
+
+TEST(CuttingParts, NothingIsCutOutsideTheMaterialAndClearingEmptiesThePart) {
+  testing::TGenBench bench;
+  EXPECT_FALSE(bench.Gen.CutPart(kBasic, {1, 2, 1, false, {}}));  // no material yet
+  auto material = ImportMidiMaterial(QuarterNotes(4, 4, 4), {}, Metre{});
+  ASSERT_TRUE(bench.Gen.TakeImportedMaterial("m.mid", std::get<ImportedMaterial>(material)));
+  EXPECT_FALSE(bench.Gen.CutPart(kBasic, {0, 2, 1, false, {}}));
+  EXPECT_FALSE(bench.Gen.CutPart(kBasic, {5, 6, 1, false, {}}));
+  std::array<uint8_t, kChannelCount> mutes{};
+  mutes[3] = 1;
+  ASSERT_TRUE(bench.Gen.CutPart(kFillInExtended, {2, 4, 1, true, mutes}));
+  const TStylePart& fill = bench.Gen.CurrentStyle().Parts[kFillInExtended];
+  EXPECT_TRUE(fill.HasVariationMarker());
+  EXPECT_EQ(fill.Mute, mutes);
+  ASSERT_TRUE(bench.Gen.CutPart(kBasic, {1, 1, 1, true, {}}));
+  EXPECT_FALSE(bench.Gen.CurrentStyle().Parts[kBasic].HasVariationMarker());  // only fills carry it
+  bench.Gen.ClearPart(kBasic);
+  EXPECT_FALSE(bench.Gen.CurrentStyle().Parts[kBasic].Exists());
+  EXPECT_TRUE(bench.Gen.CurrentStyle().Modified);
+}
+
+TEST(StyleLevels, OffsetsStayInTheDataRangeAndTheNoReverbButtonGivesItBack) {
+  testing::TGenBench bench;
+  ASSERT_TRUE(bench.Gen.EnsureBuffers());
+  auto& header = bench.Gen.CurrentStyle().Header;
+  for (int c : {0, 1, 2}) header.ChannelUsed[static_cast<size_t>(c)] = 1;
+  header.Channels[0].Values[91] = 0;
+  header.Channels[1].Values[91] = 127;  // channel 2 keeps 127: 128 is not taken
+  header.Channels[0].Values[7] = 100;   // channel 3 has no volume set: skipped
+  bench.Gen.ChangeLevels(91, -1);
+  EXPECT_EQ(header.Channels[0].Values[91], 0);  // reverb offset at 0 stays 0
+  EXPECT_EQ(header.Channels[1].Values[91], 126);
+  EXPECT_EQ(header.Channels[2].Values[91], 63);  // unset counts as 64
+  bench.Gen.ChangeLevels(91, +1);
+  EXPECT_EQ(header.Channels[0].Values[91], 1);
+  bench.Gen.ChangeLevels(7, +1);
+  EXPECT_EQ(header.Channels[0].Values[7], 101);
+  EXPECT_EQ(header.Channels[2].Values[7], kNotSet);
+  EXPECT_NE(std::find(bench.Display.Lines().begin(), bench.Display.Lines().end(), "StyleOffsets: 1 0"),
+            bench.Display.Lines().end());
+  bench.Gen.ChangeLevels(91, TGen::kNoReverbStep);
+  EXPECT_EQ(header.Channels[1].Values[91], 0);
+  bench.Gen.ChangeLevels(91, TGen::kNoReverbStep + 1);
+  EXPECT_EQ(header.Channels[1].Values[91], 127);  // each channel gets its own back
+  EXPECT_EQ(header.Channels[2].Values[91], 64);
+  EXPECT_EQ(bench.Gen.CurrentStyle().ReverbOffsetTotal, 0);
+}
+
+TEST(StyleSong, WritesEachPartsFunctionWhereItBeginsThenStop) {
+  PartTable parts{};
+  parts[kBasic] = testing::MakePart(1, 4, 0, 10);
+  parts[kFillInBasic] = testing::MakePart(5, 5, 10, 20);
+  parts[kEnding] = testing::MakePart(6, 7, 20, 30);
+  config::ControlKeyNotes keys{30, 31, 32, 33, 29, 36, 59};
+  const auto song = WholeStyleSong(parts, 16, keys, false);
+  ASSERT_TRUE(song);
+  const song::Chordmemory& chords = song->Chords;
+  EXPECT_EQ(chords.RecordAt(4), (song::BeatRecord{48, 1, 0, 0}));
+  EXPECT_EQ(chords.RecordAt(68), (song::BeatRecord{0, 0, 30, 12}));   // Fill in Basic: the fill key
+  EXPECT_EQ(chords.RecordAt(84), (song::BeatRecord{0, 0, 31, 12}));   // Ending: the ending key
+  EXPECT_EQ(chords.RecordAt(116), (song::BeatRecord{0, 0, 255, 0}));  // STOP
+  EXPECT_EQ(chords.Length, 132);
+  EXPECT_EQ(song->ToMeasure, 8);
+  EXPECT_EQ(song->Layout[kEnding].First, 6);
+
+  // An intro plays first; the parts follow its measures.
+  parts[kIntro] = testing::MakePart(8, 9, 30, 40);
+  EXPECT_EQ(WholeStyleSong(parts, 16, keys, true)->Chords.RecordAt(4 + 2 * 16 + 64).Function, 30);
+
+  // One part: Extended plays in Basic's place; the Ending is reached with the ending key, twice its length.
+  parts[kExtended] = testing::MakePart(10, 11, 40, 50);
+  const auto extended = PartSong(parts, kExtended, 16, keys);
+  EXPECT_EQ(extended->Parts[kBasic], parts[kExtended]);
+  EXPECT_EQ(extended->Chords.RecordAt(36).Function, 255);
+  const auto ending = PartSong(parts, kEnding, 16, keys);
+  EXPECT_TRUE(ending->Intro && ending->EndingPressOnce);
+  EXPECT_EQ(ending->Chords.RecordAt(4).Function, 31);
+  EXPECT_EQ(ending->Chords.RecordAt(68).Function, 255);
+  EXPECT_FALSE(PartSong(parts, kToBasic, 16, keys));
+  EXPECT_EQ(ProposedPartFileName(kFillInExtended, true), "sty1_v41.mid");
+}
+
+TEST(KeyboardStyleMarkers, SectionsBecomePartsOnWholeMeasures) {
+  const std::vector<ImportMarker> markers = {{0, "SFF1"},      {0, "SInt"},         {96, "Intro A"},
+                                             {288, "main a"},  {480, "Fill In AA"}, {576, "Main  B"},
+                                             {768, "Intro B"}, {864, "Fill In BA"}, {950, "Ending A"}};
+  std::vector<std::string> found;
+  for (const MarkedSection& s : PartsFromMarkers(markers, 1152, 96))
+    found.push_back(std::string(kPartNames[static_cast<size_t>(s.Part)]) + " " + std::to_string(s.First) +
+                    "-" + std::to_string(s.Last));
+  // Intro A wins over Intro B; "Fill In BA" holds no whole measure; the Ending starts at the bar line
+  // after its marker.
+  EXPECT_EQ(found, (std::vector<std::string>{"Intro 2-3", "Basic 4-5", "Extended 7-8", "Ending 11-12",
+                                             "Fill in Basic 6-6"}));
+}
+
+}  // namespace
+}  // namespace kalo::styles
