@@ -76,8 +76,11 @@ std::vector<styles::TimedChord> StyleCreatorSide::ChordsOfChart(const perform::C
 
 bool StyleCreatorSide::ImportMidiFile(const std::string& path) {
   const host::FileRead read = host::ReadRegularFile(path, midi::kMaxReadableSmfBytes + 1);
-  if (!read.Ok()) {
-    a_.Dialogs().Inform("MIDI file not imported: " + read.Error);
+  if (!read.Ok() || read.Longer) {
+    a_.Dialogs().Inform("MIDI file not imported: " +
+                        (read.Longer ? host::PrintableName(path) + ": it holds more than " +
+                                           std::to_string(midi::kMaxReadableSmfBytes) + " bytes"
+                                     : read.Error));
     return false;
   }
   return ImportMidiBytes(path, read.Bytes);
@@ -298,15 +301,25 @@ styles::ConversionReport StyleCreatorSide::ConvertMeasuresToStyle() {
 styles::ConversionReport StyleCreatorSide::ConvertAllToStyle() { return ConvertMeasures(1, 0); }
 
 std::vector<styles::TimedChord> StyleCreatorSide::ChordsOf(int first, int last) const {
-  if (!GivenChords.empty()) return GivenChords;
+  const int64_t ticks = MeasureTicks();
+  const int64_t from = (std::max(first, 1) - 1) * ticks;
+  const int64_t to = int64_t{last} * ticks;
+  if (!GivenChords.empty()) {
+    // The chord in force at the first measure, and those that follow inside the measures.
+    std::vector<styles::TimedChord> chords;
+    for (const styles::TimedChord& chord : GivenChords) {
+      if (chord.Tick >= to) break;
+      if (chord.Tick <= from) chords.clear();
+      chords.push_back(chord);
+    }
+    return chords;
+  }
   // The chords are found in the material as it was recorded or imported, before any conversion.
   const styles::BufferSlot& original = a_.Gen().CurrentStyle().Slots[styles::Style::kCopyAsLoadedSlot];
   const std::span<const uint8_t> source(
       original.Data.data(),
       static_cast<size_t>(std::clamp<int32_t>(original.Length, 0, styles::kStreamCapacity)));
-  const int64_t ticks = MeasureTicks();
-  return styles::FindChords(source, (std::max(first, 1) - 1) * ticks, last * ticks, static_cast<int>(ticks),
-                            Conversion);
+  return styles::FindChords(source, from, to, static_cast<int>(ticks), Conversion);
 }
 
 std::vector<styles::TimedChord> StyleCreatorSide::GenerateChords() const {
