@@ -6,17 +6,23 @@
 
 #include <algorithm>
 #include <array>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/arranger_rig.h"
+#include "app/chart_timeline.h"
 #include "app/engine_rig.h"
 #include "app/style_creator_side.h"
+#include "config/profile_document.h"
+#include "config/temp_folder.h"
 #include "engine/chord_transposer.h"
+#include "host/file_store.h"
 #include "midi/standard_midi_file.h"
 #include "perform/chord.h"
 #include "styles/chord_conversion.h"
+#include "styles/style_file.h"
 #include "styles/style_stream.h"
 
 namespace kalo::app {
@@ -96,6 +102,7 @@ struct CreatorRig : testing::ArrangerRig {
   CreatorRig() : ArrangerRig(2) {
     arranger->Settings() = testing::QuietSettings();
     arranger->Settings().MidiSubIn = 1;
+    arranger->Settings().Metrum = 2;  // 4/4 for material without a time signature
     StartAndSettle();
   }
   StyleCreatorSide& Creator() { return arranger->Creator(); }
@@ -160,6 +167,69 @@ TEST(StyleCreatorSide, RecordingFromTheSequencerEndsWithStopAndCutsThePanelsPart
   EXPECT_EQ(rig.dialogs.Messages().back(), kPartsCreatedMessage);
   EXPECT_EQ(rig.arranger->Gen().CurrentStylePath, "*.VXS");
   EXPECT_TRUE(rig.arranger->Gen().StyleMode);
+}
+
+// What a session plays over a chart that uses every part, intro and ending included.
+std::vector<std::string> PlayEveryPart(OfflineDriver& driver) {
+  const auto chart = std::get<perform::ChordChart>(
+      perform::ParseChordChart("C | C | C [Fill] | C [ToExtended] | C | C [Fill] | C [ToBasic] | C | C", 4));
+  driver.Session().Settings().PlayIntro = true;
+  const OfflineCapture capture = driver.Run(ChartTimeline(chart, driver.Session().Settings(), true));
+  std::vector<std::string> sent;
+  for (const midi::CapturedMessage& m : capture.Midiout()) {
+    std::string line = std::to_string(m.Tick);
+    for (uint8_t byte : m.Bytes) line += " " + std::to_string(byte);
+    sent.push_back(line);
+  }
+  return sent;
+}
+
+TEST(StyleCreatorSide, ARepairedStyleIsCutWhereItsPartsPlayedAndPlaysAsBefore) {
+  const config::testing::TempFolder folder;  // the program's folder, where the scratch file goes
+  const auto bytes = host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/pop8.vxs", 1 << 20);
+  ASSERT_TRUE(bytes);
+  config::Settings settings = testing::QuietSettings();
+  settings.PlayIntro = true;
+  OfflineDriver original(settings, host::ProgramFolder(folder.Path()));
+  OfflineDriver repaired(settings, host::ProgramFolder(folder.Path()));
+  ASSERT_TRUE(original.LoadStyle("pop8.vxs", *bytes));
+  ASSERT_TRUE(repaired.LoadStyle("pop8.vxs", *bytes));
+  ASSERT_TRUE(repaired.Session().Creator().RepairStyle()) << repaired.Messages().back();
+  const styles::PartTable& parts = repaired.Session().Gen().CurrentStyle().Parts;
+  EXPECT_EQ(parts[styles::kIntro].FirstMeasure, 1);
+  EXPECT_EQ(parts[styles::kBasic].FirstMeasure, 3);
+  EXPECT_EQ(parts[styles::kEnding].LastMeasure, 12);
+  EXPECT_TRUE(std::filesystem::exists(host::ProgramFolder(folder.Path()).WithExtension(".VX$")));
+  // The repaired style as saved, played in a session of its own.
+  const styles::Style& style = repaired.Session().Gen().CurrentStyle();
+  OfflineDriver reloaded(settings, host::ProgramFolder(folder.Path()));
+  ASSERT_TRUE(
+      reloaded.LoadStyle("pop8.vxs", styles::SerializeStyleFile(style.Header, style.Parts, style.Stream())));
+  EXPECT_EQ(PlayEveryPart(reloaded), PlayEveryPart(original));
+}
+
+TEST(StyleCreatorSide, AStructureFileMutesCutsItsPartsAndClearsTheOthers) {
+  CreatorRig rig;
+  std::vector<midi::CapturedMessage> notes;
+  for (int q = 0; q < 40; ++q) notes.push_back({q * 24, {0x90, static_cast<uint8_t>(60 + q % 3 * 4), 100}});
+  ASSERT_TRUE(rig.Creator().ImportMidiBytes(
+      "song.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}))));
+  ASSERT_TRUE(rig.Creator().CutPart(styles::kToBasic, {9, 9, 1, false, {}}));
+  const std::string text =
+      "[Channels]\nMuting=0111111111111111\n[Basic_1]\nStart=1\nEnd=4\n[FillBasic_1]\nStart=5\nEnd=0\n"
+      "[Basic_2]\nStart=6\nEnd=8\n";
+  const auto document = config::ProfileDocument::Parse(std::vector<uint8_t>(text.begin(), text.end()));
+  ASSERT_TRUE(document);
+  const auto reports = rig.Creator().CutFromStructure(*document, false);
+  ASSERT_EQ(reports.size(), 2u);
+  const styles::PartTable& parts = rig.arranger->Gen().CurrentStyle().Parts;
+  EXPECT_EQ(parts[styles::kBasic].LastMeasure, 4);
+  EXPECT_EQ(parts[styles::kFillInBasic].LastMeasure, 5);  // an end before the start is the start
+  EXPECT_FALSE(parts[styles::kToBasic].Exists());         // not named: cleared
+  EXPECT_TRUE(rig.arranger->HandMuted[0]);
+  EXPECT_EQ(parts[styles::kBasic].Mute[0], 1);
+  EXPECT_EQ(rig.Creator().Conversion.ConvertMode, 5);
+  EXPECT_EQ(rig.Creator().CutFromStructure(*document, true).front().First, 6);
 }
 
 }  // namespace

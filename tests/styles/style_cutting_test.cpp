@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "midi/midi_status.h"
 #include "style_test_support.h"
 #include "styles/keyboard_style_markers.h"
 #include "styles/midi_import.h"
+#include "styles/style_event_editor.h"
 #include "styles/style_song.h"
 #include "styles/style_stream.h"
 
@@ -176,6 +179,71 @@ TEST(KeyboardStyleMarkers, SectionsBecomePartsOnWholeMeasures) {
   // after its marker.
   EXPECT_EQ(found, (std::vector<std::string>{"Intro 2-3", "Basic 4-5", "Extended 7-8", "Ending 11-12",
                                              "Fill in Basic 6-6"}));
+}
+
+// A TGen holding `measures` measures of QuarterNotes material in 4/4.
+void TakeQuarterNotes(testing::TGenBench& bench, int measures) {
+  auto material = ImportMidiMaterial(QuarterNotes(4, 4, measures), {}, Metre{});
+  ASSERT_TRUE(bench.Gen.TakeImportedMaterial("m.mid", std::get<ImportedMaterial>(material)));
+}
+
+TEST(EventEditor, ChangesANoteWithItsEndClearsItAndUndoesEither) {
+  testing::TGenBench bench;
+  TakeQuarterNotes(bench, 2);
+  bench.Gen.SetFirstMeasure(2);  // the play window starts at measure 2: quarter 4, key 34
+  StyleEventEditor editor(bench.Gen);
+  editor.Open();
+  const std::array<bool, kChannelCount> none{};
+  const auto first = editor.Next(-1, none);
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->Note, 34);
+  EXPECT_EQ(EditorNoteText(first->Note), "2 Bb");
+  EXPECT_FALSE(editor.Previous(-1, none));   // nothing before the window's start
+  const auto changed = editor.Change(2, 4);  // "D", octave box "5": (4 + 1) * 12 + 2
+  ASSERT_TRUE(changed);
+  EXPECT_EQ(changed->Note, 62);
+  auto stream = bench.Gen.CurrentStyle().Stream();
+  const auto noteOff = std::find(stream.begin() + first->Offset + 3, stream.end(), uint8_t{0x80});
+  ASSERT_NE(noteOff, stream.end());
+  EXPECT_EQ(*(noteOff + 1), 62);  // its note-off follows
+  ASSERT_TRUE(editor.Undo());
+  EXPECT_EQ(stream[static_cast<size_t>(first->Offset) + 1], 34);
+  EXPECT_EQ(*(noteOff + 1), 34);
+  const auto next = editor.Clear(-1, none);
+  EXPECT_EQ(stream[static_cast<size_t>(first->Offset) + 2], 0);
+  EXPECT_EQ(next->Note, 35);
+  ASSERT_TRUE(editor.Undo());
+  EXPECT_EQ(stream[static_cast<size_t>(first->Offset) + 2], 100);
+  std::array<bool, kChannelCount> muted{};
+  muted[0] = true;
+  EXPECT_FALSE(editor.Next(-1, muted));  // a muted channel's notes are passed over
+}
+
+struct PrepareCase {
+  const char* Item;
+  int Part;
+  bool Variation;
+  int First, Last;
+};
+
+TEST(PreparingParts, TheLoopMenuSetsTheMeasuresFromThePositionAndTheLoopLength) {
+  const PrepareCase cases[] = {
+      {"Basic from measure 3, a loop of 4", kBasic, false, 3, 6},
+      {"Intro from the start of the material", kIntro, false, 2, 5},
+      {"a fill takes one measure", kFillInBasic, false, 3, 3},
+      {"a variation fill takes the loop", kFillInExtended, true, 3, 6},
+  };
+  for (const PrepareCase& c : cases) {
+    testing::TGenBench bench;
+    TakeQuarterNotes(bench, 8);
+    bench.Gen.Position = 2 * 16 + 4;  // measure 3
+    bench.Gen.PreparePart(c.Part, c.Variation);
+    EXPECT_EQ(bench.Gen.RunningPart, c.Part) << c.Item;
+    EXPECT_EQ(bench.Gen.FirstMeasure, c.First) << c.Item;
+    EXPECT_EQ(bench.Gen.LastMeasure, c.Last) << c.Item;
+    EXPECT_EQ(bench.Gen.VariationPrepared, c.Variation) << c.Item;
+    EXPECT_EQ(KeyAt(bench.Gen.CurrentStyle(), bench.Gen.StartOffset), 30 + 4 * (c.First - 1)) << c.Item;
+  }
 }
 
 }  // namespace
