@@ -119,6 +119,7 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   }
   void MirrorMixer(uint8_t status, uint8_t data1, uint8_t data2) override;
   engine::PadVoice Pad() const override;
+  void SendPadVoice() override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
 
