@@ -82,7 +82,8 @@ struct ChartChord {
 };
 
 // Twelve bars of one chord each on I IV I I IV IV I VI II V I V of `key`, the types running through
-// all seventeen from a different start in each key; a fill pressed in bar 4 and To Extended in bar 8.
+// all seventeen from a different start in each key; a fill pressed on the second beat of bar 4 and To
+// Extended in bar 8.
 perform::ChordChart TwelveBars(int key, int beatsPerMeasure, std::vector<ChartChord>& chords) {
   constexpr int kDegrees[12] = {0, 5, 0, 0, 5, 5, 0, 9, 2, 7, 0, 7};
   perform::ChordChart chart;
@@ -91,7 +92,7 @@ perform::ChordChart TwelveBars(int key, int beatsPerMeasure, std::vector<ChartCh
   for (int m = 0; m < 12; ++m) {
     const int beat = m * beatsPerMeasure;
     if (m == 3 || m == 7) {
-      perform::ChartItem request{perform::ChartItem::Kind::kRequest, beat};
+      perform::ChartItem request{perform::ChartItem::Kind::kRequest, m == 3 ? beat + 1 : beat};
       request.Request = m == 3 ? perform::ChartRequest::kFill : perform::ChartRequest::kToExtended;
       chart.Items.push_back(request);
     }
@@ -161,6 +162,36 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
     EXPECT_EQ(testing::StillSounding(sent), "") << row;
+    // Intro, Basic, Extended and Ending begin on bar lines, whenever a fill joined mid-measure.
+    const int64_t measureTicks = int64_t{BeatsPerMeasure(*driver)} * kTicksPerChartBeat;
+    for (const auto& [tick, part] : capture.Parts) {
+      const bool main = part <= styles::kEnding;
+      EXPECT_TRUE(!main || tick % measureTicks == 0) << row << ": part " << part << " at " << tick;
+    }
+
+    if (key % 2 == 0) {
+      // The ending closes like a band: its final chord holds at least a beat and ends a beat before
+      // the style stops, so that the cymbal struck with it rings on alone; nothing cuts the sound.
+      int64_t last = -1;
+      for (const midi::CapturedMessage& m : sent)
+        if (IsNoteOn(m) && (m.Bytes[0] & 0x0F) != kDrums) last = m.Tick;
+      const int64_t stop = sent.empty() ? 0 : sent.back().Tick;
+      for (size_t i = 0; i < sent.size(); ++i) {
+        const midi::CapturedMessage& m = sent[i];
+        const bool control = m.Bytes.size() == 3 && (m.Bytes[0] & 0xF0) == midi::kControlChange;
+        EXPECT_FALSE(m.Tick >= last && control && m.Bytes[1] == 120)
+            << row << ": all sound off at " << m.Tick;
+        if (m.Tick != last || !IsNoteOn(m) || (m.Bytes[0] & 0x0F) == kDrums) continue;
+        const auto end =
+            std::find_if(sent.begin() + static_cast<std::ptrdiff_t>(i) + 1, sent.end(), [&](const auto& n) {
+              return n.Bytes.size() == 3 && (n.Bytes[0] & 0x0F) == (m.Bytes[0] & 0x0F) &&
+                     n.Bytes[1] == m.Bytes[1] && ((n.Bytes[0] & 0xF0) == midi::kNoteOff || n.Bytes[2] == 0);
+            });
+        const int64_t ends = end == sent.end() ? stop : end->Tick;
+        EXPECT_GE(ends - last, kTicksPerChartBeat) << row << ": note " << int{m.Bytes[1]};
+        EXPECT_GE(stop - ends, kTicksPerChartBeat) << row << ": note " << int{m.Bytes[1]};
+      }
+    }
 
     const int64_t chartEnd = int64_t{chart.Beats()} * kTicksPerChartBeat;
     std::vector<midi::CapturedMessage> drums;
