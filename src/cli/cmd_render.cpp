@@ -16,10 +16,10 @@
 #include "app/render_progress.h"
 #include "app/song_side.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -41,7 +41,8 @@ struct RenderArguments {
   std::string Song;
   std::string Style;
   std::string Chart;
-  int Tempo = 0;  // 0: the style's own tempo
+  int Tempo = 0;      // 0: the style's own tempo
+  int Transpose = 0;  // semitones, as the main window's transposition field
   bool Intro = false;
   bool Ending = false;
   std::string Ini;
@@ -131,6 +132,7 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, c
   session.Options().LoadSongAndStyleTogether = false;
   session.SongFiles().LoadFromBytes(args.Song, *songBytes);
   if (args.Tempo != 0) session.SetTempo(args.Tempo);
+  session.SetTransposition(args.Transpose);
 
   app::Timeline timeline;
   timeline.Do(0, [](app::Arranger& a) { a.Play(); });
@@ -189,6 +191,7 @@ int Render(const RenderArguments& args) {
   const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
   const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
   session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTransposition(args.Transpose);
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
@@ -219,6 +222,10 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
       ->add_option("--tempo", args->Tempo,
                    "quarter notes per minute (default: the song's, else the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  render
+      ->add_option("--transpose", args->Transpose,
+                   "semitones the accompaniment moves, as the window's transposition field (-24 to 24)")
+      ->check(CLI::Range(-24, 24));
   render->add_flag("--intro", args->Intro,
                    "with --chart: start with the intro (a count-in where the style has none); a song starts "
                    "as the settings' PlayIntro says");
