@@ -63,9 +63,13 @@ engine::PadVoice Arranger::EngineLink::Pad() const {
   return {channel, a_.PadOctave * 12, a_.mixer_->Voice(channel).Volume};
 }
 
-void Arranger::EngineLink::SendPadVoice() {
+// With the Harmonic PAD on: the pad instrument's bank and program and the volume, pan, reverb and
+// chorus of the pad channel's voice record, so that the pad never sounds with the program the
+// channel last had (a piano after a reset).
+void Arranger::MixerLink::ChannelSetupsSent() {
   midi::TMidiOutput& output = a_.devices_->Midiout();
-  const engine::PadVoice pad = Pad();
+  if (!a_.engineLink_) return;
+  const engine::PadVoice pad = a_.engineLink_->Pad();
   // A style that plays on the pad's channel sets that channel up itself.
   if (!a_.settings_.Pad || !output.IsOpen() || a_.gen_->CurrentStyle().Header.Used(pad.Channel)) return;
   midi::VoiceRecord record = a_.mixer_->Voice(pad.Channel);

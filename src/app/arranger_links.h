@@ -25,6 +25,8 @@ class Arranger::MixerLink final : public MixerPort {
     a_.SoloChannel = soloChannel;
     if (a_.engine_) a_.engine_->SoloChannel = soloChannel;
   }
+  // The Harmonic PAD's voice follows the style's set-ups: the pad never sounds with another program.
+  void ChannelSetupsSent() override;
 
  private:
   Arranger& a_;
@@ -119,7 +121,6 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   }
   void MirrorMixer(uint8_t status, uint8_t data1, uint8_t data2) override;
   engine::PadVoice Pad() const override;
-  void SendPadVoice() override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
 

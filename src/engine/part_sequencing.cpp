@@ -150,7 +150,6 @@ bool Sequencer::StartStyle() {
   if (choice != kIntro && part.Exists() && part.StartOffset > 0) gen_.ChaseControllers(0, part.StartOffset);
   // The chase resets every channel's controllers first: the style's own set-ups follow it.
   gen_.ApplyChannelSetups(false);
-  host_.SendPadVoice();
   if (choice != kIntro && settings_.PlayIntro && !CountInActive) {
     CountInActive = true;  // a style without an intro gets a count-in instead
     CountInBeat = 0;
@@ -174,7 +173,6 @@ void Sequencer::PlayPart(int part) {
     gen_.Playing = true;
     gen_.Cursor = 0;
     gen_.ApplyChannelSetups(false);
-    host_.SendPadVoice();
   }
   FreshStartCounters();  // the part starts at the next tick, not at the next chord step
 }

@@ -99,7 +99,9 @@ void Sequencer::RunTickBody() {
     song_.SongModeTick(*this);
   }
   // A main part asked for waits for the bar line, whatever the chord step.
-  if (tick == 1 && RequestedPart != -1 && PendingFunction == 0) PartSwitch();
+  if (tick == 1 && RequestedPart >= styles::kIntro && RequestedPart <= styles::kExtended &&
+      PendingFunction == 0)
+    PartSwitch();
 
   if (gen_.Playing) {
     song_.MelodyStep();

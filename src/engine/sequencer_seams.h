@@ -41,10 +41,6 @@ class SequencerHost {
   virtual void MirrorMixer(uint8_t status, uint8_t data1, uint8_t data2) = 0;
   // The Harmonic PAD's channel, octave and volume now.
   virtual PadVoice Pad() const = 0;
-  // With the Harmonic PAD on, sends the pad's voice on its channel: bank and program of the pad
-  // instrument, volume, pan, reverb and chorus of its voice record. The channel set-ups were just
-  // sent: without it the pad would sound with whatever program the channel last had.
-  virtual void SendPadVoice() = 0;
   // The main window's "Solo" choice (0 = none, 1..16), which the engine reset restores.
   virtual uint8_t SoloChoice() const = 0;
   // A tempo function changed the tempo (25..250): the tempo field shows it.

@@ -409,6 +409,7 @@ void TGen::ApplyChannelSetups(bool loadFlag) {
     context_.Mixer.ApplyChannelSetup(c, AppliedEntries(c), loadFlag);
   }
   context_.Mixer.SetKeyboardChannel(keyboardChannel);
+  context_.Mixer.ChannelSetupsSent();
 }
 
 void TGen::NormalizeVolume() {
