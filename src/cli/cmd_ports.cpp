@@ -6,6 +6,7 @@
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "host/main_loop.h"
+#include "host/printable_text.h"
 #include "midi/backends/platform_backends.h"
 #include "midi/midi_system.h"
 
@@ -44,20 +45,22 @@ void ListPorts(std::ostream& out, const PortsArguments& arguments) {
     midi::InputCapabilities caps;
     devices.FindInput(id, ref);
     devices.GetInputCapabilities(id, caps);
-    out << "  " << id << ": " << caps.ProductName << " [" << ref.Backend->Name() << "]\n";
+    out << "  " << id << ": " << host::PrintableText(caps.ProductName) << " [" << ref.Backend->Name()
+        << "]\n";
   }
   out << "MIDI outputs:\n";
   for (int id = midi::kDefaultOutput; id < devices.OutputCount(); ++id) {
     midi::OutputCapabilities caps;
     devices.GetOutputCapabilities(id, caps);
-    out << "  " << id << ": " << caps.ProductName;
+    // Names come from other software and are shown escaped.
+    out << "  " << id << ": " << host::PrintableText(caps.ProductName);
     midi::DeviceRef ref;
     if (!devices.FindOutput(id, ref)) {
       out << " (no output device)\n";
     } else if (id == midi::kDefaultOutput) {
       midi::OutputCapabilities first;
       devices.GetOutputCapabilities(0, first);
-      out << " (plays on " << first.ProductName << ")\n";
+      out << " (plays on " << host::PrintableText(first.ProductName) << ")\n";
     } else {
       out << " [" << ref.Backend->Name() << "]\n";
     }
