@@ -36,7 +36,7 @@ bool WriteWave(const std::filesystem::path& path, std::span<const midi::Captured
   options.SoundFont = synth.SoundFont;
   options.SoundFontSetting = synth.SoundFontSetting;
   options.SampleRate = kRenderSampleRate;
-  const std::string name = path.filename().string();
+  const std::string name = host::PrintableText(path.filename().string());  // shown on the terminal
   options.Progress = [&console, &name](double fraction) { console.Progress.Update(name, fraction); };
   const midi::SynthRenderResult result = midi::RenderToWav(messages, tempo, options, path);
   console.Progress.Done();

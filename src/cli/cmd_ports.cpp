@@ -1,5 +1,6 @@
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/synth_settings.h"
@@ -18,24 +19,24 @@ struct PortsArguments {
   std::string Ini;
 };
 
-void ListPorts(std::ostream& out, const PortsArguments& arguments) {
+int ListPorts(std::ostream& out, const PortsArguments& arguments) {
   midi::KeepJackServerFromStarting();
-  config::SettingsFile settings = ProgramSettingsFile(arguments.Ini);
-  const config::SettingsReadResult read = settings.Read();
+  const std::optional<CommandSettings> read = ReadCommandSettings("kalo ports", arguments.Ini);
+  if (!read) return 1;
   host::StdMainLoop loop;
   midi::MidiSystem system(loop);
   midi::MidiDeviceRegistry& devices = system.Devices();
-  midi::AddPlatformBackends(devices, app::SynthOptionsFrom(read.Values));
+  midi::AddPlatformBackends(devices, app::SynthOptionsFrom(read->Values));
 
   out << "Backends:\n";
   for (const midi::BackendStatus& backend : devices.Backends()) {
     out << "  " << backend.Name << ": ";
     if (backend.Working) {
       out << "working";
-      if (!backend.Detail.empty()) out << "; " << backend.Detail;
+      if (!backend.Detail.empty()) out << "; " << host::PrintableText(backend.Detail);
       out << "\n";
     } else {
-      out << "not available (" << backend.Reason << ")\n";
+      out << "not available (" << host::PrintableText(backend.Reason) << ")\n";
     }
   }
   out << "MIDI inputs:\n";
@@ -65,6 +66,7 @@ void ListPorts(std::ostream& out, const PortsArguments& arguments) {
       out << " [" << ref.Backend->Name() << "]\n";
     }
   }
+  return 0;
 }
 
 }  // namespace
@@ -75,10 +77,7 @@ void AddPortsCommand(CLI::App& app, ExitStatus& status) {
       "ports",
       "List every MIDI input and output with its device number, and how the built-in synthesizer plays");
   ports->add_option("--ini", arguments->Ini, "Take the synthesizer's settings from this settings file");
-  ports->callback([arguments, &status] {
-    ListPorts(std::cout, *arguments);
-    status.Code = 0;
-  });
+  ports->callback([arguments, &status] { status.Code = ListPorts(std::cout, *arguments); });
 }
 
 }  // namespace kalo::cli
