@@ -15,11 +15,12 @@
 #include "app/render_output.h"
 #include "app/render_progress.h"
 #include "app/song_side.h"
+#include "app/style_preview.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -186,9 +187,8 @@ int Render(const RenderArguments& args) {
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
 
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0 ? args.Tempo
+                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
