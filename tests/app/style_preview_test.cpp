@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/engine_rig.h"
 #include "host/file_store.h"
 #include "styles/style_file.h"
+#include "styles/style_groups.h"
 
 namespace kalo::app {
 namespace {
@@ -35,6 +37,30 @@ TEST(StylePreview, PlaysEightBarsOfBasicThenTheFillAndLeavesNothingSounding) {
   }
   const std::vector<uint8_t> notAStyle(10, 0);
   EXPECT_FALSE(RenderStylePreview({}, host::ProgramFolder("/nonexistent"), "x.vxs", notAStyle).Ok);
+}
+
+// Every shipped style stands in at least one group that takes styles; each entry names a style
+// file that exists and shows that file's own metre, tempo and tracks.
+TEST(ShippedGroupFile, HoldsEveryShippedStyleWithItsOwnSummary) {
+  const styles::StyleGroupFile file = styles::StyleGroupFile::Open({KALO_SHIPPED_GROUP_FILE, {}});
+  ASSERT_EQ(file.Problem(), "");
+  std::set<std::string> grouped;
+  for (int group = 1; group <= styles::kStyleGroupCount; ++group) {
+    const std::vector<std::string> entries = file.Entries(group);
+    EXPECT_TRUE(entries.empty() || !styles::HasSubGroups(group)) << group;
+    for (const std::string& entry : entries) {
+      const styles::GroupEntryText text = styles::ReadGroupEntry(entry);
+      const auto summary = styles::ReadStyleSummary(text.Path);
+      ASSERT_TRUE(summary) << entry;
+      EXPECT_EQ(entry, styles::MakeGroupEntry(text.Path, *summary, text.Description));
+      EXPECT_FALSE(text.Description.empty()) << entry;
+      grouped.insert(std::filesystem::path(text.Path).stem().string());
+    }
+  }
+  std::set<std::string> shipped;
+  for (const auto& style : std::filesystem::directory_iterator(KALO_SHIPPED_STYLES_DIR))
+    shipped.insert(style.path().stem().string());
+  EXPECT_EQ(grouped, shipped);
 }
 
 TEST(PreviewPlayer, SendsEachMessageWhenItIsDueAndStopSilencesWhatSounds) {
