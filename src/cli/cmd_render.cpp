@@ -15,6 +15,7 @@
 #include "app/render_output.h"
 #include "app/render_progress.h"
 #include "app/song_side.h"
+#include "app/style_preview.h"
 #include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
@@ -106,15 +107,6 @@ void PrintSongSummary(const RenderArguments& args, const song::ParsedArrangement
   if (!files.empty()) Say(kCommand, "wrote " + files);
 }
 
-// Every file the render writes, checked before it starts against what it reads.
-bool TargetsUsable(const RenderArguments& args, const std::vector<InputFile>& inputs) {
-  std::vector<OutputFile> outputs;
-  if (!args.Targets.Events.empty() && args.Targets.Events != "-")
-    outputs.push_back({args.Targets.Events, true});
-  for (const std::filesystem::path& file : args.Targets.Files) outputs.push_back({file, false});
-  return OutputsUsable(kCommand, inputs, outputs);
-}
-
 void SayAll(const std::vector<std::string>& messages) {
   for (const std::string& message : messages) Say(kCommand, message);
 }
@@ -136,8 +128,10 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   if (!stylePath) return 1;
   const auto styleBytes = ReadStyleInput(kCommand, *stylePath);
   if (!styleBytes) return 1;
-  if (!TargetsUsable(
-          args, {{args.Song, "the song"}, {*stylePath, "the style"}, {settings.File, "the settings file"}}))
+  if (!RenderTargetsUsable(
+          kCommand,
+          {{args.Song, "the song"}, {*stylePath, "the style"}, {settings.File, "the settings file"}},
+          args.Targets))
     return 1;
   app::OfflineDriver driver(settings.Values, folder);
   app::Arranger& session = driver.Session();
@@ -202,11 +196,12 @@ int Render(const RenderArguments& args) {
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
-  if (!TargetsUsable(args, {{args.Style, "the style"}, {settings->File, "the settings file"}})) return 1;
+  if (!RenderTargetsUsable(kCommand, {{args.Style, "the style"}, {settings->File, "the settings file"}},
+                           args.Targets))
+    return 1;
 
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0 ? args.Tempo
+                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)

@@ -106,4 +106,12 @@ bool OutputsUsable(std::string_view command, const std::vector<InputFile>& input
   return true;
 }
 
+bool RenderTargetsUsable(std::string_view command, const std::vector<InputFile>& inputs,
+                         const app::RenderTargets& targets) {
+  std::vector<OutputFile> outputs;
+  if (!targets.Events.empty() && targets.Events != "-") outputs.push_back({targets.Events, true});
+  for (const std::filesystem::path& file : targets.Files) outputs.push_back({file, false});
+  return OutputsUsable(command, inputs, outputs);
+}
+
 }  // namespace kalo::cli

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "app/render_output.h"
+
 namespace kalo::cli {
 
 // Prints "<command>: <text>" as one line on standard error, with control characters in text written
@@ -55,5 +57,9 @@ struct OutputFile {
 // output. Says the first problem and returns false.
 bool OutputsUsable(std::string_view command, const std::vector<InputFile>& inputs,
                    const std::vector<OutputFile>& outputs);
+// The same for the files of a render: the event list (a character device may take it; "-" is
+// standard output) and every -o file.
+bool RenderTargetsUsable(std::string_view command, const std::vector<InputFile>& inputs,
+                         const app::RenderTargets& targets);
 
 }  // namespace kalo::cli

@@ -46,6 +46,7 @@ TEST(HostileInput, EveryReaderRefusesAtOnceWhatIsNotItsFileAndPrintsNamesEscaped
       {{"song", "from-chart", "C", "--style", "{}", "-o", out + ".vxa", "--ini", ini}, kStyle, 1, kAny, 1},
       {{"config", "--ini", "{}"}, ini, 0, 0, 0, 0},
       {{"live", "--style", "{}", "--ini", ini}, kStyle, 1, kAny, 1},
+      {{"style", "preview", "{}", "--ini", ini, "--events", out}, kStyle, 1, kAny, 1},
   };
   const fs::path fifo = temp.Path() / "fifo";
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
