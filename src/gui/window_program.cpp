@@ -120,7 +120,7 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
   // settings again: its soundfont, sound system and latency come from the file now.
   const midi::SynthOptions synth = app::SynthOptionsFrom(settings.Read().Values);
   // What a stop signal asks for runs on the main thread; until the session has started it is kept
-  // for later. Declared before the loop, whose queue may still hold the request when it ends.
+  // for later.
   bool started = false;
   bool stopAsked = false;
   QtMainLoop loop;
@@ -130,15 +130,20 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
                          [](app::Arranger& arranger) { return &arranger.Dispatch(); }},
                         loop);
   // SIGTERM, SIGINT and SIGHUP end the program as File > Exit does: Stop (all notes off), the settings
-  // saved, the windows closed.
+  // saved, the windows closed. The request is a Qt event, so that it runs inside any event loop, that
+  // of a message box too; one that waits for an answer is closed, and no further one is shown.
   const host::StopWatcher stopWatcher(
-      [&loop, &started, &stopAsked, &session] {
-        loop.Post([&started, &stopAsked, &session] {
-          stopAsked = true;
-          // A box waiting for an answer is closed as "No" would close it: the program is ending.
-          if (QWidget* box = QApplication::activeModalWidget()) box->close();
-          if (started) session.Shutdown();
-        });
+      [&application, &started, &stopAsked, &session, &messageBoxes] {
+        QMetaObject::invokeMethod(
+            &application,
+            [&started, &stopAsked, &session, &messageBoxes] {
+              if (stopAsked) return;
+              stopAsked = true;
+              messageBoxes.AnswerNoMore();
+              if (QWidget* box = QApplication::activeModalWidget()) box->close();
+              if (started) session.Shutdown();
+            },
+            Qt::QueuedConnection);
       },
       {}, std::chrono::seconds(1), false);
   session.Start();

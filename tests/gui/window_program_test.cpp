@@ -21,12 +21,13 @@ struct Outcome {
   QString Errors;
 };
 
-// What a run may be given besides its arguments: a file size limit (bytes), and a signal sent once
-// `startedWhen` exists (the window took its lock).
+// What a run may be given besides its arguments: a file size limit (bytes), and a signal sent
+// `waitMs` after `startedWhen` exists (the window took its lock and is starting).
 struct Conditions {
   rlim_t FileSizeLimit = RLIM_INFINITY;
   int Signal = 0;
   std::filesystem::path StartedWhen;
+  int WaitMs = 0;
 };
 
 Outcome RunKalo(const QStringList& arguments, const QString& platform = "offscreen",
@@ -45,7 +46,7 @@ Outcome RunKalo(const QStringList& arguments, const QString& platform = "offscre
   if (conditions.Signal != 0) {
     for (int wait = 0; wait < 600 && !std::filesystem::exists(conditions.StartedWhen); ++wait)
       QThread::msleep(50);
-    QThread::msleep(1000);
+    QThread::msleep(static_cast<unsigned long>(conditions.WaitMs));
     ::kill(static_cast<pid_t>(process.processId()), conditions.Signal);
   }
   if (!process.waitForFinished(60000)) {
@@ -91,20 +92,22 @@ TEST(WindowProgram, AScreenshotShowsTheWindowOrOnePanel) {
 }
 
 TEST(WindowProgram, StopSignalsEndTheWindowAsExitDoesSavingTheSettingsAndRemovingTheLock) {
+  // Signals after start-up and while the window still starts, with its message boxes to come.
   const struct {
     int Signal;
     bool PlayersFile;  // else a first start, with no settings file yet
     rlim_t FileSizeLimit;
-  } rows[] = {{SIGTERM, false, RLIM_INFINITY},
-              {SIGINT, true, RLIM_INFINITY},
-              {SIGHUP, true, RLIM_INFINITY},
-              {SIGTERM, false, 256}};  // the save fails: said, and exit code 1
+    int WaitMs;
+  } rows[] = {{SIGTERM, false, RLIM_INFINITY, 1500},
+              {SIGINT, true, RLIM_INFINITY, 0},
+              {SIGHUP, true, RLIM_INFINITY, 1500},
+              {SIGTERM, false, 256, 0}};  // the save fails: said, and exit code 1
   for (const auto& row : rows) {
     config::testing::TempFolder folder;
     const QString ini = QString::fromStdString((folder.Path() / "kalo.ini").string());
     if (row.PlayersFile) folder.Write("kalo.ini", "[Options]\nTempo3=100\nSynthDriver=4\n");
-    const Outcome run =
-        RunKalo({"--ini", ini}, "offscreen", {row.FileSizeLimit, row.Signal, folder.Path() / "kalo.lock"});
+    const Outcome run = RunKalo({"--ini", ini}, "offscreen",
+                                {row.FileSizeLimit, row.Signal, folder.Path() / "kalo.lock", row.WaitMs});
     const bool saves = row.FileSizeLimit == RLIM_INFINITY;
     EXPECT_EQ(run.Code, saves ? 0 : 1) << strsignal(row.Signal) << ": " << run.Errors.toStdString();
     const std::string written = config::testing::ReadText(folder.Path() / "kalo.ini");
@@ -125,7 +128,7 @@ TEST(WindowProgram, AScreenshotIsSavedWholeOrNotAtAllAndLeavesNoFolderOrLock) {
   const std::string ini = folder.Write("kalo.ini", "[Options]\nPicture=" + fifo.string() + "\n").string();
   const QString png = QString::fromStdString(shot.string());
   const Outcome full =
-      RunKalo({"--ini", QString::fromStdString(ini), "--screenshot", png}, "offscreen", {4096, 0, {}});
+      RunKalo({"--ini", QString::fromStdString(ini), "--screenshot", png}, "offscreen", {4096, 0, {}, 0});
   EXPECT_EQ(full.Code, 1);
   EXPECT_TRUE(full.Errors.contains("File too large")) << full.Errors.toStdString();
   EXPECT_EQ(config::testing::ReadText(shot), "the old picture");
