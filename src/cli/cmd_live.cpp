@@ -16,7 +16,9 @@
 #include <vector>
 
 #include "app/arranger.h"
+#include "app/style_preview.h"
 #include "app/synth_settings.h"
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "engine/sequencer_clock.h"
@@ -73,7 +75,7 @@ class TerminalDialogs final : public host::Dialogs {
  public:
   bool Ask(const std::string& /*question*/) override { return false; }
   void Inform(const std::string& text) override {
-    std::cerr << "kalo live: " << text << '\n';
+    Say("kalo live", text);
     Last = text;
   }
   std::optional<std::string> AskText(const std::string&, const std::string&, const std::string&) override {
@@ -137,7 +139,7 @@ void PrintPorts(const std::vector<Port>& ports, const char* kind) {
   std::cerr << "MIDI " << kind << ":\n";
   if (ports.empty()) std::cerr << "  (none)\n";
   for (const Port& port : ports)
-    std::cerr << "  " << port.Id << ": " << port.Name << " [" << port.Backend << "]\n";
+    std::cerr << "  " << port.Id << ": " << host::PrintableText(port.Name) << " [" << port.Backend << "]\n";
 }
 
 // The status line: chord, part, measure and beat, tempo. Measures are counted from the style's start.
@@ -187,16 +189,14 @@ class StatusLine {
 
 int Live(const LiveArguments& args) {
   midi::KeepJackServerFromStarting();
-  // Before any thread starts, so that only the watcher takes Ctrl-C and SIGTERM.
+  // Before any thread starts, so that only the watcher takes Ctrl-C, SIGTERM, SIGHUP and SIGQUIT.
   host::StopWatcher::BlockStopSignals();
 
-  auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
-  if (!bytes) {
-    std::cerr << "kalo live: cannot read " << args.Style << '\n';
-    return 1;
-  }
-  config::SettingsFile file = ProgramSettingsFile(args.Ini);
-  const config::Settings settings = file.Read().Values;
+  const auto bytes = ReadStyleInput("kalo live", args.Style);
+  if (!bytes) return 1;
+  const std::optional<CommandSettings> read = ReadCommandSettings("kalo live", args.Ini);
+  if (!read) return 1;
+  const config::Settings& settings = read->Values;
 
   if (args.Slave && !args.ExtIn) {
     std::cerr << "kalo live: --slave needs --ext-in, the input the master's MIDI clock comes on\n";
@@ -222,8 +222,8 @@ int Live(const LiveArguments& args) {
     const std::vector<Port>& ports = input ? inputs : outputs;
     const std::optional<int> id = FindPort(ports, *wanted);
     if (!id) {
-      std::cerr << "kalo live: " << option << ": there is no MIDI " << (input ? "input" : "output") << " \""
-                << *wanted << "\"\n";
+      Say("kalo live", std::string(option) + ": there is no MIDI " + (input ? "input" : "output") + " \"" +
+                           *wanted + "\"");
       PrintPorts(ports, input ? "inputs" : "outputs");
     }
     return id;
@@ -266,20 +266,19 @@ int Live(const LiveArguments& args) {
   };
   for (const Opened& port : opened) {
     if (!port.Asked || port.Open) continue;
-    std::cerr << "kalo live: " << port.Option << ": cannot open MIDI " << (port.Input ? "input" : "output")
-              << " \"" << port.Name << "\"\n";
+    Say("kalo live", std::string(port.Option) + ": cannot open MIDI " + (port.Input ? "input" : "output") +
+                         " \"" + port.Name + "\"");
     PrintPorts(port.Input ? inputs : outputs, port.Input ? "inputs" : "outputs");
     return 1;
   }
 
   if (session.Gen().LoadStyleFromBytes(args.Style, *bytes) != styles::LoadOutcome::Loaded) {
-    std::cerr << "kalo live: " << args.Style << " is not a style that can be played\n";
+    Say("kalo live", host::PrintableName(args.Style) + " is not a style that can be played");
     return 1;
   }
   loop.RunPending();
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0 ? args.Tempo
+                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
   session.SetTransposition(args.Transpose);
   // The MIDI clock goes out on --clock-out (output 2, where the "Clickout" route points), or with the
   // music when no such port is given.

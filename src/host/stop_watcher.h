@@ -1,5 +1,5 @@
 #pragma once
-// The end of a command-line run that plays until it is told to stop: SIGINT (Ctrl-C), SIGTERM, SIGHUP
+// The end of a run that plays until it is told to stop: SIGINT (Ctrl-C), SIGTERM, SIGHUP
 // (the terminal closed), SIGQUIT or the end of standard input. A watcher thread waits for them and for a
 // period to pass; it calls OnStop once, when the first of them comes, and OnPeriod every period until then.
 // Both run on the watcher's thread and must only hand work to the main loop (MainLoop::Post and Quit are safe
