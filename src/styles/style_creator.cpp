@@ -213,7 +213,7 @@ TGen::Entry TGen::EntryAt(int part, int beatTicks) const {
       ++offset;
       if (ticks >= beatTicks) return {offset, ticks - beatTicks};
     } else {
-      offset += byte >= 0x80 && byte < kBufferEndByte ? 3 : 1;
+      offset += byte >= 0x80 && byte != kBufferEndByte ? 3 : 1;  // a message is three bytes
     }
   }
   return {end, 0};
