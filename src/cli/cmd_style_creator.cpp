@@ -12,10 +12,12 @@
 #include "app/offline_driver.h"
 #include "app/render_progress.h"
 #include "app/style_creator_side.h"
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "config/profile_document.h"
 #include "host/file_store.h"
+#include "host/printable_text.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -127,7 +129,7 @@ std::optional<int> MetrumNamed(const std::string& name) {
 }
 
 int Fail(const std::string& command, const std::string& text, int code) {
-  std::cerr << "kalo style " << command << ": " << text << '\n';
+  Say("kalo style " + command, text);
   return code;
 }
 
@@ -158,9 +160,22 @@ int RunImport(const ImportArgs& args) {
     windowBeats = static_cast<int>(entry - kChordPerEntries.begin()) + 1;
   }
 
+  std::optional<std::string> chordsText;
+  if (!args.Chords.empty() && !(chordsText = ArgumentText("kalo style import", args.Chords, "the chords")))
+    return 2;
+  const std::string output = host::WithFileType(args.Output, ".vxs");
+  if (!OutputsUsable("kalo style import",
+                     {{args.File, "the MIDI file"}, {args.Structure, "the structure file"}},
+                     {{output, false}}))
+    return 1;
+  const auto bytes =
+      ReadWholeInput("kalo style import", args.File, midi::kMaxReadableSmfBytes, "a MIDI file");
+  if (!bytes) return 1;
+  auto commandSettings = ReadCommandSettings("kalo style import", args.Ini);
+  if (!commandSettings) return 1;
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
-  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
+  config::Settings settings = commandSettings->Values;
   if (metrum) settings.Metrum = *metrum;
   app::OfflineDriver driver(settings, host::ProgramFolder::OfRunningProgram());
   app::Arranger& session = driver.Session();
@@ -187,20 +202,20 @@ int RunImport(const ImportArgs& args) {
   }
 
   progress.Update(args.File, 0.1);
-  if (!creator.ImportMidiFile(args.File)) {
+  if (!creator.ImportMidiBytes(args.File, *bytes)) {
     progress.Done();
     const auto messages = driver.Messages();
     return Fail("import", messages.empty() ? "cannot import " + args.File : messages.back(), 1);
   }
   styles::TGen& gen = session.Gen();
   const int measureTicks = styles::TicksPerMeasure(gen.CurrentMetre.MeasureLength);
-  if (!args.Chords.empty()) {
-    auto chart = perform::ParseChordChart(args.Chords, gen.CurrentMetre.MeasureLength / 4);
+  if (chordsText) {
+    auto chart = perform::ParseChordChart(*chordsText, gen.CurrentMetre.MeasureLength / 4);
     if (auto* error = std::get_if<std::string>(&chart)) return Fail("import", "--chords: " + *error, 2);
     creator.GivenChords = app::StyleCreatorSide::ChordsOfChart(std::get<perform::ChordChart>(chart));
   }
   const styles::ImportedMaterial& material = creator.LastImport();
-  std::cout << args.File << ": " << material.Measures << " measures of "
+  std::cout << host::PrintableText(args.File) << ": " << material.Measures << " measures of "
             << config::kMetrumNames[styles::MetrumIndexFor(gen.CurrentMetre)] << ", tempo "
             << gen.CurrentStyle().Header.Tempo << '\n';
   if (!material.MetreNote.empty()) std::cout << "metre: " << material.MetreNote << '\n';
@@ -231,7 +246,7 @@ int RunImport(const ImportArgs& args) {
     reports = creator.CutPartsFromMarkers();
     for (const auto& section :
          styles::PartsFromMarkers(material.Markers, int64_t{material.Measures} * measureTicks, measureTicks))
-      std::cout << "marker \"" << section.Marker << "\" -> "
+      std::cout << "marker " << host::PrintableName(section.Marker) << " -> "
                 << styles::kPartNames[static_cast<size_t>(section.Part)] << '\n';
   } else if (args.Quick) {
     gen.SetLoopMeasures(std::clamp(args.Loop, 1, 8));
@@ -241,9 +256,10 @@ int RunImport(const ImportArgs& args) {
       reports.push_back({styles::kBasic, basic.FirstMeasure, basic.LastMeasure, 1, {}, {}, false});
     }
   } else {
-    const auto bytes = host::ReadFilePrefix(args.Structure, 1 << 20);
-    const auto document = bytes ? config::ProfileDocument::Parse(*bytes) : std::nullopt;
-    if (!document) return Fail("import", "cannot read the structure file " + args.Structure, 1);
+    const auto structure = ReadWholeInput("kalo style import", args.Structure, 1 << 20, "a structure file");
+    if (!structure) return 1;
+    const auto document = config::ProfileDocument::Parse(*structure);
+    if (!document) return Fail("import", host::PrintableName(args.Structure) + " is no structure file", 1);
     reports = creator.CutFromStructure(*document, args.Set == "B");
   }
   progress.Done();
@@ -253,35 +269,32 @@ int RunImport(const ImportArgs& args) {
   const auto& parts = gen.CurrentStyle().Parts;
   const bool hasBasic = parts[styles::kBasic].Exists();
   if (!hasBasic) std::cerr << "kalo style import: warning: the style has no Basic part\n";
-  const std::string output = host::WithFileType(args.Output, ".vxs");
   if (!gen.SaveStyle(output)) {
     const auto messages = driver.Messages();
     return Fail("import", messages.empty() ? "cannot write " + output : messages.back(), 1);
   }
-  std::cout << "wrote " << output << '\n';
+  std::cout << "wrote " << host::PrintableText(output) << '\n';
   return 0;
 }
 
-std::optional<app::OfflineDriver*> LoadForExport(app::OfflineDriver& driver, const std::string& command,
-                                                 const std::string& file) {
-  const host::FileRead read = host::ReadRegularFile(file, styles::kMaxStyleFileBytes);
-  if (!read.Ok()) {
-    Fail(command, read.Error, 1);
-    return std::nullopt;
-  }
-  if (!driver.LoadStyle(file, read.Bytes) ||
-      !driver.Session().Gen().CurrentStyle().Parts[styles::kBasic].Exists()) {
+bool LoadForExport(app::OfflineDriver& driver, const std::string& command, const std::string& file) {
+  const auto bytes = ReadStyleInput("kalo style " + command, file);
+  if (!bytes) return false;
+  if (!driver.LoadStyle(file, *bytes)) {
     Fail(command, host::PrintableName(file) + " is not a style that can be played", 1);
-    return std::nullopt;
+    return false;
   }
-  return &driver;
+  return true;
 }
 
 int RunExport(const ExportArgs& args) {
   std::optional<NamedPart> part;
   if (!args.Part.empty() && !(part = PartNamed(args.Part)))
     return Fail("export", "no part \"" + args.Part + "\"; the parts are" + PartList(), 2);
-  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
+  if (!OutputsUsable("kalo style export", {{args.File, "the style"}}, {{args.Output, false}})) return 1;
+  auto commandSettings = ReadCommandSettings("kalo style export", args.Ini);
+  if (!commandSettings) return 1;
+  config::Settings settings = commandSettings->Values;
   settings.PlayIntro = !args.NoIntro;
   app::OfflineDriver driver(settings, host::ProgramFolder::OfRunningProgram());
   if (!LoadForExport(driver, "export", args.File)) return 1;
@@ -294,8 +307,8 @@ int RunExport(const ExportArgs& args) {
     if (!gen.CurrentStyle().Parts[static_cast<size_t>(part->Part)].Exists())
       return Fail("export", "the part \"" + args.Part + "\" is empty", 1);
     if (!creator.SavePartAsMidi(args.Output, part->Part)) return Fail("export", driver.Messages().back(), 1);
-    std::cout << "wrote " << args.Output << " (" << styles::kPartNames[static_cast<size_t>(part->Part)]
-              << ")\n";
+    std::cout << "wrote " << host::PrintableText(args.Output) << " ("
+              << styles::kPartNames[static_cast<size_t>(part->Part)] << ")\n";
     return 0;
   }
   const auto render = creator.RenderWholeStyle();
@@ -304,7 +317,7 @@ int RunExport(const ExportArgs& args) {
   if (auto error = app::WriteStyleSongMidi(args.Output, *render)) return Fail("export", *error, 1);
   const auto layout =
       app::PartsPlayed(render->Capture, styles::TicksPerMeasure(gen.CurrentMetre.MeasureLength));
-  std::cout << "wrote " << args.Output << ":";
+  std::cout << "wrote " << host::PrintableText(args.Output) << ":";
   bool first = true;
   for (int p = 0; p < styles::kPartCount; ++p) {
     const styles::LoadedMeasures where = layout[static_cast<size_t>(p)];
@@ -319,7 +332,11 @@ int RunExport(const ExportArgs& args) {
 }
 
 int RunRepair(const ExportArgs& args) {
-  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
+  const std::string output = host::WithFileType(args.Output, ".vxs");
+  if (!OutputsUsable("kalo style repair", {{args.File, "the style"}}, {{output, false}})) return 1;
+  auto commandSettings = ReadCommandSettings("kalo style repair", args.Ini);
+  if (!commandSettings) return 1;
+  config::Settings settings = commandSettings->Values;
   settings.PlayIntro = true;
   app::OfflineDriver driver(settings, host::ProgramFolder::OfRunningProgram());
   if (!LoadForExport(driver, "repair", args.File)) return 1;
@@ -331,11 +348,10 @@ int RunRepair(const ExportArgs& args) {
     const auto messages = driver.Messages();
     return Fail("repair", messages.empty() ? "the style has no part to play" : messages.back(), 1);
   }
-  const std::string output = host::WithFileType(args.Output, ".vxs");
   if (!gen.SaveStyle(output)) return Fail("repair", driver.Messages().back(), 1);
   int parts = 0;
   for (const auto& record : gen.CurrentStyle().Parts) parts += record.Exists() ? 1 : 0;
-  std::cout << "wrote " << output << " (" << parts << " parts)\n";
+  std::cout << "wrote " << host::PrintableText(output) << " (" << parts << " parts)\n";
   return 0;
 }
 
