@@ -20,6 +20,7 @@ constexpr int kDefaultTempo = 120;
 // Bank select values that choose a drum kit: XG's drum bank and General MIDI 2's rhythm bank.
 constexpr uint8_t kXgDrumBank = 127;
 constexpr uint8_t kGm2RhythmBank = 120;
+constexpr uint8_t kResetAllControllers = 121;
 
 struct Timed {
   int64_t Tick = 0;
@@ -232,10 +233,7 @@ std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfCo
   std::vector<Timed> events;
   events.reserve(content.Events.size());
   for (const midi::SmfChannelEvent& e : content.Events) {
-    Timed timed{toTick(e.Pulse), e.Status, e.Data1, e.Data2, e.Track};
-    // Channel mode messages (sound off, reset, notes off, ...) are the player's own business.
-    timed.Dropped = timed.Kind() == midi::kControlChange && e.Data1 >= 120;
-    events.push_back(timed);
+    events.push_back({toTick(e.Pulse), e.Status, e.Data1, e.Data2, e.Track});
   }
   if (options.MovePercussion) MovePercussion(events, content, out);
   if (options.StandardPercussionOnly) KeepStandardPercussion(events, out);
@@ -263,8 +261,15 @@ std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfCo
   int64_t time = 0;
   for (const Timed& e : events) {
     // Before a channel's first note its set-up messages go into the set-up, which the player sends
-    // when the style starts; what only restates the reset state is left out.
+    // when the style starts, and what only restates the reset state is left out; a reset of all
+    // controllers there starts the set-up afresh (what came before it was the sender's housekeeping).
+    // Channel mode messages (sound off, reset, notes off, ...) are the player's own business.
     const bool beforeFirstNote = header.ChannelUsed[static_cast<size_t>(e.Channel())] == 0;
+    if (e.Kind() == midi::kControlChange && e.Data1 >= 120) {
+      if (e.Data1 == kResetAllControllers && beforeFirstNote)
+        header.Channels[static_cast<size_t>(e.Channel())] = TChannelSetup{};
+      continue;
+    }
     if ((TakeSetupValue(header, e, beforeFirstNote) || RestatesReset(e)) && beforeFirstNote) continue;
     AppendDelays(stream, time, e.Tick, beatTicks);
     time = e.Tick;

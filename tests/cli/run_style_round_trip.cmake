@@ -1,7 +1,16 @@
 # A style exported with `kalo style export` and imported back with `kalo style import` at the measures
 # where each part played plays event for event like the original over a chart that uses every part.
 # KALO, STYLE, CHART, OUT (a file stem) and INI (a settings file that does not exist: the defaults) are
-# given; METRUM when the MIDI file does not say the metre.
+# given. The metre is the style's own, for MIDI files that do not say it.
+execute_process(COMMAND ${KALO} style info ${STYLE} RESULT_VARIABLE rc OUTPUT_VARIABLE info ERROR_QUIET)
+string(REGEX MATCH "measure length: -?[0-9]+ \\(([0-9]+/[0-9]+)(, eighth-note beat)?" found "${info}")
+if(NOT rc EQUAL 0 OR NOT found)
+  message(FATAL_ERROR "style info ${STYLE}: exit code ${rc}\n${info}")
+endif()
+set(metre --metrum ${CMAKE_MATCH_1})
+if(CMAKE_MATCH_2)
+  list(APPEND metre --eighth-base)
+endif()
 execute_process(COMMAND ${KALO} style export ${STYLE} -o ${OUT}.mid --ini ${INI}
                 RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err OUTPUT_STRIP_TRAILING_WHITESPACE)
 if(NOT rc EQUAL 0)
@@ -14,10 +23,7 @@ set(parts "")
 foreach(range IN LISTS ranges)
   list(APPEND parts --part "${range}")
 endforeach()
-if(DEFINED METRUM)
-  list(APPEND parts --metrum ${METRUM})
-endif()
-execute_process(COMMAND ${KALO} style import ${OUT}.mid -o ${OUT}.vxs ${parts} --ini ${INI}
+execute_process(COMMAND ${KALO} style import ${OUT}.mid -o ${OUT}.vxs ${parts} ${metre} --ini ${INI}
                 RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_QUIET)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "style import ${parts}: exit code ${rc}\n${err}")

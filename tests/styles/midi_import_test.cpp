@@ -70,8 +70,9 @@ TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
 }
 
 TEST(MidiImport, SetUpIsTheSoundAtTheFirstNoteAndResetsStayOutOfTheStream) {
-  const ImportedMaterial material = Import(Content({{0, 0xB1, 7, 100},
+  const ImportedMaterial material = Import(Content({{0, 0xB1, 93, 0},
                                                     {0, 0xB1, 121, 0},
+                                                    {0, 0xB1, 7, 100},
                                                     {0, 0xB1, 64, 0},
                                                     {0, 0xB1, 7, 80},
                                                     {0, 0xC1, 33, 0},
@@ -81,6 +82,7 @@ TEST(MidiImport, SetUpIsTheSoundAtTheFirstNoteAndResetsStayOutOfTheStream) {
                                                     {48, 0x81, 40, 0}}));
   EXPECT_EQ(material.Header.Channels[1].Values[7], 80);
   EXPECT_EQ(material.Header.Channels[1].Values[96], 33);
+  EXPECT_EQ(material.Header.Channels[1].Values[93], kNotSet);  // set before the reset
   EXPECT_TRUE(material.Header.Used(1));
   EXPECT_FALSE(material.Header.Used(0));
   EXPECT_EQ(Messages(material), (std::vector<std::string>{"24 145 40 100", "36 177 7 60", "48 129 40 0"}));
