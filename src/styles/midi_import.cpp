@@ -161,18 +161,6 @@ void OptimizeTiming(std::vector<Timed>& events, ImportedMaterial& out) {
   }
 }
 
-// Delay bytes that carry the time from `from` to `to`, a run broken at every beat boundary so that a
-// beat is always reached exactly by the last byte of a run.
-void AppendDelays(std::vector<uint8_t>& stream, int64_t from, int64_t to, int beatTicks) {
-  while (from < to) {
-    const int64_t boundary = (from / beatTicks + 1) * beatTicks;
-    int64_t run = std::min(to, boundary) - from;
-    from += run;
-    for (; run > 8; run -= 8) stream.push_back(0xFF);
-    stream.push_back(static_cast<uint8_t>(0xF7 + run));
-  }
-}
-
 // A channel's set-up is the sound it has at its first note: before it, a later value replaces an
 // earlier one (players send their reset values first); after it, only entries still unset are taken.
 // True when the message is a set-up entry.

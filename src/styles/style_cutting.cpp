@@ -115,15 +115,6 @@ bool TGen::AlignDelaysToBeats() {
   laid.reserve(static_cast<size_t>(style_.Length()) + 64);
   int64_t time = 0;
   int64_t laidTime = 0;
-  auto catchUp = [&] {
-    while (laidTime < time) {
-      const int64_t boundary = (laidTime / beatTicks + 1) * beatTicks;
-      int64_t run = std::min(time, boundary) - laidTime;
-      laidTime += run;
-      for (; run > 8; run -= 8) laid.push_back(0xFF);
-      laid.push_back(static_cast<uint8_t>(0xF7 + run));
-    }
-  };
   const auto stream = style_.Stream();
   for (int32_t offset = 0; offset < style_.Length();) {
     const uint8_t byte = stream[static_cast<size_t>(offset)];
@@ -131,14 +122,15 @@ bool TGen::AlignDelaysToBeats() {
       time += DelayTicks(byte);
       ++offset;
     } else if (IsStatusByte(byte) && offset + 3 <= style_.Length()) {
-      catchUp();
+      AppendDelays(laid, laidTime, time, beatTicks);
+      laidTime = time;
       laid.insert(laid.end(), stream.begin() + offset, stream.begin() + offset + 3);
       offset += 3;
     } else {
       ++offset;
     }
   }
-  catchUp();
+  AppendDelays(laid, laidTime, time, beatTicks);
   if (laid.size() > static_cast<size_t>(kStreamCapacity)) return false;
   std::copy(laid.begin(), laid.end(), style_.Buffer().begin());
   std::fill(style_.Buffer().begin() + static_cast<std::ptrdiff_t>(laid.size()), style_.Buffer().end(), 0);
