@@ -105,6 +105,11 @@ bool StyleCreatorSide::ImportMidiBytes(const std::string& name, std::span<const 
   return true;
 }
 
+bool StyleCreatorSide::NewStyle(const std::string& path) {
+  a_.Settings().Metrum = 2;
+  return ImportMidiFile(path);
+}
+
 std::vector<PartReport> StyleCreatorSide::CutPartsFromMarkers() {
   std::vector<PartReport> reports;
   const int64_t measureTicks = MeasureTicks();
@@ -158,6 +163,11 @@ void StyleCreatorSide::RecordFromMidiIn(bool cutFromPanel) {
   cutAfterRecording_ = cutFromPanel;
   clockSeen_ = false;
   recordedTicks_ = 0;
+}
+
+void StyleCreatorSide::RecordFromMainWindow() {
+  RecordFromMidiIn(false);
+  if (recording_) a_.Dialogs().Inform(kReadyToRecordMessage);
 }
 
 void StyleCreatorSide::Capture(uint8_t status, uint8_t data1, uint8_t data2) {
@@ -458,7 +468,7 @@ void StyleCreatorSide::ReleaseNote(const styles::EditorNote& note) {
 
 // --- Playing -----------------------------------------------------------------------------------------
 
-void StyleCreatorSide::Play() {
+void StyleCreatorSide::PlayButton() {
   styles::TGen& gen = Gen();
   if (!gen.CurrentStyle().HasMaterial()) return;
   engine::SequencerClock& clock = a_.Clock();
@@ -478,9 +488,12 @@ void StyleCreatorSide::Play() {
 }
 
 bool StyleCreatorSide::WaitsForChord() const {
-  return a_.Options().StartOnChord && !a_.Gen().Playing && a_.Gen().StyleMode &&
-         a_.Gen().CurrentStyle().HasMaterial();
+  const styles::TGen& gen = a_.Gen();
+  return a_.Options().StartOnChord && !gen.Playing && gen.StyleMode && gen.CurrentStyle().HasMaterial() &&
+         a_.Engine().SongState == 0;
 }
+
+void StyleCreatorSide::Play() { a_.Engine().StartStyle(); }
 
 void StyleCreatorSide::Step(int direction) {
   if (direction < 0) {

@@ -85,6 +85,8 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   // "Measures 1 - <n> available for stylecreating !" shown.
   bool ImportMidiFile(const std::string& path);
   bool ImportMidiBytes(const std::string& name, std::span<const uint8_t> bytes);
+  // "New S.": the metre list back to "4/4", then the import.
+  bool NewStyle(const std::string& path);
   // What the last import found: its marker meta events, and what its options did.
   const styles::ImportedMaterial& LastImport() const { return lastImport_; }
   // Cuts the parts that the sections of a keyboard style file mark (styles/keyboard_style_markers.h).
@@ -94,6 +96,7 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   // "Record from MIDI in " (cutFromPanel false) and "OK - Record from MIDI in" (true); the main
   // window's "&Record ..." is the first with kReadyToRecordMessage shown.
   void RecordFromMidiIn(bool cutFromPanel);
+  void RecordFromMainWindow();
   bool Recording() const { return recording_; }
   // The transport stopped: a recording ends here.
   void TransportStopped();
@@ -145,7 +148,7 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
 
   // --- Playing in the Style-Creator -------------------------------------------------------------
   // The play button: the selected part (Style-Mode) or the material, in C major.
-  void Play();
+  void PlayButton();
 
   // --- Test, export, repair (style_creator_export.cpp) --------------------------------------------
   // "4. Test style": the whole style as a song in the session (the Chordmemory is replaced).
@@ -162,7 +165,9 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   std::optional<StyleSongRender> RenderWholeStyle();
 
   // --- perform::StyleCreatorHooks ----------------------------------------------------------------
+  // Set to start on a chord, not playing: a control key starts the style as the first chord would.
   bool WaitsForChord() const override;
+  void Play() override;
   bool RecordingChords() const override { return recording_; }
   bool CaptureActive() const override { return recording_; }
   void Capture(uint8_t status, uint8_t data1, uint8_t data2) override;
