@@ -106,7 +106,124 @@ struct CreatorRig : testing::ArrangerRig {
     StartAndSettle();
   }
   StyleCreatorSide& Creator() { return arranger->Creator(); }
+  // Imports `measures` measures of 4/4 played over G major: G B D on every beat on channel 2.
+  void ImportOverG(int measures) {
+    std::vector<midi::CapturedMessage> notes;
+    for (int q = 0; q < measures * 4; ++q)
+      for (uint8_t key : {55, 59, 62}) {
+        notes.push_back({q * 24, {0x91, key, 100}});
+        notes.push_back({q * 24 + 20, {0x81, key, 0}});
+      }
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const auto& a, const auto& b) { return a.Tick < b.Tick; });
+    ASSERT_TRUE(Creator().ImportMidiBytes(
+        "g.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}))));
+  }
+  // The keys of channel 2's note-ons in the current stream, in order.
+  std::vector<int> Keys() {
+    std::vector<int> keys;
+    const styles::Style& style = arranger->Gen().CurrentStyle();
+    styles::ForEachMessage(style.Stream(), 0, style.Length(), [&](const styles::StreamMessage& m) {
+      if (m.Status == 0x91 && m.Data2 > 0) keys.push_back(m.Data1);
+    });
+    return keys;
+  }
 };
+
+TEST(StyleCreatorSide, EachMeasureIsConvertedOnceUntilTheOriginalIsRestored) {
+  CreatorRig rig;
+  rig.ImportOverG(4);
+  StyleCreatorSide& creator = rig.Creator();
+  creator.Conversion.ConvertMode = 5;  // the chords are found: G major
+  ASSERT_TRUE(creator.CutPart(styles::kBasic, {1, 2, 1, false, {}}));
+  // Measures 1 and 2 are in C now (G B D is C E G, a fifth down); measure 3 is not part of a part yet.
+  EXPECT_EQ(rig.Keys()[0], 48);
+  EXPECT_EQ(rig.Keys()[24], 55);
+  ASSERT_TRUE(creator.CutPart(styles::kFillInBasic, {2, 3, 1, false, {}}));
+  EXPECT_EQ(rig.Keys()[12], 48);  // measure 2 not converted a second time
+  EXPECT_EQ(rig.Keys()[24], 48);
+  EXPECT_TRUE(rig.arranger->Gen().CurrentStyle().Header.Converted);
+  ASSERT_TRUE(creator.RestoreOriginal(false));
+  EXPECT_EQ(rig.Keys()[0], 55);
+  EXPECT_EQ(creator.ConvertAllToStyle().NotesConverted, 48);
+  EXPECT_EQ(rig.Keys()[46], 52);  // the last measure too
+
+  // Given chords win over the ones found; "Don't convert fills" leaves a fill as it stands.
+  creator.RestoreOriginal(false);
+  creator.GivenChords = {{0, 7, 1}, {96, 2, 2}};  // G, then D minor from measure 2
+  creator.Conversion.SkipFills = true;
+  creator.CutPart(styles::kFillInBasic, {2, 2, 1, false, {}});
+  EXPECT_EQ(rig.Keys()[12], 55);
+  const auto report = creator.CutPart(styles::kBasic, {1, 2, 1, false, {}});
+  ASSERT_TRUE(report);
+  EXPECT_EQ(styles::DescribeChords(report->Chords, 96), "1:1 G maj, 2:1 D min");
+  EXPECT_EQ(rig.Keys()[0], 48);
+  EXPECT_EQ(rig.Keys()[12], 53);  // G under D minor: its fourth, F in the pattern
+}
+
+TEST(StyleCreatorSide, TestingTwiceStartsFromAClearedChordmemoryAndQuickStyleKeepsOnlyBasic) {
+  CreatorRig rig;
+  rig.ImportOverG(8);
+  StyleCreatorSide& creator = rig.Creator();
+  rig.arranger->Gen().SetLoopMeasures(2);
+  rig.arranger->Gen().FirstMeasure = 3;
+  ASSERT_TRUE(creator.CutPart(styles::kEnding, {7, 8, 1, false, {}}));
+  ASSERT_TRUE(creator.QuickStyle());
+  const styles::PartTable& parts = rig.arranger->Gen().CurrentStyle().Parts;
+  EXPECT_EQ(parts[styles::kBasic].FirstMeasure, 3);
+  EXPECT_EQ(parts[styles::kBasic].LastMeasure, 4);
+  EXPECT_FALSE(parts[styles::kEnding].Exists());
+
+  ASSERT_TRUE(creator.TestStyle());
+  const song::Chordmemory first = rig.arranger->Song().Chords;
+  EXPECT_EQ(first.RecordAt(36).Function, 255);  // Basic's two measures, then STOP
+  rig.arranger->Stop();
+  rig.arranger->Song().Chords.Write(100, {60, 2, 0, 0});
+  ASSERT_TRUE(creator.TestStyle());
+  EXPECT_EQ(rig.arranger->Song().Chords, first);
+  EXPECT_EQ(creator.ProposedPartFileName(), "sty1_v11.mid");
+}
+
+TEST(StyleCreatorSide, FlagsForAllPartsAskFirstAndARecordingWithoutClockSaysSo) {
+  CreatorRig rig;
+  rig.ImportOverG(4);
+  StyleCreatorSide& creator = rig.Creator();
+  ASSERT_TRUE(creator.CutPart(styles::kBasic, {1, 2, 1, false, {}}));
+  ASSERT_TRUE(creator.CutPart(styles::kEnding, {3, 4, 1, false, {}}));
+  rig.arranger->SetChannelMute(4, true);
+  EXPECT_FALSE(creator.MutingToAllParts());  // No: nothing changes
+  EXPECT_EQ(rig.arranger->Gen().CurrentStyle().Parts[styles::kEnding].Mute[4], 0);
+  rig.dialogs.QueueAnswer(true);
+  ASSERT_TRUE(creator.MutingToAllParts());
+  EXPECT_EQ(rig.arranger->Gen().CurrentStyle().Parts[styles::kEnding].Mute[4], 1);
+  rig.dialogs.QueueAnswer(true);
+  ASSERT_TRUE(creator.CutNotesToAllParts(1, true));
+  EXPECT_EQ(rig.arranger->Gen().CurrentStyle().Parts[styles::kBasic].CutNotes[1], 1);
+  EXPECT_EQ(rig.arranger->Gen().CurrentStyle().Parts[styles::kBasic].CutNotes[2], 0);
+
+  // Tone up on channel 2: its notes move, note-offs with them, into 0..127.
+  creator.TransposeChannel(2, 1);
+  EXPECT_EQ(rig.Keys().front(), 56);
+  creator.TransposeChannel(2, 80);
+  EXPECT_EQ(rig.Keys().front(), 124);  // 136 is an octave above the last note
+  int unmatched = 0;
+  const styles::Style& style = rig.arranger->Gen().CurrentStyle();
+  std::array<int, 128> open{};
+  styles::ForEachMessage(style.Stream(), 0, style.Length(), [&](const styles::StreamMessage& m) {
+    if (m.Status == 0x91) ++open[m.Data1];
+    if (m.Status == 0x81 && open[m.Data1]-- == 0) ++unmatched;
+  });
+  EXPECT_EQ(unmatched, 0);
+
+  rig.dialogs.QueueAnswer(true);  // "Replace current work ?"
+  creator.RecordFromMidiIn(false);
+  rig.Inject(1, {{0x92, 60, 100}});
+  rig.arranger->Stop();
+  EXPECT_EQ(rig.dialogs.Messages().back(), "Measures 1 - 0 available for stylecreating !");
+  EXPECT_NE(
+      std::find(rig.dialogs.Messages().begin(), rig.dialogs.Messages().end(), std::string(kNoClockMessage)),
+      rig.dialogs.Messages().end());
+}
 
 TEST(StyleCreatorSide, ADamagedFileIsNamedAndTheStyleStaysAsItWas) {
   CreatorRig rig;

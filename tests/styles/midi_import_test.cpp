@@ -53,6 +53,14 @@ TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
   EXPECT_EQ(Messages(moved), (std::vector<std::string>{"0 153 36 100", "12 137 36 0"}));
   EXPECT_EQ(Messages(Import(drums)).size(), 4u);  // without the options: both notes, on their channels
 
+  // A GS rhythm part (part 11: channel 11) and a track named for percussion (channel 12) move too.
+  midi::SmfContent gs = Content({{0, 0x9A, 38, 100}, {0, 0x9B, 39, 100}, {0, 0x92, 60, 100}});
+  gs.TrackCount = 2;
+  gs.Events[1].Track = 2;
+  gs.Sysex.push_back({0, 1, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x02, 0x0F, 0xF7}});
+  gs.Texts.push_back({0, 2, 0x03, "Perc. 2"});
+  EXPECT_EQ(Import(gs, move).MovedChannels, (std::vector<int>{11, 12}));
+
   ImportOptions timing;
   timing.OptimizeTiming = true;
   const midi::SmfContent played = Content({{23, 0x90, 60, 100},

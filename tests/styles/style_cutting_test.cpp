@@ -246,5 +246,34 @@ TEST(PreparingParts, TheLoopMenuSetsTheMeasuresFromThePositionAndTheLoopLength) 
   }
 }
 
+TEST(MovingByMeasures, TheWindowMovesWithItsDistanceKeptAndBookmarksJumpToTheirMeasure) {
+  testing::TGenBench bench;
+  TakeQuarterNotes(bench, 8);
+  TGen& gen = bench.Gen;
+  gen.SetFirstMeasure(3);
+  gen.SetLastMeasure(4);
+  gen.CurrentOffset = 1;  // the material has played
+  gen.MeasureForward();
+  EXPECT_EQ(gen.FirstMeasure, 4);
+  EXPECT_EQ(gen.LastMeasure, 5);
+  EXPECT_EQ(gen.Position, 3 * 16 + 4);
+  EXPECT_EQ(KeyAt(gen.CurrentStyle(), gen.StartOffset), 42);
+  EXPECT_GT(bench.Player.Stops, 0);  // the player stops
+  gen.MeasureBack();
+  gen.MeasureBack();
+  EXPECT_EQ(gen.FirstMeasure, 2);
+  EXPECT_EQ(gen.LastMeasure, 3);
+  // Moving back sends every channel a centred pitch bend.
+  EXPECT_EQ(bench.Player.Sent.back(), (std::array<uint8_t, 3>{0xEF, 0, 64}));
+
+  gen.Position = 6 * 16 + 4;  // measure 7, while recording: bookmark 2
+  gen.BookmarkClick(true);
+  gen.StyleMode = true;
+  gen.BookmarkClick(false);  // bookmarks 3 to 10 are empty: the next set one is 2
+  EXPECT_EQ(gen.FirstMeasure, 7);
+  EXPECT_EQ(gen.LastMeasure, 0);
+  EXPECT_EQ(gen.EndOffset, kNoLimit);
+}
+
 }  // namespace
 }  // namespace kalo::styles
