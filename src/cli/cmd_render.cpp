@@ -2,6 +2,7 @@
 // program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -16,10 +17,10 @@
 #include "app/render_progress.h"
 #include "app/song_side.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -179,16 +180,40 @@ int Render(const RenderArguments& args) {
   }
 
   const int beatsPerMeasure = session.Gen().CurrentMetre.MeasureLength / 4;
-  auto parsed = perform::ParseChordChart(args.Chart, beatsPerMeasure);
+  auto parsed = perform::ParseAnyChart(args.Chart, beatsPerMeasure);
   if (const auto* error = std::get_if<std::string>(&parsed)) {
     std::cerr << "kalo render: " << *error << '\n';
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+  // The style sets the measure; a chart in another metre, or with functions only a song plays, is
+  // refused rather than played otherwise than written.
+  if (chart.BeatsPerMeasure != beatsPerMeasure) {
+    std::cerr << "kalo render: the chart's {time} does not fit the style, whose measures have "
+              << beatsPerMeasure << " beats\n";
+    return 2;
+  }
+  if (chart.HasSongFunctions()) {
+    std::cerr << "kalo render: the chart holds song functions (tempo, loops, transposition, solo and mute, "
+                 "STOP, raw beats), which only a song plays: make one with kalo song from-chart and render "
+                 "that\n";
+    return 2;
+  }
+  int chartTempo = 0;
+  if (const auto tempo = chart.Directive("tempo")) {
+    chartTempo = std::atoi(tempo->c_str());
+    if (chartTempo < engine::kMinFieldTempo || chartTempo > engine::kMaxFieldTempo) {
+      std::cerr << "kalo render: {tempo: " << *tempo << "}: the tempo must be a number from 25 to 250\n";
+      return 2;
+    }
+  }
 
   const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
   const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0    ? args.Tempo
+                   : chartTempo != 0  ? chartTempo
+                   : styleTempoUsable ? styleTempo
+                                      : 120);
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
@@ -214,7 +239,8 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
                      "the style file (.vxs); for a song, instead of the style the song names");
   render->add_option("--chart", args->Chart,
                      "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
-                     "[ToExtended], [ToBasic], [Ending] press that key there");
+                     "[ToExtended], [ToBasic], [Ending], [Intro] press that key there; {tempo: N} sets the "
+                     "tempo; a ChordPro sheet is read too");
   render
       ->add_option("--tempo", args->Tempo,
                    "quarter notes per minute (default: the song's, else the style's tempo)")
