@@ -1,6 +1,7 @@
 // kalo song info: what an arrangement file (.vxa) holds — header, length, measures, the beat records
-// with their chords and functions, the memo, the style path and the melody's size. kalo song
-// from-chart: an arrangement made from a chord chart.
+// with their chords and functions, the memo, the style path and the melody's size. kalo song chart:
+// its Chordmemory as a chord chart. kalo song from-chart: an arrangement made from a chord chart (or a
+// ChordPro sheet).
 
 #include <algorithm>
 #include <filesystem>
@@ -12,16 +13,18 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
+#include "host/path_lookup.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
 #include "song/melody_text.h"
+#include "song/song_chart.h"
 #include "song/song_report.h"
 #include "styles/style_file.h"
 
@@ -38,38 +41,45 @@ struct FromChartArgs {
   std::string Chart;
   std::string Out;
   std::string Style;
-  int Tempo = 0;  // 0: the style's tempo, else 120
+  std::optional<int> Tempo;  // else the chart's, the style's, 120
   std::string Title;
   std::string Author;
   std::string Melody;
-  int MelodyProgram = 0;
+  std::optional<int> MelodyProgram;  // else the chart's, 0
   std::string Ini;
 };
 
-// A chart without its comment lines (those whose first character other than a blank is '#').
-std::string WithoutCommentLines(const std::string& text) {
-  std::string kept;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] != '#') kept += line + '\n';
-    start = end + 1;
-  }
-  return kept;
-}
+constexpr size_t kMaxTextBytes = size_t{1} << 20;
 
 // A text given on the command line, or read from the file named after '@'.
 std::optional<std::string> ArgumentText(const std::string& given, const char* what) {
   if (given.empty() || given[0] != '@') return given;
-  const auto bytes = host::ReadFilePrefix(given.substr(1), size_t{1} << 20);
+  const auto bytes = host::ReadFilePrefix(given.substr(1), kMaxTextBytes);
   if (!bytes) {
     std::cerr << what << "cannot read " << given.substr(1) << '\n';
     return std::nullopt;
   }
   return std::string(bytes->begin(), bytes->end());
+}
+
+// The chart: from standard input ("-"), from the file named after '@' or by the argument itself, else
+// the argument's own text.
+std::optional<std::string> ChartText(const std::string& given, const char* what) {
+  if (given == "-") {
+    std::string text;
+    char buffer[4096];
+    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+      text.append(buffer, static_cast<size_t>(std::cin.gcount()));
+      if (text.size() > kMaxTextBytes) {
+        std::cerr << what << "the chart on standard input is longer than 1 MiB\n";
+        return std::nullopt;
+      }
+    }
+    return text;
+  }
+  if (given.find_first_of("\n|[") == std::string::npos && host::IsRegularFile(given))
+    return ArgumentText("@" + given, what);
+  return ArgumentText(given, what);
 }
 
 // The control keys in force, which name the style-part functions: the settings file is read (never
@@ -82,8 +92,12 @@ config::ControlKeyNotes ControlKeys(const std::string& ini) {
 
 int RunFromChart(const FromChartArgs& args) {
   const char* kWhat = "kalo song from-chart: ";
-  styles::Metre metre;
-  int tempo = args.Tempo;
+  const config::Settings settings = ReadSettings(args.Ini);
+  song::ChartReading reading;
+  reading.Keys = config::ComputeControlKeyNotes(settings);
+  reading.LowestAccompanimentKey = reading.Keys.SectionFirst;
+  reading.Tempo = args.Tempo;
+  reading.MelodyProgram = args.MelodyProgram;
   std::string stylePath;
   if (!args.Style.empty()) {
     const auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
@@ -92,14 +106,13 @@ int RunFromChart(const FromChartArgs& args) {
       return 1;
     }
     const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
-    metre = styles::MetreOf(header.MeasureLength);
-    if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
-      tempo = header.Tempo;
+    reading.MeasureLength = styles::MetreOf(header.MeasureLength).MeasureLength;
+    if (header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
+      reading.DefaultTempo = header.Tempo;
     // Kept as given: a relative path is found again below the program folder by its file name.
     stylePath = args.Style;
   }
-  if (tempo == 0) tempo = 120;
-  const auto chart = ArgumentText(args.Chart, kWhat);
+  const auto chart = ChartText(args.Chart, kWhat);
   const auto melodyText = ArgumentText(args.Melody, kWhat);
   if (!chart || !melodyText) return 1;
   std::vector<song::MelodyEvent> melody;
@@ -111,28 +124,20 @@ int RunFromChart(const FromChartArgs& args) {
     }
     melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
   }
-  auto parsed = perform::ParseChordChart(WithoutCommentLines(*chart), std::max(1, metre.MeasureLength / 4));
-  if (const auto* error = std::get_if<std::string>(&parsed)) {
+  auto read = song::SongFromChart(*chart, reading);
+  if (const auto* error = std::get_if<std::string>(&read)) {
     std::cerr << kWhat << *error << '\n';
     return 2;
   }
-  const config::Settings settings = ReadSettings(args.Ini);
-  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
-  auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
-                                           {metre.MeasureLength, tempo, keys.SectionFirst});
-  if (!chords) {
-    std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
-    return 2;
-  }
-  song::ChordmemoryHeader header = chords->Header();
-  header.MelodyProgram = static_cast<uint8_t>(args.MelodyProgram);
-  chords->SetHeader(header);
+  const song::ChartSong& made = std::get<song::ChartSong>(read);
   song::SongMemo memo;
-  memo.Title = args.Title;
-  memo.Author = args.Author;
+  memo.Title = !args.Title.empty() ? args.Title : made.Memo.Title.value_or("");
+  memo.Subtitle = made.Memo.Subtitle.value_or("");
+  memo.Author = !args.Author.empty() ? args.Author : made.Memo.Author.value_or("");
+  memo.Copyright = made.Memo.Copyright.value_or(song::kDefaultCopyright);
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
-      song::SerializeArrangementFile(*chords, melody, memo, stylePath, &memoShortened);
+      song::SerializeArrangementFile(made.Chords, melody, memo, stylePath, &memoShortened);
   std::string out = args.Out;
   if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
@@ -140,6 +145,22 @@ int RunFromChart(const FromChartArgs& args) {
     return 1;
   }
   if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
+  return 0;
+}
+
+int RunChart(const SongArgs& args) {
+  const auto bytes = host::ReadFilePrefix(args.File, song::kArrangementReadLimit);
+  if (!bytes) {
+    std::cerr << "kalo song chart: cannot read " << args.File << '\n';
+    return 1;
+  }
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
+  if (parsed.Chords.Empty()) {
+    std::cerr << "kalo song chart: " << args.File << ": the Chordmemory is empty\n";
+    return 2;
+  }
+  const config::ControlKeyNotes keys = ControlKeys(args.Ini);
+  std::cout << song::ChartOfSong(parsed.Chords, parsed.Memo, keys, keys.SectionFirst);
   return 0;
 }
 
@@ -170,18 +191,33 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
   info->add_option("--ini", args->Ini, "name the style-part keys from this settings file");
   info->callback([args, &status] { status.Code = RunInfo(*args); });
 
+  auto chartOf = std::make_shared<SongArgs>();
+  CLI::App* chart = song->add_subcommand(
+      "chart",
+      "Print the Chordmemory as a chord chart that kalo song from-chart reads back into the same bytes");
+  chart->add_option("FILE", chartOf->File, "the arrangement file")->required();
+  chart->add_option("--ini", chartOf->Ini,
+                    "name the style-part keys and place the roots as this settings file does");
+  chart->callback([chartOf, &status] { status.Code = RunChart(*chartOf); });
+
   auto chartArgs = std::make_shared<FromChartArgs>();
   CLI::App* fromChart = song->add_subcommand(
       "from-chart",
       "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
-  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")
+  fromChart
+      ->add_option(
+          "TEXT", chartArgs->Chart,
+          "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\", or a ChordPro sheet; a file it names (also "
+          "as @FILE), - for standard input")
       ->required();
   fromChart->add_option("-o", chartArgs->Out, "the arrangement to write (.vxa)")->required();
   fromChart->add_option(
       "--style", chartArgs->Style,
-      "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
+      "the style the song names (its metre and tempo are taken; default: the chart's {time}, else 4/4, and "
+      "no style)");
   fromChart
-      ->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
+      ->add_option("--tempo", chartArgs->Tempo,
+                   "quarter notes per minute (default: the chart's {tempo}, else the style's, else 120)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
   fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
   fromChart->add_option("--author", chartArgs->Author, "the song's author in its memo");
@@ -190,7 +226,8 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
                         "(\"E5:1 D5:0.5 r:0.5\", C4 = 60, '|' ignored, '#' comments), or @FILE");
   fromChart
       ->add_option("--melody-program", chartArgs->MelodyProgram,
-                   "the General MIDI program (0..127) the melody channel gets when the song is loaded")
+                   "the General MIDI program (0..127) the melody channel gets when the song is loaded "
+                   "(default: the chart's {program}, else 0)")
       ->check(CLI::Range(0, 127));
   fromChart->add_option("--ini", chartArgs->Ini,
                         "take the style-part keys and the accompaniment zone from this settings file");
