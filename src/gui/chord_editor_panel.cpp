@@ -63,17 +63,21 @@ ChordEditorPanel::ChordEditorPanel(app::Arranger& arranger, MainWindow& main, QW
 
   copyPanel_ = new QGroupBox("Copy Measures");
   copyPanel_->setObjectName("CopyPanel");
-  auto* copy = new QHBoxLayout(copyPanel_);
+  auto* copy = new QGridLayout(copyPanel_);
+  int column = 0;
   for (auto [field, caption] : {std::pair{&first_, "First Measure"}, std::pair{&last_, "Last Measure"},
                                 std::pair{&destination_, "Dest. Measure"}}) {
-    copy->addWidget(new QLabel(caption));
+    copy->addWidget(new QLabel(caption), 0, column++);
     *field = Field(1, song::kMaxMeasure * 2, 1, caption);
-    copy->addWidget(*field);
+    copy->addWidget(*field, 0, column++);
   }
-  AddButton(copy, "OK", [this] {
+  auto* confirm = new QHBoxLayout;
+  confirm->addStretch();
+  AddButton(confirm, "OK", [this] {
     if (side_.CopyMeasures(first_->value(), last_->value(), destination_->value())) copyPanel_->hide();
   });
-  AddButton(copy, "Cancel", [this] { copyPanel_->hide(); });
+  AddButton(confirm, "Cancel", [this] { copyPanel_->hide(); });
+  copy->addLayout(confirm, 1, 0, 1, column);
   copyPanel_->hide();
   rows->addWidget(copyPanel_);
   MakePopUp();
@@ -330,7 +334,9 @@ void ChordEditorPanel::OpenAt(int measure, bool bringUp) {
   side_.OpenAt(measure);
   if (bringUp) {
     main_.Tools().Show(this);
-    main_.Controls()->To()->setFocus();
+    // The main window takes the keys again, with its to-measure field in view; the field itself takes
+    // them only when clicked, so that the computer keys and F8 keep playing.
+    main_.activateWindow();
   }
   opening_ = false;
 }

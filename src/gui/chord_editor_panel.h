@@ -38,7 +38,7 @@ class ChordEditorPanel final : public ToolPanel, private app::ChordEditorView {
   // Shows the Chordmemory again.
   void Refresh() override;
   // Opening at a measure: the grid filled, the measure selected, the modified flag cleared; with
-  // `bringUp` the window shows and the main window's to-measure field takes the focus.
+  // `bringUp` the window shows and the main window is activated again.
   void OpenAt(int measure, bool bringUp);
   // The measure of the main window's position field (the text before a colon), at least 1.
   int PositionMeasure() const;
