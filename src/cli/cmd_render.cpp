@@ -16,6 +16,7 @@
 #include "app/render_output.h"
 #include "app/render_progress.h"
 #include "app/song_side.h"
+#include "app/style_preview.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "config/settings_file.h"
@@ -208,12 +209,9 @@ int Render(const RenderArguments& args) {
     }
   }
 
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0    ? args.Tempo
-                   : chartTempo != 0  ? chartTempo
-                   : styleTempoUsable ? styleTempo
-                                      : 120);
+  session.SetTempo(args.Tempo != 0   ? args.Tempo
+                   : chartTempo != 0 ? chartTempo
+                                     : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
