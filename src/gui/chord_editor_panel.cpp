@@ -347,7 +347,9 @@ int ChordEditorPanel::PositionMeasure() const {
 }
 
 void ChordEditorPanel::FollowSong() {
-  if (arranger_.Engine().SongState != -2) return;
+  const int state = arranger_.Engine().SongState;
+  if (state > 0) ShowChords();  // a recording writes the beats as they pass
+  if (state != -2) return;
   const int played = std::max(song::kSongStart, arranger_.Song().Position - song::kRecordBytes);
   const int measure = song::MeasureOf(played, side_.MeasureLength());
   if (measure != side_.Editing().Measure) side_.Select(measure, side_.Editing().Column);

@@ -72,7 +72,7 @@ class ChordEditorPanel final : public ToolPanel, private app::ChordEditorView {
   QAction* AddEntry(QMenu* menu, const QString& caption, std::function<void()> command);
   app::EditorFields Fields() const;
   void Function(app::EditorFunction function);
-  // The editor's cursor follows a song started from the editor.
+  // The editor's cursor follows a song started from the editor; a recording shows as it goes.
   void FollowSong();
   void Changed();
 
