@@ -262,11 +262,9 @@ const char* ChordEditing::DeleteBeat(int measureLength) {
 
 const char* ChordEditing::CreateMeasures(int count, int measureLength) {
   if (count == 0) return nullptr;
-  const int measure = Measure;
   const char* refused = Apply([&](Chordmemory& c) { return song::CreateMeasures(c, count, measureLength); },
                               kCantInsertMeasures);
   if (refused == nullptr) {
-    undo_->Measure = measure;
     Measure = 1;
     Column = 1;
   }
