@@ -1,9 +1,10 @@
 #include "app/chord_editor_side.h"
 
 #include <algorithm>
-#include <charconv>
+#include <climits>
 
 #include "app/arranger.h"
+#include "perform/chord_chart.h"
 #include "perform/chord_recognizer.h"
 #include "song/song_chart.h"
 
@@ -14,14 +15,9 @@ namespace {
 // An integer as the player typed it, blanks around it allowed.
 std::optional<int> TypedInteger(const std::string& text) {
   const size_t first = text.find_first_not_of(" \t");
-  const size_t last = text.find_last_not_of(" \t");
   if (first == std::string::npos) return std::nullopt;
-  int value = 0;
-  const char* begin = text.data() + first;
-  const char* end = text.data() + last + 1;
-  const auto [ptr, error] = std::from_chars(begin, end, value);
-  if (error != std::errc() || ptr != end) return std::nullopt;
-  return value;
+  const size_t last = text.find_last_not_of(" \t");
+  return perform::ParseChartNumber(std::string_view(text).substr(first, last + 1 - first), INT_MIN, INT_MAX);
 }
 
 }  // namespace

@@ -20,12 +20,17 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-std::optional<int> Number(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
-    return std::nullopt;
-  return value;
+// Calls `each(line, lineStart, lineEnd)` for every line of `text` (offsets into it; the line break left
+// out).
+template <typename Each>
+void ForEachLine(std::string_view text, Each each) {
+  size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    size_t lineEnd = text.find('\n', lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = text.size();
+    each(text.substr(lineStart, lineEnd - lineStart), lineStart, lineEnd);
+    lineStart = lineEnd + 1;
+  }
 }
 
 struct Token {
@@ -90,58 +95,53 @@ bool IsNoChord(std::string_view word) {
 // measure. A stretch between bar lines with lyrics but no chord becomes a "." slot.
 std::vector<Token> TokenizeChordPro(std::string_view text) {
   std::vector<Token> tokens;
-  size_t lineStart = 0;
-  while (lineStart < text.size()) {
-    size_t lineEnd = text.find('\n', lineStart);
-    if (lineEnd == std::string_view::npos) lineEnd = text.size();
-    const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+  ForEachLine(text, [&](std::string_view line, size_t lineStart, size_t lineEnd) {
     const std::string_view trimmed = Trim(line);
     const size_t first = lineStart + static_cast<size_t>(trimmed.data() - line.data());
     if (trimmed.starts_with('{')) {
       const size_t end = ClosingEnd(text, first, '}');
       tokens.push_back({Token::Kind::kDirective, text.substr(first, end - first), first});
-    } else if (!trimmed.empty() && !trimmed.starts_with('#') &&
-               line.find_first_of("[|") != std::string_view::npos) {
-      std::vector<Token> segment;
-      size_t lyrics = std::string_view::npos;  // where lyrics begin in the segment
-      auto endSegment = [&](std::optional<size_t> barOffset) {
-        if (segment.empty() && lyrics != std::string_view::npos)
-          segment.push_back({Token::Kind::kWord, ".", lyrics});
-        if (!segment.empty()) {
-          tokens.insert(tokens.end(), segment.begin(), segment.end());
-          tokens.push_back({Token::Kind::kBar, "|", barOffset.value_or(lineEnd)});
-        }
-        segment.clear();
-        lyrics = std::string_view::npos;
-      };
-      size_t i = lineStart;
-      while (i < lineEnd) {
-        const char c = text[i];
-        if (c == '[') {
-          const size_t end = ClosingEnd(text, i, ']');
-          const std::string_view bracketed = text.substr(i, end - i);
-          const bool closed = bracketed.ends_with(']');
-          const std::string_view inside = Trim(bracketed.substr(1, bracketed.size() - (closed ? 2 : 1)));
-          if (!closed || ParseChartMark(bracketed)) {
-            segment.push_back({Token::Kind::kMark, bracketed, i});
-          } else {
-            const size_t offset = inside.empty() ? i : static_cast<size_t>(inside.data() - text.data());
-            segment.push_back(
-                {Token::Kind::kWord, IsNoChord(inside) ? std::string_view(".") : inside, offset});
-          }
-          i = end;
-        } else if (c == '|') {
-          endSegment(i);
-          i += (i + 1 < lineEnd && text[i + 1] == '|') ? 2 : 1;
-        } else {
-          if (!IsBlank(c) && lyrics == std::string_view::npos) lyrics = i;
-          ++i;
-        }
-      }
-      endSegment(std::nullopt);
+      return;
     }
-    lineStart = lineEnd + 1;
-  }
+    if (trimmed.empty() || trimmed.starts_with('#') || line.find_first_of("[|") == std::string_view::npos)
+      return;
+    std::vector<Token> segment;
+    size_t lyrics = std::string_view::npos;  // where lyrics begin in the segment
+    auto endSegment = [&](std::optional<size_t> barOffset) {
+      if (segment.empty() && lyrics != std::string_view::npos)
+        segment.push_back({Token::Kind::kWord, ".", lyrics});
+      if (!segment.empty()) {
+        tokens.insert(tokens.end(), segment.begin(), segment.end());
+        tokens.push_back({Token::Kind::kBar, "|", barOffset.value_or(lineEnd)});
+      }
+      segment.clear();
+      lyrics = std::string_view::npos;
+    };
+    size_t i = lineStart;
+    while (i < lineEnd) {
+      const char c = text[i];
+      if (c == '[') {
+        const size_t end = ClosingEnd(text, i, ']');
+        const std::string_view bracketed = text.substr(i, end - i);
+        const bool closed = bracketed.ends_with(']');
+        const std::string_view inside = Trim(bracketed.substr(1, bracketed.size() - (closed ? 2 : 1)));
+        if (!closed || ParseChartMark(bracketed)) {
+          segment.push_back({Token::Kind::kMark, bracketed, i});
+        } else {
+          const size_t offset = inside.empty() ? i : static_cast<size_t>(inside.data() - text.data());
+          segment.push_back({Token::Kind::kWord, IsNoChord(inside) ? std::string_view(".") : inside, offset});
+        }
+        i = end;
+      } else if (c == '|') {
+        endSegment(i);
+        i += (i + 1 < lineEnd && text[i + 1] == '|') ? 2 : 1;
+      } else {
+        if (!IsBlank(c) && lyrics == std::string_view::npos) lyrics = i;
+        ++i;
+      }
+    }
+    endSegment(std::nullopt);
+  });
   return tokens;
 }
 
@@ -247,8 +247,8 @@ class ChartParser {
     if (at == 0) {
       const size_t colon = word.find(':');
       if (colon == std::string_view::npos) return std::nullopt;
-      const auto root = Number(word.substr(1, colon - 1), 0, 255);
-      const auto type = Number(word.substr(colon + 1), 0, 255);
+      const auto root = ParseChartNumber(word.substr(1, colon - 1), 0, 255);
+      const auto type = ParseChartNumber(word.substr(colon + 1), 0, 255);
       if (!root || !type) return std::nullopt;
       return Slot{Slot::Kind::kRaw, 0, *type, *root};
     }
@@ -256,7 +256,7 @@ class ChartParser {
     if (!chord) return std::nullopt;
     Slot slot{Slot::Kind::kChord, chord->RootPitchClass, chord->Type, 0};
     if (at != std::string_view::npos) {
-      const auto root = Number(word.substr(at + 1), 1, 127);
+      const auto root = ParseChartNumber(word.substr(at + 1), 1, 127);
       if (!root || *root % 12 != chord->RootPitchClass) return std::nullopt;
       slot.RootNote = *root;
     }
@@ -377,6 +377,14 @@ bool ChordChart::HasSongFunctions() const {
   });
 }
 
+std::optional<int> ParseChartNumber(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
 std::optional<int> MetreLength(std::string_view metre) {
   for (int i = 0; i < config::kMetrumCount; ++i)
     if (metre == config::kMetrumNames[i]) return config::kMetrumLengths[i];
@@ -394,23 +402,18 @@ std::variant<ChordChart, std::string> ParseChordProChart(std::string_view text, 
 }
 
 bool IsChordPro(std::string_view text) {
-  size_t lineStart = 0;
-  while (lineStart < text.size()) {
-    size_t lineEnd = text.find('\n', lineStart);
-    if (lineEnd == std::string_view::npos) lineEnd = text.size();
-    const std::string_view line = text.substr(lineStart, lineEnd - lineStart);
+  bool chordPro = false;
+  ForEachLine(text, [&](std::string_view line, size_t, size_t) {
     const std::string_view trimmed = Trim(line);
-    if (!trimmed.starts_with('#') && !trimmed.starts_with('{')) {
-      for (size_t open = line.find('['); open != std::string_view::npos; open = line.find('[', open + 1)) {
-        const size_t close = line.find(']', open);
-        if (close == std::string_view::npos) break;
-        const std::string_view inside = Trim(line.substr(open + 1, close - open - 1));
-        if (ParseChordSymbol(inside) || IsNoChord(inside)) return true;
-      }
+    if (chordPro || trimmed.starts_with('#') || trimmed.starts_with('{')) return;
+    for (size_t open = line.find('['); open != std::string_view::npos; open = line.find('[', open + 1)) {
+      const size_t close = line.find(']', open);
+      if (close == std::string_view::npos) break;
+      const std::string_view inside = Trim(line.substr(open + 1, close - open - 1));
+      if (ParseChordSymbol(inside) || IsNoChord(inside)) chordPro = true;
     }
-    lineStart = lineEnd + 1;
-  }
-  return false;
+  });
+  return chordPro;
 }
 
 std::variant<ChordChart, std::string> ParseAnyChart(std::string_view text, int beatsPerMeasure) {

@@ -120,6 +120,8 @@ bool IsChordPro(std::string_view text);
 // ParseChordProChart for a ChordPro sheet, else ParseChordChart.
 std::variant<ChordChart, std::string> ParseAnyChart(std::string_view text, int beatsPerMeasure);
 
+// A whole number written in a chart (digits, a leading '-' allowed, nothing else) within low..high.
+std::optional<int> ParseChartNumber(std::string_view text, int low, int high);
 // The measure length L (four per beat) of a metre name "6/4" .. "1/8"; nullopt for others.
 std::optional<int> MetreLength(std::string_view metre);
 

@@ -1,7 +1,6 @@
 #include "song/song_chart.h"
 
 #include <algorithm>
-#include <charconv>
 #include <sstream>
 #include <vector>
 
@@ -86,11 +85,7 @@ std::string DirectiveValue(std::string text) {
 }
 
 std::optional<int> Number(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
-    return std::nullopt;
-  return value;
+  return perform::ParseChartNumber(text, low, high);
 }
 
 std::string Range(const perform::ChartDirective& directive, const char* what, int low, int high) {
