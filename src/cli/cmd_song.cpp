@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "config/settings_file.h"
@@ -49,62 +50,43 @@ struct FromChartArgs {
   std::string Ini;
 };
 
-constexpr size_t kMaxTextBytes = size_t{1} << 20;
-
-// A text given on the command line, or read from the file named after '@'.
-std::optional<std::string> ArgumentText(const std::string& given, const char* what) {
-  if (given.empty() || given[0] != '@') return given;
-  const auto bytes = host::ReadFilePrefix(given.substr(1), kMaxTextBytes);
-  if (!bytes) {
-    std::cerr << what << "cannot read " << given.substr(1) << '\n';
-    return std::nullopt;
-  }
-  return std::string(bytes->begin(), bytes->end());
+// The file a chart argument names: after '@', or the argument itself where it names a regular file
+// and cannot be a chart (no bar line, bracket or line break); empty for a chart given as text or "-".
+std::string ChartFile(const std::string& given) {
+  if (given.starts_with('@')) return given.substr(1);
+  if (given != "-" && given.find_first_of("\n|[") == std::string::npos && host::IsRegularFile(given))
+    return given;
+  return {};
 }
 
-// The chart: from standard input ("-"), from the file named after '@' or by the argument itself, else
-// the argument's own text.
-std::optional<std::string> ChartText(const std::string& given, const char* what) {
+// The chart: from standard input ("-"), from the file it names, else the argument's own text.
+std::optional<std::string> ChartText(std::string_view command, const std::string& given) {
   if (given == "-") {
     std::string text;
     char buffer[4096];
     while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
       text.append(buffer, static_cast<size_t>(std::cin.gcount()));
-      if (text.size() > kMaxTextBytes) {
-        std::cerr << what << "the chart on standard input is longer than 1 MiB\n";
+      if (text.size() > kMaxArgumentFileBytes) {
+        Say(command,
+            "the chart on standard input is longer than " + std::to_string(kMaxArgumentFileBytes) + " bytes");
         return std::nullopt;
       }
     }
     return text;
   }
-  if (given.find_first_of("\n|[") == std::string::npos && host::IsRegularFile(given))
-    return ArgumentText("@" + given, what);
-  return ArgumentText(given, what);
-}
-
-// The control keys in force, which name the style-part functions: the settings file is read (never
-// written) as the program reads it.
-config::Settings ReadSettings(const std::string& ini) { return ProgramSettingsFile(ini).Read().Values; }
-
-config::ControlKeyNotes ControlKeys(const std::string& ini) {
-  return config::ComputeControlKeyNotes(ReadSettings(ini));
+  const std::string file = ChartFile(given);
+  return ArgumentText(command, file.empty() ? given : "@" + file, "a chart");
 }
 
 int RunFromChart(const FromChartArgs& args) {
-  const char* kWhat = "kalo song from-chart: ";
-  const config::Settings settings = ReadSettings(args.Ini);
+  constexpr std::string_view kCommand = "kalo song from-chart";
   song::ChartReading reading;
-  reading.Keys = config::ComputeControlKeyNotes(settings);
-  reading.LowestAccompanimentKey = reading.Keys.SectionFirst;
   reading.Tempo = args.Tempo;
   reading.MelodyProgram = args.MelodyProgram;
   std::string stylePath;
   if (!args.Style.empty()) {
-    const auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
-    if (!bytes) {
-      std::cerr << kWhat << "cannot read " << args.Style << '\n';
-      return 1;
-    }
+    const auto bytes = ReadStyleInput(kCommand, args.Style);
+    if (!bytes) return 1;
     const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
     reading.MeasureLength = styles::MetreOf(header.MeasureLength).MeasureLength;
     if (header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
@@ -112,21 +94,38 @@ int RunFromChart(const FromChartArgs& args) {
     // Kept as given: a relative path is found again below the program folder by its file name.
     stylePath = args.Style;
   }
-  const auto chart = ChartText(args.Chart, kWhat);
-  const auto melodyText = ArgumentText(args.Melody, kWhat);
-  if (!chart || !melodyText) return 1;
+  const auto chart = ChartText(kCommand, args.Chart);
+  if (!chart) return 1;
+  const auto melodyText = ArgumentText(kCommand, args.Melody, "a melody");
+  if (!melodyText) return 1;
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  std::string out = args.Out;
+  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
+  auto fileOf = [](const std::string& given) {
+    return given.starts_with('@') ? given.substr(1) : std::string();
+  };
+  if (!OutputsUsable(kCommand,
+                     {{args.Style, "the style"},
+                      {ChartFile(args.Chart), "the chart"},
+                      {fileOf(args.Melody), "the melody"},
+                      {settings->File, "the settings file"}},
+                     {{out, false}}))
+    return 1;
   std::vector<song::MelodyEvent> melody;
   if (!melodyText->empty()) {
     auto events = song::ParseMelodyText(*melodyText, 0);
     if (const auto* error = std::get_if<std::string>(&events)) {
-      std::cerr << kWhat << "melody: " << *error << '\n';
+      Say(kCommand, "melody: " + *error);
       return 2;
     }
     melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
   }
+  reading.Keys = config::ComputeControlKeyNotes(settings->Values);
+  reading.LowestAccompanimentKey = reading.Keys.SectionFirst;
   auto read = song::SongFromChart(*chart, reading);
   if (const auto* error = std::get_if<std::string>(&read)) {
-    std::cerr << kWhat << *error << '\n';
+    Say(kCommand, *error);
     return 2;
   }
   const song::ChartSong& made = std::get<song::ChartSong>(read);
@@ -138,40 +137,46 @@ int RunFromChart(const FromChartArgs& args) {
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
       song::SerializeArrangementFile(made.Chords, melody, memo, stylePath, &memoShortened);
-  std::string out = args.Out;
-  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
-    std::cerr << kWhat << *problem << '\n';
+    Say(kCommand, "cannot write " + *problem);
     return 1;
   }
-  if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
+  if (memoShortened) Say(kCommand, "the memo was shortened to fit its buffer");
   return 0;
 }
 
 int RunChart(const SongArgs& args) {
-  const auto bytes = host::ReadFilePrefix(args.File, song::kArrangementReadLimit);
-  if (!bytes) {
-    std::cerr << "kalo song chart: cannot read " << args.File << '\n';
+  constexpr std::string_view kCommand = "kalo song chart";
+  const host::FileRead read = host::ReadRegularFile(args.File, song::kArrangementReadLimit);
+  if (!read.Ok()) {
+    Say(kCommand, "cannot read " + read.Error);
     return 1;
   }
-  const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(read.Bytes);
   if (parsed.Chords.Empty()) {
-    std::cerr << "kalo song chart: " << args.File << ": the Chordmemory is empty\n";
+    Say(kCommand, args.File + ": the Chordmemory is empty");
     return 2;
   }
-  const config::ControlKeyNotes keys = ControlKeys(args.Ini);
+  // The control keys in force name the style-part functions, the accompaniment zone places the roots.
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
   std::cout << song::ChartOfSong(parsed.Chords, parsed.Memo, keys, keys.SectionFirst);
   return 0;
 }
 
 int RunInfo(const SongArgs& args) {
-  const auto bytes = host::ReadFilePrefix(args.File, song::kArrangementReadLimit);
-  if (!bytes) {
-    std::cerr << "kalo song info: cannot read " << args.File << '\n';
+  constexpr std::string_view kCommand = "kalo song info";
+  const host::FileRead read = host::ReadRegularFile(args.File, song::kArrangementReadLimit);
+  if (!read.Ok()) {
+    Say(kCommand, "cannot read " + read.Error);
     return 1;
   }
-  const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
-  const config::ControlKeyNotes keys = ControlKeys(args.Ini);
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(read.Bytes);
+  // The control keys in force name the style-part functions.
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
   std::cout << (args.Json ? song::SongInfoJson(parsed, keys) : song::SongInfoText(parsed, keys));
   return 0;
 }
