@@ -185,8 +185,8 @@ int RunInfo(const SongArgs& args) {
 
 void AddSongCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<SongArgs>();
-  CLI::App* song =
-      app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
+  CLI::App* song = app.add_subcommand(
+      "song", "Show what an arrangement file (.vxa) holds, print it as a chart, or make one from a chart");
   song->require_subcommand(1);
 
   CLI::App* info = song->add_subcommand(
