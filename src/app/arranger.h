@@ -86,6 +86,7 @@ struct StyleCreatorControls {
 
 class SongSide;
 class StyleCreatorSide;
+class ChordEditorSide;
 
 class Arranger {
  public:
@@ -189,6 +190,8 @@ class Arranger {
   song::SongFiles& SongFiles() { return *songFiles_; }
   song::SongOptions& SongOptions() { return songOptions_; }
   app::SongSide& SongEngine() { return *songSide_; }
+  // The chord editor's commands; it is the live input's chord editor.
+  app::ChordEditorSide& ChordEditor() { return *editorSide_; }
 
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
@@ -279,6 +282,7 @@ class Arranger {
   std::unique_ptr<LiveLink> liveLink_;
   std::unique_ptr<app::StyleCreatorSide> creatorSide_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
+  std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;
 };
 
