@@ -27,6 +27,12 @@ void Arranger::HousekeepingLink::PrepareChannelSetup() {
   a_.SetTransmitControllers(false);
 }
 
+void Arranger::HousekeepingLink::RestoreVoices() {
+  a_.mixer_->ResendChosenInstruments();
+  // The style's own set-ups come last: on its channels they are what the style plays with.
+  if (a_.gen_ && a_.gen_->CurrentStyle().HasMaterial()) a_.gen_->ApplyChannelSetups(false);
+}
+
 midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
   const app::Mixer& mixer = *a_.mixer_;
   return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan),
@@ -65,6 +71,10 @@ engine::PadVoice Arranger::EngineLink::Pad() const {
 
 void Arranger::EngineLink::ShowTempo(int bpm) {
   if (bpm >= engine::kMinFieldTempo && bpm <= engine::kMaxFieldTempo) a_.tempo_ = bpm;
+}
+
+void Arranger::EngineLink::RestoreCaption() {
+  a_.host_.Display.SetCaption(a_.songFilesLink_ ? a_.songFilesLink_->Caption : host::kApplicationTitle);
 }
 
 void Arranger::StyleLink::SetStyleMode(bool on) {

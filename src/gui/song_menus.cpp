@@ -34,13 +34,13 @@ void MainWindow::MakeSongMenus(QMenu* styleMenu) {
   QMenu* song = menuBar()->addMenu("S&ong");
   AddCommand(song, "&New", [this] { arranger_.ClearSong(); });
   AddCommand(song, "&Clear", [this] { arranger_.ClearSong(); });
-  AddCommand(song, "Open", [this] {
+  AddCommand(song, "Open ...", [this] {
     // With "Auto pop-up" a song chosen in the dialog shows its memo.
     if (arranger_.SongFiles().Open(false) == song::SongLoad::Loaded && arranger_.Settings().MPU)
       ShowPanel("Memo");
   });
   AddCommand(song, "Save", [this] { arranger_.SongFiles().Save(); });
-  AddCommand(song, "Save as", [this] { arranger_.SongFiles().SaveAs(); });
+  AddCommand(song, "Save as ...", [this] { arranger_.SongFiles().SaveAs(); });
   song->addSeparator();
   // The step panel holds the start button and the taps per measure.
   AddCommand(song, "Step Record", [this] { ShowPanel("Step"); });
