@@ -59,8 +59,10 @@ void WindowSession::Start() {
   main_->Tools().RefreshAll();
   main_->show();
   if (firstStart_ && setup_.Interactive) {
-    main_->ShowPanel(configuration_->objectName());
-    main_->ShowPanel(guide_->objectName());
+    // The keyboard window the greeting speaks of goes right below the main window; all three open
+    // once the window manager has placed the main window, so that they go where it really is.
+    for (const QString& name : {QString("Keyboard"), guide_->objectName(), configuration_->objectName()})
+      if (ToolPanel* panel = main_->Tools().Find(name)) main_->Tools().ShowWhenPlaced(panel);
   }
 }
 
@@ -77,9 +79,8 @@ void WindowSession::RunStartRoutine() {
   if (firstStart_) guide_->ShowText(kFirstStartGuide);
   Guarded(arranger_->Dialogs(), [this] { arranger_->MidiReset(midi::ResetKind::Gm); });
   // It plays once the reset has set the sound module up; a run that only shows itself stays quiet.
-  if (demo && setup_.Interactive && arranger_->Gen().StyleLoaded) Guarded(arranger_->Dialogs(), [this] {
-    arranger_->Play();
-  });
+  if (demo && setup_.Interactive && arranger_->Gen().StyleLoaded)
+    Guarded(arranger_->Dialogs(), [this] { arranger_->Play(); });
 }
 
 void WindowSession::DesktopWebLinks::OpenWebPage(const std::string& url) {
