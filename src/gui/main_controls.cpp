@@ -143,6 +143,8 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
     if (arranger_.Engine().SongState != 0 || !arranger_.Gen().Playing) measure_->setText(text);
   });
   connect(&display, &WindowDisplay::StyleCreatorPositionChanged, this, &MainControls::ShowPosition);
+  AddButton(
+      transport, "Editor", [this] { Q_EMIT EditorRequested(); }, "The Chord & Style Editor at this measure");
 
   transport->addSpacing(8);
   transport->addWidget(new QLabel("Tempo"));

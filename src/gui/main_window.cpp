@@ -56,6 +56,7 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
   auto* layout = new QVBoxLayout(backdrop_);
   controls_ = new MainControls(arranger_, display);
   connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
+  connect(controls_, &MainControls::EditorRequested, this, [this] { Q_EMIT EditorRequested(0); });
   layout->addWidget(controls_);
   layout->addWidget(MakeStage(display), 1);
   setCentralWidget(backdrop_);
@@ -266,6 +267,7 @@ void MainWindow::MakeMenus() {
   AddCommand(play, "Play", [this] { arranger_.Play(); });
   AddCommand(play, "Record", [this] { arranger_.Record(); });
   AddCommand(play, "Stop", [this] { arranger_.Stop(); });
+  AddCommand(play, "Tap Tempo", [this] { Q_EMIT TapTempoRequested(); });
   // Waits for the master's start, or no longer; only in Slave Mode.
   AddCommand(play, "Sy&nc. Start", [this] {
     if (arranger_.Options().SlaveMode) arranger_.Engine().ToggleSyncStart();
@@ -388,7 +390,7 @@ QAction* MainWindow::Action(const QString& text) const {
 void MainWindow::ShowMenuKeys() {
   // Shown only: the keys themselves reach the computer keys, which act on them in every window.
   const std::pair<const char*, const char*> keys[] = {
-      {"Play", "F10"}, {"Stop", "F10"}, {"Record", "F9"}, {"Open ...", "F11"}};
+      {"Play", "F10"}, {"Stop", "F10"}, {"Record", "F9"}, {"Tap Tempo", "F8"}, {"Open ...", "F11"}};
   for (const auto& [name, key] : keys) {
     for (QAction* action : findChildren<QAction*>()) {
       if (action->objectName() != name || action->text().contains('\t')) continue;

@@ -17,6 +17,8 @@ ToolWindows::ToolWindows(QWidget& mainWindow) : main_(mainWindow) {
     const std::vector<ToolPanel*> waiting = std::move(waiting_);
     waiting_.clear();
     for (ToolPanel* panel : waiting) Show(panel);
+    // The windows opened for the player do not take the computer keys from the main window.
+    if (!waiting.empty()) main_.activateWindow();
   });
   main_.installEventFilter(this);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "gui/chord_editor_panel.h"
 #include "gui/session_rig.h"
 #include "midi/reset_messages.h"
 #include "styles/style_records.h"
@@ -52,6 +53,7 @@ TEST(WindowSession, TheVeryFirstStartPlaysTheDemoSongInTheFirstStyle) {
   EXPECT_FALSE(rig.Arranger().Song().Memo.Title.empty());
   EXPECT_LT(rig.Arranger().Engine().SongState, 0) << "the demo plays";
   EXPECT_EQ(rig.Arranger().Clock().ClockState, 1);
+  QTRY_VERIFY(ToolWindows::WindowOf(&rig.Session->Editor())->isVisible());  // the song in the editor
 }
 
 TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {

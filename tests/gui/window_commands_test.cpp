@@ -27,6 +27,7 @@ struct KeysRig : SessionRig {
   // A key struck and let go as a player does, the next strike not before the repeat window ended.
   void Press(Qt::Key key) {
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &Main();
+    if (QApplication::activeModalWidget() != nullptr) target = QApplication::activeModalWidget();
     QTest::keyClick(target, key);
     QTest::qWait(ComputerKeyFilter::kRepeatWindowMs * 2);
     QCoreApplication::processEvents();  // qWait may end without a last look at the timers
