@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/engine_rig.h"
 #include "app/song_side.h"
+#include "config/temp_folder.h"
 #include "host/file_store.h"
 #include "song/arrangement_file.h"
 
@@ -139,6 +141,106 @@ TEST(SongPlayTest, TransposeAndTheEndingWaitActOnTheirBeats) {
   }
 }
 
+TEST(SongPlayTest, ASongThatBeginsWithRestsStartsTheStyleOnItsFirstChordInTheSongsTime) {
+  EngineRig rig;
+  rig.Load(ProbeStyle());
+  song::Song& song = rig.Session().Song();
+  const int intro = config::ComputeControlKeyNotes(rig.Session().Settings()).Intro;
+  song.Chords.Clear();
+  song.Chords.Write(4, {});                                       // 1:1 a rest
+  song.Chords.Write(8, {0, 0, static_cast<uint8_t>(intro), 12});  // 1:2 a part key on a rest
+  song.Chords.Write(12, {48, kMaj, 0, 0});                        // 1:3 the first chord
+  song.Chords.Write(20, {50, kMaj, 0, 0});                        // 2:1
+  song.Chords.Write(36, {0, 0, song::kStopFunction, 0});          // 3:1
+  song.Chords.Length = 52;
+  song.Melody.Load(std::vector<song::MelodyEvent>{{72, 0x90, 76, 100, 1}, {80, 0x90, 76, 0, 1}});
+  song.Melody.Play = true;
+  rig.Run(PlayAtZero());
+
+  std::vector<std::array<int64_t, 2>> bass;
+  for (const auto& [tick, note, velocity] : rig.NoteOns(kBass)) bass.push_back({tick, note % 12});
+  const std::vector<std::array<int64_t, 2>> expected = {{48, 0}, {72, 0}, {96, 2}, {120, 2}};
+  EXPECT_EQ(std::vector(bass.begin(), bass.begin() + std::min<size_t>(bass.size(), 4)), expected);
+  EXPECT_EQ(rig.AllNotesOffTicks().back(), 2 * kTicksPerMeasure) << "STOP on its beat";
+  const auto melody = rig.NoteOns(0);
+  ASSERT_EQ(melody.size(), 1u);
+  EXPECT_EQ(melody[0][0], 72) << "the melody keeps the song's time";
+  bool introPlayed = false;
+  for (const auto& [tick, part] : rig.Capture.Parts) introPlayed |= part == styles::kIntro && tick == 48;
+  EXPECT_TRUE(introPlayed) << "the key given before the first chord acts when the style starts";
+}
+
+TEST(SongPlayTest, PlaybackEndsAtStopOrAtTheSongsLengthWhateverTheStart) {
+  struct Case {
+    const char* Name;
+    bool Stop;
+    int From, RecordStart;
+    int64_t StopTick;
+  };
+  // Two measures, the STOP measure after them: 52 bytes.
+  const Case cases[] = {{"a start measure beyond the song, with lead-in", true, 8, 1, 3 * kTicksPerMeasure},
+                        {"no STOP", false, 1, 1, 3 * kTicksPerMeasure},
+                        {"a start beyond the song, no lead-in", true, 8, 8, 0}};
+  config::Settings settings = testing::QuietSettings();
+  settings.PlayIntro = true;  // the intro runs through the lead-in
+  for (const Case& c : cases) {
+    EngineRig rig(settings);
+    LoadSong(rig, 2, {});
+    song::Song& song = rig.Session().Song();
+    if (!c.Stop) song.Chords.Write(song::PositionOf(3, 1, 16), {});
+    song.Range.SetFromMeasure(c.From);
+    song.Range.SetRecordStartMeasure(c.RecordStart);
+    rig.Run(PlayAtZero());
+    EXPECT_FALSE(rig.Capture.Cut) << c.Name;
+    EXPECT_EQ(rig.Session().Engine().SongState, 0) << c.Name;
+    ASSERT_FALSE(rig.AllNotesOffTicks().empty()) << c.Name;
+    EXPECT_EQ(rig.AllNotesOffTicks().back(), c.StopTick) << c.Name;
+  }
+}
+
+TEST(SongPlayTest, FunctionsWithParametersOutsideTheirTablesDoNothing) {
+  const std::vector<std::vector<SongFunction>> cases = {
+      {{2, 1, 251, 238}},                  // the 17th channel's unmute
+      {{2, 1, 252, 100}},                  // transposition by 100
+      {{2, 1, 253, 250}, {3, 1, 253, 0}},  // 150 passes
+      {{2, 1, 254, 0}},
+      {{2, 1, 254, 251}},  // tempi the field does not take
+  };
+  for (const auto& functions : cases) {
+    EngineRig rig;
+    LoadSong(rig, 4, functions);
+    rig.Run(PlayAtZero());
+    const std::string row =
+        std::to_string(functions[0].Function) + "/" + std::to_string(functions[0].Parameter);
+    EXPECT_EQ(MeasuresHeard(rig), (std::vector<int>{1, 2, 3, 4})) << row;
+    EXPECT_EQ(rig.Capture.Tempi.size(), 1u) << row;
+    EXPECT_EQ(rig.Session().Engine().ChannelMute, (std::array<uint8_t, 16>{})) << row;
+  }
+}
+
+TEST(SongPlayTest, PlayFromAMeasureWithoutAChordStartsInTheChordInForce) {
+  for (const bool leadIn : {false, true}) {
+    config::Settings settings = testing::QuietSettings();
+    settings.PlayIntro = true;  // the intro runs through the lead-in
+    EngineRig rig(settings);
+    LoadSong(rig, 3, {});
+    song::Song& song = rig.Session().Song();
+    song.Chords.Write(song::PositionOf(1, 3, 16), {55, kMaj, 0, 0});  // G after the first chord
+    song.Chords.Write(song::PositionOf(2, 1, 16), {});
+    song.Range.SetFromMeasure(2);
+    song.Range.SetRecordStartMeasure(leadIn ? 1 : 2);
+    rig.Run(PlayAtZero());
+    const auto notes = rig.NoteOns(kBass);
+    ASSERT_FALSE(notes.empty()) << leadIn;
+    EXPECT_EQ(notes.front()[1] % 12, 7) << "lead-in " << leadIn;
+    const int64_t start = leadIn ? kTicksPerMeasure : 0;
+    const auto atStart =
+        std::find_if(notes.begin(), notes.end(), [&](const auto& n) { return n[0] == start; });
+    ASSERT_NE(atStart, notes.end()) << leadIn;
+    EXPECT_EQ((*atStart)[1] % 12, 7) << "at the play start, lead-in " << leadIn;
+  }
+}
+
 TEST(SongPlayTest, ALeadInFollowsTheIntroVoicesAndThenFindsTheLastChordSteppingBack) {
   config::Settings settings = testing::QuietSettings();
   settings.PlayIntro = true;  // the intro runs through the lead-in
@@ -257,6 +359,12 @@ TEST(DemoSongTest, TheShippedDemoRoundTripsAndPlaysItsMelodyForAboutAMinuteAndAH
   const double seconds = static_cast<double>(capture.Ticks) * 60.0 / (parsed.Chords.Header().Tempo * 24.0);
   EXPECT_GT(seconds, 80.0);
   EXPECT_LT(seconds, 100.0);
+  // Opened, played and saved again, it is the same file to the byte.
+  const config::testing::TempFolder folder;
+  ASSERT_TRUE(driver.Session().SongFiles().SaveTo((folder.Path() / "saved.vxa").string()));
+  EXPECT_EQ(config::testing::ReadText(folder.Path() / "saved.vxa"),
+            std::string(bytes->begin(), bytes->end()));
+
   size_t melodyNotes = 0;
   for (const midi::CapturedMessage& m : capture.Midiout())
     melodyNotes += m.Bytes.size() == 3 && m.Bytes[0] == 0x90 && m.Bytes[2] > 0;
