@@ -16,15 +16,16 @@
 #include "app/render_progress.h"
 #include "app/song_side.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/chart_song.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -109,8 +110,16 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, c
     return 1;
   }
   const song::ParsedArrangement parsed = song::ParseArrangementFile(*songBytes);
+  if (const std::string reason = song::NotAnArrangementReason(parsed); !reason.empty()) {
+    std::cerr << "kalo render: " << args.Song << " is not an arrangement: " << reason << '\n';
+    return 1;
+  }
   if (parsed.Chords.Length < 5) {
     std::cerr << "kalo render: " << args.Song << ": " << song::kChordmemoryEmptyMessage << '\n';
+    return 1;
+  }
+  if (!parsed.Chords.ChordInForce(parsed.Chords.Length - song::kRecordBytes).HasChord()) {
+    std::cerr << "kalo render: " << args.Song << " holds no chord to play\n";
     return 1;
   }
   const auto stylePath = SongStylePath(args, parsed, folder);
@@ -185,6 +194,9 @@ int Render(const RenderArguments& args) {
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+  for (const std::string& request :
+       song::RequestsWithoutKey(chart, config::ComputeControlKeyNotes(session.Settings())))
+    std::cerr << "kalo render: " << request << " is not pressed: the settings give its control key no note\n";
 
   const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
   const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;

@@ -8,20 +8,22 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
 #include "song/melody_text.h"
+#include "song/memo_text.h"
 #include "song/song_report.h"
 #include "styles/style_file.h"
 
@@ -82,6 +84,18 @@ config::ControlKeyNotes ControlKeys(const std::string& ini) {
 
 int RunFromChart(const FromChartArgs& args) {
   const char* kWhat = "kalo song from-chart: ";
+  if (std::filesystem::path(args.Out).filename().empty()) {
+    std::cerr << kWhat << "-o needs a file name, not \"" << args.Out << "\"\n";
+    return 2;
+  }
+  // The memo's 8-bit text keeps Latin-1 and the Windows-1252 signs; anything else would turn into '?'.
+  for (const auto& [option, text] :
+       {std::pair{"--title", &args.Title}, std::pair{"--author", &args.Author}}) {
+    if (const std::string lost = song::UnstorableCharacters(*text); !lost.empty()) {
+      std::cerr << kWhat << option << " holds characters an arrangement file cannot store: " << lost << '\n';
+      return 2;
+    }
+  }
   styles::Metre metre;
   int tempo = args.Tempo;
   std::string stylePath;
@@ -118,8 +132,9 @@ int RunFromChart(const FromChartArgs& args) {
   }
   const config::Settings settings = ReadSettings(args.Ini);
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
-  auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
-                                           {metre.MeasureLength, tempo, keys.SectionFirst});
+  const perform::ChordChart& parsedChart = std::get<perform::ChordChart>(parsed);
+  auto chords =
+      song::ChordmemoryFromChart(parsedChart, keys, {metre.MeasureLength, tempo, keys.SectionFirst});
   if (!chords) {
     std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
     return 2;
@@ -140,6 +155,8 @@ int RunFromChart(const FromChartArgs& args) {
     return 1;
   }
   if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
+  for (const std::string& request : song::RequestsWithoutKey(parsedChart, keys))
+    std::cerr << kWhat << request << " was left out: the settings give its control key no note\n";
   return 0;
 }
 
@@ -150,6 +167,10 @@ int RunInfo(const SongArgs& args) {
     return 1;
   }
   const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
+  if (const std::string reason = song::NotAnArrangementReason(parsed); !reason.empty()) {
+    std::cerr << "kalo song info: " << args.File << " is not an arrangement: " << reason << '\n';
+    return 1;
+  }
   const config::ControlKeyNotes keys = ControlKeys(args.Ini);
   std::cout << (args.Json ? song::SongInfoJson(parsed, keys) : song::SongInfoText(parsed, keys));
   return 0;
