@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/arranger.h"
+#include "app/style_preview.h"
 #include "app/synth_settings.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
@@ -251,9 +252,8 @@ int Live(const LiveArguments& args) {
     return 1;
   }
   loop.RunPending();
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0 ? args.Tempo
+                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
   // The clock runs; the first chord of the left hand starts the style.
   session.Play();
 

@@ -15,6 +15,7 @@
 #include "app/render_output.h"
 #include "app/render_progress.h"
 #include "app/song_side.h"
+#include "app/style_preview.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "config/settings_file.h"
@@ -198,9 +199,8 @@ int Render(const RenderArguments& args) {
        song::RequestsWithoutKey(chart, config::ComputeControlKeyNotes(session.Settings())))
     std::cerr << "kalo render: " << request << " is not pressed: the settings give its control key no note\n";
 
-  const int styleTempo = session.Gen().CurrentStyle().Header.Tempo;
-  const bool styleTempoUsable = styleTempo >= engine::kMinFieldTempo && styleTempo <= engine::kMaxFieldTempo;
-  session.SetTempo(args.Tempo != 0 ? args.Tempo : styleTempoUsable ? styleTempo : 120);
+  session.SetTempo(args.Tempo != 0 ? args.Tempo
+                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)

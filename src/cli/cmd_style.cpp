@@ -125,6 +125,8 @@ void AddStyleCommand(CLI::App& app, ExitStatus& status) {
       "-o,--output", args->Output,
       "the style file to write (default: <name>.vxs beside the source, <name> from its style line)");
   build->callback([args, &status] { status.Code = RunBuild(*args); });
+
+  AddStyleLibraryCommands(*style, status);
 }
 
 }  // namespace kalo::cli
