@@ -48,12 +48,13 @@ TEST(Chordmemory, AReReadRecordWithoutAChordTakesTheChordInForce) {
   memory.Write(16, {200, 99, 0, 0});    // 1:4 damaged bytes
   memory.Write(36, {0, 0, 254, 90});    // 3:1 only a tempo change
   memory.Write(52, {57, 2, 0, 0});      // 4:1 A min
-  const std::pair<int, BeatRecord> cases[] = {
-      {8, {48, 1, 36, 12}},    // the part key comes with the chord
-      {16, {55, 1, 0, 0}},     // a loop mark marks its own place and does not
-      {36, {55, 1, 254, 90}},  // G on beat 3 is in force, not C a whole measure back
-      {52, {57, 2, 0, 0}},
-      {56, {57, 2, 0, 0}}};
+  // At 1:2 the part key comes with the chord; a loop mark marks its own place and does not; at 3:1
+  // G on beat 3 is in force, not C a whole measure back.
+  const std::pair<int, BeatRecord> cases[] = {{8, {48, 1, 36, 12}},
+                                              {16, {55, 1, 0, 0}},
+                                              {36, {55, 1, 254, 90}},
+                                              {52, {57, 2, 0, 0}},
+                                              {56, {57, 2, 0, 0}}};
   for (const auto& [position, expected] : cases)
     EXPECT_EQ(memory.ReReadRecord(position), expected) << position;
   EXPECT_EQ(Chordmemory::Cleared().ReReadRecord(20), BeatRecord{}) << "no chord anywhere before";
@@ -78,32 +79,14 @@ TEST(PlayRange, PositionsFollowMeasuresAndTheMeasureLength) {
 
 TEST(FunctionText, EveryFunctionIsNamedAsTheEditorShowsIt) {
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
+  // The last rows hold parameters outside their tables: they name nothing (and playback ignores them).
   const std::tuple<int, int, const char*> coded[] = {
-      {251, 0, "Play All"},
-      {251, 16, "Solo C.16"},
-      {251, 220, "Mute M."},
-      {251, 221, "Play M."},
-      {251, 222, "Mute C.16"},
-      {251, 237, "Mute C.1"},
-      {251, 239, "Play C.16"},
-      {251, 254, "Play C.1"},
-      {251, 255, "Mute All"},
-      {252, 0, "0 Up/Down"},
-      {252, 11, "11 Up"},
-      {252, 245, "11 Down"},
-      {252, 250, "6 Down"},
-      {253, 0, "LoopEnd"},
-      {253, 103, "Loop 3x"},
-      {253, 200, "Loop 100x"},
-      {254, 25, "Tempo 25"},
-      {255, 0, "STOP"},
-      // Parameters outside their tables name nothing (and playback ignores them).
-      {251, 17, ""},
-      {251, 238, ""},
-      {252, 12, ""},
-      {252, 244, ""},
-      {253, 201, ""},
-      {254, 24, ""},
+      {251, 0, "Play All"},    {251, 16, "Solo C.16"}, {251, 220, "Mute M."},   {251, 221, "Play M."},
+      {251, 222, "Mute C.16"}, {251, 237, "Mute C.1"}, {251, 239, "Play C.16"}, {251, 254, "Play C.1"},
+      {251, 255, "Mute All"},  {252, 0, "0 Up/Down"},  {252, 11, "11 Up"},      {252, 245, "11 Down"},
+      {252, 250, "6 Down"},    {253, 0, "LoopEnd"},    {253, 103, "Loop 3x"},   {253, 200, "Loop 100x"},
+      {254, 25, "Tempo 25"},   {255, 0, "STOP"},       {251, 17, ""},           {251, 238, ""},
+      {252, 12, ""},           {252, 244, ""},         {253, 201, ""},          {254, 24, ""},
       {254, 251, ""}};
   const std::tuple<int, int, const char*> keyed[] = {
       {keys.FillIn, 12, "Fill In"},     {keys.Intro, 12, "Intro"},   {keys.ToBasic, 12, "To Basic"},
