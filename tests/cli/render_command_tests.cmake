@@ -25,7 +25,7 @@ kalo_render_command_test(an_unknown_chord_is_named_with_its_place
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
 kalo_render_command_test(a_file_that_is_no_arrangement_is_refused "render|${KALO_RENDER_STYLE}|--events|-" 1 ""
-                         "four-parts.vxs is not an arrangement: ")
+                         "four-parts.vxs\" is not an arrangement: ")
 kalo_render_command_test(a_file_of_unknown_type_is_refused
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C|-o|song.ogg" 2 ""
                          "cannot tell what to write to song.ogg")
