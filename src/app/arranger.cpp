@@ -1,6 +1,7 @@
 #include "app/arranger.h"
 
 #include "app/arranger_links.h"
+#include "app/chord_editor_side.h"
 #include "app/live_input_link.h"
 #include "app/song_side.h"
 #include "midi/midi_errors.h"
@@ -159,6 +160,8 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   LiveHooks.Melody = songSide_.get();
   dispatch_ = std::make_unique<perform::InputDispatch>(liveLink_->Seams(), *chords_, options_, settings_,
                                                        *devices_, system_.Controllers());
+  editorSide_ = std::make_unique<ChordEditorSide>(*this);
+  LiveHooks.Editor = editorSide_.get();
   if (input1_) input1_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, true); };
   if (input2_) input2_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, false); };
 }

@@ -91,6 +91,9 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   measure_->setToolTip("Measure");
   connect(&display, &WindowDisplay::MeasureTextChanged, measure_, &QLabel::setText);
   transport->addWidget(measure_);
+  AddButton(transport, "Editor", [this] {
+    Q_EMIT EditorRequested();
+  })->setToolTip("The Chord & Style Editor at this measure");
 
   transport->addSpacing(8);
   transport->addWidget(new QLabel("Tempo"));

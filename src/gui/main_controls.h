@@ -65,6 +65,8 @@ class MainControls final : public QWidget {
  Q_SIGNALS:
   // A control changed state that menus show (the "Play Chords" check mark).
   void SessionChanged();
+  // The "Editor" button: the chord editor at the position field's measure.
+  void EditorRequested();
 
  private:
   QPushButton* AddButton(class QLayout* layout, const QString& text, std::function<void()> command);

@@ -82,6 +82,7 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
 
   controls_ = new MainControls(arranger_, display);
   connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
+  connect(controls_, &MainControls::EditorRequested, this, [this] { Q_EMIT EditorRequested(0); });
   layout->addWidget(controls_);
   layout->addStretch();
   layout->addWidget(chord_, 0, Qt::AlignHCenter);
@@ -174,6 +175,7 @@ void MainWindow::MakeMenus() {
   AddCommand(play, "Play", [this] { arranger_.Play(); });
   AddCommand(play, "Record", [this] { arranger_.Record(); });
   AddCommand(play, "Stop", [this] { arranger_.Stop(); });
+  AddCommand(play, "Tap Tempo", [this] { Q_EMIT TapTempoRequested(); });
   // Waits for the master's start, or no longer; only in Slave Mode.
   AddCommand(play, "Sy&nc. Start", [this] {
     if (arranger_.Options().SlaveMode) arranger_.Engine().ToggleSyncStart();

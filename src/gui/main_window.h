@@ -43,6 +43,11 @@ class MainWindow final : public QMainWindow {
  Q_SIGNALS:
   // "E&xit", or the window's close button: the session shuts down in order.
   void ExitRequested();
+  // The chord editor is wanted at a measure: 0 for the position field's ("Editor"), 1 after "&New" and
+  // after loading a song with "Auto pop-up".
+  void EditorRequested(int measure);
+  // "Tap Tempo" of the play menu.
+  void TapTempoRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

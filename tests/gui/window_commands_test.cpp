@@ -24,6 +24,7 @@ struct KeysRig : SessionRig {
   }
   void Press(Qt::Key key) {
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &Main();
+    if (QApplication::activeModalWidget() != nullptr) target = QApplication::activeModalWidget();
     QTest::keyClick(target, key);
   }
 };
