@@ -29,6 +29,12 @@ void Arranger::HousekeepingLink::PrepareChannelSetup() {
   a_.SetTransmitControllers(false);
 }
 
+void Arranger::HousekeepingLink::RestoreVoices() {
+  a_.mixer_->ResendChosenInstruments();
+  // The style's own set-ups come last: on its channels they are what the style plays with.
+  if (a_.gen_ && a_.gen_->CurrentStyle().HasMaterial()) a_.gen_->ApplyChannelSetups(false);
+}
+
 midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
   const app::Mixer& mixer = *a_.mixer_;
   return {mixer.Slider(MixerSlider::Volume), mixer.Slider(MixerSlider::Pan),
@@ -103,6 +109,10 @@ void Arranger::EngineLink::ShowTempo(int bpm) {
 
 void Arranger::EngineLink::Stopped() {
   if (a_.creatorSide_) a_.creatorSide_->TransportStopped();
+}
+
+void Arranger::EngineLink::RestoreCaption() {
+  a_.host_.Display.SetCaption(a_.songFilesLink_ ? a_.songFilesLink_->Caption : host::kApplicationTitle);
 }
 
 void Arranger::StyleLink::SetStyleMode(bool on) {

@@ -48,6 +48,7 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
   void ApplyKeyboardSplit() override {
     if (a_.dispatch_) a_.dispatch_->KeyboardSplitSetup();
   }
+  void RestoreVoices() override;
   midi::MixerLevels Levels() const override;
   void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
     a_.mixer_->SetVoice(channel, record);
@@ -124,6 +125,7 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
   void Stopped() override;
+  void RestoreCaption() override;
 
  private:
   Arranger& a_;
@@ -141,6 +143,7 @@ class Arranger::SongLink final : public SongSideHost {
   void MarkChannelActive(int channel) override {
     a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
   }
+  bool StyleMode() const override { return a_.gen_->StyleMode; }
 
  private:
   Arranger& a_;
@@ -166,12 +169,23 @@ class Arranger::SongFilesLink final : public song::SongFileHost {
   }
   void SendMelodyProgram(uint8_t program) override {
     if (!a_.devices_->Midiout().IsOpen()) return;
+    // The channel's voice record follows, so that the mixer and a later save know the instrument.
+    const auto channel = static_cast<uint8_t>(a_.song_.Melody.Channel & 0x0F);
+    midi::VoiceRecord voice = a_.mixer_->Voice(channel);
+    voice.Program = program;
+    a_.mixer_->SetVoice(channel, voice);
     a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program,
                      0);
   }
   void LoadStyleByName(const std::string& path) override { a_.gen_->LoadStyleByName(path); }
   std::string CurrentStylePath() const override { return a_.gen_->CurrentStylePath; }
-  void SetCaption(const std::string& caption) override { a_.host_.Display.SetCaption(caption); }
+  void SetCaption(const std::string& caption) override {
+    Caption = caption;
+    a_.host_.Display.SetCaption(caption);
+  }
+
+  // The main window's own caption: the title, and the song's name while one is open.
+  std::string Caption = host::kApplicationTitle;
 
  private:
   Arranger& a_;

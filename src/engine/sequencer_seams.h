@@ -47,6 +47,9 @@ class SequencerHost {
   virtual void ShowTempo(int bpm) = 0;
   // The transport stopped (after the engine reset): a Style-Creator recording ends here.
   virtual void Stopped() = 0;
+  // The engine reset: the main window's caption goes back to its own (the application title, with
+  // the name of the song while one is open), dropping a received chord shown there.
+  virtual void RestoreCaption() = 0;
 };
 
 // The song side of the tick. While SongState is 0 (live play) the sequencer asks only for the

@@ -38,14 +38,14 @@ void MainWindow::MakeSongMenus(QMenu* styleMenu) {
     if (arranger_.ClearSong() && arranger_.ChordEditor().CreateNewMeasures()) Q_EMIT EditorRequested(1);
   });
   AddCommand(song, "&Clear", [this] { arranger_.ClearSong(); });
-  AddCommand(song, "Open", [this] {
+  AddCommand(song, "Open ...", [this] {
     // With "Auto pop-up" a song chosen in the dialog shows in the chord editor, with its memo.
     if (arranger_.SongFiles().Open(false) != song::SongLoad::Loaded || !arranger_.Settings().MPU) return;
     Q_EMIT EditorRequested(1);
     ShowPanel("Memo");
   });
   AddCommand(song, "Save", [this] { arranger_.SongFiles().Save(); });
-  AddCommand(song, "Save as", [this] { arranger_.SongFiles().SaveAs(); });
+  AddCommand(song, "Save as ...", [this] { arranger_.SongFiles().SaveAs(); });
   AddCommand(song, "Editor", [this] { Q_EMIT EditorRequested(0); })->setObjectName("Editor Entry");
   song->addSeparator();
   // The step panel holds the start button and the taps per measure.

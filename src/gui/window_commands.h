@@ -25,7 +25,7 @@ class WindowCommands final : public perform::KeyboardCommands {
   // Everything given must outlive this object. Without a clock the tap tempo uses the steady clock.
   WindowCommands(app::Arranger& arranger, MainWindow& main, GuidePanel& guide, Clock clock = {});
 
-  // The last tip in the guide window; without one (no help file ships) "HELP is not available !".
+  // The guide window, which holds the program's help; "HELP is not available !" were it empty.
   void ShowHelp() override;
   // The guide window, shown and raised.
   void ShowGuide() override;

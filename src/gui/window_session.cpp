@@ -64,12 +64,17 @@ void WindowSession::Start() {
   main_->Refresh();
   main_->Tools().RefreshAll();
   main_->show();
-  // "Auto pop-up" shows the first start's demo song in the chord editor.
-  if (demoLoaded_ && setup_.Interactive && arranger_->Settings().MPU) editor_->OpenAt(1, true);
-  if (firstStart_ && setup_.Interactive) {
-    main_->ShowPanel(configuration_->objectName());
-    main_->ShowPanel(guide_->objectName());
-  }
+  // The first start's windows open once the window manager has placed the main window, so that they
+  // go where it really is: the keyboard window the greeting speaks of right below it, the guide, the
+  // demo song in the chord editor ("Auto pop-up") and the configuration.
+  const bool showEditor = demoLoaded_ && setup_.Interactive && arranger_->Settings().MPU;
+  if (showEditor) editor_->OpenAt(1, false);
+  std::vector<ToolPanel*> opening;
+  if (firstStart_ && setup_.Interactive) opening = {main_->Tools().Find("Keyboard"), guide_};
+  if (showEditor) opening.push_back(editor_);
+  if (firstStart_ && setup_.Interactive) opening.push_back(configuration_);
+  for (ToolPanel* panel : opening)
+    if (panel != nullptr) main_->Tools().ShowWhenPlaced(panel);
 }
 
 void WindowSession::RunStartRoutine() {

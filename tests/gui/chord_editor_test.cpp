@@ -143,7 +143,7 @@ TEST(ChordEditorWindow, NewAsksForMeasuresAndChartsTravelThroughTheClipboard) {
 TEST(ChordEditorWindow, AutoPopUpShowsALoadedSongInTheEditor) {
   SessionRig rig;  // "Auto pop-up" is on by default
   rig.Dialogs.QueueFile(kDemo.string());
-  rig.Main().Action("Open")->trigger();
+  rig.Main().Action("Open ...")->trigger();
   EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Editor())->isVisible());
   EXPECT_EQ(rig.Session->Editor().MeasureField()->value(), 1);
 }
