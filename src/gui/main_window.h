@@ -69,6 +69,8 @@ class MainWindow final : public QMainWindow {
   void ShowMenuKeys();
   // The song and melody menus (song_menus.cpp), and the intro voices choice of the style menu.
   void MakeSongMenus(QMenu* styleMenu);
+  // The Style-Creator's entries of the main window (creator_menu.cpp).
+  void MakeCreatorMenu();
   QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                      bool config::Settings::*setting = nullptr);
   // A toggle of a setting that no option mirrors.

@@ -14,6 +14,7 @@
 #include "gui/mixer_panel.h"
 #include "gui/solo_mute_panel.h"
 #include "gui/song_panels.h"
+#include "gui/style_creator_panel.h"
 
 namespace kalo::gui {
 
@@ -113,6 +114,7 @@ void WindowSession::MakeToolPanels() {
   main_->AddToolPanel(new MelodyNotesPanel(*arranger_));
   main_->AddToolPanel(new StepPanel(*arranger_));
   main_->AddToolPanel(editor_ = new ChordEditorPanel(*arranger_, *main_));
+  main_->AddToolPanel(new StyleCreatorPanel(*arranger_, display_));
 }
 
 void WindowSession::MakeConfiguration() {
