@@ -41,7 +41,7 @@ void MainWindow::MakeCreatorMenu() {
   refreshers_.push_back([this, mode, parts, restoreAll] {
     const bool styleMode = arranger_.Gen().StyleMode;
     mode->setText(styleMode ? "Song-&Mode" : "Style-&Mode");
-    parts->setEnabled(styleMode);
+    parts->menuAction()->setEnabled(styleMode);
     restoreAll->setEnabled(arranger_.StyleControls.RestoreOriginal && !arranger_.Creator().Recording());
   });
 }
