@@ -158,16 +158,20 @@ std::vector<TimedChord> FindChords(std::span<const uint8_t> stream, int64_t from
     for (int64_t start = measure; start < measure + measureTicks; start += windowTicks) {
       const int64_t end = std::min(start + windowTicks, measure + measureTicks);
       if (end <= fromTick || start >= toTick) continue;
+      // A pitch class's weight is the time its notes sound in the window, together: a chord played
+      // as short stabs counts as much as one held.
       std::array<int64_t, 12> weight{};
       for (const Note& note : notes) {
         const int64_t overlap = std::min(end, note.End) - std::max(start, note.Start);
-        if (overlap >= least) weight[static_cast<size_t>(note.Key % 12)] += overlap;
+        if (overlap > 0) weight[static_cast<size_t>(note.Key % 12)] += overlap;
       }
       const int64_t strongest = *std::max_element(weight.begin(), weight.end());
-      if (strongest == 0) continue;
+      if (strongest < least) continue;
       std::array<bool, 12> held{};
-      for (int pc = 0; pc < 12; ++pc)
-        held[static_cast<size_t>(pc)] = 4 * weight[static_cast<size_t>(pc)] >= strongest;
+      for (int pc = 0; pc < 12; ++pc) {
+        const int64_t w = weight[static_cast<size_t>(pc)];
+        held[static_cast<size_t>(pc)] = w >= least && 4 * w >= strongest;
+      }
       TimedChord chord = BestChord(held, highest);
       chord.Tick = std::max(start, fromTick);
       if (chord.Type == 0) continue;

@@ -57,8 +57,9 @@ RootShifts PlainRootShifts();
 
 // The chords of the material's non-drum notes in [fromTick, toTick): one per window of WindowBeats
 // quarter notes, the windows starting at every measure start (the last window of a measure may be
-// shorter). A note counts in a window when it sounds there for at least 24 / Sensitivity ticks; pitch
-// classes whose sounding time is below a quarter of the window's strongest one are passing tones. A
+// shorter). A pitch class counts in a window when its notes sound there for at least 24 / Sensitivity
+// ticks together; pitch classes whose sounding time is below a quarter of the window's strongest one
+// are passing tones. A
 // window without notes, or whose chord equals the one before, adds nothing.
 std::vector<TimedChord> FindChords(std::span<const uint8_t> stream, int64_t fromTick, int64_t toTick,
                                    int measureTicks, const ConversionSettings& settings);

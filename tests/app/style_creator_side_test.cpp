@@ -84,6 +84,9 @@ TEST(ConversionToTheBaseChord, ChordsAreFoundFromTheNotesThatSoundLongEnough) {
       {"short passing tones do not count",
        {{50, 0, 96}, {54, 0, 96}, {57, 0, 96}, {61, 40, 42}, {63, 60, 62}},
        "1:1 D maj"},
+      {"a chord played as short stabs",
+       {{52, 0, 6}, {55, 0, 6}, {60, 0, 6}, {52, 24, 30}, {55, 24, 30}, {60, 24, 30}, {61, 72, 74}},
+       "1:1 C maj"},
   };
   for (const Voicing& v : cases) {
     std::vector<std::pair<int, std::array<uint8_t, 3>>> events;

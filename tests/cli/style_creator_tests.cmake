@@ -13,6 +13,18 @@ foreach(source IN LISTS shipped_style_sources)
   set_tests_properties(cli.style.round_trip_through_a_midi_file.${style} PROPERTIES LABELS cli TIMEOUT 60)
 endforeach()
 
+# Every shipped style played over chords in G, imported with those chords, plays in C again (the test
+# prints how many of the original's notes the converted style plays).
+set(KALO_CONVERSION_CHART "G | Em | C | D7 | G | Bm | Am7 | D")
+foreach(source IN LISTS shipped_style_sources)
+  get_filename_component(style ${source} NAME_WE)
+  add_test(NAME cli.style.conversion_to_the_base_chord.${style}
+           COMMAND ${CMAKE_COMMAND} -DKALO=$<TARGET_FILE:kalo> -DSTYLE=${KALO_PROGRAM_DIR}/STYLES/${style}.vxs
+                   "-DCHART=${KALO_CONVERSION_CHART}" -DOUT=${CMAKE_CURRENT_BINARY_DIR}/conversion_${style}
+                   -P ${CMAKE_CURRENT_LIST_DIR}/run_style_conversion.cmake)
+  set_tests_properties(cli.style.conversion_to_the_base_chord.${style} PROPERTIES LABELS cli TIMEOUT 60)
+endforeach()
+
 # Bad arguments exit with 2 before anything is read; a damaged file with 1, naming what is wrong.
 function(kalo_style_creator_test name args expectRc expectOut expectErr)
   add_test(NAME cli.style.${name}
