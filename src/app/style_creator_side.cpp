@@ -197,6 +197,9 @@ void StyleCreatorSide::TransportStopped() {
 
 void StyleCreatorSide::FinishRecording() {
   recording_ = false;
+  // The wait for the external device ends with the recording: a wait left pending would swallow the
+  // next press of a play button.
+  a_.Clock().StartWait = 0;
   styles::TGen& gen = Gen();
   styles::Style& style = gen.CurrentStyle();
   const int beats = (recordedTicks_ + kTicksPerBeat - 1) / kTicksPerBeat;

@@ -129,6 +129,18 @@ TEST(StyleCreatorWindow, RecordOpensTheWindowAndClosingOnlyHidesIt) {
   EXPECT_EQ(rig.Main().Tools().Find("Style-Creator"), rig.Panel);
   rig.Main().Action("Style-Creator")->trigger();
   EXPECT_TRUE(window->isVisible());
+
+  // Stop ends the recording; the wait for the external device ends with it, so the next play starts.
+  rig.Main().Action("Stop")->trigger();
+  EXPECT_FALSE(rig.Arranger().Creator().Recording());
+  rig.DropMaterial();
+  rig.Measures(styles::kBasic, 1, 2);
+  rig.Click("Set");
+  rig.Click("Play");
+  EXPECT_TRUE(rig.Gen().Playing);
+  rig.Click(">");
+  EXPECT_FALSE(rig.Gen().Playing) << "a measure move stops the player";
+  EXPECT_EQ(rig.Panel->Position()->text(), "2:1");
 }
 
 TEST(StyleCreatorWindow, SongModeGreysWhatOnlyTheStyleModeUses) {
