@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Renders the window's pictures the README shows: the main window, the Mixer and the Chord & Style
-# Editor (over the demo song a first start loads), after start-up with
+# Renders the window's pictures the README shows: the main window, the Mixer, the Chord & Style
+# Editor and the Style-Creator (over the demo song a first start loads), after start-up with
 # the first-start style, on Qt's offscreen platform with a fresh settings file.
 #   scripts/screenshots.sh           writes them into build/default/screenshots/ and checks that each
 #                                    has the size of its copy in docs/ (a changed layout shows up here)
@@ -19,7 +19,8 @@ trap 'rm -rf "$settings"' EXIT
 png_size() { od -An -tu1 -j16 -N8 "$1" | tr -s ' ' | sed 's/^ //'; }
 
 status=0
-for shot in "main-window:" "mixer:Mixer" "chord-editor:Chord & Style Editor"; do
+for shot in "main-window:" "mixer:Mixer" "chord-editor:Chord & Style Editor" \
+  "style-creator:Style-Creator"; do
   name=${shot%%:*}
   panel=${shot#*:}
   args=(--ini "$settings/kalo.ini" --screenshot "$out/$name.png")
