@@ -110,10 +110,14 @@ void StyleCreatorPanel::MakeLoopMenu() {
   for (const auto& [caption, part] : parts)
     AddEntry(loop, caption, [this, part = part] { arranger_.Gen().PreparePart(part, false); });
   AddEntry(loop, "Variation Basic", [this] { arranger_.Gen().PreparePart(styles::kFillInBasic, true); });
-  AddEntry(loop, "Variation Extended", [this] { arranger_.Gen().PreparePart(styles::kFillInExtended, true); });
+  AddEntry(loop, "Variation Extended",
+           [this] { arranger_.Gen().PreparePart(styles::kFillInExtended, true); });
   loop->addSeparator();
   AddEntry(loop, "&Set Part", [this] { side_.SetPart(); });
   AddEntry(loop, "Clear P.", [this] { side_.ClearPart(); });
+  loop->addSeparator();
+  AddEntry(loop, "    -   Enter chords and test styleparts with the keys [Shift/Ctrl] y,x,c,v,b,n,m",
+           [this] { Q_EMIT GuideRequested(); });
 }
 
 void StyleCreatorPanel::MakeConvertMenu() {

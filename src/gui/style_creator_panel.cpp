@@ -63,6 +63,9 @@ StyleCreatorPanel::StyleCreatorPanel(app::Arranger& arranger, WindowDisplay& dis
   });
   MakeMenus();
 
+  // The caption names the material or style once there is one.
+  if (!display.StyleCreatorCaption().isEmpty()) SetTitle(display.StyleCreatorCaption());
+  connect(&display, &WindowDisplay::StyleCreatorCaptionChanged, this, &ToolPanel::SetTitle);
   position_->setText(display.StyleCreatorPosition().isEmpty() ? QString("1:1")
                                                               : display.StyleCreatorPosition());
   connect(&display, &WindowDisplay::StyleCreatorPositionChanged, position_, &QLabel::setText);

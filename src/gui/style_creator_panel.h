@@ -55,6 +55,10 @@ class StyleCreatorPanel final : public ToolPanel {
   // Imports a dropped MIDI file as "1. Import Midifile" does with the chosen one.
   void ImportDropped(const QString& path);
 
+ Q_SIGNALS:
+  // The chord-keys item: the guide to the computer keys, which play chords and parts in every window.
+  void GuideRequested();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;

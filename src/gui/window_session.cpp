@@ -114,7 +114,10 @@ void WindowSession::MakeToolPanels() {
   main_->AddToolPanel(new MelodyNotesPanel(*arranger_));
   main_->AddToolPanel(new StepPanel(*arranger_));
   main_->AddToolPanel(editor_ = new ChordEditorPanel(*arranger_, *main_));
-  main_->AddToolPanel(new StyleCreatorPanel(*arranger_, display_));
+  auto* creator = new StyleCreatorPanel(*arranger_, display_);
+  QObject::connect(creator, &StyleCreatorPanel::GuideRequested, main_.get(),
+                   [this] { main_->Tools().Show(guide_); });
+  main_->AddToolPanel(creator);
 }
 
 void WindowSession::MakeConfiguration() {

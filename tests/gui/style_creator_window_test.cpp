@@ -251,6 +251,11 @@ TEST(StyleCreatorWindow, ControlsReachTheirCommands) {
             0u)
       << rig.Dialogs.Messages().back();
 
+  // The chord-keys item shows the guide to the computer keys.
+  rig.Panel->Entry("    -   Enter chords and test styleparts with the keys [Shift/Ctrl] y,x,c,v,b,n,m")
+      ->trigger();
+  EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Guide())->isVisible());
+
   // The position display's bookmarks: an empty set moves nothing; the cursor advances.
   const int cursor = gen.CurrentStyle().BookmarkCursor;
   QTest::mouseClick(rig.Panel->Position(), Qt::LeftButton);
