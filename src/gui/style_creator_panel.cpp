@@ -136,8 +136,14 @@ QWidget* StyleCreatorPanel::MakeModeAndParts() {
       styles::TGen& gen = arranger_.Gen();
       gen.RunningPart = row;
       gen.VariationPrepared = false;
-      // An existing part is loaded into the play window: the part being marked is what plays.
-      if (PartOf(arranger_, row).Exists()) gen.SelectPart(row);
+      // An existing part shows its measures and is loaded into the play window: the part being marked
+      // is what plays, and "Set" cuts it again from where it was cut.
+      const styles::TStylePart& part = PartOf(arranger_, row);
+      if (!part.Exists()) return;
+      gen.BeatBox = std::max<int>(1, part.Beat);
+      gen.SetFirstMeasure(part.FirstMeasure);
+      gen.SetLastMeasure(part.LastMeasure);
+      gen.SelectPart(row);
     });
   });
   grid->addWidget(parts_, 1, 0, 1, 2);

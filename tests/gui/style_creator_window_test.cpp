@@ -107,6 +107,10 @@ TEST(StyleCreatorWindow, MakesTheStyleTheCommandLineMakesFromTheSameMeasures) {
   rig.Click("Set");
   EXPECT_EQ(rig.Panel->Find<QListWidget>("Parts")->item(styles::kFillInBasic)->text(),
             "Fill in Basic   9 - 9");
+  // Choosing a part that exists shows the measures it was cut from.
+  rig.Panel->Find<QListWidget>("Parts")->setCurrentRow(styles::kBasic);
+  EXPECT_EQ(rig.Panel->Find<QSpinBox>("First Measure")->value(), 5);
+  EXPECT_EQ(rig.Panel->Find<QSpinBox>("Last Measure")->value(), 8);
   rig.Dialogs.QueueFile((folder / "window.vxs").string());
   rig.Panel->Entry("5. Save created style")->trigger();
   ASSERT_TRUE(std::filesystem::exists(folder / "window.vxs"));
