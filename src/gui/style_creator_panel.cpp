@@ -37,6 +37,43 @@ QString PartCaption(app::Arranger& arranger, int part) {
   return QString("%1   %2 - %3").arg(name).arg(record.FirstMeasure).arg(record.LastMeasure);
 }
 
+// What each control does, one hover away; the buttons made with a hint of their own keep it.
+const std::pair<const char*, const char*> kHints[] = {
+    {"Song-Mode", "The material is a song: it plays as recorded"},
+    {"Style-Mode", "The material is cut into parts: mark and play the parts"},
+    {"Beat", "The beat of the first measure at which the part begins"},
+    {"LoopStart", "The measure that plays becomes the first measure"},
+    {"LoopEnd", "The measure that plays becomes the last measure"},
+    {"Step by Step", "The loop length for step-by-step work"},
+    {"Multiply by 2", "Doubles the loop length"},
+    {"Intro ...", "The style starts with its intro (as the main window's \"Play Intro\")"},
+    {"Restore Original", "Undo all conversions: the material as it was recorded or imported"},
+    {"Stop", "Stop playing"},
+    {"All Notes Off", "All notes off on the 16 channels"},
+    {"Volume -", "All channels' volume one lower"},
+    {"Volume +", "All channels' volume one higher"},
+    {"Reverb -", "All channels' reverb one lower"},
+    {"Reverb +", "All channels' reverb one higher"},
+    {"Target Volume", "The volume \"Normalize Volume\" brings the channels to"},
+    {"Normalize Volume", "Bring the channels' volumes to the target volume, keeping their balance"},
+    {"Octave Channel", "The channel \"Oct. up\" and \"Oct. down\" move"},
+    {"Tone Channel", "The channel \"Tone up\" and \"Tone down\" move"},
+    {"Oct. up", "The channel's notes an octave higher"},
+    {"Oct. down", "The channel's notes an octave lower"},
+    {"Tone up", "The channel's notes a semitone higher"},
+    {"Tone down", "The channel's notes a semitone lower"},
+    {"Load Style              ", "Open a style file (.vxs)"},
+    {"Save Style as ...     ", "Save the style as a style file (.vxs)"},
+    {"Load Work               ", "Open a work file (.vxw): material with its parts"},
+    {"Save Work as ...      ", "Save the material with its parts as a work file (.vxw)"},
+    {"Stylepart - Events      ", "Step through the part's notes and edit them"},
+    {"Convert measures to Style", "Convert the measures of the measure boxes to the base chord"},
+    {"Convert all to Style", "Convert every measure to the base chord"},
+    {"Record from MIDI in ", "Record what comes in at MIDI in; Stop ends the recording"},
+    {"Tempo", "The tempo of the recording's style"},
+    {"Metrum", "The metre of the material"},
+};
+
 }  // namespace
 
 StyleCreatorPanel::StyleCreatorPanel(app::Arranger& arranger, WindowDisplay& display, QWidget* parent)
@@ -56,6 +93,9 @@ StyleCreatorPanel::StyleCreatorPanel(app::Arranger& arranger, WindowDisplay& dis
   top->addLayout(right);
   layout->addLayout(top);
   layout->addWidget(MakeRecordingPanel());
+  for (const auto& [name, hint] : kHints)
+    if (auto* control = findChild<QWidget*>(name); control != nullptr && control->toolTip().isEmpty())
+      control->setToolTip(hint);
   events_ = new StyleEventsWindow(arranger_, this);
   connect(events_, &StyleEventsWindow::Edited, this, [this] {
     Refresh();
@@ -127,6 +167,7 @@ QWidget* StyleCreatorPanel::MakeModeAndParts() {
 
   parts_ = new QListWidget;
   parts_->setObjectName("Parts");
+  parts_->setToolTip("The style parts, with the measures each was cut from");
   for (int p = 0; p < styles::kPartCount; ++p) parts_->addItem(PartCaption(arranger_, p));
   parts_->setMinimumWidth(parts_->sizeHintForColumn(0) + 80);
   parts_->setFixedHeight(parts_->sizeHintForRow(0) * styles::kPartCount + 2 * parts_->frameWidth());
@@ -345,6 +386,8 @@ QWidget* StyleCreatorPanel::MakeRecordingPanel() {
         AddNumber(name + " First", 1, 9999, [this, index](int m) { side_.Panel.First[index] = m; });
     QSpinBox* last =
         AddNumber(name + " Last", 0, 9999, [this, index](int m) { side_.Panel.Last[index] = m; });
+    first->setToolTip(name + ": first measure to cut after recording (double click: 1)");
+    last->setToolTip(name + ": last measure to cut after recording, 0 for none (double click: 0)");
     first->findChild<QLineEdit*>()->installEventFilter(this);
     last->findChild<QLineEdit*>()->installEventFilter(this);
     panelBoxes_[index * 2] = first;

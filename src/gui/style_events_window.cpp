@@ -1,6 +1,7 @@
 #include "gui/style_events_window.h"
 
 #include <QGridLayout>
+#include <QScreen>
 
 #include "app/style_creator_side.h"
 #include "gui/guarded.h"
@@ -23,6 +24,7 @@ StyleEventsWindow::StyleEventsWindow(app::Arranger& arranger, QWidget* owner)
   grid->addWidget(channel_, 0, 1);
   display_ = new QLabel("-");
   display_->setObjectName("Note");
+  display_->setToolTip("The note found: its octave and name");
   display_->setFrameShape(QFrame::Panel);
   display_->setFrameShadow(QFrame::Sunken);
   display_->setAlignment(Qt::AlignCenter);
@@ -31,16 +33,19 @@ StyleEventsWindow::StyleEventsWindow(app::Arranger& arranger, QWidget* owner)
 
   note_ = new QComboBox;
   note_->setObjectName("Note Box");
+  note_->setToolTip("The note name \"Change\" gives the note");
   for (const char* name : {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "Ab", "A", "Bb", "B"})
     note_->addItem(name);
   octave_ = new QComboBox;
   octave_->setObjectName("Octave Box");
+  octave_->setToolTip("The octave \"Change\" gives the note");
   for (int o = 1; o <= 8; ++o) octave_->addItem(QString::number(o));
   grid->addWidget(note_, 1, 0);
   grid->addWidget(octave_, 1, 1);
 
   velocity_ = new QSlider(Qt::Horizontal);
   velocity_->setObjectName("Velocity");
+  velocity_->setToolTip("The note's velocity (only while nothing plays)");
   velocity_->setRange(0, 127);
   velocityValue_ = new QLabel("0");
   velocityValue_->setMinimumWidth(velocityValue_->fontMetrics().horizontalAdvance("000"));
@@ -61,15 +66,10 @@ StyleEventsWindow::StyleEventsWindow(app::Arranger& arranger, QWidget* owner)
 
   QPushButton* previous = AddButton("<", [this] { Step(false); });
   previous->setObjectName("Previous");
+  previous->setToolTip("The previous note (sounds while held)");
   QPushButton* next = AddButton(">", [this] { Step(true); });
   next->setObjectName("Next");
-  // The note sounds while its button is held.
-  for (QPushButton* button : {previous, next}) {
-    connect(button, &QPushButton::released, this, [this] {
-      if (sounding_) side_.ReleaseNote(*sounding_);
-      sounding_.reset();
-    });
-  }
+  next->setToolTip("The next note (sounds while held)");
   grid->addWidget(previous, 3, 0);
   grid->addWidget(next, 3, 1);
   grid->addWidget(AddButton("Change",
@@ -79,7 +79,7 @@ StyleEventsWindow::StyleEventsWindow(app::Arranger& arranger, QWidget* owner)
                               if (!changed) return;
                               Show(changed);
                               side_.SoundNote(*changed);
-                              side_.ReleaseNote(*changed);
+                              sounding_ = changed;
                               Q_EMIT Edited();
                             }),
                   4, 0);
@@ -96,6 +96,17 @@ StyleEventsWindow::StyleEventsWindow(app::Arranger& arranger, QWidget* owner)
                               Show(side_.Events().Current());
                             }),
                   4, 2);
+  Button("Change")->setToolTip(
+      "The note becomes the name and octave of the boxes (only while nothing plays)");
+  Button("Clear")->setToolTip("Silence the note and go to the next (only while nothing plays)");
+  Button("Undo")->setToolTip("Take the last change or clear back");
+  // The note found or changed sounds while its button is held.
+  for (QPushButton* button : {previous, next, Button("Change")}) {
+    connect(button, &QPushButton::released, this, [this] {
+      if (sounding_) side_.ReleaseNote(*sounding_);
+      sounding_.reset();
+    });
+  }
 }
 
 QPushButton* StyleEventsWindow::AddButton(const QString& caption, std::function<void()> command) {
@@ -110,6 +121,17 @@ QPushButton* StyleEventsWindow::AddButton(const QString& caption, std::function<
 void StyleEventsWindow::Open() {
   side_.Events().Open();
   Show(std::nullopt);
+  if (!placed_) {
+    // First shown beside the Style-Creator (to its right, or inside its right edge when the screen
+    // ends there), where the notes it walks through are marked; after that where the player put it.
+    placed_ = true;
+    adjustSize();
+    const QRect owner = parentWidget()->window()->frameGeometry();
+    const QScreen* screen = parentWidget()->window()->screen();
+    const QRect room = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int x = std::min(owner.right() + 8, room.right() - frameGeometry().width());
+    move(std::max(room.left(), x), std::max(room.top(), owner.top()));
+  }
   show();
   raise();
 }
@@ -119,6 +141,7 @@ void StyleEventsWindow::Step(bool forward) {
       forward ? side_.Events().Next(Channel(), Muted()) : side_.Events().Previous(Channel(), Muted());
   if (!found) return;
   Show(found);
+  if (sounding_) side_.ReleaseNote(*sounding_);
   side_.SoundNote(*found);
   sounding_ = found;
 }

@@ -57,6 +57,7 @@ class StyleEventsWindow final : public QWidget {
   QLabel* display_ = nullptr;
   std::optional<styles::EditorNote> sounding_;
   bool showing_ = false;
+  bool placed_ = false;
 };
 
 }  // namespace kalo::gui
