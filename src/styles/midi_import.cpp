@@ -31,14 +31,16 @@ struct Timed {
   uint8_t Data2 = 0;
   int Track = 0;
   bool Dropped = false;
+  bool EndsOnItsStart = false;  // a note-off of a note struck on the same tick
 
   uint8_t Kind() const { return Status & 0xF0; }
   int Channel() const { return Status & 0x0F; }
   bool IsNoteOn() const { return Kind() == midi::kNoteOn && Data2 > 0; }
   bool IsNoteOff() const { return Kind() == midi::kNoteOff || (Kind() == midi::kNoteOn && Data2 == 0); }
   // Order inside one tick: endings first, then set-up messages, then note starts; so a note struck
-  // again on the tick its predecessor ends is not ended by that predecessor's note-off.
-  int Class() const { return IsNoteOff() ? 0 : IsNoteOn() ? 2 : 1; }
+  // again on the tick its predecessor ends is not ended by that predecessor's note-off. The note-off of
+  // a note that starts and ends on one tick stays among the starts, after its own note-on.
+  int Class() const { return IsNoteOff() && !EndsOnItsStart ? 0 : IsNoteOn() || IsNoteOff() ? 2 : 1; }
 };
 
 int64_t RoundedDivision(int64_t numerator, int64_t denominator) {
@@ -194,6 +196,21 @@ void EndNotesAtChannelModeMessages(std::vector<Timed>& events) {
   events = std::move(result);
 }
 
+// Marks the note-offs that end a note struck on their own tick (notes paired first in, first out), so
+// that sorting the tick does not put them before their note-on and leave the note sounding.
+void MarkNotesEndingOnTheirStart(std::vector<Timed>& events) {
+  std::array<std::array<std::vector<int64_t>, 128>, 16> starts{};
+  for (Timed& e : events) {
+    auto& open = starts[static_cast<size_t>(e.Channel())][e.Data1];
+    if (e.IsNoteOn()) {
+      open.push_back(e.Tick);
+    } else if (e.IsNoteOff() && !open.empty()) {
+      e.EndsOnItsStart = open.front() == e.Tick;
+      open.erase(open.begin());
+    }
+  }
+}
+
 // A channel's set-up is the sound it has at its first note: before it, a later value replaces an
 // earlier one (players send their reset values first); after it, only entries still unset are taken.
 // True when the message is a set-up entry.
@@ -261,6 +278,7 @@ std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfCo
   if (options.StandardPercussionOnly) KeepStandardPercussion(events, out);
   if (options.OptimizeTiming) OptimizeTiming(events, out);
   std::erase_if(events, [](const Timed& e) { return e.Dropped; });
+  MarkNotesEndingOnTheirStart(events);
   std::stable_sort(events.begin(), events.end(), [](const Timed& a, const Timed& b) {
     return std::tuple(a.Tick, a.Class(), a.Channel()) < std::tuple(b.Tick, b.Class(), b.Channel());
   });

@@ -117,6 +117,20 @@ TEST(MidiImport, NotesEndedByAChannelModeMessageEndThere) {
                                       "24 146 60 0", "24 146 72 90", "36 146 72 0", "60 147 67 0"}));
 }
 
+TEST(MidiImport, ANoteThatEndsOnItsStartKeepsItsOrderAndARestruckNoteIsNotEndedByItsPredecessor) {
+  const ImportedMaterial material = Import(Content({{0, 0x92, 60, 90},
+                                                    {24, 0x92, 64, 90},
+                                                    {24, 0x92, 64, 0},
+                                                    {24, 0x92, 64, 80},
+                                                    {24, 0x92, 60, 70},
+                                                    {24, 0x92, 60, 0},
+                                                    {48, 0x92, 60, 0},
+                                                    {48, 0x92, 64, 0}}));
+  EXPECT_EQ(Messages(material),
+            (std::vector<std::string>{"0 146 60 90", "24 146 60 0", "24 146 64 90", "24 146 64 0",
+                                      "24 146 64 80", "24 146 60 70", "48 146 60 0", "48 146 64 0"}));
+}
+
 struct MetreCase {
   const char* Signature;
   int Numerator, Denominator;
