@@ -6,6 +6,7 @@
 #include <cmath>
 #include <optional>
 #include <tuple>
+#include <utility>
 
 #include "midi/midi_status.h"
 #include "styles/style_stream.h"
@@ -20,6 +21,7 @@ constexpr int kDefaultTempo = 120;
 // Bank select values that choose a drum kit: XG's drum bank and General MIDI 2's rhythm bank.
 constexpr uint8_t kXgDrumBank = 127;
 constexpr uint8_t kGm2RhythmBank = 120;
+constexpr uint8_t kAllSoundOff = 120;
 constexpr uint8_t kResetAllControllers = 121;
 
 struct Timed {
@@ -29,14 +31,16 @@ struct Timed {
   uint8_t Data2 = 0;
   int Track = 0;
   bool Dropped = false;
+  bool EndsOnItsStart = false;  // a note-off of a note struck on the same tick
 
   uint8_t Kind() const { return Status & 0xF0; }
   int Channel() const { return Status & 0x0F; }
   bool IsNoteOn() const { return Kind() == midi::kNoteOn && Data2 > 0; }
   bool IsNoteOff() const { return Kind() == midi::kNoteOff || (Kind() == midi::kNoteOn && Data2 == 0); }
   // Order inside one tick: endings first, then set-up messages, then note starts; so a note struck
-  // again on the tick its predecessor ends is not ended by that predecessor's note-off.
-  int Class() const { return IsNoteOff() ? 0 : IsNoteOn() ? 2 : 1; }
+  // again on the tick its predecessor ends is not ended by that predecessor's note-off. The note-off of
+  // a note that starts and ends on one tick stays among the starts, after its own note-on.
+  int Class() const { return IsNoteOff() && !EndsOnItsStart ? 0 : IsNoteOn() || IsNoteOff() ? 2 : 1; }
 };
 
 int64_t RoundedDivision(int64_t numerator, int64_t denominator) {
@@ -161,6 +165,52 @@ void OptimizeTiming(std::vector<Timed>& events, ImportedMaterial& out) {
   }
 }
 
+// Controllers 120 to 127 end every note of their channel (all sound off, all notes off and the mode
+// messages that imply it). They are not material, so the notes they end get note-offs of their own
+// there (the note's own note-off after it is left out); a note would otherwise sound on to its part's
+// end. A note struck on the same tick keeps sounding: its note-off would be sorted before it.
+void EndNotesAtChannelModeMessages(std::vector<Timed>& events) {
+  constexpr int64_t kSilent = -1;
+  constexpr int64_t kEndedByMode = -2;
+  std::array<std::array<int64_t, 128>, 16> soundingSince{};
+  for (auto& channel : soundingSince) channel.fill(kSilent);
+  std::vector<Timed> result;
+  result.reserve(events.size());
+  for (const Timed& e : events) {
+    auto& sounding = soundingSince[static_cast<size_t>(e.Channel())];
+    if (e.IsNoteOn()) {
+      sounding[e.Data1] = e.Tick;
+    } else if (e.IsNoteOff()) {
+      const bool ended = sounding[e.Data1] == kEndedByMode;
+      sounding[e.Data1] = kSilent;
+      if (ended) continue;
+    }
+    result.push_back(e);
+    if (e.Kind() != midi::kControlChange || e.Data1 < kAllSoundOff) continue;
+    for (uint8_t key = 0; key < 128; ++key) {
+      if (sounding[key] < 0 || sounding[key] == e.Tick) continue;
+      result.push_back({e.Tick, static_cast<uint8_t>(midi::kNoteOn | e.Channel()), key, 0, e.Track});
+      sounding[key] = kEndedByMode;
+    }
+  }
+  events = std::move(result);
+}
+
+// Marks the note-offs that end a note struck on their own tick (notes paired first in, first out), so
+// that sorting the tick does not put them before their note-on and leave the note sounding.
+void MarkNotesEndingOnTheirStart(std::vector<Timed>& events) {
+  std::array<std::array<std::vector<int64_t>, 128>, 16> starts{};
+  for (Timed& e : events) {
+    auto& open = starts[static_cast<size_t>(e.Channel())][e.Data1];
+    if (e.IsNoteOn()) {
+      open.push_back(e.Tick);
+    } else if (e.IsNoteOff() && !open.empty()) {
+      e.EndsOnItsStart = open.front() == e.Tick;
+      open.erase(open.begin());
+    }
+  }
+}
+
 // A channel's set-up is the sound it has at its first note: before it, a later value replaces an
 // earlier one (players send their reset values first); after it, only entries still unset are taken.
 // True when the message is a set-up entry.
@@ -223,10 +273,12 @@ std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfCo
   for (const midi::SmfChannelEvent& e : content.Events) {
     events.push_back({toTick(e.Pulse), e.Status, e.Data1, e.Data2, e.Track});
   }
+  EndNotesAtChannelModeMessages(events);
   if (options.MovePercussion) MovePercussion(events, content, out);
   if (options.StandardPercussionOnly) KeepStandardPercussion(events, out);
   if (options.OptimizeTiming) OptimizeTiming(events, out);
   std::erase_if(events, [](const Timed& e) { return e.Dropped; });
+  MarkNotesEndingOnTheirStart(events);
   std::stable_sort(events.begin(), events.end(), [](const Timed& a, const Timed& b) {
     return std::tuple(a.Tick, a.Class(), a.Channel()) < std::tuple(b.Tick, b.Class(), b.Channel());
   });

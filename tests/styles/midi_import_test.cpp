@@ -93,11 +93,42 @@ TEST(MidiImport, SetUpIsTheSoundAtTheFirstNoteAndResetsStayOutOfTheStream) {
   EXPECT_EQ(material.Header.Channels[1].Values[93], kNotSet);  // set before the reset
   EXPECT_TRUE(material.Header.Used(1));
   EXPECT_FALSE(material.Header.Used(0));
-  EXPECT_EQ(Messages(material), (std::vector<std::string>{"24 145 40 100", "36 177 7 60", "48 129 40 0"}));
+  // All notes off ends the note there; the note's own note-off after it is left out.
+  EXPECT_EQ(Messages(material), (std::vector<std::string>{"24 145 40 100", "36 177 7 60", "48 145 40 0"}));
   // One measure of 4/4, padded to its end, every beat reached by the last byte of a delay run.
   EXPECT_EQ(material.Measures, 1);
   EXPECT_EQ(TicksIn(material.Stream, 0, static_cast<int32_t>(material.Stream.size())), 96);
   EXPECT_EQ(material.EndPosition, 20);
+}
+
+TEST(MidiImport, NotesEndedByAChannelModeMessageEndThere) {
+  const ImportedMaterial material = Import(Content({{0, 0x92, 60, 90},
+                                                    {0, 0x92, 64, 90},
+                                                    {0, 0x93, 67, 90},
+                                                    {12, 0x92, 64, 0},
+                                                    {24, 0xB2, 120, 0},
+                                                    {24, 0x92, 72, 90},
+                                                    {36, 0xB2, 123, 0},
+                                                    {48, 0x92, 60, 0},
+                                                    {48, 0x92, 72, 0},
+                                                    {60, 0x93, 67, 0}}));
+  EXPECT_EQ(Messages(material),
+            (std::vector<std::string>{"0 146 60 90", "0 146 64 90", "0 147 67 90", "12 146 64 0",
+                                      "24 146 60 0", "24 146 72 90", "36 146 72 0", "60 147 67 0"}));
+}
+
+TEST(MidiImport, ANoteThatEndsOnItsStartKeepsItsOrderAndARestruckNoteIsNotEndedByItsPredecessor) {
+  const ImportedMaterial material = Import(Content({{0, 0x92, 60, 90},
+                                                    {24, 0x92, 64, 90},
+                                                    {24, 0x92, 64, 0},
+                                                    {24, 0x92, 64, 80},
+                                                    {24, 0x92, 60, 70},
+                                                    {24, 0x92, 60, 0},
+                                                    {48, 0x92, 60, 0},
+                                                    {48, 0x92, 64, 0}}));
+  EXPECT_EQ(Messages(material),
+            (std::vector<std::string>{"0 146 60 90", "24 146 60 0", "24 146 64 90", "24 146 64 0",
+                                      "24 146 64 80", "24 146 60 70", "48 146 60 0", "48 146 64 0"}));
 }
 
 struct MetreCase {
