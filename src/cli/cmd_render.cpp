@@ -16,10 +16,10 @@
 #include "app/render_progress.h"
 #include "app/song_side.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "host/time_source.h"
@@ -137,7 +137,7 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, c
   const app::OfflineCapture capture = driver.Run(timeline, kSongTickLimit);
   for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
   if (capture.Cut) std::cerr << "kalo render: the song was still playing at the end of the Chordmemory\n";
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
+  const bool written = app::WriteRenderTargets(args.Targets, app::MusicOf(capture), settings,
                                                {std::cout, std::cerr, progress});
   PrintSongSummary(args, parsed, *stylePath, capture, written);
   return written ? 0 : 1;
@@ -195,7 +195,7 @@ int Render(const RenderArguments& args) {
     std::cerr
         << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
 
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
+  const bool written = app::WriteRenderTargets(args.Targets, app::MusicOf(capture), settings,
                                                {std::cout, std::cerr, progress});
   return written ? 0 : 1;
 }
@@ -227,9 +227,9 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   render->add_option("--events", args->Targets.Events, "write the event list here (- for standard output)");
   render
       ->add_option("-o", args->Targets.Files,
-                   "write OUT.mid, a Standard MIDI File (format 1, 24 ticks per quarter note), or OUT.wav, "
-                   "the sound of the built-in synthesizer (44100 Hz, 16-bit stereo); may be given more "
-                   "than once")
+                   "write OUT.mid, a Standard MIDI File (format 1, 24 ticks per quarter note, a track per "
+                   "channel), or the sound of the built-in synthesizer (44100 Hz, 16-bit stereo) as OUT.wav, "
+                   "OUT.flac or OUT.ogg (Ogg Vorbis); may be given more than once")
       ->allow_extra_args(false);
   render->callback([args, &status] { status.Code = Render(*args); });
 }

@@ -39,7 +39,7 @@ bool ReadOnly(const fs::path& path, const struct stat& status) {
   return (status.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
-// A file descriptor closed when it goes out of scope, unless closed before with Close().
+// A file descriptor closed when it goes out of scope.
 class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
@@ -50,12 +50,6 @@ class Descriptor {
   Descriptor& operator=(const Descriptor&) = delete;
 
   int Get() const { return fd_; }
-  // Closes now; 0, or -1 with errno set (a failed close can mean written data were lost).
-  int Close() {
-    const int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
 
  private:
   int fd_;
@@ -72,18 +66,6 @@ ssize_t ReadFully(int fd, uint8_t* data, size_t size) {
     done += static_cast<size_t>(n);
   }
   return static_cast<ssize_t>(done);
-}
-
-// Writes all of bytes; 0, or -1 with errno set (ENOSPC when the disk is full).
-int WriteFully(int fd, std::span<const uint8_t> bytes) {
-  size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    done += static_cast<size_t>(n);
-  }
-  return 0;
 }
 
 // The file a save of path replaces: path itself, or where its chain of links ends.
@@ -164,48 +146,128 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const fs::path& path, size_t 
   return std::move(read.Bytes);
 }
 
-std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const uint8_t> bytes) {
+SafeFileWriter::SafeFileWriter(const fs::path& path) : path_(path) {
   std::string error;
   const std::optional<fs::path> target = FollowLinks(path, error);
-  if (!target) return Failure(path, error);
+  if (!target) {
+    error_ = Failure(path, error);
+    return;
+  }
+  target_ = *target;
   struct stat existing {};
-  const bool exists = ::stat(target->c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) return Failure(path, KindReason(existing.st_mode));
-  if (exists && ReadOnly(*target, existing)) return Failure(path, "the file is read-only");
+  const bool exists = ::stat(target_.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    error_ = Failure(path, KindReason(existing.st_mode));
+    return;
+  }
+  if (exists && ReadOnly(target_, existing)) {
+    error_ = Failure(path, "the file is read-only");
+    return;
+  }
 
   // O_EXCL with O_NOFOLLOW: whatever already stands at a name (a leftover, a link, a player's own
   // file) is skipped, never opened, truncated or followed.
-  int fd = -1;
-  fs::path temporary;
-  for (int attempt = 1; attempt <= kTemporaryNameAttempts && fd < 0; ++attempt) {
-    temporary = TemporaryNameFor(*target, attempt);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return Failure(path, Reason(errno));
+  for (int attempt = 1; attempt <= kTemporaryNameAttempts && fd_ < 0; ++attempt) {
+    const fs::path name = TemporaryNameFor(target_, attempt);
+    fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd_ >= 0) temporary_ = name;
+    if (fd_ < 0 && errno != EEXIST) {
+      Fail(errno);
+      return;
+    }
   }
-  if (fd < 0) return Failure(path, "every name for a temporary file beside it is taken");
-  Descriptor file(fd);
-  auto fail = [&](int systemError) {
-    if (file.Get() >= 0) file.Close();
-    ::unlink(temporary.c_str());
-    return Failure(path, Reason(systemError));
-  };
-
+  if (fd_ < 0) {
+    error_ = Failure(path, "every name for a temporary file beside it is taken");
+    return;
+  }
   if (exists) {
     struct stat created {};
-    if (::fstat(fd, &created) != 0) return fail(errno);
+    if (::fstat(fd_, &created) != 0) {
+      Fail(errno);
+      return;
+    }
     if (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) {
       // Only a privileged save can give the file back to its owner; otherwise the new file belongs
       // to whoever saved it, as any replacement would.
-      [[maybe_unused]] const int given = ::fchown(fd, existing.st_uid, existing.st_gid);
+      [[maybe_unused]] const int given = ::fchown(fd_, existing.st_uid, existing.st_gid);
     }
-    if (::fchmod(fd, existing.st_mode & 07777) != 0) return fail(errno);
+    if (::fchmod(fd_, existing.st_mode & 07777) != 0) Fail(errno);
   }
-  if (WriteFully(fd, bytes) != 0) return fail(errno);
-  if (::fsync(fd) != 0) return fail(errno);
-  if (file.Close() != 0) return fail(errno);
-  if (::rename(temporary.c_str(), target->c_str()) != 0) return fail(errno);
-  SyncFolder(*target);
+}
+
+SafeFileWriter::~SafeFileWriter() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!committed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+}
+
+std::optional<std::string> SafeFileWriter::Fail(int systemError) {
+  if (error_.empty()) error_ = Failure(path_, Reason(systemError));
+  return error_;
+}
+
+bool SafeFileWriter::Write(std::span<const uint8_t> bytes) {
+  if (!Ok()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(position_) + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Fail(errno);
+      return false;
+    }
+    done += static_cast<size_t>(n);
+  }
+  position_ += static_cast<int64_t>(done);
+  size_ = std::max(size_, position_);
+  return true;
+}
+
+int64_t SafeFileWriter::Read(std::span<uint8_t> into) {
+  if (!Ok()) return -1;
+  size_t done = 0;
+  while (done < into.size()) {
+    const ssize_t n = ::pread(fd_, into.data() + done, into.size() - done,
+                              static_cast<off_t>(position_) + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Fail(errno);
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  position_ += static_cast<int64_t>(done);
+  return static_cast<int64_t>(done);
+}
+
+bool SafeFileWriter::Seek(int64_t offset) {
+  if (!Ok()) return false;
+  if (offset < 0) {
+    Fail(EINVAL);
+    return false;
+  }
+  position_ = offset;
+  return true;
+}
+
+std::optional<std::string> SafeFileWriter::Commit() {
+  if (!Ok()) return error_;
+  if (committed_) return std::nullopt;
+  if (::fsync(fd_) != 0) return Fail(errno);
+  const int closed = ::close(fd_);
+  fd_ = -1;
+  if (closed != 0) return Fail(errno);
+  if (::rename(temporary_.c_str(), target_.c_str()) != 0) return Fail(errno);
+  committed_ = true;
+  SyncFolder(target_);
   return std::nullopt;
+}
+
+std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const uint8_t> bytes) {
+  SafeFileWriter writer(path);
+  writer.Write(bytes);
+  return writer.Commit();
 }
 
 std::optional<std::string> WriteFileSafely(const fs::path& path, std::string_view text) {
