@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/chart_timeline.h"
@@ -19,6 +21,8 @@
 #include "host/file_store.h"
 #include "host/time_source.h"
 #include "midi/port_backend.h"
+#include "midi/smf_read_back.h"
+#include "midi/standard_midi_file.h"
 #include "midi/wav_audio.h"
 #include "styles/style_file.h"
 #include "styles/style_source.h"
@@ -161,6 +165,12 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
     EXPECT_EQ(testing::StillSounding(sent), "") << row;
+    const auto exported = midi::EncodeStandardMidiFile({.Messages = sent, .EndTick = capture.Ticks});
+    ASSERT_TRUE(std::holds_alternative<std::vector<uint8_t>>(exported)) << row;
+    EXPECT_EQ(
+        midi::testing::NotePairingProblems(midi::testing::ReadSmf(std::get<std::vector<uint8_t>>(exported))),
+        "")
+        << row << ": exported as MIDI";
 
     const int64_t chartEnd = int64_t{chart.Beats()} * kTicksPerChartBeat;
     std::vector<midi::CapturedMessage> drums;
@@ -190,9 +200,61 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
 INSTANTIATE_TEST_SUITE_P(Library, ShippedStyleInEveryKey, ::testing::ValuesIn(Shipped()),
                          [](const auto& row) { return row.param.Name; });
 
+// The metre of a style source's header ("metre 6/8") as a time signature event's numerator and the
+// power of two of its denominator.
+std::pair<int, int> SourceMetre(const std::string& name) {
+  const std::string text = config::testing::ReadText(fs::path(KALO_STYLE_LIBRARY_DIR) / (name + ".style"));
+  const size_t at = text.find("\nmetre ");
+  if (at == std::string::npos) return {0, 0};
+  const int numerator = std::atoi(text.c_str() + at + 7);
+  return {numerator, text.compare(text.find('/', at) + 1, 1, "8") == 0 ? 3 : 2};
+}
+
+// Each style with its intro over a chart that plays every part, written as a Standard MIDI File through
+// the render's output step and read back with libsmf: the style's time signature at tick 0, every
+// note-on followed by its note-off in its track, no note of zero length.
+void ExpectEveryPartExportedWithPairedNotes(const ShippedStyle& style) {
+  config::Settings settings = RenderSettings();
+  settings.PlayIntro = true;
+  OfflineDriver driver(settings, host::ProgramFolder("/nonexistent-kalo-program-folder"));
+  ASSERT_TRUE(driver.LoadStyle(style.Name + ".vxs", style.Bytes)) << style.Name;
+  const auto chart = perform::ParseChordChart(
+      "C | C | C | C | [Fill] F | C | [ToExtended] G | C | [Fill] F | C | [ToBasic] G | C",
+      BeatsPerMeasure(driver));
+  ASSERT_TRUE(std::holds_alternative<perform::ChordChart>(chart)) << style.Name;
+  const OfflineCapture capture =
+      driver.Run(ChartTimeline(std::get<perform::ChordChart>(chart), driver.Session().Settings(), true));
+  std::set<int> parts;
+  std::string played;
+  for (const auto& [tick, part] : capture.Parts) {
+    parts.insert(part);
+    played += " " + std::to_string(part) + "@" + std::to_string(tick);
+  }
+  EXPECT_EQ(parts.size(), size_t{styles::kPartCount}) << style.Name << ": not every part played:" << played;
+
+  config::testing::TempFolder temp;
+  std::ostringstream out, err;
+  host::FakeTimeSource clock;
+  RenderProgress progress(clock, err, false);
+  const fs::path mid = temp.Path() / (style.Name + ".mid");
+  ASSERT_TRUE(WriteRenderTargets({"", {mid}}, MusicOf(capture), settings, {out, err, progress})) << err.str();
+  const midi::testing::SmfReadBack file =
+      midi::testing::ReadSmf(host::ReadFilePrefix(mid, 1 << 24).value_or(std::vector<uint8_t>{}));
+  ASSERT_TRUE(file.Loaded) << style.Name;
+  const auto metre =
+      std::find_if(file.Events.begin(), file.Events.end(), [](const midi::testing::SmfEvent& e) {
+        return e.Bytes.size() == 7 && e.Bytes[0] == 0xFF && e.Bytes[1] == 0x58;
+      });
+  ASSERT_NE(metre, file.Events.end()) << style.Name << ": no time signature";
+  EXPECT_EQ(metre->Tick, 0) << style.Name;
+  EXPECT_EQ(std::make_pair(int{metre->Bytes[3]}, int{metre->Bytes[4]}), SourceMetre(style.Name))
+      << style.Name;
+  EXPECT_EQ(midi::testing::NotePairingProblems(file), "") << style.Name;
+}
+
 // Four bars of each style rendered to a WAV file through the render's output step and read back with
 // libsndfile: sound well above silence, no sample at full scale, the sound dying away soon after Stop,
-// and the loudest style within 6 dB of the quietest.
+// and the loudest style within 6 dB of the quietest. Each style's every part exported as MIDI, too.
 TEST(ShippedStyles, SoundAtALikeLoudnessWithoutClippingAndFallSilentAfterStop) {
   constexpr double kMinRms = 0.015;            // -36.5 dB of full scale
   constexpr double kMaxLoudnessRatio = 1.995;  // 6 dB
@@ -223,6 +285,7 @@ TEST(ShippedStyles, SoundAtALikeLoudnessWithoutClippingAndFallSilentAfterStop) {
     EXPECT_LT(audio.Peak(), 32767) << style.Name;
     EXPECT_LT(audio.Seconds(), music + kMaxTailSeconds) << style.Name << ": sound left after Stop";
     loudness.push_back({rms, style.Name});
+    ExpectEveryPartExportedWithPairedNotes(style);
   }
   ASSERT_FALSE(loudness.empty());
   const auto [quietest, loudest] = std::minmax_element(loudness.begin(), loudness.end());
