@@ -4,7 +4,6 @@
 #include <smf.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <string>
@@ -52,37 +51,30 @@ inline SmfReadBack ReadSmf(const std::vector<uint8_t>& bytes) {
   return result;
 }
 
-// What is wrong with the notes of a file: a note-on without a later note-off of its key in its track,
-// a note-off of a key not sounding, a note lasting zero ticks. Empty when every note is paired.
+// What is wrong with the notes of a file, a line each: a note-on struck again or never ended, a note-off
+// with no note sounding, a note lasting zero ticks. Empty when every note-on is followed by its note-off
+// in its track.
 inline std::string NotePairingProblems(const SmfReadBack& file) {
   std::string problems;
-  std::map<std::pair<int, int>, int64_t> sounding;  // (track, channel * 128 + key) -> tick of the note-on
-  auto note = [](const SmfEvent& e) { return (e.Bytes[0] & 0x0F) * 128 + e.Bytes[1]; };
-  auto where = [](const SmfEvent& e) {
-    char text[64];
-    std::snprintf(text, sizeof text, "track %d tick %lld key %d: ", e.Track, static_cast<long long>(e.Tick),
-                  e.Bytes.size() > 1 ? e.Bytes[1] : -1);
-    return std::string(text);
-  };
+  std::map<std::pair<int, int>, int64_t> sounding;  // (track, channel x 128 + key): the note-on's tick
   for (const SmfEvent& e : file.Events) {
     if (e.Bytes.size() != 3 || (e.Bytes[0] & 0xE0) != 0x80) continue;
-    const auto key = std::make_pair(e.Track, note(e));
-    const bool on = (e.Bytes[0] & 0xF0) == 0x90 && e.Bytes[2] > 0;
+    const auto key = std::make_pair(e.Track, (e.Bytes[0] & 0x0F) * 128 + e.Bytes[1]);
+    const std::string where = "track " + std::to_string(e.Track) + " tick " + std::to_string(e.Tick) +
+                              " key " + std::to_string(e.Bytes[1]) + ": ";
     const auto found = sounding.find(key);
-    if (on) {
-      if (found != sounding.end()) problems += where(e) + "struck again without a note-off\n";
+    if ((e.Bytes[0] & 0xF0) == 0x90 && e.Bytes[2] > 0) {
+      if (found != sounding.end()) problems += where + "struck again without a note-off\n";
       sounding[key] = e.Tick;
     } else if (found == sounding.end()) {
-      problems += where(e) + "a note-off with no note sounding\n";
+      problems += where + "a note-off with no note sounding\n";
     } else {
-      if (found->second == e.Tick) problems += where(e) + "a note of zero length\n";
+      if (found->second == e.Tick) problems += where + "a note of zero length\n";
       sounding.erase(found);
     }
   }
-  for (const auto& [key, tick] : sounding) {
-    problems += "track " + std::to_string(key.first) + " tick " + std::to_string(tick) + " key " +
-                std::to_string(key.second % 128) + ": never ends\n";
-  }
+  for (const auto& [key, tick] : sounding)
+    problems += "track " + std::to_string(key.first) + " tick " + std::to_string(tick) + ": never ends\n";
   return problems;
 }
 

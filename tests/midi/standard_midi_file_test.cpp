@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,19 @@ std::vector<std::string> Lines(const SmfReadBack& file) {
   return lines;
 }
 
+// Messages written as "<tick> <bytes in hex>".
+std::vector<CapturedMessage> Messages(const std::vector<std::string>& lines) {
+  std::vector<CapturedMessage> messages;
+  for (const std::string& line : lines) {
+    std::istringstream in(line);
+    CapturedMessage message;
+    in >> message.Tick >> std::hex;
+    for (unsigned byte = 0; in >> byte;) message.Bytes.push_back(static_cast<uint8_t>(byte));
+    messages.push_back(message);
+  }
+  return messages;
+}
+
 SmfReadBack Encoded(const SmfContent& content) {
   auto encoded = EncodeStandardMidiFile(content);
   if (const auto* error = std::get_if<std::string>(&encoded)) ADD_FAILURE() << *error;
@@ -39,107 +53,75 @@ SmfReadBack Encoded(const SmfContent& content) {
 }
 
 TEST(StandardMidiFile, TheConductorHoldsMetreTempoAndSystemExclusiveAndEachChannelItsNamedTrack) {
-  const std::vector<CapturedMessage> messages = {
-      {0, {0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},  // XG reset
-      {0, {0xC0, 48}},
-      {0, {0x99, 36, 110}},  // drums on channel 10, between two channel-1 messages
-      {0, {0x90, 60, 100}},
-      {6, {0xF8}},  // clock: left out
-      {24, {0x90, 60, 0}},
-      {24, {0x89, 36, 64}},
-      {36, {0xD0, 20}},
-      {48, {0xF0, 0x41, 0x01, 0xF7}},  // after the tempo and the metre of its tick
-      {60, {0xF2, 0x10, 0x00}},        // song position: left out
-  };
+  // An XG reset; drums between two channel-1 messages; a clock and a song position, left out; a message
+  // after the tempo and the metre of its tick.
+  const std::vector<CapturedMessage> messages =
+      Messages({"0 f0 43 10 4c 00 00 7e 00 f7", "0 c0 30", "0 99 24 6e", "0 90 3c 64", "6 f8", "24 90 3c 00",
+                "24 89 24 40", "36 d0 14", "48 f0 41 01 f7", "60 f2 10 00"});
   const std::vector<TempoChange> tempos = {{0, 120}, {48, 90}, {96, 200}};  // 500000, 666667, 300000 us
   const std::vector<TimeSignatureChange> metres = {{0, 4, 4}, {48, 3, 4}, {120, 6, 8}};
   SmfContent content{.Messages = messages, .Tempos = tempos, .TimeSignatures = metres};
   content.TrackNames[0] = "Strings";
-  content.EndTick = 144;
   const SmfReadBack file = Encoded(content);
   EXPECT_EQ(file.Format, 1);
   EXPECT_EQ(file.Ppqn, 24);
   EXPECT_EQ(file.TrackNames, (std::vector<std::string>{"", "Strings", "Channel 10"}));
-  const std::vector<std::string> expected = {"1 0 ff 58 04 04 02 18 08",
-                                             "1 0 ff 51 03 07 a1 20",
-                                             "1 0 f0 43 10 4c 00 00 7e 00 f7",
-                                             "1 48 ff 58 04 03 02 18 08",
-                                             "1 48 ff 51 03 0a 2c 2b",
-                                             "1 48 f0 41 01 f7",
-                                             "1 96 ff 51 03 04 93 e0",
-                                             "1 120 ff 58 04 06 03 0c 08",
-                                             "2 0 c0 30",
-                                             "2 0 90 3c 64",
-                                             "2 24 90 3c 00",
-                                             "2 36 d0 14",
-                                             "3 0 99 24 6e",
-                                             "3 24 89 24 40"};
-  EXPECT_EQ(Lines(file), expected);
+  EXPECT_EQ(Lines(file),
+            (std::vector<std::string>{"1 0 ff 58 04 04 02 18 08", "1 0 ff 51 03 07 a1 20",
+                                      "1 0 f0 43 10 4c 00 00 7e 00 f7", "1 48 ff 58 04 03 02 18 08",
+                                      "1 48 ff 51 03 0a 2c 2b", "1 48 f0 41 01 f7", "1 96 ff 51 03 04 93 e0",
+                                      "1 120 ff 58 04 06 03 0c 08", "2 0 c0 30", "2 0 90 3c 64",
+                                      "2 24 90 3c 00", "2 36 d0 14", "3 0 99 24 6e", "3 24 89 24 40"}));
 }
 
 TEST(StandardMidiFile, EveryNoteEndsWithANoteOffWhereItsSoundEndedAndNoneLastsZeroTicks) {
-  const std::vector<uint8_t> gmReset = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
   struct Row {
     const char* Name;
-    std::vector<CapturedMessage> Messages;
+    std::vector<std::string> Messages;
     int64_t EndTick;
-    std::vector<std::string> Track2;  // the first channel's track
+    std::vector<std::string> Track2;  // the first channel's track, without "2 " before each event
   };
   const Row rows[] = {
       {"note-offs of either form stay as sent",
-       {{0, {0x90, 60, 100}}, {0, {0x90, 64, 100}}, {12, {0x80, 60, 64}}, {12, {0x90, 64, 0}}},
+       {"0 90 3c 64", "0 90 40 64", "12 80 3c 40", "12 90 40 00"},
        -1,
-       {"2 0 90 3c 64", "2 0 90 40 64", "2 12 80 3c 40", "2 12 90 40 00"}},
+       {"0 90 3c 64", "0 90 40 64", "12 80 3c 40", "12 90 40 00"}},
       {"controller 120 at a chord change ends the held notes just before it",
-       {{0, {0x90, 60, 100}}, {0, {0x90, 64, 100}}, {24, {0xB0, 120, 0}}, {24, {0x90, 62, 90}}},
+       {"0 90 3c 64", "0 90 40 64", "24 b0 78 00", "24 90 3e 5a"},
        48,
-       {"2 0 90 3c 64", "2 0 90 40 64", "2 24 80 3c 00", "2 24 80 40 00", "2 24 b0 78 00", "2 24 90 3e 5a",
-        "2 48 80 3e 00"}},
+       {"0 90 3c 64", "0 90 40 64", "24 80 3c 00", "24 80 40 00", "24 b0 78 00", "24 90 3e 5a",
+        "48 80 3e 00"}},
       {"a part change re-voicing a note ended in its own tick keeps one note",
-       {{0, {0x90, 60, 100}},
-        {24, {0xB0, 120, 0}},
-        {24, {0x90, 62, 90}},
-        {24, {0x90, 62, 0}},
-        {24, {0x90, 62, 90}},
-        {48, {0x90, 62, 0}}},
+       {"0 90 3c 64", "24 b0 78 00", "24 90 3e 5a", "24 90 3e 00", "24 90 3e 5a", "48 90 3e 00"},
        -1,
-       {"2 0 90 3c 64", "2 24 80 3c 00", "2 24 b0 78 00", "2 24 90 3e 5a", "2 48 90 3e 00"}},
+       {"0 90 3c 64", "24 80 3c 00", "24 b0 78 00", "24 90 3e 5a", "48 90 3e 00"}},
       {"Stop's controller 123 ends the notes; the engine's later note-off is left out",
-       {{0, {0x90, 60, 100}}, {30, {0xB0, 64, 0}}, {30, {0xB0, 123, 0}}, {31, {0x80, 60, 0}}},
+       {"0 90 3c 64", "30 b0 40 00", "30 b0 7b 00", "31 80 3c 00"},
        -1,
-       {"2 0 90 3c 64", "2 30 b0 40 00", "2 30 80 3c 00", "2 30 b0 7b 00"}},
-      {"a key struck again ends its note first",
-       {{0, {0x90, 60, 100}}, {12, {0x90, 60, 80}}, {24, {0x80, 60, 0}}},
+       {"0 90 3c 64", "30 b0 40 00", "30 80 3c 00", "30 b0 7b 00"}},
+      {"a key struck again ends its note first; of two strikes in one tick the later stays",
+       {"0 90 3c 64", "12 90 3c 50", "24 80 3c 00", "30 90 3c 64", "30 90 3c 50", "40 80 3c 00"},
        -1,
-       {"2 0 90 3c 64", "2 12 80 3c 00", "2 12 90 3c 50", "2 24 80 3c 00"}},
-      {"a key struck twice in one tick keeps the later strike",
-       {{10, {0x90, 60, 100}}, {10, {0x90, 60, 80}}, {20, {0x80, 60, 0}}},
+       {"0 90 3c 64", "12 80 3c 00", "12 90 3c 50", "24 80 3c 00", "30 90 3c 50", "40 80 3c 00"}},
+      {"a GM reset and a system reset end the notes of every channel",
+       {"0 90 3c 64", "36 f0 7e 7f 09 01 f7", "40 90 3c 00", "50 90 3c 64", "60 ff"},
        -1,
-       {"2 10 90 3c 50", "2 20 80 3c 00"}},
-      {"a reset ends the notes of every channel",
-       {{0, {0x90, 60, 100}}, {36, gmReset}, {40, {0x90, 60, 0}}},
-       -1,
-       {"2 0 90 3c 64", "2 36 80 3c 00"}},
-      {"a system reset ends them too and is itself left out",
-       {{0, {0x90, 60, 100}}, {12, {0xFF}}},
-       -1,
-       {"2 0 90 3c 64", "2 12 80 3c 00"}},
+       {"0 90 3c 64", "36 80 3c 00", "50 90 3c 64", "60 80 3c 00"}},
       {"notes still sounding end at the end, or a tick after they began there",
-       {{0, {0x90, 60, 100}}, {48, {0x90, 64, 100}}},
+       {"0 90 3c 64", "48 90 40 64"},
        -1,
-       {"2 0 90 3c 64", "2 48 90 40 64", "2 48 80 3c 00", "2 49 80 40 00"}},
+       {"0 90 3c 64", "48 90 40 64", "48 80 3c 00", "49 80 40 00"}},
       {"a note still sounding ends at the end of the music",
-       {{0, {0x90, 60, 100}}},
+       {"0 90 3c 64"},
        96,
-       {"2 0 90 3c 64", "2 96 80 3c 00"}},
+       {"0 90 3c 64", "96 80 3c 00"}},
   };
   for (const Row& row : rows) {
-    SmfContent content{.Messages = row.Messages};
-    content.EndTick = row.EndTick;
-    const SmfReadBack file = Encoded(content);
+    const std::vector<CapturedMessage> messages = Messages(row.Messages);
+    const SmfReadBack file = Encoded({.Messages = messages, .EndTick = row.EndTick});
     std::vector<std::string> track2;
     for (const std::string& line : Lines(file))
-      if (line.rfind("2 ", 0) == 0) track2.push_back(line);
+      if (line.rfind("2 ", 0) == 0) track2.push_back(line.substr(2));
     EXPECT_EQ(track2, row.Track2) << row.Name;
     EXPECT_EQ(testing::NotePairingProblems(file), "") << row.Name;
   }

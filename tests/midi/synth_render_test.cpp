@@ -106,65 +106,33 @@ TEST(SynthRender, TheFileEndsHalfASecondAfterTheSoundOrAtTheLimitForANoteNeverRe
     AudioFileType Type;
     double MinSeconds, MaxSeconds;
   };
+  const std::vector<CapturedMessage> note = {At(0, {0x90, 60, 100}), At(6, {0x80, 60, 0})};
+  const std::vector<CapturedMessage> held = {At(0, {0xC0, 19}), At(0, {0x90, 60, 100})};
   const Case cases[] = {
       {"nothing played", {}, AudioFileType::kWav, kTrailingSilenceSeconds, kTrailingSilenceSeconds},
-      {"a short note", {At(0, {0x90, 60, 100}), At(6, {0x80, 60, 0})}, AudioFileType::kWav, 0.6, 6.0},
-      {"a short note as FLAC",
-       {At(0, {0x90, 60, 100}), At(6, {0x80, 60, 0})},
-       AudioFileType::kFlac,
-       0.6,
-       6.0},
-      {"a note held past the end",
-       {At(0, {0xC0, 19}), At(0, {0x90, 60, 100})},
-       AudioFileType::kWav,
-       kMaxRenderTailSeconds,
-       kMaxRenderTailSeconds},
+      {"a short note", note, AudioFileType::kWav, 0.6, 6.0},
+      {"a short note as FLAC", note, AudioFileType::kFlac, 0.6, 6.0},
+      {"a short note as Ogg Vorbis", note, AudioFileType::kOgg, 0.6, 6.0},
+      {"a note held past the end", held, AudioFileType::kWav, kMaxRenderTailSeconds, kMaxRenderTailSeconds},
   };
   for (const Case& row : cases) {
     SynthRenderOptions options;
     options.SampleRate = 8000;
     options.Type = row.Type;
-    const std::filesystem::path out =
-        temp.Path() / (row.Type == AudioFileType::kFlac ? "tail.flac" : "tail.wav");
+    const char* names[] = {"tail.wav", "tail.flac", "tail.ogg"};
+    const std::filesystem::path out = temp.Path() / names[static_cast<int>(row.Type)];
     const SynthRenderResult result = RenderToAudioFile(row.Messages, {}, options, out);
     ASSERT_EQ(result.Error, "") << row.Name;
     const Audio audio = ReadWav(out);
     EXPECT_EQ(audio.Frames(), result.Frames) << row.Name;
     EXPECT_GE(audio.Seconds(), row.MinSeconds) << row.Name;
     EXPECT_LE(audio.Seconds(), row.MaxSeconds) << row.Name;
+    // Lossy Ogg Vorbis blurs the level a little, so its quiet end may move a little.
+    const double slack = row.Type == AudioFileType::kOgg ? 0.05 : 0.01;
     if (!row.Messages.empty() && row.MaxSeconds < kMaxRenderTailSeconds) {
-      EXPECT_NEAR(audio.Seconds() - LastAudible(audio), kTrailingSilenceSeconds, 0.01) << row.Name;
+      EXPECT_NEAR(audio.Seconds() - LastAudible(audio), kTrailingSilenceSeconds, slack) << row.Name;
     }
   }
-}
-
-TEST(SynthRender, EachFileTypeReadsBackAsTheSameMusicAndAFailedTargetIsLeftAsItWas) {
-  config::testing::TempFolder temp;
-  const std::vector<CapturedMessage> chord = {At(0, {0x90, 60, 100}), At(0, {0x90, 67, 100}),
-                                              At(24, {0x80, 60, 0}), At(24, {0x80, 67, 0})};
-  SynthRenderOptions options;
-  options.SampleRate = kRate;
-  const std::filesystem::path wav = temp.Path() / "chord.wav";
-  ASSERT_EQ(RenderToAudioFile(chord, {}, options, wav).Error, "");
-  const Audio reference = ReadWav(wav);
-  for (const auto& [type, name, tolerance] : {std::tuple{AudioFileType::kFlac, "chord.flac", 0.0},
-                                              std::tuple{AudioFileType::kOgg, "chord.ogg", 0.3}}) {
-    options.Type = type;
-    const SynthRenderResult result = RenderToAudioFile(chord, {}, options, temp.Path() / name);
-    ASSERT_EQ(result.Error, "") << name;
-    const Audio audio = ReadWav(temp.Path() / name);
-    EXPECT_EQ(audio.Rate, kRate) << name;
-    EXPECT_NEAR(audio.Seconds(), reference.Seconds(), 0.01) << name;
-    EXPECT_NEAR(audio.Rms(0, 1), reference.Rms(0, 1), tolerance * reference.Rms(0, 1)) << name;
-  }
-  const std::filesystem::path kept = temp.Write("kept.wav", "keep");
-  std::filesystem::permissions(kept, std::filesystem::perms::owner_read);
-  options.Type = AudioFileType::kWav;
-  const SynthRenderResult refused = RenderToAudioFile(chord, {}, options, kept);
-  EXPECT_NE(refused.Error.find("Cannot write \"" + kept.string() + "\": the file is read-only"),
-            std::string::npos)
-      << refused.Error;
-  EXPECT_EQ(config::testing::ReadText(kept), "keep");
 }
 
 TEST(SynthRender, AWavFileThatCouldPassFourGibibytesIsWrittenAsRf64) {
