@@ -177,8 +177,7 @@ int Live(const LiveArguments& args) {
     std::cerr << "kalo live: cannot read " << args.Style << '\n';
     return 1;
   }
-  config::SettingsFile file = ProgramSettingsFile(args.Ini);
-  const config::Settings settings = file.Read().Values;
+  const config::Settings settings = ReadProgramSettings(args.Ini, "kalo live").Values;
 
   host::StdMainLoop loop;
   TerminalDialogs dialogs;

@@ -19,8 +19,7 @@ struct PortsArguments {
 
 void ListPorts(std::ostream& out, const PortsArguments& arguments) {
   midi::KeepJackServerFromStarting();
-  config::SettingsFile settings = ProgramSettingsFile(arguments.Ini);
-  const config::SettingsReadResult read = settings.Read();
+  const config::SettingsReadResult read = ReadProgramSettings(arguments.Ini, "kalo ports");
   host::StdMainLoop loop;
   midi::MidiSystem system(loop);
   midi::MidiDeviceRegistry& devices = system.Devices();

@@ -159,7 +159,7 @@ int Render(const RenderArguments& args) {
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
+  config::Settings settings = ReadProgramSettings(args.Ini, "kalo render").Values;
   // A song starts as Play starts it, with or without the intro as the settings say.
   if (!args.Song.empty()) return RenderSong(args, folder, settings, progress);
   settings.PlayIntro = args.Intro;

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
@@ -74,7 +74,7 @@ std::optional<std::string> ArgumentText(const std::string& given, const char* wh
 
 // The control keys in force, which name the style-part functions: the settings file is read (never
 // written) as the program reads it.
-config::Settings ReadSettings(const std::string& ini) { return ProgramSettingsFile(ini).Read().Values; }
+config::Settings ReadSettings(const std::string& ini) { return ReadProgramSettings(ini, "kalo song").Values; }
 
 config::ControlKeyNotes ControlKeys(const std::string& ini) {
   return config::ComputeControlKeyNotes(ReadSettings(ini));

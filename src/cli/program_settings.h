@@ -10,4 +10,8 @@ namespace kalo::cli {
 // The settings file of the running program, or `ini` when it is not empty. Reading never writes it.
 config::SettingsFile ProgramSettingsFile(const std::string& ini);
 
+// Reads ProgramSettingsFile(ini). Keys that are not read because they stand outside any section are
+// told on standard error: "<command>: <file>: PAD stands outside any section and is not read; ...".
+config::SettingsReadResult ReadProgramSettings(const std::string& ini, const std::string& command);
+
 }  // namespace kalo::cli

@@ -122,6 +122,7 @@ SettingsReadResult SettingsFile::Read() {
     result.Problem =
         "Settings not read: " + loaded.Problem + ". Factory settings are used; the file is left as it is.";
 
+  result.KeysOutsideSections = loaded.Document.KeysOutsideSections();
   bool factory = loaded.Outcome != LoadOutcome::Loaded;
   if (!factory) {
     Settings& s = result.Values;
@@ -183,6 +184,15 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
     return SettingsWriteResult::Failed;
   }
   return SettingsWriteResult::Written;
+}
+
+std::string KeysOutsideSectionsText(const std::vector<std::string>& keys) {
+  if (keys.empty()) return {};
+  std::string names;
+  for (size_t i = 0; i < keys.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
+  return names + (keys.size() == 1 ? " stands" : " stand") + " outside any section and " +
+         (keys.size() == 1 ? "is" : "are") + " not read; settings belong under [Options]";
 }
 
 bool AskReset(host::Dialogs& dialogs, Settings& settings) {
