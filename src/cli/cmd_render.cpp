@@ -25,6 +25,7 @@
 #include "host/time_source.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/song_files.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -201,6 +202,23 @@ int Render(const RenderArguments& args) {
 }
 
 }  // namespace
+
+int RenderDemoWithoutDisplay(const std::string& ini) {
+  const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
+  RenderArguments args;
+  args.Song = (folder.Songs() / song::kDemoSongName).string();
+  args.Ini = ini;
+  args.Targets.Files = {"demo.wav", "demo.mid"};
+  std::cerr << "kalo: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n";
+  for (const std::filesystem::path& file : args.Targets.Files) {
+    if (!host::PathExists(file)) continue;
+    std::cerr << "kalo: " << file.string() << " is here already and is left as it is; to hear the demo song: "
+              << "kalo render " << args.Song << " -o demo.wav\n";
+    return 1;
+  }
+  std::cerr << "kalo: playing the demo song into demo.wav and demo.mid in this folder\n";
+  return Render(args);
+}
 
 void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<RenderArguments>();

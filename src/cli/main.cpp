@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "gui/window_program.h"
+#include "host/process_environment.h"
 
 int main(int argc, char** argv) {
   CLI::App app{
@@ -24,6 +25,13 @@ int main(int argc, char** argv) {
   kalo::cli::AddRenderCommand(app, status);
   kalo::cli::AddLiveCommand(app, status);
   CLI11_PARSE(app, argc, argv);
-  if (app.get_subcommands().empty()) return kalo::gui::RunWindowProgram(argc, argv, window);
+  if (app.get_subcommands().empty()) {
+    const bool display = kalo::host::EnvironmentPath("DISPLAY") ||
+                         kalo::host::EnvironmentPath("WAYLAND_DISPLAY") ||
+                         kalo::host::EnvironmentPath("QT_QPA_PLATFORM");
+    if (!display && !window.Screenshot)
+      return kalo::cli::RenderDemoWithoutDisplay(window.Ini ? window.Ini->string() : "");
+    return kalo::gui::RunWindowProgram(argc, argv, window);
+  }
   return status.Code;
 }

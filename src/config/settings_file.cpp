@@ -98,7 +98,8 @@ SettingsFile::SettingsFile(host::ProgramFolder folder, SettingsEnvironment envir
   bool portable =
       host::PathExists(folder_.Path() / kPortableMarkerName) || ProgramFileSaysPortable(programFile);
   path_ = programFile;
-  if (portable || environment_.FolderWritable(folder_.Path())) return;
+  // An installed program keeps its settings in the user's folder even where it could write its own.
+  if (portable || (!folder_.Installed() && environment_.FolderWritable(folder_.Path()))) return;
   std::string name = folder_.ProgramName() + ".ini";
   if (environment_.XdgConfigHome && environment_.XdgConfigHome->is_absolute()) {
     path_ = *environment_.XdgConfigHome / "kalo" / name;

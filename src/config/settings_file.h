@@ -72,9 +72,9 @@ enum class SettingsWriteResult {
 
 class SettingsFile {
  public:
-  // The settings of the program in folder: <program>.ini in the program folder when that is writable
-  // or portable mode is on (by the marker file or Portable=1 in that file); otherwise
-  // $XDG_CONFIG_HOME/kalo/<program>.ini (default ~/.config/kalo/<program>.ini).
+  // The settings of the program in folder: <program>.ini in the program folder when portable mode is
+  // on (by the marker file or Portable=1 in that file), or when that folder is writable and the program
+  // is not installed; otherwise $XDG_CONFIG_HOME/kalo/<program>.ini (default ~/.config/kalo/<program>.ini).
   SettingsFile(host::ProgramFolder folder, SettingsEnvironment environment);
   // An explicit file (the command line's --ini), for the program in folder.
   SettingsFile(host::ProgramFolder folder, std::filesystem::path file, SettingsEnvironment environment);

@@ -407,8 +407,10 @@ TEST(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
     std::string ProgramFile;
     std::optional<std::string> XdgConfigHome;
     std::string Expected;
+    bool Installed = false;  // the shipped folders in share/kalo
   } cases[] = {
       {true, false, "", "xdg", "prog/kalo.ini"},
+      {true, false, "", "xdg", "xdg/kalo/kalo.ini", true},  // never beside an installed program
       {false, false, "", "xdg", "xdg/kalo/kalo.ini"},
       {false, false, "", std::nullopt, "home/.config/kalo/kalo.ini"},
       {false, true, "", "xdg", "prog/kalo.ini"},                          // portable by the marker
@@ -427,7 +429,8 @@ TEST(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
     };
     if (c.XdgConfigHome) environment.XdgConfigHome = temp.Path() / *c.XdgConfigHome;
     environment.Home = temp.Path() / "home";
-    SettingsFile file(host::ProgramFolder(program, "kalo"), environment);
+    SettingsFile file(host::ProgramFolder(program, "kalo", c.Installed ? temp.Path() / "share/kalo" : ""),
+                      environment);
     EXPECT_EQ(file.Path(), temp.Path() / c.Expected);
     // Whatever the location, a write lands there (or, in a read-only program folder, nowhere).
     file.Read();
