@@ -14,7 +14,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 pads and phrases - in your tempo, transposed to each chord, switching intro, fills and ending on \
 command. It records songs, edits them and plays them through a built-in General MIDI synthesizer or \
 any MIDI output.")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_PACKAGING_INSTALL_PREFIX ${KALO_PACKAGE_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 # Only what the program needs at run time: the test suites and benchmarks install nothing.

@@ -32,7 +32,8 @@ bool WriteEvents(const std::string& path, std::span<const midi::CapturedMessage>
     console.Out << text;
     return static_cast<bool>(console.Out.flush());
   }
-  if (auto error = host::WriteFileSafely(path, std::string_view(text))) {
+  // A character device (/dev/null, a terminal) takes the list as it is.
+  if (auto error = host::WriteFileOrDevice(path, text)) {
     console.Err << "kalo render: cannot write " << *error << '\n';
     return false;
   }
@@ -49,9 +50,10 @@ bool WriteMidiFile(const std::filesystem::path& path, const RenderedMusic& music
   content.EndTick = music.EndTick;
   auto encoded = midi::EncodeStandardMidiFile(content);
   if (const auto* error = std::get_if<std::string>(&encoded)) {
-    console.Err << "kalo render: cannot write " << path.string() << ": " << *error << '\n';
+    console.Err << "kalo render: cannot write " << host::PrintableName(path) << ": " << *error << '\n';
     return false;
   }
+  // The file writer's reasons name the file already.
   if (auto error = host::WriteFileSafely(path, std::get<std::vector<uint8_t>>(encoded))) {
     console.Err << "kalo render: cannot write " << *error << '\n';
     return false;
@@ -73,7 +75,7 @@ bool WriteSound(const std::filesystem::path& path, RenderFileType type, const Re
   options.SoundFontSetting = synth.SoundFontSetting;
   options.SampleRate = kRenderSampleRate;
   options.Type = AudioTypeOf(type);
-  const std::string name = path.filename().string();
+  const std::string name = host::PrintableText(path.filename().string());  // shown on the terminal
   options.Progress = [&console, &name](double fraction) { console.Progress.Update(name, fraction); };
   const midi::SynthRenderResult result = midi::RenderToAudioFile(music.Messages, music.Tempo, options, path);
   console.Progress.Done();

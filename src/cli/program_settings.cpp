@@ -1,8 +1,7 @@
 #include "cli/program_settings.h"
 
-#include <iostream>
-
-#include "host/file_store.h"
+#include "cli/command_files.h"
+#include "host/printable_text.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 
@@ -18,12 +17,24 @@ config::SettingsFile ProgramSettingsFile(const std::string& ini) {
                      : config::SettingsFile(folder, ini, environment);
 }
 
-config::SettingsReadResult ReadProgramSettings(const std::string& ini, const std::string& command) {
+std::optional<CommandSettings> ReadCommandSettings(std::string_view command, const std::string& ini) {
   config::SettingsFile file = ProgramSettingsFile(ini);
-  config::SettingsReadResult read = file.Read();
+  const bool existed = file.Exists();
+  const config::SettingsReadResult read = file.Read();
+  if (!read.Unreadable.empty() && !ini.empty()) {
+    Say(command, "cannot use --ini " + read.Unreadable);
+    return std::nullopt;
+  }
+  if (!read.Problem.empty()) {
+    Say(command, read.Problem);
+  } else if (!existed) {
+    Say(command, "no settings file " + host::PrintableName(file.Path()) + ": factory settings");
+  } else if (read.FirstStart) {
+    Say(command, host::PrintableName(file.Path()) + " asks for a reset (Reset=1): factory settings");
+  }
   if (const std::string text = config::KeysOutsideSectionsText(read.KeysOutsideSections); !text.empty())
-    std::cerr << command << ": " << host::PrintableName(file.Path()) << ": " << text << '\n';
-  return read;
+    Say(command, host::PrintableName(file.Path()) + ": " + text);
+  return CommandSettings{read.Values, file.Path()};
 }
 
 }  // namespace kalo::cli

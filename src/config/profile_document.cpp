@@ -279,6 +279,18 @@ void ProfileDocument::SetValue(std::string_view section, std::string_view key, s
   Index();
 }
 
+void ProfileDocument::RemoveSection(std::string_view section) {
+  const std::string sectionName = Lower(Trim(section));
+  std::vector<Line> kept;
+  bool removing = false;
+  for (Line& line : lines_) {
+    if (line.Type == Kind::Section) removing = line.Name == sectionName;
+    if (!removing) kept.push_back(std::move(line));
+  }
+  lines_ = std::move(kept);
+  Index();
+}
+
 std::vector<uint8_t> ProfileDocument::Bytes() const {
   std::string text;
   for (const Line& line : lines_) text += line.Text + line.End;

@@ -41,6 +41,10 @@ class ProfileDocument {
   // either end, or enclosed in double quotes) is written in double quotes.
   void SetValue(std::string_view section, std::string_view key, std::string_view value);
 
+  // Removes every section of that name (compared as Value compares it): its header and all lines up
+  // to the next section header, as the profile functions delete a section.
+  void RemoveSection(std::string_view section);
+
   // The document in its encoding.
   std::vector<uint8_t> Bytes() const;
   Encoding TextEncoding() const { return encoding_; }

@@ -170,7 +170,7 @@ SynthRenderResult RenderToAudioFile(std::span<const CapturedMessage> messages,
   result.Peak = renderer.Peak();
   result.ClippedSamples = renderer.Clipped();
   if (auto failed = writing ? file.Finish() : std::optional(file.Error())) {
-    result.Error = "Cannot write " + *failed;
+    result.Error = "Cannot write " + *failed;  // the writer names the file
     return result;
   }
   renderer.Finish();
