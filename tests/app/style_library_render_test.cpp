@@ -217,7 +217,8 @@ void ExpectEveryPartExportedWithPairedNotes(const ShippedStyle& style) {
   OfflineDriver driver(settings, host::ProgramFolder("/nonexistent-kalo-program-folder"));
   ASSERT_TRUE(driver.LoadStyle(style.Name + ".vxs", style.Bytes)) << style.Name;
   const auto chart = perform::ParseChordChart(
-      "C | C | C | C | [Fill] F | C | [ToExtended] G | C | [Fill] F | C | [ToBasic] G | C",
+      "C | C | C | C | C | C | [Fill] F | C | C | C | [ToExtended] G | C | C | C | [Fill] F | C | C | C | "
+      "[ToBasic] G | C | C | C",
       BeatsPerMeasure(driver));
   ASSERT_TRUE(std::holds_alternative<perform::ChordChart>(chart)) << style.Name;
   const OfflineCapture capture =
