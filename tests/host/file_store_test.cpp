@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <chrono>
 #include <csignal>
 #include <cstring>
@@ -157,31 +156,6 @@ TEST(WriteFileSafely, ASaveThatFillsTheDiskLeavesTheOldFileAndNoTemporaryFile) {
   }
   EXPECT_EQ(report, PrintableName(temp.Path() / "disk/song.vxw") + ": " + std::strerror(reason) +
                         "\nthe player's song\nsong.vxw ");
-}
-
-// A writer that fills in its header last: the data, then the header over the bytes kept for it. Until
-// the commit the target keeps its old bytes; a writer dropped uncommitted leaves no trace.
-TEST_P(BothTemporaryKinds, AFileWrittenInStepsReplacesTheTargetOnlyWhenCommitted) {
-  const auto bytes = [](std::string_view text) {
-    return std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-  };
-  for (const bool commit : {true, false}) {
-    TempFolder temp;
-    const fs::path target = temp.Write("song.wav", "old");
-    {
-      SafeFileWriter file(target);
-      EXPECT_TRUE(file.Write(bytes("....data")) && file.Seek(0) && file.Write(bytes("HEAD")));
-      std::array<uint8_t, 8> back{};
-      EXPECT_EQ(file.Read(back), 4);
-      EXPECT_EQ(std::string(back.begin(), back.begin() + 4), "data");
-      EXPECT_EQ(ReadText(target), "old");
-      if (commit) {
-        EXPECT_EQ(file.Commit(), std::nullopt);
-      }
-    }
-    EXPECT_EQ(ReadText(target), commit ? "HEADdata" : "old");
-    EXPECT_EQ(NamesIn(temp.Path()), "song.wav ");
-  }
 }
 
 TEST_P(BothTemporaryKinds, LeftoversOfCutSavesGoAndEverythingElseAtTheNamesStays) {

@@ -51,7 +51,7 @@ inline SmfReadBack ReadSmf(const std::vector<uint8_t>& bytes) {
   return result;
 }
 
-// What is wrong with the notes of a file, a line each: a note-on struck again or never ended, a note-off
+// What is wrong with the notes of a file, a line each: a key struck again or never ended, a note-off
 // with no note sounding, a note lasting zero ticks. Empty when every note-on is followed by its note-off
 // in its track.
 inline std::string NotePairingProblems(const SmfReadBack& file) {
@@ -63,15 +63,12 @@ inline std::string NotePairingProblems(const SmfReadBack& file) {
     const std::string where = "track " + std::to_string(e.Track) + " tick " + std::to_string(e.Tick) +
                               " key " + std::to_string(e.Bytes[1]) + ": ";
     const auto found = sounding.find(key);
-    if ((e.Bytes[0] & 0xF0) == 0x90 && e.Bytes[2] > 0) {
-      if (found != sounding.end()) problems += where + "struck again without a note-off\n";
-      sounding[key] = e.Tick;
-    } else if (found == sounding.end()) {
-      problems += where + "a note-off with no note sounding\n";
-    } else {
-      if (found->second == e.Tick) problems += where + "a note of zero length\n";
-      sounding.erase(found);
-    }
+    const bool on = (e.Bytes[0] & 0xF0) == 0x90 && e.Bytes[2] > 0;
+    if (found != sounding.end() && (on || found->second == e.Tick))
+      problems += where + (on ? "struck again without a note-off\n" : "a note of zero length\n");
+    if (found == sounding.end() && !on) problems += where + "a note-off with no note sounding\n";
+    if (on) sounding[key] = e.Tick;
+    if (!on && found != sounding.end()) sounding.erase(found);
   }
   for (const auto& [key, tick] : sounding)
     problems += "track " + std::to_string(key.first) + " tick " + std::to_string(tick) + ": never ends\n";

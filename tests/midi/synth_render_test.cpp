@@ -156,11 +156,9 @@ constexpr bool kSanitized = false;
 
 // The process's address space in bytes, from /proc.
 int64_t AddressSpaceBytes() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmSize:", 0) == 0) return std::atoll(line.c_str() + 7) * 1024;
-  }
-  return 0;
+  int64_t pages = 0;
+  std::ifstream("/proc/self/statm") >> pages;
+  return pages * sysconf(_SC_PAGESIZE);
 }
 
 // Renders with the address space limited to `bytes` and ends the process: 0 when the file was written.
