@@ -85,6 +85,7 @@ struct StyleCreatorControls {
 };
 
 class SongSide;
+class ChordEditorSide;
 
 class Arranger {
  public:
@@ -188,6 +189,8 @@ class Arranger {
   song::SongFiles& SongFiles() { return *songFiles_; }
   song::SongOptions& SongOptions() { return songOptions_; }
   app::SongSide& SongEngine() { return *songSide_; }
+  // The chord editor's commands; it is the live input's chord editor.
+  app::ChordEditorSide& ChordEditor() { return *editorSide_; }
 
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
@@ -275,6 +278,7 @@ class Arranger {
   std::unique_ptr<engine::Sequencer> engine_;
   std::unique_ptr<LiveLink> liveLink_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
+  std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;
 };
 

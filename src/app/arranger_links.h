@@ -25,6 +25,8 @@ class Arranger::MixerLink final : public MixerPort {
     a_.SoloChannel = soloChannel;
     if (a_.engine_) a_.engine_->SoloChannel = soloChannel;
   }
+  // The Harmonic PAD's voice follows the style's set-ups: the pad never sounds with another program.
+  void ChannelSetupsSent() override;
 
  private:
   Arranger& a_;
@@ -46,6 +48,7 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
   void ApplyKeyboardSplit() override {
     if (a_.dispatch_) a_.dispatch_->KeyboardSplitSetup();
   }
+  void RestoreVoices() override;
   midi::MixerLevels Levels() const override;
   void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
     a_.mixer_->SetVoice(channel, record);
@@ -121,6 +124,7 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   engine::PadVoice Pad() const override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
+  void RestoreCaption() override;
 
  private:
   Arranger& a_;
@@ -138,6 +142,7 @@ class Arranger::SongLink final : public SongSideHost {
   void MarkChannelActive(int channel) override {
     a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
   }
+  bool StyleMode() const override { return a_.gen_->StyleMode; }
 
  private:
   Arranger& a_;
@@ -163,12 +168,23 @@ class Arranger::SongFilesLink final : public song::SongFileHost {
   }
   void SendMelodyProgram(uint8_t program) override {
     if (!a_.devices_->Midiout().IsOpen()) return;
+    // The channel's voice record follows, so that the mixer and a later save know the instrument.
+    const auto channel = static_cast<uint8_t>(a_.song_.Melody.Channel & 0x0F);
+    midi::VoiceRecord voice = a_.mixer_->Voice(channel);
+    voice.Program = program;
+    a_.mixer_->SetVoice(channel, voice);
     a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program,
                      0);
   }
   void LoadStyleByName(const std::string& path) override { a_.gen_->LoadStyleByName(path); }
   std::string CurrentStylePath() const override { return a_.gen_->CurrentStylePath; }
-  void SetCaption(const std::string& caption) override { a_.host_.Display.SetCaption(caption); }
+  void SetCaption(const std::string& caption) override {
+    Caption = caption;
+    a_.host_.Display.SetCaption(caption);
+  }
+
+  // The main window's own caption: the title, and the song's name while one is open.
+  std::string Caption = host::kApplicationTitle;
 
  private:
   Arranger& a_;

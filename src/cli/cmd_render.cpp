@@ -2,6 +2,7 @@
 // program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -27,6 +28,7 @@
 #include "host/time_source.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/chart_song.h"
 #include "song/song_files.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
@@ -45,7 +47,8 @@ struct RenderArguments {
   std::string Song;
   std::string Style;
   std::string Chart;
-  int Tempo = 0;  // 0: the style's own tempo
+  int Tempo = 0;      // 0: the style's own tempo
+  int Transpose = 0;  // semitones, as the main window's transposition field
   bool Intro = false;
   bool Ending = false;
   std::string Ini;
@@ -121,8 +124,16 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   }
   const std::vector<uint8_t>& songBytes = songRead.Bytes;
   const song::ParsedArrangement parsed = song::ParseArrangementFile(songBytes);
+  if (const std::string reason = song::NotAnArrangementReason(parsed); !reason.empty()) {
+    Say(kCommand, host::PrintableName(args.Song) + " is not an arrangement: " + reason);
+    return 1;
+  }
   if (parsed.Chords.Length < 5) {
     Say(kCommand, host::PrintableName(args.Song) + ": " + song::kChordmemoryEmptyMessage);
+    return 1;
+  }
+  if (!parsed.Chords.ChordInForce(parsed.Chords.Length - song::kRecordBytes).HasChord()) {
+    Say(kCommand, host::PrintableName(args.Song) + " holds no chord to play");
     return 1;
   }
   const auto stylePath = SongStylePath(args, parsed, folder);
@@ -145,6 +156,7 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   session.Options().LoadSongAndStyleTogether = false;
   session.SongFiles().LoadFromBytes(args.Song, songBytes);
   if (args.Tempo != 0) session.SetTempo(args.Tempo);
+  session.SetTransposition(args.Transpose);
 
   app::Timeline timeline;
   timeline.Do(0, [](app::Arranger& a) { a.Play(); });
@@ -191,18 +203,44 @@ int Render(const RenderArguments& args) {
   }
 
   const int beatsPerMeasure = session.Gen().CurrentMetre.MeasureLength / 4;
-  auto parsed = perform::ParseChordChart(args.Chart, beatsPerMeasure);
+  auto parsed = perform::ParseAnyChart(args.Chart, beatsPerMeasure);
   if (const auto* error = std::get_if<std::string>(&parsed)) {
     Say(kCommand, *error);
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+  // The style sets the measure; a chart in another metre, or with functions only a song plays, is
+  // refused rather than played otherwise than written.
+  if (chart.BeatsPerMeasure != beatsPerMeasure) {
+    Say(kCommand, "the chart's {time} does not fit the style, whose measures have " +
+                      std::to_string(beatsPerMeasure) + " beats");
+    return 2;
+  }
+  if (chart.HasSongFunctions()) {
+    Say(kCommand,
+        "the chart holds song functions (tempo, loops, transposition, solo and mute, STOP, raw beats), which "
+        "only a song plays: make one with kalo song from-chart and render that");
+    return 2;
+  }
+  int chartTempo = 0;
+  if (const auto tempo = chart.Directive("tempo")) {
+    chartTempo = std::atoi(tempo->c_str());
+    if (chartTempo < engine::kMinFieldTempo || chartTempo > engine::kMaxFieldTempo) {
+      Say(kCommand, "{tempo: " + *tempo + "}: the tempo must be a number from 25 to 250");
+      return 2;
+    }
+  }
+  for (const std::string& request :
+       song::RequestsWithoutKey(chart, config::ComputeControlKeyNotes(session.Settings())))
+    Say(kCommand, request + " is not pressed: the settings give its control key no note");
   if (!RenderTargetsUsable(kCommand, {{args.Style, "the style"}, {settings->File, "the settings file"}},
                            args.Targets))
     return 1;
 
-  session.SetTempo(args.Tempo != 0 ? args.Tempo
-                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
+  session.SetTempo(args.Tempo != 0   ? args.Tempo
+                   : chartTempo != 0 ? chartTempo
+                                     : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
+  session.SetTransposition(args.Transpose);
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
@@ -245,11 +283,16 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
                      "the style file (.vxs); for a song, instead of the style the song names");
   render->add_option("--chart", args->Chart,
                      "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
-                     "[ToExtended], [ToBasic], [Ending] press that key there");
+                     "[ToExtended], [ToBasic], [Ending], [Intro] press that key there; {tempo: N} sets the "
+                     "tempo; a ChordPro sheet is read too");
   render
       ->add_option("--tempo", args->Tempo,
                    "quarter notes per minute (default: the song's, else the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  render
+      ->add_option("--transpose", args->Transpose,
+                   "semitones the accompaniment moves, as the window's transposition field (-24 to 24)")
+      ->check(CLI::Range(-24, 24));
   render->add_flag("--intro", args->Intro,
                    "with --chart: start with the intro (a count-in where the style has none); a song starts "
                    "as the settings' PlayIntro says");

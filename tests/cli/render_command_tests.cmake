@@ -1,6 +1,7 @@
 # `kalo render` run as a program: a bad chart, nothing to write or a file of unknown type exits with
-# code 2 before rendering; a render to a MIDI file and sound files at once writes them all; a MIDI file
-# reads back in mido (python3-mido) with the style's metre and every note paired.
+# code 2 before rendering, a song file that is no arrangement with code 1; a render to a MIDI file and
+# sound files at once writes them all; a MIDI file reads back in mido (python3-mido) with the style's
+# metre and every note paired.
 
 set(KALO_RENDER_STYLE ${PROJECT_SOURCE_DIR}/fuzz/corpus/style_file_fuzzer/four-parts.vxs)
 
@@ -23,8 +24,13 @@ endfunction()
 kalo_render_command_test(an_unknown_chord_is_named_with_its_place
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C Xq|--events|-" 2 ""
                          "unknown chord \"Xq\" at measure 1, token 2")
+kalo_render_command_test(song_functions_in_a_chart_are_refused
+                         "render|--style|${KALO_RENDER_STYLE}|--chart|C [Loop 2x] G|--events|-" 2 ""
+                         "which only a song plays")
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
+kalo_render_command_test(a_file_that_is_no_arrangement_is_refused "render|${KALO_RENDER_STYLE}|--events|-" 1 ""
+                         "four-parts.vxs\" is not an arrangement: ")
 kalo_render_command_test(a_file_of_unknown_type_is_refused
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C|-o|song.mp3" 2 ""
                          "cannot write song.mp3: KALO does not write .mp3 files")
