@@ -8,13 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=build/default
-rm -rf "$build/package"
-(cd "$build" && cpack --config CPackConfig.cmake >/dev/null)
-deb=$(ls "$build"/package/kalo_*_amd64.deb)
-echo "package: $deb ($(du -h "$deb" | cut -f1))"
-
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+rm -rf "$build/package"
+(cd "$build" && cpack --config CPackConfig.cmake >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
+deb=$(ls "$build"/package/kalo_*_amd64.deb)
+echo "package: $deb ($(du -h "$deb" | cut -f1))"
 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 mkdir -p "$scratch/home" "$scratch/work"
@@ -25,7 +24,7 @@ kalo=$root/usr/bin/kalo
 status=0
 fail() { echo "package: $*"; status=1; }
 
-for file in usr/bin/kalo usr/share/kalo/STYLES/rock1.vxs usr/share/kalo/SONGS/demo3.vxa \
+for file in usr/bin/kalo usr/share/kalo/STYLES/rock1.vxs usr/share/kalo/SONGS/demo3.vxa usr/share/kalo/kalo.VXG \
   usr/share/applications/kalo.desktop usr/share/icons/hicolor/scalable/apps/kalo.svg \
   usr/share/metainfo/io.github.kalo_arranger.kalo.metainfo.xml; do
   [ -f "$root/$file" ] || fail "/$file is missing"
@@ -39,7 +38,7 @@ settings=$("$kalo" config | head -1)
   fail "the settings file is not in the user's configuration folder: $settings"
 
 (cd "$scratch/work" && "$kalo" 2>"$scratch/demo.log") || fail "kalo without a display: $(cat "$scratch/demo.log")"
-grep -q "played \"Open Road\" (/.*/usr/share/kalo/SONGS/demo3.vxa) on /.*/usr/share/kalo/STYLES/rock1.vxs" \
+grep -qE "played \"Open Road\" \(\"?/.*/usr/share/kalo/SONGS/demo3.vxa\"?\) on \"?/.*/usr/share/kalo/STYLES/rock1.vxs" \
   "$scratch/demo.log" || fail "kalo without a display did not play the installed demo: $(cat "$scratch/demo.log")"
 for file in demo.wav demo.mid; do [ -s "$scratch/work/$file" ] || fail "kalo without a display wrote no $file"; done
 
