@@ -85,6 +85,7 @@ struct StyleCreatorControls {
 };
 
 class SongSide;
+class StyleCreatorSide;
 class ChordEditorSide;
 
 class Arranger {
@@ -212,6 +213,8 @@ class Arranger {
   host::MainLoop& Loop() { return host_.Loop; }
   host::Dialogs& Dialogs() { return host_.Dialogs; }
   host::Display& Display() { return host_.Display; }
+  const host::ProgramFolder& Folder() const { return host_.Folder; }
+  app::StyleCreatorSide& Creator() { return *creatorSide_; }
 
   // Sync start: 0 off, 1 armed with the internal clock, -1 armed for an external start.
   int SyncStart = 0;
@@ -277,6 +280,7 @@ class Arranger {
   std::unique_ptr<song::SongFiles> songFiles_;
   std::unique_ptr<engine::Sequencer> engine_;
   std::unique_ptr<LiveLink> liveLink_;
+  std::unique_ptr<app::StyleCreatorSide> creatorSide_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
   std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;
