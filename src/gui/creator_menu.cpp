@@ -25,12 +25,15 @@ void MainWindow::MakeCreatorMenu() {
   parts->setObjectName("Play Parts");
   for (int p = 0; p < styles::kPartCount; ++p) {
     const std::string_view name = styles::kPartNames[static_cast<size_t>(p)];
-    AddCommand(parts, QString::fromUtf8(name.data(), static_cast<int>(name.size())), [this, p] {
+    const QString caption = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
+    QAction* entry = AddCommand(parts, caption, [this, p] {
       styles::TGen& gen = arranger_.Gen();
       if (!gen.StyleMode || !gen.CurrentStyle().Parts[static_cast<size_t>(p)].Exists()) return;
       gen.RunningPart = p;
       arranger_.Creator().PlayButton();
     });
+    // Named apart from the "Parts" menu's entries of the same captions.
+    entry->setObjectName("Play Parts " + caption);
   }
   QAction* restore = AddCommand(menu, "R&estore", [this] { arranger_.Creator().Restore(); });
   restore->setToolTip(" Restore last style parts");

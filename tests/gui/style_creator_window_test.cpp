@@ -304,5 +304,45 @@ TEST(StyleCreatorWindow, EventEditorStepsChangesAndUndoes) {
   EXPECT_EQ(stream[offset + 2], 80);
 }
 
+TEST(StyleCreatorWindow, FilesLoopItemsAndTheMainWindowsEntries) {
+  CreatorRig rig;
+  rig.DropMaterial();
+  styles::TGen& gen = rig.Gen();
+  rig.Measures(styles::kBasic, 1, 2);
+  rig.Click("Set");
+  const std::filesystem::path folder = rig.Folder.Path();
+
+  // A part as a MIDI file, under the name proposed for Basic; the work with its parts.
+  rig.Dialogs.QueueFile((folder / "part.mid").string());
+  rig.Panel->Entry("    ->Save selected style part as MIDI file")->trigger();
+  EXPECT_EQ(rig.Dialogs.LastFileChoice().InitialName, "sty1_v11.mid");
+  EXPECT_TRUE(std::filesystem::exists(folder / "part.mid"));
+  rig.Dialogs.QueueFile((folder / "work.vxw").string());
+  rig.Click("Save Work as ...      ");
+  ASSERT_TRUE(std::filesystem::exists(folder / "work.vxw"));
+
+  // Loading it asks first and leaves the window in song mode; the main window's "R&estore" cuts the
+  // parts again from the measures they were saved with.
+  rig.Dialogs.QueueAnswer(true);
+  rig.Dialogs.QueueFile((folder / "work.vxw").string());
+  rig.Click("Load Work               ");
+  EXPECT_EQ(rig.Dialogs.Entries().at(rig.Dialogs.Entries().size() - 2).Text, styles::kReplaceChordsQuestion);
+  EXPECT_TRUE(rig.Panel->Find<QCheckBox>("Song-Mode")->isChecked());
+  rig.Main().Action("R&estore")->trigger();
+  EXPECT_TRUE(gen.StyleMode);
+  EXPECT_TRUE(gen.CurrentStyle().Parts[styles::kBasic].Exists());
+  rig.Main().Action("Play Parts Basic")->trigger();
+  EXPECT_TRUE(gen.Playing);
+  rig.Main().Action("Stop")->trigger();
+
+  // The loop menu prepares a fill as a variation, and forgets it for a plain fill.
+  const std::pair<const char*, bool> fills[] = {{"Variation Basic", true}, {"Fill in Basic", false}};
+  for (const auto& [entry, variation] : fills) {
+    rig.Panel->Entry(entry)->trigger();
+    EXPECT_EQ(gen.RunningPart, styles::kFillInBasic) << entry;
+    EXPECT_EQ(gen.VariationPrepared, variation) << entry;
+  }
+}
+
 }  // namespace
 }  // namespace kalo::gui
