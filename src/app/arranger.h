@@ -85,6 +85,7 @@ struct StyleCreatorControls {
 };
 
 class SongSide;
+class StyleManagerSide;
 
 class Arranger {
  public:
@@ -111,8 +112,9 @@ class Arranger {
   // The tempo field: 25..250 quarter notes per minute; a running clock follows at once.
   void SetTempo(int bpm);
   int Tempo() const { return tempo_; }
-  // The Stop command (the transport's), also the first step of the shutdown.
-  void Stop() { engine_->Stop(); }
+  // The Stop command (the transport's), also the first step of the shutdown; it also ends the
+  // Style-Manager's preview.
+  void Stop();
   // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
   void Play();
   void Record();
@@ -188,6 +190,8 @@ class Arranger {
   song::SongFiles& SongFiles() { return *songFiles_; }
   song::SongOptions& SongOptions() { return songOptions_; }
   app::SongSide& SongEngine() { return *songSide_; }
+  // The Style-Manager and the main window's ways to a style (style_manager_side.h).
+  app::StyleManagerSide& StyleManager() { return *styleManager_; }
 
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
@@ -209,6 +213,7 @@ class Arranger {
   host::MainLoop& Loop() { return host_.Loop; }
   host::Dialogs& Dialogs() { return host_.Dialogs; }
   host::Display& Display() { return host_.Display; }
+  const host::ProgramFolder& Folder() const { return host_.Folder; }
 
   // Sync start: 0 off, 1 armed with the internal clock, -1 armed for an external start.
   int SyncStart = 0;
@@ -276,6 +281,8 @@ class Arranger {
   std::unique_ptr<LiveLink> liveLink_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
   bool clockStarted_ = false;
+  // Last: its preview output is closed before the devices go.
+  std::unique_ptr<app::StyleManagerSide> styleManager_;
 };
 
 }  // namespace kalo::app
