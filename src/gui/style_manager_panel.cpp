@@ -85,7 +85,12 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
     side_.ClickEntry(row);
     ShowEntryDetails();
   });
-  connect(groupList_, &QListWidget::itemDoubleClicked, this, [this] { Run([this] { side_.LoadEntry(); }); });
+  connect(groupList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    Run([&] {
+      side_.ClickEntry(groupList_->row(item));
+      side_.LoadEntry();
+    });
+  });
   groupColumn->addWidget(groupList_, 1);
   info_ = new QLabel;
   info_->setObjectName("Info");
@@ -151,7 +156,12 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   connect(fileList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) side_.ClickFile(fileList_->item(row)->data(Qt::UserRole).toString().toStdString());
   });
-  connect(fileList_, &QListWidget::itemDoubleClicked, this, [this] { Run([this] { side_.LoadFile(); }); });
+  connect(fileList_, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+    Run([&] {
+      side_.ClickFile(item->data(Qt::UserRole).toString().toStdString());
+      side_.LoadFile();
+    });
+  });
   fileColumn->addWidget(fileList_, 1);
   auto* fileButtons = new QHBoxLayout;
   count_ = new QLabel;

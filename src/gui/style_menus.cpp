@@ -34,6 +34,7 @@ void MainWindow::ShowRecentStyles() {
   QMenu* file = qobject_cast<QMenu*>(recentEnd_->parent());
   for (QAction* action : recent_) {
     file->removeAction(action);
+    action->setObjectName(QString());
     action->deleteLater();  // it may be the entry being triggered
   }
   recent_.clear();
