@@ -20,7 +20,8 @@ bool WriteEvents(const std::string& path, std::span<const midi::CapturedMessage>
     console.Out << text;
     return static_cast<bool>(console.Out.flush());
   }
-  if (auto error = host::WriteFileSafely(path, std::string_view(text))) {
+  // A character device (/dev/null, a terminal) takes the list as it is.
+  if (auto error = host::WriteFileOrDevice(path, text)) {
     console.Err << "kalo render: cannot write " << *error << '\n';
     return false;
   }
@@ -35,7 +36,7 @@ bool WriteWave(const std::filesystem::path& path, std::span<const midi::Captured
   options.SoundFont = synth.SoundFont;
   options.SoundFontSetting = synth.SoundFontSetting;
   options.SampleRate = kRenderSampleRate;
-  const std::string name = path.filename().string();
+  const std::string name = host::PrintableText(path.filename().string());  // shown on the terminal
   options.Progress = [&console, &name](double fraction) { console.Progress.Update(name, fraction); };
   const midi::SynthRenderResult result = midi::RenderToWav(messages, tempo, options, path);
   console.Progress.Done();
@@ -81,7 +82,10 @@ bool WriteRenderTargets(const RenderTargets& targets, std::span<const midi::Capt
     const std::optional<RenderFileType> type = RenderFileTypeOf(file);
     if (type == RenderFileType::kStandardMidiFile) {
       if (auto error = midi::WriteStandardMidiFile(file, messages, tempo)) {
-        console.Err << "kalo render: cannot write " << file.string() << ": " << *error << '\n';
+        // The file writer's reasons name the file already; the encoder's do not.
+        const std::string name = host::PrintableName(file);
+        console.Err << "kalo render: cannot write "
+                    << (error->starts_with(name) ? *error : name + ": " + *error) << '\n';
         written = false;
       }
     } else if (type == RenderFileType::kWave) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "config/options.h"
 #include "host/display.h"
@@ -59,8 +60,7 @@ int RunChord(const ChordArgs& args) {
   for (const std::string& text : args.Notes) {
     Key key{};
     if (!ParseNote(text, key.Note, key.Release)) {
-      std::cerr << "kalo chord: \"" << text
-                << "\" is not a note number from 0 to 127 (use -N to release note N)\n";
+      Say("kalo chord", "\"" + text + "\" is not a note number from 0 to 127 (use -N to release note N)");
       return 2;
     }
     keys.push_back(key);

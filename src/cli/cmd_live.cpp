@@ -1,5 +1,5 @@
 // kalo live: the arranger from a terminal. The player's keyboard (or software connected to KALO's own
-// input port) drives a style through the real-time clock until Ctrl-C, SIGTERM or the end of standard
+// input port) drives a style through the real-time clock until Ctrl-C, SIGTERM, SIGHUP or the end of standard
 // input; what happens is shown on one status line.
 
 #include <algorithm>
@@ -16,6 +16,7 @@
 #include "app/arranger.h"
 #include "app/style_preview.h"
 #include "app/synth_settings.h"
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "engine/sequencer_clock.h"
@@ -52,7 +53,7 @@ class TerminalDialogs final : public host::Dialogs {
  public:
   bool Ask(const std::string& /*question*/) override { return false; }
   void Inform(const std::string& text) override {
-    std::cerr << "kalo live: " << text << '\n';
+    Say("kalo live", text);
     Last = text;
   }
   std::optional<std::string> AskText(const std::string&, const std::string&, const std::string&) override {
@@ -116,7 +117,7 @@ void PrintPorts(const std::vector<Port>& ports, const char* kind) {
   std::cerr << "MIDI " << kind << ":\n";
   if (ports.empty()) std::cerr << "  (none)\n";
   for (const Port& port : ports)
-    std::cerr << "  " << port.Id << ": " << port.Name << " [" << port.Backend << "]\n";
+    std::cerr << "  " << port.Id << ": " << host::PrintableText(port.Name) << " [" << port.Backend << "]\n";
 }
 
 // The status line: chord, part, measure and beat, tempo. Measures are counted from the style's start.
@@ -170,16 +171,14 @@ class StatusLine {
 
 int Live(const LiveArguments& args) {
   midi::KeepJackServerFromStarting();
-  // Before any thread starts, so that only the watcher takes Ctrl-C and SIGTERM.
+  // Before any thread starts, so that only the watcher takes Ctrl-C, SIGTERM and SIGHUP.
   host::StopWatcher::BlockStopSignals();
 
-  auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
-  if (!bytes) {
-    std::cerr << "kalo live: cannot read " << args.Style << '\n';
-    return 1;
-  }
-  config::SettingsFile file = ProgramSettingsFile(args.Ini);
-  const config::Settings settings = file.Read().Values;
+  const auto bytes = ReadStyleInput("kalo live", args.Style);
+  if (!bytes) return 1;
+  const std::optional<CommandSettings> read = ReadCommandSettings("kalo live", args.Ini);
+  if (!read) return 1;
+  const config::Settings& settings = read->Values;
 
   host::StdMainLoop loop;
   TerminalDialogs dialogs;
@@ -201,8 +200,8 @@ int Live(const LiveArguments& args) {
     const std::vector<Port>& ports = input ? inputs : outputs;
     const std::optional<int> id = FindPort(ports, *wanted);
     if (!id) {
-      std::cerr << "kalo live: " << option << ": there is no MIDI " << (input ? "input" : "output") << " \""
-                << *wanted << "\"\n";
+      Say("kalo live", std::string(option) + ": there is no MIDI " + (input ? "input" : "output") + " \"" +
+                           *wanted + "\"");
       PrintPorts(ports, input ? "inputs" : "outputs");
     }
     return id;
@@ -241,14 +240,14 @@ int Live(const LiveArguments& args) {
   };
   for (const Opened& port : opened) {
     if (!port.Asked || port.Open) continue;
-    std::cerr << "kalo live: " << port.Option << ": cannot open MIDI " << (port.Input ? "input" : "output")
-              << " \"" << port.Name << "\"\n";
+    Say("kalo live", std::string(port.Option) + ": cannot open MIDI " + (port.Input ? "input" : "output") +
+                         " \"" + port.Name + "\"");
     PrintPorts(port.Input ? inputs : outputs, port.Input ? "inputs" : "outputs");
     return 1;
   }
 
   if (session.Gen().LoadStyleFromBytes(args.Style, *bytes) != styles::LoadOutcome::Loaded) {
-    std::cerr << "kalo live: " << args.Style << " is not a style that can be played\n";
+    Say("kalo live", host::PrintableName(args.Style) + " is not a style that can be played");
     return 1;
   }
   loop.RunPending();
@@ -288,7 +287,8 @@ void AddLiveCommand(CLI::App& app, ExitStatus& status) {
   CLI::App* live = app.add_subcommand(
       "live",
       "Play live: the left hand's chords drive the style, the control keys switch its parts, the right hand "
-      "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM or the end of standard input");
+      "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM, SIGHUP or the end of standard "
+      "input");
   live->add_option("--style", args->Style, "the style file (.vxs)")->required();
   live->add_option(
       "--in", args->In,

@@ -16,6 +16,7 @@
 #include "app/render_progress.h"
 #include "app/song_side.h"
 #include "app/style_preview.h"
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "config/settings_file.h"
@@ -33,6 +34,7 @@ namespace kalo::cli {
 
 namespace {
 
+constexpr std::string_view kCommand = "kalo render";
 // The style of the first start, under STYLES.
 constexpr const char* kFirstStartStyle = "rock1.vxs";
 // A song ends by itself at the latest when the Chordmemory is full: 3000 beats, and the ending wait.
@@ -56,12 +58,12 @@ std::optional<std::string> SongStylePath(const RenderArguments& args, const song
   if (!args.Style.empty()) return args.Style;
   if (parsed.HasStyleBlock && !parsed.StylePath.empty()) {
     if (const auto found = styles::FindStyleFile(parsed.StylePath, folder)) return found->string();
-    std::cerr << "kalo render: the song's style " << parsed.StylePath << " was not found; playing "
-              << kFirstStartStyle << '\n';
+    Say(kCommand, "the song's style " + host::PrintableName(parsed.StylePath) + " was not found; playing " +
+                      kFirstStartStyle);
   }
   const auto fallback = folder.Styles() / kFirstStartStyle;
   if (std::filesystem::exists(fallback)) return fallback.string();
-  std::cerr << "kalo render: no style to play the song with (give --style)\n";
+  Say(kCommand, "no style to play the song with (give --style)");
   return std::nullopt;
 }
 
@@ -81,8 +83,9 @@ double DurationSeconds(const app::OfflineCapture& capture) {
 // they first played, the files written.
 void PrintSongSummary(const RenderArguments& args, const song::ParsedArrangement& parsed,
                       const std::string& style, const app::OfflineCapture& capture, bool written) {
-  const std::string title =
-      parsed.Memo.Title.empty() ? args.Song : "\"" + parsed.Memo.Title + "\" (" + args.Song + ")";
+  const std::string title = parsed.Memo.Title.empty() ? host::PrintableName(args.Song)
+                                                      : host::PrintableName(parsed.Memo.Title) + " (" +
+                                                            host::PrintableName(args.Song) + ")";
   const auto seconds = static_cast<int>(DurationSeconds(capture) + 0.5);
   std::string parts;
   std::vector<int> seen;
@@ -92,111 +95,120 @@ void PrintSongSummary(const RenderArguments& args, const song::ParsedArrangement
     seen.push_back(part);
     parts += (parts.empty() ? "" : ", ") + std::string(styles::kPartNames[static_cast<size_t>(part)]);
   }
-  std::cerr << "kalo render: played " << title << " on " << style << ", " << seconds / 60 << ':'
-            << (seconds % 60 < 10 ? "0" : "") << seconds % 60
-            << ", parts: " << (parts.empty() ? "none" : parts) << '\n';
+  Say(kCommand, "played " + title + " on " + host::PrintableName(style) + ", " +
+                    std::to_string(seconds / 60) + ':' + (seconds % 60 < 10 ? "0" : "") +
+                    std::to_string(seconds % 60) + ", parts: " + (parts.empty() ? "none" : parts));
   if (!written) return;
   std::string files;
-  if (!args.Targets.Events.empty() && args.Targets.Events != "-") files += args.Targets.Events;
-  for (const auto& file : args.Targets.Files) files += (files.empty() ? "" : ", ") + file.string();
-  if (!files.empty()) std::cerr << "kalo render: wrote " << files << '\n';
+  if (!args.Targets.Events.empty() && args.Targets.Events != "-")
+    files += host::PrintableName(args.Targets.Events);
+  for (const auto& file : args.Targets.Files)
+    files += (files.empty() ? "" : ", ") + host::PrintableName(file);
+  if (!files.empty()) Say(kCommand, "wrote " + files);
 }
 
-int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder, config::Settings settings,
-               app::RenderProgress& progress) {
-  const auto songBytes = host::ReadFilePrefix(args.Song, song::kArrangementReadLimit);
-  if (!songBytes) {
-    std::cerr << "kalo render: cannot read " << args.Song << '\n';
+void SayAll(const std::vector<std::string>& messages) {
+  for (const std::string& message : messages) Say(kCommand, message);
+}
+
+int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
+               const CommandSettings& settings, app::RenderProgress& progress) {
+  const host::FileRead songRead = host::ReadRegularFile(args.Song, song::kArrangementReadLimit);
+  if (!songRead.Ok()) {
+    Say(kCommand, "cannot read " + songRead.Error);
     return 1;
   }
-  const song::ParsedArrangement parsed = song::ParseArrangementFile(*songBytes);
+  const std::vector<uint8_t>& songBytes = songRead.Bytes;
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(songBytes);
   if (parsed.Chords.Length < 5) {
-    std::cerr << "kalo render: " << args.Song << ": " << song::kChordmemoryEmptyMessage << '\n';
+    Say(kCommand, host::PrintableName(args.Song) + ": " + song::kChordmemoryEmptyMessage);
     return 1;
   }
   const auto stylePath = SongStylePath(args, parsed, folder);
   if (!stylePath) return 1;
-  const auto styleBytes = host::ReadFilePrefix(*stylePath, styles::kMaxStyleFileBytes);
-  if (!styleBytes) {
-    std::cerr << "kalo render: cannot read " << *stylePath << '\n';
+  const auto styleBytes = ReadStyleInput(kCommand, *stylePath);
+  if (!styleBytes) return 1;
+  if (!RenderTargetsUsable(
+          kCommand,
+          {{args.Song, "the song"}, {*stylePath, "the style"}, {settings.File, "the settings file"}},
+          args.Targets))
     return 1;
-  }
-  app::OfflineDriver driver(settings, folder);
+  app::OfflineDriver driver(settings.Values, folder);
   app::Arranger& session = driver.Session();
   if (!driver.LoadStyle(*stylePath, *styleBytes)) {
-    for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
-    std::cerr << "kalo render: " << *stylePath << " is not a style that can be played\n";
+    SayAll(driver.Messages());
+    Say(kCommand, host::PrintableName(*stylePath) + " is not a style that can be played");
     return 1;
   }
   // The style is chosen above; the song brings its chords, melody, tempo and play range.
   session.Options().LoadSongAndStyleTogether = false;
-  session.SongFiles().LoadFromBytes(args.Song, *songBytes);
+  session.SongFiles().LoadFromBytes(args.Song, songBytes);
   if (args.Tempo != 0) session.SetTempo(args.Tempo);
 
   app::Timeline timeline;
   timeline.Do(0, [](app::Arranger& a) { a.Play(); });
   const app::OfflineCapture capture = driver.Run(timeline, kSongTickLimit);
-  for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
-  if (capture.Cut) std::cerr << "kalo render: the song was still playing at the end of the Chordmemory\n";
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
-                                               {std::cout, std::cerr, progress});
+  SayAll(driver.Messages());
+  if (capture.Cut) Say(kCommand, "the song was still playing at the end of the Chordmemory");
+  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi,
+                                               settings.Values, {std::cout, std::cerr, progress});
   PrintSongSummary(args, parsed, *stylePath, capture, written);
   return written ? 0 : 1;
 }
 
 int Render(const RenderArguments& args) {
   if (const std::string problem = app::RenderTargetsProblem(args.Targets); !problem.empty()) {
-    std::cerr << "kalo render: " << problem << '\n';
+    Say(kCommand, problem);
     return 2;
   }
   if (args.Song.empty() && (args.Style.empty() || args.Chart.empty())) {
-    std::cerr << "kalo render: give a song (SONG.vxa), or --style with --chart\n";
+    Say(kCommand, "give a song (SONG.vxa), or --style with --chart");
     return 2;
   }
   if (!args.Song.empty() && !args.Chart.empty()) {
-    std::cerr << "kalo render: give either a song or --chart, not both\n";
+    Say(kCommand, "give either a song or --chart, not both");
     return 2;
   }
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
-  config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
+  std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
   // A song starts as Play starts it, with or without the intro as the settings say.
-  if (!args.Song.empty()) return RenderSong(args, folder, settings, progress);
-  settings.PlayIntro = args.Intro;
+  if (!args.Song.empty()) return RenderSong(args, folder, *settings, progress);
+  settings->Values.PlayIntro = args.Intro;
 
-  auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
-  if (!bytes) {
-    std::cerr << "kalo render: cannot read " << args.Style << '\n';
-    return 1;
-  }
-  app::OfflineDriver driver(settings, folder);
+  const auto bytes = ReadStyleInput(kCommand, args.Style);
+  if (!bytes) return 1;
+  app::OfflineDriver driver(settings->Values, folder);
   app::Arranger& session = driver.Session();
   // The style, as a style load in Style-Mode plays it.
   if (!driver.LoadStyle(args.Style, *bytes)) {
-    for (const std::string& message : driver.Messages()) std::cerr << "kalo render: " << message << '\n';
-    std::cerr << "kalo render: " << args.Style << " is not a style that can be played\n";
+    SayAll(driver.Messages());
+    Say(kCommand, host::PrintableName(args.Style) + " is not a style that can be played");
     return 1;
   }
 
   const int beatsPerMeasure = session.Gen().CurrentMetre.MeasureLength / 4;
   auto parsed = perform::ParseChordChart(args.Chart, beatsPerMeasure);
   if (const auto* error = std::get_if<std::string>(&parsed)) {
-    std::cerr << "kalo render: " << *error << '\n';
+    Say(kCommand, *error);
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+  if (!RenderTargetsUsable(kCommand, {{args.Style, "the style"}, {settings->File, "the settings file"}},
+                           args.Targets))
+    return 1;
 
   session.SetTempo(args.Tempo != 0 ? args.Tempo
                                    : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
-    std::cerr
-        << "kalo render: the style was still playing long after the chart's end and was stopped there\n";
+    Say(kCommand, "the style was still playing long after the chart's end and was stopped there");
 
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi, settings,
-                                               {std::cout, std::cerr, progress});
+  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi,
+                                               settings->Values, {std::cout, std::cerr, progress});
   return written ? 0 : 1;
 }
 

@@ -11,11 +11,12 @@
 #include <variant>
 #include <vector>
 
+#include "cli/command_files.h"
 #include "cli/commands.h"
+#include "cli/program_settings.h"
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
-#include "cli/program_settings.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
@@ -61,36 +62,14 @@ std::string WithoutCommentLines(const std::string& text) {
   return kept;
 }
 
-// A text given on the command line, or read from the file named after '@'.
-std::optional<std::string> ArgumentText(const std::string& given, const char* what) {
-  if (given.empty() || given[0] != '@') return given;
-  const auto bytes = host::ReadFilePrefix(given.substr(1), size_t{1} << 20);
-  if (!bytes) {
-    std::cerr << what << "cannot read " << given.substr(1) << '\n';
-    return std::nullopt;
-  }
-  return std::string(bytes->begin(), bytes->end());
-}
-
-// The control keys in force, which name the style-part functions: the settings file is read (never
-// written) as the program reads it.
-config::Settings ReadSettings(const std::string& ini) { return ProgramSettingsFile(ini).Read().Values; }
-
-config::ControlKeyNotes ControlKeys(const std::string& ini) {
-  return config::ComputeControlKeyNotes(ReadSettings(ini));
-}
-
 int RunFromChart(const FromChartArgs& args) {
-  const char* kWhat = "kalo song from-chart: ";
+  constexpr std::string_view kCommand = "kalo song from-chart";
   styles::Metre metre;
   int tempo = args.Tempo;
   std::string stylePath;
   if (!args.Style.empty()) {
-    const auto bytes = host::ReadFilePrefix(args.Style, styles::kMaxStyleFileBytes);
-    if (!bytes) {
-      std::cerr << kWhat << "cannot read " << args.Style << '\n';
-      return 1;
-    }
+    const auto bytes = ReadStyleInput(kCommand, args.Style);
+    if (!bytes) return 1;
     const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
     metre = styles::MetreOf(header.MeasureLength);
     if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
@@ -99,29 +78,43 @@ int RunFromChart(const FromChartArgs& args) {
     stylePath = args.Style;
   }
   if (tempo == 0) tempo = 120;
-  const auto chart = ArgumentText(args.Chart, kWhat);
-  const auto melodyText = ArgumentText(args.Melody, kWhat);
-  if (!chart || !melodyText) return 1;
+  const auto chart = ArgumentText(kCommand, args.Chart, "a chart");
+  if (!chart) return 1;
+  const auto melodyText = ArgumentText(kCommand, args.Melody, "a melody");
+  if (!melodyText) return 1;
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  std::string out = args.Out;
+  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
+  auto fileOf = [](const std::string& given) {
+    return given.starts_with('@') ? given.substr(1) : std::string();
+  };
+  if (!OutputsUsable(kCommand,
+                     {{args.Style, "the style"},
+                      {fileOf(args.Chart), "the chart"},
+                      {fileOf(args.Melody), "the melody"},
+                      {settings->File, "the settings file"}},
+                     {{out, false}}))
+    return 1;
   std::vector<song::MelodyEvent> melody;
   if (!melodyText->empty()) {
     auto events = song::ParseMelodyText(*melodyText, 0);
     if (const auto* error = std::get_if<std::string>(&events)) {
-      std::cerr << kWhat << "melody: " << *error << '\n';
+      Say(kCommand, "melody: " + *error);
       return 2;
     }
     melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
   }
   auto parsed = perform::ParseChordChart(WithoutCommentLines(*chart), std::max(1, metre.MeasureLength / 4));
   if (const auto* error = std::get_if<std::string>(&parsed)) {
-    std::cerr << kWhat << *error << '\n';
+    Say(kCommand, *error);
     return 2;
   }
-  const config::Settings settings = ReadSettings(args.Ini);
-  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings);
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
   auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
                                            {metre.MeasureLength, tempo, keys.SectionFirst});
   if (!chords) {
-    std::cerr << kWhat << "the chart is longer than a song can hold (2999 beats)\n";
+    Say(kCommand, "the chart is longer than a song can hold (2999 beats)");
     return 2;
   }
   song::ChordmemoryHeader header = chords->Header();
@@ -133,24 +126,26 @@ int RunFromChart(const FromChartArgs& args) {
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
       song::SerializeArrangementFile(*chords, melody, memo, stylePath, &memoShortened);
-  std::string out = args.Out;
-  if (!styles::HasExtension(out, ".vxa")) out += ".vxa";
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
-    std::cerr << kWhat << *problem << '\n';
+    Say(kCommand, "cannot write " + *problem);
     return 1;
   }
-  if (memoShortened) std::cerr << kWhat << "the memo was shortened to fit its buffer\n";
+  if (memoShortened) Say(kCommand, "the memo was shortened to fit its buffer");
   return 0;
 }
 
 int RunInfo(const SongArgs& args) {
-  const auto bytes = host::ReadFilePrefix(args.File, song::kArrangementReadLimit);
-  if (!bytes) {
-    std::cerr << "kalo song info: cannot read " << args.File << '\n';
+  constexpr std::string_view kCommand = "kalo song info";
+  const host::FileRead read = host::ReadRegularFile(args.File, song::kArrangementReadLimit);
+  if (!read.Ok()) {
+    Say(kCommand, "cannot read " + read.Error);
     return 1;
   }
-  const song::ParsedArrangement parsed = song::ParseArrangementFile(*bytes);
-  const config::ControlKeyNotes keys = ControlKeys(args.Ini);
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(read.Bytes);
+  // The control keys in force name the style-part functions.
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
   std::cout << (args.Json ? song::SongInfoJson(parsed, keys) : song::SongInfoText(parsed, keys));
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "host/file_store.h"
 #include "styles/style_file.h"
@@ -31,7 +32,7 @@ constexpr size_t kMaxSourceBytes = 4 << 20;
 std::optional<styles::ParsedStyleFile> ReadStyle(const std::string& command, const std::string& file) {
   const host::FileRead read = host::ReadRegularFile(file, styles::kMaxStyleFileBytes);
   if (!read.Ok()) {
-    std::cerr << "kalo style " << command << ": " << read.Error << '\n';
+    Say("kalo style " + command, read.Error);
     return std::nullopt;
   }
   return styles::ParseStyleFile(read.Bytes);
@@ -49,17 +50,17 @@ int RunEvents(const StyleArgs& args) {
   if (!args.Part.empty()) {
     part = styles::PartNumberOf(args.Part);
     if (!part) {
-      std::cerr << "kalo style events: no part \"" << args.Part << "\"; the parts are";
-      for (auto name : styles::kPartNames) std::cerr << " \"" << name << "\"";
-      std::cerr << '\n';
+      std::string text = "no part \"" + args.Part + "\"; the parts are";
+      for (auto name : styles::kPartNames) text += " \"" + std::string(name) + "\"";
+      Say("kalo style events", text);
       return 2;
     }
   }
   auto style = ReadStyle("events", args.File);
   if (!style) return 1;
   if (part && !style->Image.Parts[static_cast<size_t>(*part)].Exists()) {
-    std::cerr << "kalo style events: the part \"" << styles::kPartNames[static_cast<size_t>(*part)]
-              << "\" is empty in " << host::PrintableName(args.File) << '\n';
+    Say("kalo style events", "the part \"" + std::string(styles::kPartNames[static_cast<size_t>(*part)]) +
+                                 "\" is empty in " + host::PrintableName(args.File));
     return 1;
   }
   std::cout << styles::StyleEventsText(*style, part);
@@ -68,35 +69,40 @@ int RunEvents(const StyleArgs& args) {
 
 // Compiles the source; on any mistake prints every error ("<file>:<line>: <text>") and writes nothing.
 int RunBuild(const StyleArgs& args) {
-  auto text = host::ReadFilePrefix(args.File, kMaxSourceBytes + 1);
-  if (!text) {
-    std::cerr << "kalo style build: cannot read " << args.File << '\n';
+  constexpr std::string_view kCommand = "kalo style build";
+  const host::FileRead read = host::ReadRegularFile(args.File, kMaxSourceBytes);
+  if (!read.Ok()) {
+    Say(kCommand, "cannot read " + read.Error);
     return 1;
   }
-  if (text->size() > kMaxSourceBytes) {
-    std::cerr << args.File << ":1: the source is larger than " << (kMaxSourceBytes >> 20) << " MiB\n";
+  if (read.Longer) {
+    std::cerr << host::PrintableText(args.File) << ":1: the source is larger than " << (kMaxSourceBytes >> 20)
+              << " MiB\n";
     return 1;
   }
-  const styles::CompiledStyle style =
-      styles::CompileStyleSource(std::string_view(reinterpret_cast<const char*>(text->data()), text->size()));
+  const styles::CompiledStyle style = styles::CompileStyleSource(
+      std::string_view(reinterpret_cast<const char*>(read.Bytes.data()), read.Bytes.size()));
   if (!style.Ok()) {
-    std::cerr << styles::FormatSourceErrors(args.File, style.Errors)
-              << "kalo style build: " << style.Errors.size()
-              << (style.Errors.size() == 1 ? " error" : " errors") << ", nothing written\n";
+    for (const styles::SourceError& error : style.Errors)
+      std::cerr << host::PrintableText(args.File + ":" + std::to_string(error.Line) + ": " + error.Message)
+                << '\n';
+    std::cerr << kCommand << ": " << style.Errors.size() << (style.Errors.size() == 1 ? " error" : " errors")
+              << ", nothing written\n";
     return 1;
   }
   const std::filesystem::path output =
       args.Output.empty() ? std::filesystem::path(args.File).replace_filename(style.Name + ".vxs")
                           : std::filesystem::path(args.Output);
+  if (!OutputsUsable(kCommand, {{args.File, "the style source"}}, {{output, false}})) return 1;
   const auto bytes = styles::SerializeStyleFile(style.Image.Header, style.Image.Parts, style.Image.Stream);
   if (auto failure = host::WriteFileSafely(output, bytes)) {
-    std::cerr << "kalo style build: cannot write " << output.string() << ": " << *failure << '\n';
+    Say(kCommand, "cannot write " + *failure);
     return 1;
   }
   int parts = 0;
   for (const auto& part : style.Image.Parts) parts += part.Exists() ? 1 : 0;
-  std::cout << output.string() << ": style " << style.Name << ", " << parts << " parts, " << bytes.size()
-            << " bytes\n";
+  std::cout << host::PrintableText(output.string() + ": style " + style.Name) << ", " << parts << " parts, "
+            << bytes.size() << " bytes\n";
   return 0;
 }
 

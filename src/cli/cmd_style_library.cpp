@@ -17,6 +17,7 @@
 #include "app/render_progress.h"
 #include "app/style_preview.h"
 #include "app/synth_settings.h"
+#include "cli/command_files.h"
 #include "cli/commands.h"
 #include "cli/program_settings.h"
 #include "host/file_store.h"
@@ -35,6 +36,8 @@
 
 namespace kalo::cli {
 namespace {
+
+constexpr std::string_view kPreview = "kalo style preview";
 
 struct PreviewArguments {
   std::string Style;
@@ -56,8 +59,8 @@ int PlayPreview(const app::StylePreview& preview, const config::Settings& settin
     out.SetDeviceID(settings.MidiOut);
     if (!out.Open()) throw midi::EmidioutputError("the output did not open");
   } catch (const midi::EmidioutputError& error) {
-    std::cerr << "kalo style preview: cannot open the MIDI output " << settings.MidiOut
-              << " of the settings (" << error.what() << "); give -o preview.wav to hear it as a file\n";
+    Say(kPreview, "cannot open the MIDI output " + std::to_string(settings.MidiOut) + " of the settings (" +
+                      error.what() + "); give -o preview.wav to hear it as a file");
     return 1;
   }
   app::PreviewPlayer player(preview.Capture.Midiout(), preview.Capture.Tempi,
@@ -67,8 +70,8 @@ int PlayPreview(const app::StylePreview& preview, const config::Settings& settin
                               else
                                 out.PutLong(m.data(), m.size());
                             });
-  std::cerr << "kalo style preview: playing " << what << " on " << out.ProductName() << ", "
-            << static_cast<int>(player.Seconds() + 0.5) << " s (Ctrl-C stops)\n";
+  Say(kPreview, "playing " + what + " on " + out.ProductName() + ", " +
+                    std::to_string(static_cast<int>(player.Seconds() + 0.5)) + " s (Ctrl-C stops)");
   const host::SteadyTimeSource clock;
   const int64_t start = clock.NowMicros();
   std::atomic<bool> stopping{false};
@@ -97,26 +100,28 @@ int Preview(const PreviewArguments& args) {
   const bool play = args.Targets.Events.empty() && args.Targets.Files.empty();
   if (!play) {
     if (const std::string problem = app::RenderTargetsProblem(args.Targets); !problem.empty()) {
-      std::cerr << "kalo style preview: " << problem << '\n';
+      Say(kPreview, problem);
       return 2;
     }
   } else {
     midi::KeepJackServerFromStarting();
     host::StopWatcher::BlockStopSignals();
   }
-  const host::FileRead read = host::ReadRegularFile(args.Style, styles::kMaxStyleFileBytes);
-  if (!read.Ok()) {
-    std::cerr << "kalo style preview: " << read.Error << '\n';
+  const auto bytes = ReadStyleInput(kPreview, args.Style);
+  if (!bytes) return 1;
+  const std::optional<CommandSettings> read = ReadCommandSettings(kPreview, args.Ini);
+  if (!read) return 1;
+  const config::Settings& settings = read->Values;
+  if (!RenderTargetsUsable(kPreview, {{args.Style, "the style"}, {read->File, "the settings file"}},
+                           args.Targets))
     return 1;
-  }
-  const config::Settings settings = ProgramSettingsFile(args.Ini).Read().Values;
   const app::StylePreview preview =
-      app::RenderStylePreview(settings, host::ProgramFolder::OfRunningProgram(), args.Style, read.Bytes);
+      app::RenderStylePreview(settings, host::ProgramFolder::OfRunningProgram(), args.Style, *bytes);
   if (!preview.Ok) {
-    std::cerr << "kalo style preview: " << preview.Error << '\n';
+    Say(kPreview, preview.Error);
     return 1;
   }
-  const styles::StyleSummary summary = styles::SummarizeStyle(read.Bytes);
+  const styles::StyleSummary summary = styles::SummarizeStyle(*bytes);
   std::string what = host::PrintableName(args.Style) + " (" + styles::SummaryText(summary);
   if (summary.Tempo != preview.Tempo) what += ", played at " + std::to_string(preview.Tempo) + " bpm";
   what += ")";
@@ -126,7 +131,7 @@ int Preview(const PreviewArguments& args) {
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
   const bool written = app::WriteRenderTargets(args.Targets, preview.Capture.Midiout(), preview.Capture.Tempi,
                                                settings, {std::cout, std::cerr, progress});
-  if (written) std::cerr << "kalo style preview: " << what << '\n';
+  if (written) Say(kPreview, what);
   return written ? 0 : 1;
 }
 
@@ -140,11 +145,10 @@ struct GroupsArguments {
 // Each line of the list: "<group path> <style> <description>", e.g. "Jazz/Swing swing Medium swing";
 // '#' starts a comment line. Every mistake is reported with its line, and then nothing is written.
 int BuildGroups(const GroupsArguments& args) {
-  const auto text = host::ReadFilePrefix(args.List, 1 << 20);
-  if (!text) {
-    std::cerr << "kalo style groups: cannot read " << args.List << '\n';
-    return 1;
-  }
+  constexpr std::string_view kCommand = "kalo style groups";
+  const auto text = ReadWholeInput(kCommand, args.List, 1 << 20, "a list of styles");
+  if (!text) return 1;
+  if (!OutputsUsable(kCommand, {{args.List, "the list"}}, {{args.Output, false}})) return 1;
   const std::filesystem::path named = args.NamedFolder.empty() ? args.Styles : args.NamedFolder;
   std::map<int, std::vector<std::string>> groups;
   int errors = 0;
@@ -157,7 +161,7 @@ int BuildGroups(const GroupsArguments& args) {
     words >> style >> std::ws;
     std::getline(words, description);
     const auto complain = [&](const std::string& what) {
-      std::cerr << args.List << ':' << number << ": " << what << '\n';
+      std::cerr << host::PrintableText(args.List + ':' + std::to_string(number) + ": " + what) << '\n';
       ++errors;
     };
     const std::optional<int> n = styles::GroupNumberOf(group);
@@ -185,11 +189,12 @@ int BuildGroups(const GroupsArguments& args) {
   for (const auto& [group, list] : groups) {
     entries += list.size();
     if (const auto failure = file.SaveGroup(group, list)) {
-      std::cerr << "kalo style groups: cannot write " << *failure << '\n';
+      Say(kCommand, "cannot write " + *failure);
       return 1;
     }
   }
-  std::cout << args.Output << ": " << entries << " entries in " << groups.size() << " groups\n";
+  std::cout << host::PrintableText(args.Output) << ": " << entries << " entries in " << groups.size()
+            << " groups\n";
   return 0;
 }
 

@@ -1,14 +1,43 @@
 #include <iostream>
+#include <string>
 
 #include "cli/commands.h"
 #include "gui/window_program.h"
+#include "host/printable_text.h"
+#include "host/process_environment.h"
+#include "host/standard_output.h"
+
+namespace {
+
+// "kalo style events" for the command that ran; "kalo" without one.
+std::string CommandName(const CLI::App& app) {
+  std::string name = "kalo";
+  for (const CLI::App* command = &app; !command->get_subcommands().empty();) {
+    command = command->get_subcommands().front();
+    name += " " + command->get_name();
+  }
+  return name;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
+  kalo::host::IgnoreFileSizeSignal();
+  kalo::host::CheckedStandardOutput output;
   CLI::App app{
       "KALO - a live MIDI arranger: chords in the left hand drive a style in your tempo.\n"
       "Without a command it opens its window.",
       "kalo"};
   app.require_subcommand(0, 1);
+  // A mistyped argument is repeated in the message: escaped, like every other text from input.
+  app.failure_message([](const CLI::App* failed, const CLI::Error& error) {
+    const std::string text = CLI::FailureMessage::simple(failed, error);
+    std::string lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      lines += kalo::host::PrintableText(text.substr(start, end - start)) + '\n';
+    return lines + kalo::host::PrintableText(text.substr(start));
+  });
   kalo::cli::ExitStatus status;
   kalo::gui::WindowArguments window;
   app.add_option("--ini", window.Ini, "The window's settings file instead of the program's own");
@@ -23,7 +52,17 @@ int main(int argc, char** argv) {
   kalo::cli::AddSongCommand(app, status);
   kalo::cli::AddRenderCommand(app, status);
   kalo::cli::AddLiveCommand(app, status);
-  CLI11_PARSE(app, argc, argv);
-  if (app.get_subcommands().empty()) return kalo::gui::RunWindowProgram(argc, argv, window);
-  return status.Code;
+  int code = 0;
+  try {
+    app.parse(argc, argv);
+    code = app.get_subcommands().empty() ? kalo::gui::RunWindowProgram(argc, argv, window) : status.Code;
+  } catch (const CLI::ParseError& error) {
+    code = app.exit(error);
+  }
+  // Output that did not reach its file is a failure of the command, whatever it did besides.
+  if (const std::string lost = output.Finish(); !lost.empty()) {
+    std::cerr << CommandName(app) << ": cannot write to standard output: " << lost << '\n';
+    if (code == 0) code = 1;
+  }
+  return code;
 }

@@ -118,9 +118,11 @@ SettingsReadResult SettingsFile::Read() {
   SettingsReadResult result;
   const LoadedProfile loaded = LoadProfile(path_);
   opened_ = loaded.Outcome != LoadOutcome::Unreadable;
-  if (!opened_)
+  if (!opened_) {
+    result.Unreadable = loaded.Problem;
     result.Problem =
         "Settings not read: " + loaded.Problem + ". Factory settings are used; the file is left as it is.";
+  }
 
   bool factory = loaded.Outcome != LoadOutcome::Loaded;
   if (!factory) {

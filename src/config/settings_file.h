@@ -52,6 +52,8 @@ struct SettingsReadResult {
   // settings file can be, or with no line that is a key, a section or a comment): the message for the
   // player, naming the file and the reason. Factory settings are used and Write() leaves the file.
   std::string Problem;
+  // The same case as PrintableName(file) + ": " + the reason alone, for a caller that refuses the file.
+  std::string Unreadable;
 };
 
 // Outcome of writing.

@@ -8,6 +8,7 @@
 
 #include "config/settings_file.h"
 #include "gui/guarded.h"
+#include "gui/picture_file.h"
 
 namespace kalo::gui {
 
@@ -312,7 +313,7 @@ void MainWindow::Refresh() {
   const auto colour = static_cast<uint32_t>(settings.Color);
   QPixmap picture;
   if (settings.BackGrd && settings.PicVis && !settings.Picture.empty()) {
-    picture.load(QString::fromStdString(settings.Picture));
+    picture = ReadPicture(settings.Picture);
   }
   backdrop_->Show(colour >= kSystemColourCode ? QColor() : ColourOf(colour), picture);
 }

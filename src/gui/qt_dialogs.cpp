@@ -4,6 +4,9 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <iostream>
+
+#include "host/printable_text.h"
 
 namespace kalo::gui {
 
@@ -31,16 +34,22 @@ QString QtDialogs::QtFilter(const std::string& filter) {
 }
 
 bool QtDialogs::Ask(const std::string& question) {
+  if (!answering_) return false;
   return QMessageBox::question(parent_, host::kApplicationTitle, Text(question),
                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void QtDialogs::Inform(const std::string& text) {
+  if (!answering_) {
+    std::cerr << "kalo: " << host::PrintableText(text) << '\n';
+    return;
+  }
   QMessageBox::information(parent_, host::kApplicationTitle, Text(text));
 }
 
 std::optional<std::string> QtDialogs::AskText(const std::string& caption, const std::string& prompt,
                                               const std::string& initial) {
+  if (!answering_) return std::nullopt;
   bool ok = false;
   const QString text =
       QInputDialog::getText(parent_, Text(caption), Text(prompt), QLineEdit::Normal, Text(initial), &ok);
@@ -49,6 +58,7 @@ std::optional<std::string> QtDialogs::AskText(const std::string& caption, const 
 }
 
 std::optional<std::string> QtDialogs::AskOpenFile(const host::FileChoice& choice) {
+  if (!answering_) return std::nullopt;
   const QString file = QFileDialog::getOpenFileName(parent_, Text(choice.Title), FileDialogStart(choice),
                                                     QtFilter(choice.Filter));
   if (file.isEmpty()) return std::nullopt;
@@ -56,6 +66,7 @@ std::optional<std::string> QtDialogs::AskOpenFile(const host::FileChoice& choice
 }
 
 std::optional<std::string> QtDialogs::AskSaveFile(const host::FileChoice& choice) {
+  if (!answering_) return std::nullopt;
   QFileDialog dialog(parent_, Text(choice.Title), FileDialogStart(choice), QtFilter(choice.Filter));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(Text(choice.DefaultExtension).toLower());

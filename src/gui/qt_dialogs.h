@@ -13,6 +13,9 @@ class QtDialogs final : public host::Dialogs {
  public:
   // The window the boxes belong to (centred over it, modal to it); none before it exists.
   void SetParent(QWidget* parent) { parent_ = parent; }
+  // The program is ending with no player to answer (a stop signal): from now on messages go to
+  // standard error, questions are answered "No" and file choices cancelled, without a box.
+  void AnswerNoMore() { answering_ = false; }
 
   bool Ask(const std::string& question) override;
   void Inform(const std::string& text) override;
@@ -26,6 +29,7 @@ class QtDialogs final : public host::Dialogs {
 
  private:
   QPointer<QWidget> parent_;
+  bool answering_ = true;
 };
 
 }  // namespace kalo::gui

@@ -111,6 +111,9 @@ void WindowSession::MakeToolPanels() {
 
 void WindowSession::MakeConfiguration() {
   const config::SettingsReadResult read = setup_.SettingsFile.Read();
+  // A file that cannot be read as settings is named, with the factory settings used instead; it is
+  // not written at exit, so the player must know that changes made now will not be kept.
+  if (!read.Problem.empty()) arranger_->Dialogs().Inform(read.Problem);
   arranger_->Settings() = read.Values;
   firstStart_ = read.FirstStart;
   ConfigurationWindow::MirrorIntoOptions(arranger_->Settings(), arranger_->Options());

@@ -79,6 +79,8 @@ class WindowSession {
   bool FirstStart() const { return firstStart_; }
   // What writing the settings at exit gave; none before the shutdown or in a run that does not save.
   std::optional<config::SettingsWriteResult> SettingsWritten() const { return written_; }
+  // Why writing the settings failed, naming the file (see config::SettingsFile::WriteProblem).
+  const std::string& SettingsWriteProblem() const { return setup_.SettingsFile.WriteProblem(); }
 
  private:
   void MakeToolPanels();

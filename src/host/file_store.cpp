@@ -1,12 +1,13 @@
 #include "host/file_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <ctime>
 #include <system_error>
 
 namespace kalo::host {
@@ -19,6 +20,8 @@ namespace {
 constexpr int kMaxLinks = 40;
 // Longest part of the target's name that goes into a temporary name (names are at most 255 bytes).
 constexpr size_t kTemporaryStemBytes = 100;
+
+bool useUnnamedTemporaryFiles = true;
 
 std::string Reason(int error) { return std::error_code(error, std::generic_category()).message(); }
 
@@ -106,19 +109,132 @@ std::optional<fs::path> FollowLinks(const fs::path& path, std::string& error) {
   }
 }
 
+fs::path FolderOf(const fs::path& file) {
+  return file.parent_path().empty() ? fs::path(".") : file.parent_path();
+}
+
 // Makes a completed rename durable; a folder that cannot be synced is not an error (some file
 // systems refuse it), the new file being in place already.
 void SyncFolder(const fs::path& file) {
-  const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-  Descriptor descriptor(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor descriptor(::open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (descriptor.Get() >= 0) ::fsync(descriptor.Get());
 }
+
+constexpr const char* kAllNamesTaken = "every name for a temporary file beside it is taken";
+
+// Removes what a save cut short left at name: a plain file of this user, linked once, unchanged for
+// kStaleTemporarySeconds and not locked by a save in progress. Anything else stays untouched.
+void RemoveIfStale(const fs::path& name) {
+  struct stat found {};
+  if (::lstat(name.c_str(), &found) != 0 || !S_ISREG(found.st_mode) || found.st_uid != ::geteuid() ||
+      found.st_nlink != 1 || std::time(nullptr) - found.st_mtime < kStaleTemporarySeconds)
+    return;
+  Descriptor file(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat opened {};
+  if (file.Get() < 0 || ::fstat(file.Get(), &opened) != 0 || opened.st_ino != found.st_ino ||
+      opened.st_dev != found.st_dev || ::flock(file.Get(), LOCK_EX | LOCK_NB) != 0)
+    return;
+  // Still the same file at that name, now that it is locked.
+  struct stat again {};
+  if (::lstat(name.c_str(), &again) == 0 && again.st_ino == opened.st_ino && again.st_dev == opened.st_dev)
+    ::unlink(name.c_str());
+}
+
+void RemoveStaleTemporaryNames(const fs::path& target) {
+  for (int attempt = 1; attempt <= kTemporaryNameAttempts; ++attempt)
+    RemoveIfStale(TemporaryNameFor(target, attempt));
+}
+
+// The file a save writes before it replaces the target, locked (flock) from its creation on so that
+// no other save takes it for a leftover. Removed when dropped unless Keep() was called.
+class TemporaryFile {
+ public:
+  explicit TemporaryFile(const fs::path& target) : target_(target) {
+    if (useUnnamedTemporaryFiles) {
+      fd_ = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+      if (fd_ >= 0) {
+        Lock();
+        return;
+      }
+      // EISDIR: a kernel without O_TMPFILE; EOPNOTSUPP: a file system without it.
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        error_ = Reason(errno);
+        return;
+      }
+    }
+    // O_EXCL with O_NOFOLLOW: whatever already stands at a name (a leftover, a link, a player's own
+    // file) is skipped, never truncated or followed.
+    for (int attempt = 1; attempt <= kTemporaryNameAttempts; ++attempt) {
+      const fs::path name = TemporaryNameFor(target, attempt);
+      fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      if (fd_ >= 0) {
+        name_ = name;
+        Lock();
+        return;
+      }
+      if (errno != EEXIST) {
+        error_ = Reason(errno);
+        return;
+      }
+    }
+    error_ = kAllNamesTaken;
+  }
+  ~TemporaryFile() { Discard(); }
+  TemporaryFile(const TemporaryFile&) = delete;
+  TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+  // Why no file could be made; empty when it was.
+  const std::string& Error() const { return error_; }
+  int Fd() const { return fd_; }
+  const fs::path& Name() const { return name_; }
+
+  // Links an unnamed file to the first free temporary name (a named one has its name already);
+  // empty on success, else the reason.
+  std::string GiveName() {
+    if (!name_.empty()) return {};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_);
+    for (int attempt = 1; attempt <= kTemporaryNameAttempts; ++attempt) {
+      const fs::path name = TemporaryNameFor(target_, attempt);
+      int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+      // Without /proc, only a privileged process may link a descriptor itself.
+      if (linked != 0 && errno == ENOENT) linked = ::linkat(fd_, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
+      if (linked == 0) {
+        name_ = name;
+        return {};
+      }
+      if (errno != EEXIST) return Reason(errno);
+    }
+    return kAllNamesTaken;
+  }
+  // Closes the file (which ends its lock); 0, or -1 with errno set.
+  int Close() {
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+  // The file has been renamed over the target: nothing is left to remove.
+  void Keep() { name_.clear(); }
+  void Discard() {
+    if (fd_ >= 0) Close();
+    if (!name_.empty()) ::unlink(name_.c_str());
+    name_.clear();
+  }
+
+ private:
+  void Lock() { ::flock(fd_, LOCK_EX | LOCK_NB); }
+
+  fs::path target_;
+  int fd_ = -1;
+  fs::path name_;
+  std::string error_;
+};
 
 }  // namespace
 
 FileRead ReadRegularFile(const fs::path& path, size_t maxBytes) {
   FileRead result;
   auto fail = [&](const std::string& reason) {
+    result.Reason = reason;
     result.Error = Failure(path, reason);
     return result;
   };
@@ -135,6 +251,7 @@ FileRead ReadRegularFile(const fs::path& path, size_t maxBytes) {
   struct stat opened {};
   if (::fstat(file.Get(), &opened) != 0) return fail(Reason(errno));
   if (!S_ISREG(opened.st_mode)) return fail(KindReason(opened.st_mode));  // replaced meanwhile
+  result.Size = static_cast<uint64_t>(std::max<off_t>(opened.st_size, 0));
 
   result.Bytes.resize(std::min(maxBytes, static_cast<size_t>(std::max<off_t>(opened.st_size, 0))));
   ssize_t count = ReadFully(file.Get(), result.Bytes.data(), result.Bytes.size());
@@ -173,20 +290,12 @@ std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const
   if (exists && !S_ISREG(existing.st_mode)) return Failure(path, KindReason(existing.st_mode));
   if (exists && ReadOnly(*target, existing)) return Failure(path, "the file is read-only");
 
-  // O_EXCL with O_NOFOLLOW: whatever already stands at a name (a leftover, a link, a player's own
-  // file) is skipped, never opened, truncated or followed.
-  int fd = -1;
-  fs::path temporary;
-  for (int attempt = 1; attempt <= kTemporaryNameAttempts && fd < 0; ++attempt) {
-    temporary = TemporaryNameFor(*target, attempt);
-    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0 && errno != EEXIST) return Failure(path, Reason(errno));
-  }
-  if (fd < 0) return Failure(path, "every name for a temporary file beside it is taken");
-  Descriptor file(fd);
+  RemoveStaleTemporaryNames(*target);
+  TemporaryFile temporary(*target);
+  if (!temporary.Error().empty()) return Failure(path, temporary.Error());
+  const int fd = temporary.Fd();
   auto fail = [&](int systemError) {
-    if (file.Get() >= 0) file.Close();
-    ::unlink(temporary.c_str());
+    temporary.Discard();
     return Failure(path, Reason(systemError));
   };
 
@@ -202,14 +311,64 @@ std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const
   }
   if (WriteFully(fd, bytes) != 0) return fail(errno);
   if (::fsync(fd) != 0) return fail(errno);
-  if (file.Close() != 0) return fail(errno);
-  if (::rename(temporary.c_str(), target->c_str()) != 0) return fail(errno);
+  if (const std::string named = temporary.GiveName(); !named.empty()) {
+    temporary.Discard();
+    return Failure(path, named);
+  }
+  if (temporary.Close() != 0) return fail(errno);
+  if (::rename(temporary.Name().c_str(), target->c_str()) != 0) return fail(errno);
+  temporary.Keep();
   SyncFolder(*target);
   return std::nullopt;
 }
 
 std::optional<std::string> WriteFileSafely(const fs::path& path, std::string_view text) {
   return WriteFileSafely(path, std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+void UseUnnamedTemporaryFiles(bool use) { useUnnamedTemporaryFiles = use; }
+
+std::optional<std::string> WriteFileOrDevice(const fs::path& path, std::string_view text) {
+  struct stat status {};
+  if (::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode)) return WriteFileSafely(path, text);
+  Descriptor device(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC));
+  if (device.Get() < 0) return Failure(path, Reason(errno));
+  if (WriteFully(device.Get(), std::span(reinterpret_cast<const uint8_t*>(text.data()), text.size())) != 0)
+    return Failure(path, Reason(errno));
+  if (device.Close() != 0) return Failure(path, Reason(errno));
+  return std::nullopt;
+}
+
+std::optional<std::string> OutputProblem(const fs::path& path, bool allowDevice) {
+  std::string error;
+  const std::optional<fs::path> target = FollowLinks(path, error);
+  if (!target) return Failure(path, error);
+  struct stat existing {};
+  if (::stat(target->c_str(), &existing) == 0) {
+    if (allowDevice && S_ISCHR(existing.st_mode)) {
+      if (::faccessat(AT_FDCWD, target->c_str(), W_OK, AT_EACCESS) != 0) return Failure(path, Reason(errno));
+      return std::nullopt;
+    }
+    if (!S_ISREG(existing.st_mode)) return Failure(path, KindReason(existing.st_mode));
+    if (ReadOnly(*target, existing)) return Failure(path, "the file is read-only");
+  } else if (errno != ENOENT) {
+    return Failure(path, Reason(errno));
+  }
+  // The new file (or the temporary file that replaces the old one) is made in the folder.
+  const fs::path folder = FolderOf(*target);
+  struct stat folderStatus {};
+  if (::stat(folder.c_str(), &folderStatus) != 0) return Failure(path, Reason(errno));
+  if (!S_ISDIR(folderStatus.st_mode)) return Failure(path, Reason(ENOTDIR));
+  if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0)
+    return Failure(path, Reason(errno));
+  return std::nullopt;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
 fs::path TemporaryNameFor(const fs::path& target, int attempt) {
@@ -241,27 +400,6 @@ std::string WithFileType(const std::string& name, std::string_view type) {
                        std::equal(type.begin(), type.end(), name.end() - static_cast<long>(type.size()),
                                   [&](char a, char b) { return lower(a) == lower(b); });
   return hasType ? name : name + std::string(type);
-}
-
-std::string PrintableName(const fs::path& path) {
-  std::string out = "\"";
-  for (const char c : path.string()) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (byte < 0x20 || byte == 0x7F) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 }  // namespace kalo::host

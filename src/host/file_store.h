@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/printable_text.h"
+
 namespace kalo::host {
 
 // What ReadRegularFile found.
@@ -17,7 +19,9 @@ struct FileRead {
   std::vector<uint8_t> Bytes;  // at most the limit asked for
   bool Missing = false;        // nothing exists at the path (Error says so too)
   bool Longer = false;         // the file holds more than the limit; Bytes are its first bytes
-  std::string Error;           // empty when read, else PrintableName(path) + ": " + the reason
+  uint64_t Size = 0;           // the file's size when it was opened
+  std::string Error;           // empty when read, else PrintableName(path) + ": " + Reason
+  std::string Reason;          // the system's reason alone ("Is a directory", "a FIFO, not a file")
   bool Ok() const { return Error.empty(); }
 };
 
@@ -31,18 +35,43 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& 
 
 // Saves bytes as the file at path. A link at path is followed and the file it names is replaced;
 // the link stays. A target that is read-only or not a regular file is refused. The bytes go to a
-// fresh file beside the target, created exclusively under the first free name of
-// TemporaryNameFor(target, 1 .. kTemporaryNameAttempts) (a file or link already there is never
-// opened), then written, synced and closed, given the target's mode and owner, renamed over the
-// target, and the folder is synced. On any failure the target is as it was, the temporary file is
-// removed, and the result is PrintableName(path) + ": " + the system's reason; nullopt on success.
+// fresh file in the target's folder: an unnamed one (O_TMPFILE) where the file system has them, so
+// that a save cut short by a crash or kill -9 leaves nothing behind; else one created exclusively
+// under the first free name of TemporaryNameFor(target, 1 .. kTemporaryNameAttempts) (a file or
+// link already there is never truncated or followed). The file is locked while the save runs,
+// written, synced and closed, given the target's mode and owner, named (an unnamed file is linked to
+// the first free temporary name), renamed over the target, and the folder is synced. Temporary names
+// left by saves that were cut short (files of this user that no process holds and that have not
+// changed for kStaleTemporarySeconds) are removed first, so that they never fill the names up. On any
+// failure the target is as it was, the temporary file is removed, and the result is
+// PrintableName(path) + ": " + the system's reason (EFBIG too, once SIGXFSZ is ignored, see
+// IgnoreFileSizeSignal); nullopt on success.
 std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::string_view text);
 
 inline constexpr int kTemporaryNameAttempts = 100;
-// The attempt-th name (from 1) WriteFileSafely tries for its temporary file beside target:
+inline constexpr int kStaleTemporarySeconds = 10;
+// The attempt-th name (from 1) WriteFileSafely uses for its temporary file beside target:
 // "." + the target's name (its first 100 bytes) + "." + attempt + ".tmp", in the target's folder.
 std::filesystem::path TemporaryNameFor(const std::filesystem::path& target, int attempt);
+
+// Whether WriteFileSafely tries unnamed temporary files first (the default). Tests turn it off to run
+// the named temporary files of file systems that have no unnamed ones.
+void UseUnnamedTemporaryFiles(bool use);
+
+// Like WriteFileSafely, except that a character device at path (following links), such as /dev/null
+// or a terminal, is written straight through.
+std::optional<std::string> WriteFileOrDevice(const std::filesystem::path& path, std::string_view text);
+
+// Why a file cannot be written at path, checked before long work so that it fails at once: a link
+// loop, a folder that is missing or takes no new files, an existing target that is not a regular file
+// (a character device passes when allowDevice) or is read-only. PrintableName(path) + ": " + the
+// reason; nullopt when a write may go ahead. Nothing is created or opened.
+std::optional<std::string> OutputProblem(const std::filesystem::path& path, bool allowDevice);
+
+// Whether a and b (following links) are one and the same file, by device and inode; false when
+// either does not exist.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
 
 // Whether the regular file at path (following links) may not be replaced: no write permission bit
 // is set, or the effective user may not write it. False when there is no such file.
@@ -57,9 +86,5 @@ std::optional<std::string> CreateFolders(const std::filesystem::path& folder);
 // name with the file type appended unless it already ends in it (compared without regard to case):
 // "Rock v1.5" with ".vxs" gives "Rock v1.5.vxs"; "Rock.VXS" stays.
 std::string WithFileType(const std::string& name, std::string_view type);
-
-// The path in double quotes, with control characters written as \n, \r, \t or \xNN, so that a name
-// cannot split or forge a line of a message.
-std::string PrintableName(const std::filesystem::path& path);
 
 }  // namespace kalo::host

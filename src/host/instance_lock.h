@@ -16,12 +16,14 @@ class InstanceLock {
   enum class Outcome {
     Acquired,       // this process is the one instance
     HeldElsewhere,  // another process holds the lock
-    Unavailable,    // the lock file cannot be made (a read-only folder): no guard this run
+    Unavailable,    // the lock file cannot be made (a read-only or missing folder): no guard this run
   };
 
-  // Takes the lock on `file`, creating the file and its folder when missing. The file is never
-  // removed: removing it would let a third start lock a new file while the first still runs.
-  explicit InstanceLock(const std::filesystem::path& file);
+  // Takes the lock on `file`, creating the file, and its folder when missing and createFolder is set.
+  // A lock taken on a file that its holder removed meanwhile is given up and taken again on the file
+  // that stands at the name now, so two starts never hold two different files.
+  explicit InstanceLock(const std::filesystem::path& file, bool createFolder = true);
+  // The holder removes the lock file, while it still holds the lock, and then lets the lock go.
   ~InstanceLock();
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
@@ -29,6 +31,7 @@ class InstanceLock {
   Outcome Result() const { return outcome_; }
 
  private:
+  std::filesystem::path file_;
   int fd_ = -1;
   Outcome outcome_ = Outcome::Unavailable;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // What the program reads of its process and platform: environment variables, whether a folder takes
-// new files and whether standard error is a terminal. Main thread; these touch the file system.
+// new files and whether standard error is a terminal; and how the process meets the file size limit.
+// Main thread; these touch the file system.
 
 #include <filesystem>
 #include <optional>
@@ -18,5 +19,9 @@ bool ProbeFolderWritable(const std::filesystem::path& folder);
 bool StandardErrorIsTerminal();
 // The same for standard output.
 bool StandardOutputIsTerminal();
+
+// Makes a write beyond the file size limit (ulimit -f) fail with EFBIG, which the writers report,
+// instead of ending the process with SIGXFSZ and leaving its temporary file. Call at the start.
+void IgnoreFileSizeSignal();
 
 }  // namespace kalo::host

@@ -1,8 +1,8 @@
 #pragma once
-// The end of a command-line run that plays until it is told to stop: SIGINT (Ctrl-C), SIGTERM or the
-// end of standard input. A watcher thread waits for them and for a period to pass; it calls OnStop
-// once, when the first of them comes, and OnPeriod every period until then. Both run on the watcher's
-// thread and must only hand work to the main loop (MainLoop::Post and Quit are safe there).
+// The end of a run that plays until it is told to stop: SIGINT (Ctrl-C), SIGTERM, SIGHUP (the
+// terminal went away) or the end of standard input. A watcher thread waits for them and for a period to pass;
+// it calls OnStop once, when the first of them comes, and OnPeriod every period until then. Both run on the
+// watcher's thread and must only hand work to the main loop (MainLoop::Post and Quit are safe there).
 
 #include <chrono>
 #include <functional>
@@ -12,7 +12,7 @@ namespace kalo::host {
 
 class StopWatcher {
  public:
-  // Blocks SIGINT and SIGTERM in the calling thread and so in every thread started from it later,
+  // Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and so in every thread started from it later,
   // so that only the watcher takes them. Call on the main thread before any other thread starts.
   static void BlockStopSignals();
 

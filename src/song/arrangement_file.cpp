@@ -83,6 +83,10 @@ ParsedArrangement ParseArrangementFile(std::span<const uint8_t> bytes) {
   const auto chords = Block(bytes, p, kChordmemoryBufferSize);
   std::copy(chords.begin(), chords.end(), parsed.Chords.Bytes.begin());
   parsed.Chords.Length = static_cast<int16_t>(chords.size());
+  // A full buffer may end anywhere; a shorter Chordmemory ends after a whole beat record.
+  parsed.CutShort = p > static_cast<int64_t>(bytes.size()) ||
+                    (chords.size() < kChordmemoryBufferSize && parsed.Chords.Length > kSongStart &&
+                     parsed.Chords.Length % kRecordBytes != 0);
   return parsed;
 }
 

@@ -57,6 +57,9 @@ struct ParsedArrangement {
   std::string StylePath;       // the path's bytes as stored
   // The Chordmemory as read: Length = the bytes read (0..12,010), the rest zero.
   Chordmemory Chords{.Length = 0};
+  // The file ends before its Chordmemory begins (inside the melody, memo, reserved or style block)
+  // or inside a beat record: it was cut short.
+  bool CutShort = false;
 };
 
 ParsedArrangement ParseArrangementFile(std::span<const uint8_t> bytes);

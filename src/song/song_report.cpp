@@ -4,6 +4,7 @@
 #include <sstream>
 #include <vector>
 
+#include "host/printable_text.h"
 #include "perform/chord.h"
 #include "song/function_text.h"
 #include "song/memo_text.h"
@@ -90,18 +91,20 @@ std::string SongInfoText(const ParsedArrangement& song, const config::ControlKey
   out << "melody program: " << int{h.MelodyProgram} << '\n';
   out << "length: " << song.Chords.Length << " bytes" << (song.Chords.Empty() ? " (empty)" : "") << '\n';
   out << "measures: " << song.Chords.Measures(measureLength) << '\n';
-  out << "title: " << song.Memo.Title << '\n';
-  out << "subtitle: " << song.Memo.Subtitle << '\n';
-  out << "author: " << song.Memo.Author << '\n';
-  out << "copyright: " << song.Memo.Copyright << '\n';
+  if (song.CutShort) out << "cut short: the file ends inside a block; what is missing counts as empty\n";
+  // The file's texts are shown escaped: none of their bytes reaches the terminal as a command.
+  out << "title: " << host::PrintableText(song.Memo.Title) << '\n';
+  out << "subtitle: " << host::PrintableText(song.Memo.Subtitle) << '\n';
+  out << "author: " << host::PrintableText(song.Memo.Author) << '\n';
+  out << "copyright: " << host::PrintableText(song.Memo.Copyright) << '\n';
   out << "comments:";
   std::istringstream comments(song.Memo.Comments);
   for (std::string line; std::getline(comments, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out << "\n  " << line;
+    out << "\n  " << host::PrintableText(line);
   }
   out << '\n';
-  out << "style: " << (song.HasStyleBlock ? ShownPath(song) : "none") << '\n';
+  out << "style: " << (song.HasStyleBlock ? host::PrintableText(ShownPath(song)) : "none") << '\n';
   out << "melody events: " << song.Melody.size() << '\n';
   for (const BeatLine& line : BeatLines(song, keys)) {
     out << MeasureOf(line.Position, measureLength) << ':' << BeatOf(line.Position, measureLength) << " @"
@@ -121,9 +124,9 @@ std::string SongInfoJson(const ParsedArrangement& song, const config::ControlKey
       << ",\"tempo\":" << int{h.Tempo} << ",\"measureLength\":" << int{h.MeasureLength}
       << ",\"metrum\":" << Json(MetrumText(h)) << ",\"melodyProgram\":" << int{h.MelodyProgram}
       << ",\"length\":" << song.Chords.Length << ",\"measures\":" << song.Chords.Measures(measureLength)
-      << ",\"title\":" << Json(song.Memo.Title) << ",\"subtitle\":" << Json(song.Memo.Subtitle)
-      << ",\"author\":" << Json(song.Memo.Author) << ",\"copyright\":" << Json(song.Memo.Copyright)
-      << ",\"comments\":" << Json(song.Memo.Comments)
+      << ",\"cutShort\":" << (song.CutShort ? "true" : "false") << ",\"title\":" << Json(song.Memo.Title)
+      << ",\"subtitle\":" << Json(song.Memo.Subtitle) << ",\"author\":" << Json(song.Memo.Author)
+      << ",\"copyright\":" << Json(song.Memo.Copyright) << ",\"comments\":" << Json(song.Memo.Comments)
       << ",\"style\":" << (song.HasStyleBlock ? Json(ShownPath(song)) : "null")
       << ",\"melodyEvents\":" << song.Melody.size() << ",\"beats\":[";
   bool first = true;

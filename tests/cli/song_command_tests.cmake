@@ -2,7 +2,7 @@
 
 add_test(NAME cli.song.an_unreadable_file_is_reported
          COMMAND ${CMAKE_COMMAND} -DKALO=$<TARGET_FILE:kalo> "-DARGS=song|info|/nonexistent/kalo-song.vxa"
-                 -DEXPECT_RC=1 "-DEXPECT_OUT=" "-DEXPECT_ERR=cannot read /nonexistent/kalo-song.vxa"
+                 -DEXPECT_RC=1 "-DEXPECT_OUT=" "-DEXPECT_ERR=cannot read \"/nonexistent/kalo-song.vxa\": No such file or directory"
                  -P ${CMAKE_CURRENT_LIST_DIR}/run_chord_command.cmake)
 set_tests_properties(cli.song.an_unreadable_file_is_reported PROPERTIES LABELS cli TIMEOUT 30)
 

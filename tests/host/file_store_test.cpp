@@ -1,6 +1,7 @@
 #include "host/file_store.h"
 
 #include <sched.h>
+#include <sys/file.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -9,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "config/temp_folder.h"
 #include "host/process_environment.h"
@@ -32,7 +35,15 @@ std::string NamesIn(const fs::path& folder) {
   return joined;
 }
 
-TEST(WriteFileSafely, WhatStandsAtATemporaryNameIsNeverOpenedOrFollowed) {
+// Runs a test body with unnamed temporary files, and with the named ones of file systems without them.
+class BothTemporaryKinds : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override { UseUnnamedTemporaryFiles(GetParam()); }
+  void TearDown() override { UseUnnamedTemporaryFiles(true); }
+};
+INSTANTIATE_TEST_SUITE_P(WriteFileSafely, BothTemporaryKinds, ::testing::Bool());
+
+TEST_P(BothTemporaryKinds, WhatStandsAtATemporaryNameIsNeverTruncatedOrFollowed) {
   for (const int taken : {5, kTemporaryNameAttempts}) {  // the first names, and every name
     TempFolder temp;
     const fs::path victim = temp.Write("victim.txt", "victim");
@@ -147,6 +158,51 @@ TEST(WriteFileSafely, ASaveThatFillsTheDiskLeavesTheOldFileAndNoTemporaryFile) {
                         "\nthe player's song\nsong.vxw ");
 }
 
+TEST_P(BothTemporaryKinds, LeftoversOfCutSavesGoAndEverythingElseAtTheNamesStays) {
+  TempFolder temp;
+  const fs::path target = temp.Write("song.vxa", "old");
+  const auto old = fs::file_time_type::clock::now() - std::chrono::seconds(kStaleTemporarySeconds + 5);
+  for (int attempt = 1; attempt <= 5; ++attempt) std::ofstream(TemporaryNameFor(target, attempt)) << "left";
+  for (const int stale : {1, 2, 3, 5}) fs::last_write_time(TemporaryNameFor(target, stale), old);
+  fs::remove(TemporaryNameFor(target, 3));
+  fs::create_symlink("song.vxa", TemporaryNameFor(target, 3));  // not a file: stays
+  const int held = ::open(TemporaryNameFor(target, 5).c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);  // a save in progress holds its file
+
+  ASSERT_EQ(WriteFileSafely(target, std::string_view("new")), std::nullopt);
+  ::close(held);
+  EXPECT_EQ(ReadText(target), "new");
+  // 1 and 2 were old and free; 3 is a link, 4 is recent, 5 is held.
+  EXPECT_EQ(NamesIn(temp.Path()), ".song.vxa.3.tmp .song.vxa.4.tmp .song.vxa.5.tmp song.vxa ");
+}
+
+TEST(WriteFileSafely, ASaveKilledWhileWritingLeavesNothingBehind) {
+  TempFolder temp;
+  const fs::path target = temp.Path() / "song.vxa";
+  std::ofstream(target) << "old";
+  const int probe = ::open(temp.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+  if (probe < 0) GTEST_SKIP() << "no unnamed files here: leftovers go at a later save";
+  ::close(probe);
+  const std::vector<uint8_t> bytes(size_t{32} << 20, 0x42);
+  for (int run = 0; run < 3; ++run) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      WriteFileSafely(target, bytes);
+      ::_exit(0);
+    }
+    // Killed as soon as it holds its temporary file open, named or not.
+    const fs::path descriptors = "/proc/" + std::to_string(child) + "/fd";
+    for (bool writing = false; !writing && ::waitpid(child, nullptr, WNOHANG) == 0;) {
+      std::error_code ec;
+      for (const auto& fd : fs::directory_iterator(descriptors, ec))
+        writing = writing || fs::read_symlink(fd.path(), ec).string().starts_with(temp.Path().string());
+    }
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(NamesIn(temp.Path()), "song.vxa ") << "run " << run;
+  }
+}
+
 TEST(ReadRegularFile, WhatIsNotAFileIsRefusedAtOnceWithItsReason) {
   TempFolder temp;
   const fs::path fifo = temp.Path() / "style.vxs";
@@ -167,6 +223,21 @@ TEST(ReadRegularFile, WhatIsNotAFileIsRefusedAtOnceWithItsReason) {
 
 TEST(FileNames, ANameCannotSplitOrForgeALineOfAMessage) {
   EXPECT_EQ(PrintableName("/x/a\nStyle saved.\r\t\x1b.vxs"), "\"/x/a\\nStyle saved.\\r\\t\\x1B.vxs\"");
+}
+
+TEST(PrintableText, NothingFromInputReachesTheTerminalAsACommand) {
+  const struct {
+    std::string Text, Shown;
+  } rows[] = {{"F\x1b]0;PWNED\x07", "F\\x1B]0;PWNED\\x07"},  // retitles the terminal
+              {"a\x7f\x01", "a\\x7F\\x01"},
+              {"C\xc2\x9b"
+               "2J",
+               "C\\xC2\\x9B2J"},  // U+009B, the one-byte CSI
+              {"\x9b"
+               "2J \xff\xe2\x99",
+               "\\x9B2J \\xFF\\xE2\\x99"},  // not UTF-8
+              {"C\xe2\x99\xaf \xce\x94 Caf\xc3\xa9 \\STYLES", "C\xe2\x99\xaf \xce\x94 Caf\xc3\xa9 \\STYLES"}};
+  for (const auto& row : rows) EXPECT_EQ(PrintableText(row.Text), row.Shown);
 }
 
 TEST(ProbeFolderWritable, TheProbeOpensNothingAtAnyName) {

@@ -9,15 +9,24 @@
 namespace kalo::host {
 namespace {
 
-TEST(InstanceLock, OneHolderAtATimeAndTheLockIsFreeAgainWhenItEnds) {
+TEST(InstanceLock, OneHolderAtATimeWhoRemovesTheLockFileWhenItEnds) {
   config::testing::TempFolder folder;
   const auto file = folder.Path() / "new" / "kalo.lock";
   auto first = std::make_unique<InstanceLock>(file);
   EXPECT_EQ(first->Result(), InstanceLock::Outcome::Acquired);
   EXPECT_EQ(InstanceLock(file).Result(), InstanceLock::Outcome::HeldElsewhere);
+  EXPECT_TRUE(std::filesystem::exists(file)) << "a refused start leaves the holder's file";
   first.reset();
-  EXPECT_EQ(InstanceLock(file).Result(), InstanceLock::Outcome::Acquired);
-  EXPECT_TRUE(std::filesystem::exists(file));
+  EXPECT_FALSE(std::filesystem::exists(file));
+  {
+    const InstanceLock again(file);
+    EXPECT_EQ(again.Result(), InstanceLock::Outcome::Acquired);
+  }
+  EXPECT_FALSE(std::filesystem::exists(file));
+  // Without leave to make the folder, a missing folder gives no guard and stays missing.
+  EXPECT_EQ(InstanceLock(folder.Path() / "none" / "kalo.lock", false).Result(),
+            InstanceLock::Outcome::Unavailable);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "none"));
 }
 
 TEST(InstanceLock, ALockFileThatCannotBeMadeGivesNoGuardRatherThanARefusal) {

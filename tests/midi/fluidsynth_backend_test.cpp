@@ -130,9 +130,11 @@ TEST(FluidSynthBackend, ASoundFontThatCannotBeUsedIsNamedWithItsSettingWhenOpeni
   const Case cases[] = {
       {"missing", temp.Path() / "gone.sf2", "does not exist"},
       {"a folder", temp.Path(), "is a folder"},
+      {"a link loop", temp.Path() / "loop.sf2", "cannot be read: Too many levels of symbolic links"},
       {"not a soundfont", temp.Write("text.sf2", "RIFF but not really"), "is not a SoundFont 2"},
       {"none chosen", "", "No soundfont is chosen"},
   };
+  std::filesystem::create_symlink("loop.sf2", temp.Path() / "loop.sf2");
   for (const Case& row : cases) {
     SynthRig rig(SilentOptions(row.SoundFont));
     ASSERT_EQ(rig.System.Devices().OutputCount(), 1) << row.Name << ": the device stays listed";

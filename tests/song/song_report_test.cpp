@@ -34,5 +34,22 @@ TEST(SongReport, BeatsShowChordNamesAndFunctionTextsAndTheJsonEscapesText) {
     EXPECT_NE(json.find(part), std::string::npos) << part << "\nin\n" << json;
 }
 
+TEST(SongReport, AFileCutShortIsSaidAndItsTextsReachTheTerminalEscaped) {
+  const std::string memo = "notes\r\nTitle\x1b]0;PWNED\x07\r\nSub\r\nAnne\r\n(c)\r\n";
+  testing::FileBytes file;
+  file.U8(253).I32(static_cast<int32_t>(memo.size())).Text(memo).Fill(120);
+  file.Chords({2, 84, 16, 0}, {{48, 1, 0, 0}, {55, 1, 0, 0}});
+  const auto keys = config::ComputeControlKeyNotes(config::Settings{});
+  const std::vector<uint8_t> whole = file.Bytes;
+  for (const size_t cut : {whole.size(), whole.size() - 2, size_t{40}}) {
+    const ParsedArrangement song = ParseArrangementFile(std::span(whole).first(cut));
+    const std::string text = SongInfoText(song, keys);
+    EXPECT_EQ(text.find("cut short") != std::string::npos, cut != whole.size()) << cut << "\n" << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos) << text;
+  }
+  EXPECT_NE(SongInfoText(ParseArrangementFile(whole), keys).find("title: Title\\x1B]0;PWNED\\x07\n"),
+            std::string::npos);
+}
+
 }  // namespace
 }  // namespace kalo::song

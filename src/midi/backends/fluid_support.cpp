@@ -29,7 +29,7 @@ void SilentAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 std::once_flag gLogInstalled;
 
-std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+std::string Quoted(const std::filesystem::path& path) { return host::PrintableName(path); }
 
 }  // namespace
 
@@ -63,23 +63,22 @@ std::string SoundFontProblem(const std::filesystem::path& path, const std::strin
     return "No soundfont is chosen" + setting + ": " + setIt + " a General MIDI .sf2 file such as " +
            kDefaultSoundFont + " from the package " + kSoundFontPackage + ".";
   }
-  std::error_code error;
-  const auto status = std::filesystem::status(path, error);
-  if (!std::filesystem::exists(status)) {
+  // Read as every file is read: a FIFO or a device is refused at once, and what cannot be read is
+  // named with the system's reason (a link loop is not a missing file).
+  const host::FileRead head = host::ReadRegularFile(path, 12);
+  if (head.Missing) {
     std::string text = "The soundfont " + Quoted(path) + setting + " does not exist: ";
     if (path == kDefaultSoundFont) text += "install the package " + std::string(kSoundFontPackage) + " or ";
     return text + setIt + " a General MIDI .sf2 file.";
   }
-  if (std::filesystem::is_directory(status)) {
+  std::error_code error;
+  if (!head.Ok() && std::filesystem::is_directory(path, error)) {
     return "The soundfont " + Quoted(path) + setting + " is a folder: " + setIt +
            " a General MIDI .sf2 file.";
   }
-  // The RIFF form of a SoundFont 2 file; checked here rather than with fluid_is_soundfont, which
-  // leaks memory in libinstpatch for files of other kinds.
-  const std::optional<std::vector<uint8_t>> head = host::ReadFilePrefix(path, 12);
-  if (!head) return "The soundfont " + Quoted(path) + setting + " cannot be read.";
-  if (head->size() < 12 || std::memcmp(head->data(), "RIFF", 4) != 0 ||
-      std::memcmp(head->data() + 8, "sfbk", 4) != 0) {
+  if (!head.Ok()) return "The soundfont " + Quoted(path) + setting + " cannot be read: " + head.Reason + ".";
+  if (head.Bytes.size() < 12 || std::memcmp(head.Bytes.data(), "RIFF", 4) != 0 ||
+      std::memcmp(head.Bytes.data() + 8, "sfbk", 4) != 0) {
     return "The file " + Quoted(path) + setting + " is not a SoundFont 2 (.sf2) file: " + setIt +
            " a General MIDI .sf2 file.";
   }

@@ -125,7 +125,7 @@ SynthRenderResult RenderToWav(std::span<const CapturedMessage> messages, std::sp
     return result;
   }
   if (auto failed = host::WriteFileSafely(out, bytes)) {
-    result.Error = "Cannot write " + out.string() + ": " + *failed;
+    result.Error = "Cannot write " + *failed;  // the writer names the file
     return result;
   }
   renderer.Finish();
