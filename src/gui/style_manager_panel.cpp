@@ -1,6 +1,5 @@
 #include "gui/style_manager_panel.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -103,11 +102,8 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   description_->setPlaceholderText("Description");
   groupColumn->addWidget(description_);
   auto* groupButtons = new QHBoxLayout;
-  AddButton(groupButtons, " Add or Edit current Style ", "AddOrEdit", [this] {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    side_.AddOrEditCurrentStyle(description_->text().toStdString());
-    QApplication::restoreOverrideCursor();
-  });
+  AddButton(groupButtons, " Add or Edit current Style ", "AddOrEdit",
+            [this] { side_.AddOrEditCurrentStyle(description_->text().toStdString()); });
   AddButton(groupButtons, " Remove        ", "Remove", [this] { side_.Remove(); });
   AddButton(groupButtons, "  Remove all ", "RemoveAll", [this] { side_.RemoveAll(); });
   AddButton(groupButtons, "Load", "LoadEntry", [this] { side_.LoadEntry(); });

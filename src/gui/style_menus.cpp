@@ -19,6 +19,7 @@ void MainWindow::MakeStyleMenus(QMenu* file) {
   QAction* manager = file->addAction("Style-Manager ...");
   manager->setObjectName("StyleManager");
   connect(manager, &QAction::triggered, this, [this] { ShowPanel(kStyleManagerTitle); });
+  file->addSeparator();  // collapses into the next one while no style is listed
   recentEnd_ = file->addSeparator();
   connect(file, &QMenu::aboutToShow, this, &MainWindow::ShowRecentStyles);
 

@@ -1,5 +1,5 @@
-// The Style-Manager's session work: preview through the session or rendered, the keys and the mouse
-// of its lists, dropping a file on a group, and the last-used styles.
+// The Style-Manager's session work where the window cannot show it: the preview rendered and sent in
+// real time when no MIDI output is open, and the last-used styles.
 
 #include "app/style_manager_side.h"
 
@@ -35,33 +35,10 @@ struct ManagerRig : testing::ArrangerRig {
     for (const auto& m : Sent(0)) notes += (m[0] & 0xF0) == 0x90 && m[2] > 0 ? 1 : 0;
     return notes;
   }
-  void Tick(int ticks) {
-    for (int i = 0; i < ticks; ++i) arranger->Clock().OnTick();
-  }
 
   config::testing::TempFolder Folder;
   StyleManagerSide& side = arranger->StyleManager();
-  styles::TGen& gen = arranger->Gen();
 };
-
-TEST(StyleManagerSide, PreviewThroughTheSessionRepeatsBasicAndStopLeavesNothingSounding) {
-  ManagerRig rig;
-  rig.side.ClickFile("swing.vxs");
-  rig.side.Play();
-  EXPECT_EQ(rig.gen.CurrentStylePath, (kStyles / "swing.vxs").string());
-  EXPECT_TRUE(rig.side.Playing());
-  EXPECT_FALSE(rig.side.PreviewRunning());
-  EXPECT_EQ(rig.gen.RunningPart, styles::kBasic);
-  EXPECT_EQ(rig.gen.Successor, styles::kSuccessorRepeat);
-  rig.Tick(24 * 4 * 10);  // past the end of the part: it repeats
-  EXPECT_TRUE(rig.side.Playing());
-  EXPECT_GT(rig.NotesHeard(), 20);
-  rig.side.Stop();
-  EXPECT_FALSE(rig.side.Playing());
-  EXPECT_EQ(testing::StillSounding(rig.Heard()), "");
-  EXPECT_EQ(config::RecentStyles(rig.arranger->Settings()),
-            std::vector<std::string>{(kStyles / "swing.vxs").string()});
-}
 
 TEST(StyleManagerSide, WithoutMidioutTheRenderedPreviewPlaysOnTheDefaultOutputInRealTime) {
   for (const bool stopEarly : {true, false}) {
@@ -89,60 +66,6 @@ TEST(StyleManagerSide, WithoutMidioutTheRenderedPreviewPlaysOnTheDefaultOutputIn
     EXPECT_FALSE(rig.virtualPorts->OutputOpen(0));
     EXPECT_EQ(testing::StillSounding(rig.Heard()), "") << stopEarly;
   }
-}
-
-TEST(StyleManagerSide, SpaceAndTheRightButtonStopWhatPlaysElseLoadOrPreview) {
-  ManagerRig rig;
-  const std::string waltz = (kStyles / "waltz.vxs").string();
-  const std::string funk = (kStyles / "funk.vxs").string();
-  styles::StyleGroupFile file({rig.Folder.Path() / "kalo.VXG", rig.Folder.Path() / "kalo.VXG"});
-  file.SaveGroup(44, {styles::MakeGroupEntry(funk, *styles::ReadStyleSummary(funk), "Funk")});
-  rig.side.ShowGroup(44);
-
-  struct Step {
-    const char* What;
-    std::function<void()> Do;
-    bool Playing;
-    std::string Current;
-  };
-  const Step steps[] = {
-      {"space in the group list loads", [&] { rig.side.Space(ManagerList::Group); }, false, funk},
-      {"right button on another file previews it", [&] { rig.side.RightClickFile("waltz.vxs"); }, true,
-       waltz},
-      {"space stops", [&] { rig.side.Space(ManagerList::Files); }, false, waltz},
-      {"space in the file list previews", [&] { rig.side.Space(ManagerList::Files); }, true, waltz},
-      {"right button on the selected file stops", [&] { rig.side.RightClickFile("waltz.vxs"); }, false,
-       waltz},
-      {"right button on the selected file plays", [&] { rig.side.RightClickFile("waltz.vxs"); }, true, waltz},
-      {"right button on the entry previews it", [&] { rig.side.RightClickEntry(0); }, true, funk},
-      {"space in the group list stops", [&] { rig.side.Space(ManagerList::Group); }, false, funk},
-  };
-  for (const Step& step : steps) {
-    step.Do();
-    EXPECT_EQ(rig.side.Playing(), step.Playing) << step.What;
-    EXPECT_EQ(rig.gen.CurrentStylePath, step.Current) << step.What;
-  }
-  EXPECT_EQ(testing::StillSounding(rig.Heard()), "");
-}
-
-TEST(StyleManagerSide, ADroppedFileIsLoadedAndAddedOrItsDescriptionEdited) {
-  ManagerRig rig;
-  const std::string samba = (kStyles / "samba.vxs").string();
-  rig.side.ShowGroup(33);
-  rig.dialogs.SetDefaultAnswer(true);
-  rig.side.DropFile(samba, "Batucada");
-  EXPECT_EQ(rig.gen.CurrentStylePath, samba);
-  rig.side.DropFile(samba, "Samba school");
-  rig.side.DropFile((kStyles / "want more !!! .vxs").string(), "never");
-  std::vector<std::string> asked;
-  for (const auto& entry : rig.dialogs.Entries()) asked.push_back(entry.Text);
-  EXPECT_EQ(asked, (std::vector<std::string>{"Add \"samba.vxs\" to group \"Samba\" ?",
-                                             "Edit the description of \"samba.vxs\" (loaded style) ?"}));
-  // Read back from the file, as the next run reads it.
-  const auto saved = styles::StyleGroupFile::Open({rig.Folder.Path() / "kalo.VXG", {}}).Entries(33);
-  ASSERT_EQ(saved.size(), 1u);
-  EXPECT_EQ(styles::ReadGroupEntry(saved[0]).Description, "Samba school");
-  EXPECT_EQ(styles::ReadGroupEntry(saved[0]).Info, "Met: 4/4  Beat: 100  Tracks: 5");
 }
 
 TEST(StyleManagerSide, ALastUsedStyleThatIsGoneLeavesTheListAfterItsMessage) {

@@ -157,6 +157,7 @@ TEST(StyleManagerWindow, DoubleClickEnterAndLoadLoadTheEntryOrTheFileAndTheCapti
 
 TEST(StyleManagerWindow, PlayStopSpaceAndTheRightButtonPreviewAndLeaveNothingSounding) {
   ManagerRig rig;
+  rig.WriteGroup(44, {"samba"});
   StyleManagerPanel& panel = rig.Open();
   QListWidget* files = panel.FileList();
   const auto tick = [&](int ticks) {
@@ -190,32 +191,47 @@ TEST(StyleManagerWindow, PlayStopSpaceAndTheRightButtonPreviewAndLeaveNothingSou
   rig.Main().Action("LastStyle2")->trigger();
   EXPECT_EQ(rig.Current(), rig.Style("swing"));
   EXPECT_EQ(rig.StillSounding(), "");
+
+  // In the group list Space loads, and the right button on the selected entry plays it.
+  QTest::keyClick(panel.GroupList(), Qt::Key_Space);
+  EXPECT_EQ(rig.Current(), rig.Style("samba"));
+  EXPECT_FALSE(rig.Arranger().StyleManager().Playing());
+  Click(panel.GroupList(), 0, Qt::RightButton);
+  EXPECT_TRUE(rig.Arranger().StyleManager().Playing());
+  QTest::keyClick(panel.GroupList(), Qt::Key_Space);
+  EXPECT_FALSE(rig.Arranger().StyleManager().Playing());
 }
 
-TEST(StyleManagerWindow, AStyleFileDroppedOnTheGroupListIsLoadedAndAdded) {
+TEST(StyleManagerWindow, AStyleFileDroppedOnTheGroupListIsLoadedAndAddedOrItsDescriptionEdited) {
   ManagerRig rig;
   StyleManagerPanel& panel = rig.Open();
   panel.ChooseGroup(33);  // Latin / Samba
-  QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(rig.Style("samba")))});
   QWidget* target = panel.GroupList()->viewport();
-  QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  EXPECT_TRUE(enter.isAccepted());
-  panel.Description()->setText("Carnival");
-  rig.Dialogs.QueueAnswer(true);
-  QDropEvent drop(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
+  const auto drop = [&](const std::string& file, const char* description) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(file))});
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    panel.Description()->setText(description);
+    rig.Dialogs.QueueAnswer(true);
+    QDropEvent event(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  };
+  drop(rig.Style("samba"), "Carnival");
   EXPECT_EQ(rig.Current(), rig.Style("samba"));
-  EXPECT_EQ(rig.Asked(), std::vector<std::string>{"Add \"samba.vxs\" to group \"Samba\" ?"});
+  drop(rig.Style("samba"), "Batucada");
+  drop((rig.Styles / "want more !!! .vxs").string(), "never taken");
+  EXPECT_EQ(rig.Asked(),
+            (std::vector<std::string>{"Add \"samba.vxs\" to group \"Samba\" ?",
+                                      "Edit the description of \"samba.vxs\" (loaded style) ?"}));
   ASSERT_EQ(panel.GroupList()->count(), 1);
-  EXPECT_TRUE(panel.GroupList()->item(0)->text().endsWith("Carnival"));
+  EXPECT_TRUE(panel.GroupList()->item(0)->text().endsWith("Batucada"));
   // The file list hands its styles on as file addresses, which the group list takes.
-  QMimeData* dragged =
-      panel.FileList()->model()->mimeData({panel.FileList()->model()->index(panel.FileRow("waltz.vxs"), 0)});
+  QAbstractItemModel* model = panel.FileList()->model();
+  std::unique_ptr<QMimeData> dragged(model->mimeData({model->index(panel.FileRow("waltz.vxs"), 0)}));
   ASSERT_NE(dragged, nullptr);
   EXPECT_EQ(dragged->urls().value(0).toLocalFile().toStdString(), rig.Style("waltz"));
-  delete dragged;
 }
 
 TEST(StyleManagerWindow, LoadStyleAndTheLastUsedStylesAreInTheFileMenuAfterARestartWithTheGroups) {
