@@ -64,6 +64,38 @@ engine::PadVoice Arranger::EngineLink::Pad() const {
   return {channel, a_.PadOctave * 12, a_.mixer_->Voice(channel).Volume};
 }
 
+// With the Harmonic PAD on: the pad instrument's bank and program and the volume, pan, reverb and
+// chorus of the pad channel's voice record, so that the pad never sounds with the program the
+// channel last had (a piano after a reset).
+void Arranger::MixerLink::ChannelSetupsSent() {
+  midi::TMidiOutput& output = a_.devices_->Midiout();
+  if (!a_.engineLink_) return;
+  const engine::PadVoice pad = a_.engineLink_->Pad();
+  // A style that plays on the pad's channel sets that channel up itself.
+  if (!a_.settings_.Pad || !output.IsOpen() || a_.gen_->CurrentStyle().Header.Used(pad.Channel)) return;
+  midi::VoiceRecord record = a_.mixer_->Voice(pad.Channel);
+  if (const auto instrument = a_.instruments_.PadInstrument()) {
+    record.BankMsb = instrument->Controller0;
+    record.BankLsb = instrument->Controller32;
+    record.Program = instrument->Program;
+  }
+  a_.mixer_->SetVoice(pad.Channel, record);
+  const auto control = static_cast<uint8_t>(midi::kControlChange | pad.Channel);
+  const std::array<std::array<uint8_t, 3>, 7> messages = {{
+      {control, midi::kCtlBankMsb, record.BankMsb},
+      {control, midi::kCtlBankLsb, record.BankLsb},
+      {static_cast<uint8_t>(midi::kProgramChange | pad.Channel), record.Program, 0},
+      {control, midi::kCtlVolume, record.Volume},
+      {control, midi::kCtlPan, record.Pan},
+      {control, midi::kCtlReverb, record.Reverb},
+      {control, midi::kCtlChorus, record.Chorus},
+  }};
+  for (const auto& m : messages) {
+    a_.system_.Controllers().Check(m[0], m[1], m[2], false);
+    output.PutShort(m[0], m[1], m[2]);
+  }
+}
+
 void Arranger::EngineLink::ShowTempo(int bpm) {
   if (bpm >= engine::kMinFieldTempo && bpm <= engine::kMaxFieldTempo) a_.tempo_ = bpm;
 }
@@ -216,10 +248,7 @@ void Arranger::SetChannelMute(int channel, bool muted) {
   engine_->ChannelMute[c] = muted ? 1 : 0;
 }
 
-void Arranger::SetTransposition(int semitones) {
-  if (semitones < -24 || semitones > 24) return;
-  engine_->GlobalTranspose = semitones;
-}
+void Arranger::SetTransposition(int semitones) { engine_->SetGlobalTranspose(semitones); }
 
 void Arranger::MidiResetButton() { resets_->MidiReset(midi::ResetKindForPatchMode(settings_.PatchMode)); }
 

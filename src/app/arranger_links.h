@@ -25,6 +25,8 @@ class Arranger::MixerLink final : public MixerPort {
     a_.SoloChannel = soloChannel;
     if (a_.engine_) a_.engine_->SoloChannel = soloChannel;
   }
+  // The Harmonic PAD's voice follows the style's set-ups: the pad never sounds with another program.
+  void ChannelSetupsSent() override;
 
  private:
   Arranger& a_;

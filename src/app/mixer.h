@@ -29,6 +29,8 @@ class MixerPort {
   virtual void SetOutputVolume(uint16_t left, uint16_t right) = 0;
   // The engine's solo channel: 0 = none, 1..16.
   virtual void SetSoloChannel(uint8_t soloChannel) = 0;
+  // The style's channel set-ups have all been sent.
+  virtual void ChannelSetupsSent() {}
 };
 
 // The current style's channel set-ups, which follow what the user sets in the mixer. The style
@@ -168,6 +170,7 @@ class Mixer {
     void SetLiveController(uint8_t channel, uint8_t controller, uint8_t value) override {
       mixer_.SetLiveController(channel, controller, value);
     }
+    void ChannelSetupsSent() override { mixer_.port_.ChannelSetupsSent(); }
 
    private:
     Mixer& mixer_;

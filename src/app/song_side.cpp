@@ -51,6 +51,7 @@ SongSide::SongSide(song::Song& song, song::SongOptions& songOptions, config::Opt
 // --- Starting -----------------------------------------------------------------------------------
 
 void SongSide::BeginPlay(bool firstBeatFlag) {
+  songBeatNext_ = true;
   firstBeat_ = firstBeatFlag;
   melodyRunning_ = !firstBeatFlag;
   JumpDone = false;
@@ -59,6 +60,7 @@ void SongSide::BeginPlay(bool firstBeatFlag) {
 }
 
 void SongSide::BeginRecording(bool waitForChord) {
+  songBeatNext_ = true;
   stepMode_ = false;
   waitingForChord_ = waitForChord;
   melodyRunning_ = !waitForChord;
@@ -139,11 +141,19 @@ void SongSide::ResetSong() {
 
 // --- Playback -----------------------------------------------------------------------------------
 
+bool SongSide::NextBeatIsSongBeat() {
+  const bool eighths = clock_.Beat.TicksPerBeat < 24;
+  lastBeatWasSongBeat_ = !eighths || songBeatNext_;
+  songBeatNext_ = eighths ? !songBeatNext_ : true;
+  return lastBeatWasSongBeat_;
+}
+
 void SongSide::PlayTick(engine::Sequencer& s) {
   int16_t& tick = clock_.TickInBeat;
   const config::BeatModeConstants& beat = clock_.Beat;
-  if (tick == beat.ChordAheadTick && options_.MelodyAdLib) ReadAheadAdLib(s);
-  if (tick == beat.TicksPerBeat - 2) {
+  const bool songBeatAhead = beat.TicksPerBeat >= 24 || songBeatNext_;
+  if (songBeatAhead && tick == beat.ChordAheadTick && options_.MelodyAdLib) ReadAheadAdLib(s);
+  if (songBeatAhead && tick == beat.TicksPerBeat - 2) {
     // The chord display and the chord-dependent input see the coming chord two ticks early.
     const BeatRecord next = song_.Chords.RecordAt(song_.Position);
     const int root = next.Root + SongTranspose;
@@ -155,7 +165,7 @@ void SongSide::PlayTick(engine::Sequencer& s) {
   if (tick > beat.TicksPerBeat) {
     display_.SetBeatIndicatorColour(clock_.BeatLedOnColour);
     tick = 1;
-    PlayBeat(s);
+    if (NextBeatIsSongBeat()) PlayBeat(s);
   }
 }
 
@@ -422,7 +432,7 @@ song::BeatEntry SongSide::TakeEntry(bool pendingChord) {
 void SongSide::RecordTick(engine::Sequencer& s) {
   int16_t& tick = clock_.TickInBeat;
   const config::BeatModeConstants& beat = clock_.Beat;
-  if (!waitingForChord_ && s.BeatInStep == 1 && tick < beat.RecordLateTicks &&
+  if (!waitingForChord_ && lastBeatWasSongBeat_ && s.BeatInStep == 1 && tick < beat.RecordLateTicks &&
       (chords_.PendingRoot > 0 || enteredFunction_ != 0)) {
     // Late: the entry belongs to the beat that has just passed, and is applied at once.
     recorder_.StoreLate(TakeEntry(chords_.PendingRoot > 0));
@@ -448,7 +458,9 @@ void SongSide::RecordBeat(engine::Sequencer& s) {
     if (first.Root == perform::kNoRoot) first = {chords_.CurrentRoot, chords_.CurrentType};
     recorder_.TakeFirstChord(first);
     if (!s.StylePlaying() && s.StartStyle()) clock_.TickInBeat = 1;
+    songBeatNext_ = true;  // the song's first beat record begins with its first chord
   }
+  const bool songBeat = NextBeatIsSongBeat();
   if (s.BeatInStep >= s.ChordStep) {
     s.PartSwitch();
     s.ChordChange();
@@ -456,6 +468,7 @@ void SongSide::RecordBeat(engine::Sequencer& s) {
   }
   ++s.BeatInStep;
   if (options_.Metronome) s.Click(kBeatClickVelocity);
+  if (!songBeat) return;
   recorder_.StoreBeat(TakeEntry(false), false);
   ShowPosition(song_.Position, s.MeasureLength);
   if (recorder_.Advance()) s.Stop();

@@ -124,6 +124,11 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   int enteredFunction_ = 0;       // the function entered since the last stored beat
   int enteredParameter_ = 0;
   bool stepMode_ = false;
+  // A beat record lasts a quarter note; in eighth-note beats every second beat of the clock begins
+  // one. Whether the next beat of the clock does, and whether the last one did.
+  bool songBeatNext_ = true;
+  bool lastBeatWasSongBeat_ = true;
+  bool NextBeatIsSongBeat();
   bool playChordsBefore_ = false;
   bool chordsUnticked_ =
       false;  // " Chords" was unticked by a song play  // "Play Chords" before step recording forced it on

@@ -1,11 +1,13 @@
 // kalo live: the arranger from a terminal. The player's keyboard (or software connected to KALO's own
-// input port) drives a style through the real-time clock until Ctrl-C, SIGTERM, SIGHUP or the end of standard
-// input; what happens is shown on one status line.
+// input port) drives a style through the real-time clock (or an external master's MIDI clock) until
+// Ctrl-C, SIGTERM, SIGHUP, SIGQUIT or the end of standard input; what happens is shown on one status
+// line.
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -44,8 +46,28 @@ struct LiveArguments {
   std::optional<std::string> In;
   std::optional<std::string> ExtIn;
   std::optional<std::string> Out;
-  int Tempo = 0;  // 0: the style's own tempo
+  std::optional<std::string> ClockOut;
+  int Tempo = 0;      // 0: the style's own tempo
+  int Transpose = 0;  // semitones, as the main window's transposition field
+  bool Master = false;
+  bool Slave = false;
   std::string Ini;
+};
+
+// The beat that sounds, as the style's player shows it ("measure:beat" at the first tick of a beat).
+class LiveDisplay final : public host::Display {
+ public:
+  void SetStyleCreatorPosition(const std::string& text) override {
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos) return;
+    const int beat = std::atoi(text.c_str() + colon + 1);
+    if (beat == 1 && Beat != 0) ++Measure;
+    if (Beat == 0) Measure = 1;
+    Beat = beat;
+  }
+  void Reset() { Beat = 0, Measure = 0; }
+  int Beat = 0;  // 0 until the first beat of the style
+  int Measure = 0;
 };
 
 // Messages of the session go to standard error as they come.
@@ -123,16 +145,14 @@ void PrintPorts(const std::vector<Port>& ports, const char* kind) {
 // The status line: chord, part, measure and beat, tempo. Measures are counted from the style's start.
 class StatusLine {
  public:
-  StatusLine(app::Arranger& session, bool terminal) : session_(session), terminal_(terminal) {}
+  StatusLine(app::Arranger& session, LiveDisplay& display, bool terminal)
+      : session_(session), display_(display), terminal_(terminal) {}
 
   void Update() {
     const perform::ChordState& chords = session_.Chords();
     const styles::TGen& gen = session_.Gen();
     const bool playing = gen.Playing;
-    if (playing && !wasPlaying_) measure_ = 1, lastBeat_ = gen.BeatIndex;
-    if (playing && gen.BeatIndex < lastBeat_) ++measure_;
-    wasPlaying_ = playing;
-    lastBeat_ = gen.BeatIndex;
+    if (!playing) display_.Reset();
 
     std::ostringstream line;
     const bool chord =
@@ -140,8 +160,8 @@ class StatusLine {
     line << "chord " << (chord ? perform::ChordName(chords.CurrentRoot, chords.CurrentType) : "-");
     if (playing) {
       const auto part = static_cast<size_t>(gen.RunningPart);
-      line << "  part " << (part < styles::kPartNames.size() ? styles::kPartNames[part] : "?") << "  measure "
-           << measure_ << " beat " << gen.BeatIndex + 1;
+      line << "  part " << (part < styles::kPartNames.size() ? styles::kPartNames[part] : "?");
+      if (display_.Beat > 0) line << "  measure " << display_.Measure << " beat " << display_.Beat;
     } else {
       line << "  stopped";
     }
@@ -162,16 +182,14 @@ class StatusLine {
 
  private:
   app::Arranger& session_;
+  LiveDisplay& display_;
   bool terminal_;
   std::string shown_;
-  bool wasPlaying_ = false;
-  int measure_ = 0;
-  int lastBeat_ = 0;
 };
 
 int Live(const LiveArguments& args) {
   midi::KeepJackServerFromStarting();
-  // Before any thread starts, so that only the watcher takes Ctrl-C, SIGTERM and SIGHUP.
+  // Before any thread starts, so that only the watcher takes Ctrl-C, SIGTERM, SIGHUP and SIGQUIT.
   host::StopWatcher::BlockStopSignals();
 
   const auto bytes = ReadStyleInput("kalo live", args.Style);
@@ -180,9 +198,13 @@ int Live(const LiveArguments& args) {
   if (!read) return 1;
   const config::Settings& settings = read->Values;
 
+  if (args.Slave && !args.ExtIn) {
+    std::cerr << "kalo live: --slave needs --ext-in, the input the master's MIDI clock comes on\n";
+    return 2;
+  }
   host::StdMainLoop loop;
   TerminalDialogs dialogs;
-  host::Display display;
+  LiveDisplay display;
   host::PosixThreadPriority priority;
   host::ThreadTickTimer timer(loop, &priority);
   host::PrintingWebLinks links;
@@ -213,13 +235,15 @@ int Live(const LiveArguments& args) {
       args.ExtIn ? resolve(args.ExtIn, true, "--ext-in") : std::optional<int>(-2);
   const std::optional<int> outId =
       args.Out ? resolve(args.Out, false, "--out") : std::optional<int>(settings.MidiOut);
-  if (!inId || !extId || !outId) return 2;
+  const std::optional<int> clockId =
+      args.ClockOut ? resolve(args.ClockOut, false, "--clock-out") : std::optional<int>(-2);
+  if (!inId || !extId || !outId || !clockId) return 2;
 
   config::Settings& own = session.Settings();
   own.MidiIn = *inId;
   own.MidiSubIn = *extId;
   own.MidiOut = *outId;
-  own.MidiSubOut = -2;
+  own.MidiSubOut = *clockId;
   session.Start();
   struct Opened {
     const char* Option;
@@ -237,6 +261,8 @@ int Live(const LiveArguments& args) {
                              ? outputs[static_cast<size_t>(*outId)].Name
                              : std::to_string(*outId)),
        false},
+      {"--clock-out", args.ClockOut.has_value(), session.Devices().Output(midi::OutputSlot::Second).IsOpen(),
+       args.ClockOut.value_or(""), false},
   };
   for (const Opened& port : opened) {
     if (!port.Asked || port.Open) continue;
@@ -253,10 +279,19 @@ int Live(const LiveArguments& args) {
   loop.RunPending();
   session.SetTempo(args.Tempo != 0 ? args.Tempo
                                    : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
-  // The clock runs; the first chord of the left hand starts the style.
-  session.Play();
+  session.SetTransposition(args.Transpose);
+  // The MIDI clock goes out on --clock-out (output 2, where the "Clickout" route points), or with the
+  // music when no such port is given.
+  midi::RouteChoice routes = session.Devices().Choice();
+  routes.Clickout = args.ClockOut ? midi::OutputSlot::Second : midi::OutputSlot::First;
+  session.Devices().SetRouteChoice(routes);
+  if (args.Master) session.SetMasterMode(true);
+  if (args.Slave) session.SetSlaveMode(true);
+  // Nothing plays before the first chord of the left hand, which starts the style (and the clock);
+  // the clock runs at real-time priority from then on, as Play asks for it.
+  session.Clock().SetProcessPriority(host::kRealTimePriorityClass);
 
-  StatusLine status(session, host::StandardOutputIsTerminal());
+  StatusLine status(session, display, host::StandardOutputIsTerminal());
   status.Update();
   std::atomic<bool> stopping{false};
   {
@@ -287,8 +322,8 @@ void AddLiveCommand(CLI::App& app, ExitStatus& status) {
   CLI::App* live = app.add_subcommand(
       "live",
       "Play live: the left hand's chords drive the style, the control keys switch its parts, the right hand "
-      "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM, SIGHUP or the end of standard "
-      "input");
+      "plays through on the keyboard channel. Ends with Ctrl-C, SIGTERM, SIGHUP, SIGQUIT or the end of "
+      "standard input");
   live->add_option("--style", args->Style, "the style file (.vxs)")->required();
   live->add_option(
       "--in", args->In,
@@ -300,6 +335,17 @@ void AddLiveCommand(CLI::App& app, ExitStatus& status) {
                    "settings' \"MIDI out\")");
   live->add_option("--tempo", args->Tempo, "quarter notes per minute (default: the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  live->add_option("--transpose", args->Transpose,
+                   "semitones the accompaniment moves, as the window's transposition field (-24 to 24)")
+      ->check(CLI::Range(-24, 24));
+  CLI::Option* master =
+      live->add_flag("--master", args->Master,
+                     "Master Mode: send MIDI clock, Start and Stop (on --clock-out, else on --out)");
+  live->add_flag("--slave", args->Slave,
+                 "Slave Mode: play to the MIDI clock, Start and Stop received on --ext-in")
+      ->excludes(master);
+  live->add_option("--clock-out", args->ClockOut,
+                   "the MIDI output for the clock in Master Mode, by number or name (default: --out)");
   live->add_option("--ini", args->Ini, "read this settings file instead of the program's own");
   live->callback([args, &status] { status.Code = Live(*args); });
 }

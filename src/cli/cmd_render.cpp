@@ -44,7 +44,8 @@ struct RenderArguments {
   std::string Song;
   std::string Style;
   std::string Chart;
-  int Tempo = 0;  // 0: the style's own tempo
+  int Tempo = 0;      // 0: the style's own tempo
+  int Transpose = 0;  // semitones, as the main window's transposition field
   bool Intro = false;
   bool Ending = false;
   std::string Ini;
@@ -144,6 +145,7 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   session.Options().LoadSongAndStyleTogether = false;
   session.SongFiles().LoadFromBytes(args.Song, songBytes);
   if (args.Tempo != 0) session.SetTempo(args.Tempo);
+  session.SetTransposition(args.Transpose);
 
   app::Timeline timeline;
   timeline.Do(0, [](app::Arranger& a) { a.Play(); });
@@ -202,6 +204,7 @@ int Render(const RenderArguments& args) {
 
   session.SetTempo(args.Tempo != 0 ? args.Tempo
                                    : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
+  session.SetTransposition(args.Transpose);
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
   if (capture.Cut)
@@ -231,6 +234,10 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
       ->add_option("--tempo", args->Tempo,
                    "quarter notes per minute (default: the song's, else the style's tempo)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
+  render
+      ->add_option("--transpose", args->Transpose,
+                   "semitones the accompaniment moves, as the window's transposition field (-24 to 24)")
+      ->check(CLI::Range(-24, 24));
   render->add_flag("--intro", args->Intro,
                    "with --chart: start with the intro (a count-in where the style has none); a song starts "
                    "as the settings' PlayIntro says");

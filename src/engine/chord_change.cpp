@@ -77,8 +77,8 @@ void Sequencer::RevoiceHeld(int selector, int root, int type, bool partChange, b
 
   for (int c = first; c <= last; ++c) {
     const auto channel = static_cast<size_t>(c);
-    if (!style.Header.Used(c) || Book.ChannelSounding[channel] == 0 || ChannelMute[channel] != 0 ||
-        c == kDrumChannel)
+    // Channels the solo or a mute silences hold nothing: their notes ended when they were cut.
+    if (!style.Header.Used(c) || Book.ChannelSounding[channel] == 0 || !ChannelPasses(c) || c == kDrumChannel)
       continue;
     Book.ChannelSounding[channel] = 0;
     const bool sustaining = SustainingProgram(controllers_.Value(c, midi::ControllerMemory::kProgramEntry));
@@ -100,17 +100,27 @@ void Sequencer::RevoiceHeld(int selector, int root, int type, bool partChange, b
     } else {
       SendMidiout(control, silencer, 0);
     }
-    if (partChange || !sustaining || part.CutNotes[channel] != 0) continue;
+    if (partChange) {
+      Book.ClearHeld(c);
+      continue;
+    }
+    if (!sustaining || part.CutNotes[channel] != 0) continue;
     for (int n = 0; n < SoundingNotes::kNotes; ++n) {
       const uint8_t velocity = Book.HeldVelocity[channel][static_cast<size_t>(n)];
       if (velocity == 0) continue;
-      const auto moved = static_cast<uint8_t>(Transposer.RevoicedNote(n, root, type));
+      // The chord moves the note first; the transposition moves the result, as for every note.
+      const auto moved =
+          static_cast<uint8_t>(IntoMidiRange(Transposer.RevoicedNote(n, root, type) + GlobalTranspose));
       SendMidiout(static_cast<uint8_t>(midi::kNoteOn | c), moved, velocity);
       Book.OutNote[channel][static_cast<size_t>(n)] = moved;
       Book.ChannelSounding[channel] = 1;
     }
   }
-  if (partChange) Book.ClearHeld();
+  // At a part change nothing carries over: what the silencing controller did not reach (channel
+  // 10, channels the style does not mark as used) ends with its own note-offs.
+  if (partChange)
+    for (int c = first; c <= last; ++c)
+      if (Book.AnyHeld(c)) EndHeldNotes(c);
   Transposer.LastRoot = root;
   Transposer.LastType = type;
 }
@@ -132,21 +142,54 @@ void Sequencer::StopSoundingChord() {
 }
 
 void Sequencer::SwitchPad(const std::array<int, 4>& tones) {
+  padTones_ = tones;
+  PadOff(true);
+  padMuted_ = PadMutedNow();
+  if (!padMuted_) SoundPad();
+}
+
+bool Sequencer::PadMutedNow() const {
+  if (!settings_.MuteHarmonic || !gen_.Playing || !gen_.StyleMode) return false;
+  const int running = gen_.RunningPart;
+  return running == styles::kIntro || running == styles::kEnding || gen_.Successor == styles::kEnding ||
+         RequestedPart == styles::kIntro || FadeActive;
+}
+
+void Sequencer::FollowPad() {
+  if (!settings_.Pad) return;
+  const bool muted = PadMutedNow();
+  if (muted == padMuted_) return;
+  padMuted_ = muted;
+  if (muted) {
+    PadOff();
+  } else {
+    SoundPad();  // the first main-part measure: the chord in force sounds on the pad at once
+  }
+}
+
+void Sequencer::PadOff(bool always) {
   const PadVoice pad = host_.Pad();
   const uint8_t channel = pad.Channel & 0x0F;
   const auto noteOn = static_cast<uint8_t>(midi::kNoteOn | channel);
+  bool sounded = false;
   for (int& note : padNotes_) {
-    if (note >= 0) SendMidiout(noteOn, static_cast<uint8_t>(note), 0);
+    if (note >= 0) SendMidiout(noteOn, static_cast<uint8_t>(note), 0), sounded = true;
     note = -1;
   }
-  SendMidiout(static_cast<uint8_t>(midi::kControlChange | channel), kAllNotesOff, 0);
-  const bool passes = (SoloChannel == 0 || SoloChannel == channel + 1) && ChannelMute[channel] == 0;
-  if (!passes) return;
-  const bool introPlays = clock_.BeatLedOnColour == kBeatLedYellow;
-  const uint8_t velocity = introPlays && settings_.MuteHarmonic ? 0 : pad.Velocity;
-  for (size_t i = 0; i < tones.size(); ++i) {
-    padNotes_[i] = IntoMidiRange(tones[i] + pad.Shift);
-    SendMidiout(noteOn, static_cast<uint8_t>(padNotes_[i]), velocity);
+  if (sounded || always) SendMidiout(static_cast<uint8_t>(midi::kControlChange | channel), kAllNotesOff, 0);
+}
+
+void Sequencer::SoundPad() {
+  PadOff();
+  if (!ChordEntered(padTones_)) return;
+  const PadVoice pad = host_.Pad();
+  const uint8_t channel = pad.Channel & 0x0F;
+  if (!ChannelPasses(channel) || pad.Velocity == 0) return;
+  const auto noteOn = static_cast<uint8_t>(midi::kNoteOn | channel);
+  for (size_t i = 0; i < padTones_.size(); ++i) {
+    // The pad plays the chord the accompaniment plays: in the transposition too.
+    padNotes_[i] = IntoMidiRange(padTones_[i] + pad.Shift + GlobalTranspose);
+    SendMidiout(noteOn, static_cast<uint8_t>(padNotes_[i]), pad.Velocity);
   }
 }
 

@@ -17,8 +17,6 @@ using styles::kIntro;
 using styles::kToBasic;
 using styles::kToExtended;
 
-constexpr uint8_t kAllNotesOff = 123;
-
 }  // namespace
 
 void Sequencer::EnterFunction(int key, int parameter) {
@@ -43,14 +41,13 @@ void Sequencer::EnterFunction(int key, int parameter) {
     EndingPending = false;
     if (key == keys.FillIn) key = keys.Intro;  // Ending, then Fill-In: the intro instead
   }
-  if (settings_.MuteHarmonic && settings_.Pad && (key == keys.Intro || key == keys.Ending)) {
-    const PadVoice pad = host_.Pad();
-    SendMidiout(static_cast<uint8_t>(midi::kControlChange | (pad.Channel & 0x0F)), kAllNotesOff, 0);
-  }
+  if (settings_.MuteHarmonic && settings_.Pad && (key == keys.Intro || key == keys.Ending)) PadOff(true);
   PendingFunction = key;
   PendingParameter = parameter;
   song_.FunctionEntered(key, parameter);
-  SetChordTones({0, 0, 0, 0});
+  // A chord given just before the key and not applied yet is applied with it, not lost.
+  const bool chordPending = chords_.PendingRoot >= 1 && chords_.PendingRoot <= 127 && ChordTones[0] > 0;
+  SetChordTones(chordPending ? ChordTones : std::array<int, 4>{0, 0, 0, 0});
 }
 
 void Sequencer::PartSwitch() {
@@ -105,6 +102,9 @@ void Sequencer::PartSwitch() {
 
   if (clock_.TickInBeat == 1 && RequestedPart != -1 && gen_.StyleMode) {
     const int requested = RequestedPart;
+    // A main part keeps the groove: it starts with a measure, as the ending does. Fills and "To"
+    // parts join at once, at the beat that starts, from their entry for it.
+    if (requested <= kExtended && gen_.Playing && gen_.BeatIndex != 0) return;
     RequestedPart = -1;
     if (exists(requested)) {
       SelectPart(requested);
@@ -196,6 +196,7 @@ void Sequencer::ResetCountersForFreshStart() {
 void Sequencer::SelectPart(int part) {
   gen_.SelectPart(part);
   FollowIntroColour();
+  FollowPad();
 }
 
 void Sequencer::FreshStartCounters() {

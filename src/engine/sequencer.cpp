@@ -55,12 +55,14 @@ void Sequencer::ApplySettings() {
   clock_.SetBeatMode(quantization.Mode);
   Transposer.SectionC = SectionCFor(Keys().SectionFirst);
   Transposer.SetAdjustOctave(settings_.Adjust);
+  FollowBeatMode();
 }
 
 // --- The tick ------------------------------------------------------------------------------------
 
 void Sequencer::RunTickBody() {
   int16_t& tick = clock_.TickInBeat;
+  EndCutNotes();
   if (CountInActive) {
     const int beats = MeasureLength == 12 ? 3 : 4;
     if (tick >= kCountInBeatTicks) {
@@ -96,6 +98,10 @@ void Sequencer::RunTickBody() {
   } else {
     song_.SongModeTick(*this);
   }
+  // A main part asked for waits for the bar line, whatever the chord step.
+  if (tick == 1 && RequestedPart >= styles::kIntro && RequestedPart <= styles::kExtended &&
+      PendingFunction == 0)
+    PartSwitch();
 
   if (gen_.Playing) {
     song_.MelodyStep();
@@ -108,9 +114,11 @@ void Sequencer::StreamTick() {
   if (clock_.TickInBeat == 1) {
     if (gen_.BeatIndex == 0) MinusOneHold = false;
     if (FadeActive && gen_.StyleMode) FadeAmount += kFadeStep;
-    gen_.EndOfPart();
+    const int restartDelay = gen_.EndOfPart();
+    if (restartDelay >= 0) DelayCounter = restartDelay;
     FollowIntroColour();
     if (!gen_.Playing) return;  // the part's successor stopped playing
+    FollowPad();
   }
 
   styles::Style& style = gen_.CurrentStyle();
@@ -165,6 +173,17 @@ void Sequencer::StreamTick() {
 Sequencer::Fate Sequencer::FilterStyleEvent(uint8_t status, uint8_t& data1, uint8_t& data2, int32_t offset) {
   const uint8_t kind = status & 0xF0;
   const uint8_t channel = status & 0x0F;
+  const bool noteOff = kind == midi::kNoteOff || (kind == midi::kNoteOn && data2 == 0);
+  if (noteOff) {
+    // The end of a note reaches the note that was sent, whatever silenced its channel since; a
+    // note that no longer sounds (ended by a mute, a solo, a part change or a reset) has none.
+    const uint8_t pattern = data1;
+    if (Book.HeldVelocity[channel][pattern] == 0) return Fate::Drop;
+    data1 = Book.OutNote[channel][pattern];
+    Book.HeldVelocity[channel][pattern] = 0;
+    if (options_.MinusOne && channel == MinusOneChannel && UserNotes[pattern] == data1) return Fate::Drop;
+    return Fate::Send;
+  }
   if (kind == midi::kControlChange || kind == midi::kProgramChange || kind == midi::kChannelPressure) {
     if (kind == midi::kControlChange && data1 == 84)
       data2 = static_cast<uint8_t>(IntoMidiRange(data2 + GlobalTranspose));
@@ -174,10 +193,8 @@ Sequencer::Fate Sequencer::FilterStyleEvent(uint8_t status, uint8_t& data1, uint
     if (filtered == kDropped) return Fate::Drop;
     data1 = static_cast<uint8_t>(filtered);
     if (!PassesRedundancy(status, data1, data2)) return Fate::Drop;
-  } else {
-    const int filtered = ChannelFilter(kind, channel, data1, data2);
-    if (filtered == kDropped) return Fate::Drop;
-    data1 = static_cast<uint8_t>(filtered);
+  } else if (ChannelFilter(kind, channel, data1, data2) == kDropped) {
+    return Fate::Drop;
   }
 
   if (gen_.StyleMode) {
@@ -196,26 +213,27 @@ Sequencer::Fate Sequencer::FilterStyleEvent(uint8_t status, uint8_t& data1, uint
     }
   }
 
-  if (channel != kDrumChannel && (IsNoteKind(kind) || kind == midi::kPolyPressure) && gen_.StyleMode) {
+  if (kind == midi::kNoteOn) {
     const uint8_t pattern = data1;
-    data1 = static_cast<uint8_t>(Transposer.TransposeNote(pattern));
-    const bool minusOneVoice = options_.MinusOne && channel == MinusOneChannel;
-    if (kind == midi::kNoteOn && data2 > 0) {
-      Book.OutNote[channel][pattern] = data1;
-      Book.HeldVelocity[channel][pattern] = data2;
-      Book.ChannelSounding[channel] = 1;
-      if (minusOneVoice && MinusOneHold) return Fate::Drop;
-    } else if (IsNoteKind(kind)) {
-      // Every note was silenced when the book was cleared: the end of a note switched on before (or
-      // never) has nothing left to end, and no note number to name.
-      if (Book.OutNote[channel][pattern] == SoundingNotes::kNeverSent) return Fate::Drop;
-      data1 = Book.OutNote[channel][pattern];
-      Book.HeldVelocity[channel][pattern] = 0;
-      if (minusOneVoice && UserNotes[pattern] == data1) return Fate::Drop;
-    }
+    data1 = static_cast<uint8_t>(SentNote(channel, pattern));
+    // A pattern note struck again before its end: the first one ends where it was sent.
+    if (Book.HeldVelocity[channel][pattern] > 0 && Book.OutNote[channel][pattern] != data1)
+      SendMidiout(status, Book.OutNote[channel][pattern], 0);
+    Book.OutNote[channel][pattern] = data1;
+    Book.HeldVelocity[channel][pattern] = data2;
+    if (gen_.StyleMode && channel != kDrumChannel) Book.ChannelSounding[channel] = 1;
+    if (options_.MinusOne && channel == MinusOneChannel && MinusOneHold) return Fate::Drop;
+    if (SoloChannel == channel + 1) display_.SetEventListCursor(offset);
+  } else if (kind == midi::kPolyPressure) {
+    data1 = static_cast<uint8_t>(SentNote(channel, data1));
   }
-  if (kind == midi::kNoteOn && data2 > 0 && SoloChannel == channel + 1) display_.SetEventListCursor(offset);
   return Fate::Send;
+}
+
+int Sequencer::SentNote(int channel, int pattern) const {
+  if (channel == kDrumChannel) return pattern;
+  const int inChord = gen_.StyleMode ? Transposer.TransposeNote(pattern) : pattern;
+  return IntoMidiRange(inChord + GlobalTranspose);
 }
 
 bool Sequencer::PassesRedundancy(uint8_t status, uint8_t data1, uint8_t data2) {
@@ -298,6 +316,8 @@ void Sequencer::ResetEngine() {
   AllNotesOff();
   Book.Clear();
   padNotes_.fill(-1);
+  padTones_ = {};
+  padMuted_ = false;
   host_.DiscardWaitingInput();
   clock_.SetProcessPriority(clock_.SavedPriorityClass);
   display_.SetCaption(host::kApplicationTitle);
@@ -323,7 +343,7 @@ void Sequencer::ResetEngine() {
   gen_.Playing = false;
   CollectNotes = false;
   gen_.BeatIndex = 0;
-  gen_.BeatsPerMeasure = MeasureLength / 4;
+  FollowBeatMode();
   Transposer.Clear();
   PartStart = false;
   FadeActive = false;
@@ -339,6 +359,59 @@ void Sequencer::SilenceChannel(int channel) {
   SendMidiout(status, 64, 0);
   SendMidiout(status, 66, 0);
   SendMidiout(status, 123, 0);
+  // Nothing sounds there now: no chord change may strike these notes again.
+  Book.ClearHeld(channel);
+}
+
+void Sequencer::EndHeldNotes(int channel) {
+  const auto c = static_cast<size_t>(channel & 0x0F);
+  const auto noteOn = static_cast<uint8_t>(midi::kNoteOn | c);
+  for (size_t n = 0; n < SoundingNotes::kNotes; ++n) {
+    if (Book.HeldVelocity[c][n] == 0) continue;
+    SendMidiout(noteOn, Book.OutNote[c][n], 0);
+    Book.HeldVelocity[c][n] = 0;
+  }
+  Book.ChannelSounding[c] = 0;
+}
+
+void Sequencer::EndCutNotes() {
+  for (int c = 0; c < SoundingNotes::kChannels; ++c)
+    if (!ChannelPasses(c) && Book.AnyHeld(c)) EndHeldNotes(c);
+  const PadVoice pad = host_.Pad();
+  if (!ChannelPasses(pad.Channel & 0x0F)) PadOff();
+}
+
+void Sequencer::SetGlobalTranspose(int semitones) {
+  if (semitones < -24 || semitones > 24 || semitones == GlobalTranspose) return;
+  const int shift = semitones - GlobalTranspose;
+  GlobalTranspose = semitones;
+  for (int c = 0; c < SoundingNotes::kChannels; ++c) {
+    const auto channel = static_cast<size_t>(c);
+    if (c == kDrumChannel || !Book.AnyHeld(c)) continue;
+    const bool sustaining = gen_.StyleMode && ChannelPasses(c) &&
+                            SustainingProgram(controllers_.Value(c, midi::ControllerMemory::kProgramEntry));
+    const auto noteOn = static_cast<uint8_t>(midi::kNoteOn | c);
+    for (size_t n = 0; n < SoundingNotes::kNotes; ++n) {
+      const uint8_t velocity = Book.HeldVelocity[channel][n];
+      if (velocity == 0) continue;
+      const uint8_t old = Book.OutNote[channel][n];
+      SendMidiout(noteOn, old, 0);
+      if (!sustaining) {
+        Book.HeldVelocity[channel][n] = 0;
+        continue;
+      }
+      const auto moved = static_cast<uint8_t>(IntoMidiRange(old + shift));
+      SendMidiout(noteOn, moved, velocity);
+      Book.OutNote[channel][n] = moved;
+    }
+  }
+  if (padNotes_[0] >= 0) SoundPad();
+}
+
+void Sequencer::FollowBeatMode() {
+  gen_.BeatTicks = TicksPerBeat();
+  // In eighth-note beats a measure has twice as many beats as quarter notes.
+  gen_.BeatsPerMeasure = std::max(1, (MeasureLength / 4) * 24 / TicksPerBeat());
 }
 
 void Sequencer::SendMidiout(uint8_t status, uint8_t data1, uint8_t data2) {

@@ -92,7 +92,8 @@ class Sequencer final : public TickBody {
   // A style-part key (FillIn, Ending, ToExtended, ToBasic, Intro key of the settings) or a function
   // code with its parameter (0 = nothing). While no style plays the key starts the style.
   void EnterFunction(int key, int parameter);
-  // Carries out the pending request: part requests take effect at the first tick of a beat.
+  // Carries out the pending request: part requests take effect at the first tick of a beat; a
+  // main part (Intro, Basic, Extended) asked for waits for the next bar line.
   void PartSwitch();
   // Starts the style: the intro (or Basic, or the first part there is), controllers chased, the
   // channel set-ups sent, a count-in instead of a missing intro. Switches the clock on when it is
@@ -122,8 +123,15 @@ class Sequencer final : public TickBody {
   // The measure length, the metronome's beats and the chord step from the settings' "Metrum" and
   // "Quantize", and the lowest key of the accompaniment section.
   void ApplySettings();
-  // Sustain, sostenuto and all notes off on one channel.
+  // Sustain, sostenuto and all notes off on one channel; the book forgets what sounded there.
   void SilenceChannel(int channel);
+  // The main window's transposition, -24..24 semitones (other values are ignored). Notes that sound
+  // are ended; sustaining voices sound on at once in the new key, so no note is left in the old one.
+  void SetGlobalTranspose(int semitones);
+  // Ends (note-off for the note that was sent) every style note that sounds on a channel the solo
+  // choice or a mute now silences, and the Harmonic PAD when its channel is silenced. Run at every
+  // tick, so that whatever changed the solo or the mutes leaves no note hanging.
+  void EndCutNotes();
 
   bool StylePlaying() const { return gen_.Playing; }
 
@@ -174,6 +182,25 @@ class Sequencer final : public TickBody {
   void FreshStartCounters();
   void PlayChordSound(const std::array<int, 4>& tones);
   void SwitchPad(const std::array<int, 4>& tones);
+  // The pad is silent while the intro or the ending plays (or is on its way), with "Mute PAD
+  // (Intro && Ending)"; it sounds again in the chord in force once a main part plays.
+  bool PadMutedNow() const;
+  void FollowPad();
+  // Note-offs for the pad notes sounding, then all notes off on the pad channel (when notes sounded,
+  // or always).
+  void PadOff(bool always = false);
+  void SoundPad();
+  bool ChannelPasses(int channel) const {
+    return (SoloChannel == 0 || SoloChannel == channel + 1) &&
+           ChannelMute[static_cast<size_t>(channel & 0x0F)] == 0;
+  }
+  // Note-offs for the notes the book holds on a channel; the book forgets them.
+  void EndHeldNotes(int channel);
+  // The note a pattern note is sent as: moved into the style's chord (not on channel 10 and only in
+  // Style-Mode), then by the global transposition (not on channel 10).
+  int SentNote(int channel, int pattern) const;
+  // The engine's beat: the style side counts beats of the clock's beat mode.
+  void FollowBeatMode();
   config::ControlKeyNotes Keys() const { return config::ComputeControlKeyNotes(settings_); }
   int TicksPerBeat() const { return clock_.Beat.TicksPerBeat; }
 
@@ -189,6 +216,8 @@ class Sequencer final : public TickBody {
 
   std::array<int, 4> soundingChord_{-1, -1, -1, -1};  // "Play Chords": the notes sounding; -1 none
   std::array<int, 4> padNotes_{-1, -1, -1, -1};       // the Harmonic PAD notes sounding; -1 none
+  std::array<int, 4> padTones_{};                     // the chord-sound tones the pad plays; 0 none
+  bool padMuted_ = false;                             // the pad was silent for the intro or ending
   bool introColourSaved_ = false;
   uint32_t colourBeforeIntro_ = 0;
 };

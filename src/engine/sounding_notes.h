@@ -1,7 +1,8 @@
 #pragma once
-// The book of the style's sounding notes, per MIDI channel and pattern note (the stream's note after
-// the global transposition, before the chord): which note was sent for it and with what velocity.
-// A note-off is always sent for the note its note-on sent, however the chord changed since. Fixed
+// The book of the style's sounding notes, per MIDI channel and pattern note (the stream's note as
+// recorded, before the chord and the global transposition move it): which note was sent for it and
+// with what velocity. A note-off is always sent for the note its note-on sent, however the chord,
+// the transposition, the mutes or the solo changed since; channel 10 is kept like any other. Fixed
 // arrays: the tick writes here without allocating.
 
 #include <array>
@@ -29,6 +30,15 @@ struct SoundingNotes {
   void ClearHeld() {
     for (auto& row : HeldVelocity) row.fill(0);
     ChannelSounding.fill(0);
+  }
+  void ClearHeld(int channel) {
+    HeldVelocity[static_cast<size_t>(channel & 0x0F)].fill(0);
+    ChannelSounding[static_cast<size_t>(channel & 0x0F)] = 0;
+  }
+  bool AnyHeld(int channel) const {
+    for (uint8_t v : HeldVelocity[static_cast<size_t>(channel & 0x0F)])
+      if (v != 0) return true;
+    return false;
   }
 };
 

@@ -14,19 +14,24 @@ namespace kalo::host {
 
 namespace {
 
+// Ctrl-C, kill, the terminal closing (hang-up) and Ctrl-\ all end the run the same orderly way.
 sigset_t StopSignals() {
   sigset_t set;
   sigemptyset(&set);
   sigaddset(&set, SIGINT);
   sigaddset(&set, SIGTERM);
   sigaddset(&set, SIGHUP);
+  sigaddset(&set, SIGQUIT);
   return set;
 }
 
 }  // namespace
 
 void StopWatcher::BlockStopSignals() {
-  const sigset_t set = StopSignals();
+  sigset_t set = StopSignals();
+  // Output to a closed pipe or terminal then fails with an error instead of killing the process
+  // before it could release its notes.
+  sigaddset(&set, SIGPIPE);
   pthread_sigmask(SIG_BLOCK, &set, nullptr);
 }
 

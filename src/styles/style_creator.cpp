@@ -187,17 +187,40 @@ void TGen::SelectPart(int part) {
   StartPosition = (record.FirstMeasure - 1) * CurrentMetre.MeasureLength + 4;
   for (int c = 0; c < kChannelCount; ++c)
     if (!context_.Host.MutedByHand(c)) context_.Host.SetLiveMute(c, record.Mute[static_cast<size_t>(c)] != 0);
-  if (part > kEnding && BeatIndex >= 1 && BeatIndex <= 3) {
-    const int32_t entry = record.EntryOffsets[static_cast<size_t>(BeatIndex) - 1];
-    // An entry outside the part (before its start, or at or past its end where nothing is left to
-    // play) is ignored: play starts at the start.
-    if (entry >= StartOffset && entry < EndOffset) StartOffset = entry;
-  }
+  const Entry entry = EntryAt(part, BeatIndex * BeatTicks);
+  JoinOffset = entry.Offset;
+  JoinDelay = entry.Delay;
   context_.Player.SetPartStart(true);
   CurrentOffset = EndOffset + 65535;
 }
 
-void TGen::EndOfPart() {
+TGen::Entry TGen::EntryAt(int part, int beatTicks) const {
+  const TStylePart& record = style_.Parts[static_cast<size_t>(part & 7)];
+  const int32_t start = record.StartOffset;
+  const int32_t end = std::min(record.EndOffset, style_.Length());
+  if (beatTicks <= 0 || start < 0 || end <= start) return {start, 0};
+  const int quarter = beatTicks / 24;
+  if (part > kEnding && BeatTicks == 24 && beatTicks % 24 == 0 && quarter >= 1 && quarter <= 3) {
+    const int32_t stored = record.EntryOffsets[static_cast<size_t>(quarter) - 1];
+    if (stored >= start && stored < end) return {stored, 0};
+  }
+  const auto buffer = style_.Buffer();
+  int ticks = 0;
+  for (int32_t offset = start; offset < end && static_cast<size_t>(offset) < buffer.size();) {
+    const uint8_t byte = buffer[static_cast<size_t>(offset)];
+    if (IsDelayByte(byte)) {
+      ticks += DelayTicks(byte);
+      ++offset;
+      if (ticks >= beatTicks) return {offset, ticks - beatTicks};
+    } else {
+      offset += byte >= 0x80 && byte != kBufferEndByte ? 3 : 1;  // a message is three bytes
+    }
+  }
+  return {end, 0};
+}
+
+int TGen::EndOfPart() {
+  int restartDelay = -1;
   if (Playing && StyleMode && Cursor == 0) {
     if (Successor == kEnding && BeatIndex == 0) CurrentOffset = EndOffset;
     const bool realEnd = CurrentOffset >= EndOffset && CurrentOffset < EndOffset + 65535;
@@ -206,22 +229,26 @@ void TGen::EndOfPart() {
         context_.Player.SetPartStart(false);
       } else if (Successor == kSuccessorStop) {
         StopPlaying();
-        return;
+        return -1;
       } else {
         SelectPart(Successor);
       }
     }
     if (CurrentOffset >= EndOffset && EndOffset > StartOffset) {
       if (realEnd) context_.Player.RevoiceHeld(true, false);
-      CurrentOffset = StartOffset;
-      Position = StartPosition;
+      // A part just selected joins at its entry for this beat; a part that repeats starts over.
+      const bool selected = CurrentOffset >= EndOffset + 65535;
+      CurrentOffset = selected ? JoinOffset : StartOffset;
+      restartDelay = selected ? JoinDelay : 0;
+      Position = StartPosition + (selected ? BeatIndex * std::max(1, BeatTicks / 6) : 0);
     }
   }
   const int measureLength = CurrentMetre.MeasureLength;
   context_.Display.SetStyleCreatorPosition(std::to_string((Position - 4) / measureLength + 1) + ":" +
                                            std::to_string(BeatIndex + 1));
-  Position += 4;
+  Position += std::max(1, BeatTicks / 6);  // four grid units a quarter note
   BeatIndex = BeatsPerMeasure > 0 ? (BeatIndex + 1) % BeatsPerMeasure : 0;
+  return restartDelay;
 }
 
 bool TGen::RoomToAppend(int32_t bytes) {
@@ -382,6 +409,7 @@ void TGen::ApplyChannelSetups(bool loadFlag) {
     context_.Mixer.ApplyChannelSetup(c, AppliedEntries(c), loadFlag);
   }
   context_.Mixer.SetKeyboardChannel(keyboardChannel);
+  context_.Mixer.ChannelSetupsSent();
 }
 
 void TGen::NormalizeVolume() {

@@ -82,10 +82,23 @@ class TGen {
   void BuildQuarterNoteIndex(int endPosition);
 
   // --- Parts ---------------------------------------------------------------------------------
+  // Loads a part into the play window. The part joins at the beat of the measure that is starting
+  // (BeatIndex): at its entry offset for that beat, so that its bar lines fall on the measure's.
   void SelectPart(int part);
   // Once per beat, on its first tick: the successor takes over at the part's end (only while the
-  // Style-Creator plays in Style-Mode from slot 0), then the position advances by one beat.
-  void EndOfPart();
+  // Style-Creator plays in Style-Mode from slot 0), then the position advances by one beat. When
+  // the play window started over, the ticks to wait before its first byte is read; else -1.
+  int EndOfPart();
+  // Where a part that joins `beatTicks` after the start of its first measure begins: the file's
+  // entry offset for quarter-note beats 2 to 4 of fills and "To" parts (in quarter-note beats) when
+  // it lies inside the part,
+  // else the first byte at or after that time, with the ticks by which a delay byte ran past it.
+  // The part's end (nothing left to play) when the time lies beyond it.
+  struct Entry {
+    int32_t Offset = 0;
+    int Delay = 0;
+  };
+  Entry EntryAt(int part, int beatTicks) const;
 
   // --- Recording -----------------------------------------------------------------------------
   void BeginAppend() {
@@ -145,6 +158,9 @@ class TGen {
   int Position = 4;
   int BeatIndex = 0;  // 0-based beat inside the measure
   int BeatsPerMeasure = 4;
+  int BeatTicks = 24;      // ticks of the player's beat: 12 in eighth-note beats
+  int32_t JoinOffset = 0;  // where a part just selected begins: its start, or its entry for the beat
+  int JoinDelay = 0;       // ticks to wait there first
   int Successor = kSuccessorRepeat;  // what follows the running part
   int ReturnPart = kBasic;
   int RunningPart = kBasic;  // the part list's selection

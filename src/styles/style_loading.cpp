@@ -188,7 +188,9 @@ void TGen::ApplyHeader(const TStyleHeader& fileHeader, const TChannelSetup& kept
   if (!metre.EighthNotes && quantize >= 5 && quantize < config::kQuantizeCount) quantize -= 5;
   // The stored value stays as it is (a save writes it back); only the metre played is mended.
   CurrentMetre = metre;
-  BeatsPerMeasure = metre.MeasureLength / 4;
+  // A metre counted in eighth notes plays in eighth-note beats: twice the beats of 24 ticks.
+  BeatTicks = metre.EighthNotes ? 12 : 24;
+  BeatsPerMeasure = TicksPerMeasure(metre.MeasureLength) / BeatTicks;
   context_.Settings.Metrum = MetrumIndexFor(metre);
   context_.Host.SetMeasureLength(metre.MeasureLength);
   if (header.Override != 0) {

@@ -43,6 +43,9 @@ class ChannelSetupSink {
                                  bool /*updateControls*/) {}
   // Stores one controller value in the live sound state (and its slider) and sends it.
   virtual void SetLiveController(uint8_t /*channel*/, uint8_t /*controller*/, uint8_t /*value*/) {}
+  // Every used channel's set-up has been sent: voices that are not the style's (the Harmonic PAD's)
+  // are sent again after them.
+  virtual void ChannelSetupsSent() {}
 };
 
 // The main window and the Style-Creator's controls.

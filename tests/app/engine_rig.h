@@ -28,6 +28,11 @@ class StyleWriter {
     header_.Tempo = 120;
   }
 
+  // The metre counts in eighth notes (a measure of three quarter notes becomes 6/8).
+  StyleWriter& Eighths() {
+    header_.MeasureLength = static_cast<int16_t>(-header_.MeasureLength);
+    return *this;
+  }
   // A program and volume at the start of the stream and in the channel's set-up.
   StyleWriter& Voice(int channel, uint8_t program, uint8_t volume = 100) {
     Message(static_cast<uint8_t>(0xC0 | channel), program, 0);

@@ -28,8 +28,9 @@ constexpr uint8_t Base(int part) { return static_cast<uint8_t>(30 + 10 * part); 
 constexpr std::array<int, 8> kAllParts = {0, 1, 2, 3, 4, 5, 6, 7};
 
 StyleWriter MarkerStyle(const std::vector<int>& parts, int beats = 4, uint8_t program = 0,
-                        uint8_t velocity = 100) {
+                        uint8_t velocity = 100, bool eighths = false) {
   StyleWriter style(beats);
+  if (eighths) style.Eighths();
   style.Voice(0, program).Voice(9, 0);
   for (int part : parts) {
     style.Part(part, 1, [velocity](StyleWriter& s, int p, int, int b) {
@@ -47,7 +48,7 @@ config::Settings TwoBeatSteps() {
 
 // The control keys of the settings' defaults.
 const config::ControlKeyNotes kKeys = config::ComputeControlKeyNotes(config::Settings{});
-const int FillIn = kKeys.FillIn, Ending = kKeys.Ending, ToExtended = kKeys.ToExtended;
+const int FillIn = kKeys.FillIn, Ending = kKeys.Ending, ToExtended = kKeys.ToExtended, Intro = kKeys.Intro;
 
 TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
   struct Row {
@@ -58,6 +59,8 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
     int64_t From;                                // channel-1 note-ons from this tick on ...
     std::vector<std::array<int64_t, 2>> Notes;   // ... begin with these: tick, note
     std::optional<int64_t> StopTick;
+    int Quarters = 4;  // quarter notes a measure; with Eighths counted in eighth-note beats (6/8)
+    bool Eighths = false;
   };
   const std::vector<int> all(kAllParts.begin(), kAllParts.end());
   const Row rows[] = {
@@ -96,13 +99,33 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
        25,
        {{48, 42}, {72, 43}, {96, Base(3)}, {120, Base(3) + 1}, {144, Base(3) + 2}, {168, Base(3) + 3}},
        192},
+      {"a chord given just before a fill key plays in the fill and after it",
+       all,
+       {{40, kOtherRoot}},
+       {{42, FillIn}},
+       25,
+       {{48, Base(4) + 4}, {72, Base(4) + 5}, {96, Base(1) + 2}},
+       {}},
+      {"the intro asked for mid-measure waits for the bar line, and Basic follows on a bar line",
+       all,
+       {},
+       {{30, Intro}},
+       25,
+       {{48, 42},
+        {72, 43},
+        {96, Base(0)},
+        {120, Base(0) + 1},
+        {144, Base(0) + 2},
+        {168, Base(0) + 3},
+        {192, Base(1)}},
+       {}},
       {"a second ending press stops at once", all, {}, {{30, Ending}, {40, Ending}}, 25, {}, 40},
-      {"ending, then fill: the intro",
+      {"ending, then fill: the intro, from the next bar line",
        all,
        {},
        {{30, Ending}, {40, FillIn}},
        25,
-       {{48, Base(0)}, {72, Base(0) + 1}, {96, Base(0) + 2}, {120, Base(0) + 3}, {144, Base(1)}},
+       {{48, 42}, {72, 43}, {96, Base(0)}, {120, Base(0) + 1}, {144, Base(0) + 2}},
        {}},
       {"To Extended, then Extended",
        all,
@@ -111,13 +134,39 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
        25,
        {{48, Base(6) + 2}, {72, Base(6) + 3}, {96, Base(2)}},
        {}},
-      {"To Extended without its part goes straight to Extended",
+      {"To Extended without its part goes straight to Extended, at the beat that starts",
        {0, 1, 2, 3},
        {},
        {{30, ToExtended}},
        25,
-       {{48, Base(2)}, {72, Base(2) + 1}},
+       {{48, Base(2) + 2}, {72, Base(2) + 3}, {96, Base(2)}},
        {}},
+      {"5/4: a fill on beat 5 joins there and Basic follows on the bar line",
+       all,
+       {},
+       {{80, FillIn}},
+       48,
+       {{48, 42}, {72, 43}, {96, Base(4) + 4}, {120, Base(1)}},
+       {},
+       5},
+      {"6/8: the ending begins on the bar line, six eighths on",
+       all,
+       {},
+       {{40, Ending}},
+       48,
+       {{48, 42}, {72, Base(3)}, {96, Base(3) + 1}},
+       {},
+       3,
+       true},
+      {"6/8: a fill on the fifth eighth joins at its second quarter, Basic follows on the bar line",
+       all,
+       {},
+       {{40, FillIn}},
+       48,
+       {{48, Base(4) + 2}, {72, Base(1)}, {96, Base(1) + 1}},
+       {},
+       3,
+       true},
       {"To Extended without Extended does nothing",
        {0, 1, 3},
        {},
@@ -128,7 +177,7 @@ TEST(EngineTimingTest, ChordsAndPartKeysTakeEffectAtTheirBoundaries) {
   };
   for (const Row& row : rows) {
     EngineRig rig(TwoBeatSteps());
-    rig.Load(MarkerStyle(row.Parts));
+    rig.Load(MarkerStyle(row.Parts, row.Quarters, 0, 100, row.Eighths));
     app::Timeline timeline;
     timeline.Chord(0, kRoot, kMaj);
     for (const auto& chord : row.Chords) timeline.Chord(chord[0], static_cast<int>(chord[1]), kMaj);

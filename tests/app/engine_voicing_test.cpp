@@ -67,16 +67,19 @@ TEST(EngineVoicingTest, AChordChangeReVoicesSustainingProgramsWithTheirVelocitie
 
 TEST(EngineVoicingTest, TheTranspositionAndTheChordMoveEveryChannelButChannel10) {
   struct Row {
-    int Transposition, Root;
+    int Transposition, Root, Type;
     uint8_t Melodic, Drum;
   };
-  const Row rows[] = {{0, 60, 40, 36}, {3, 60, 43, 36}, {3, 62, 45, 36}, {-5, 57, 44, 36}};
+  // Pattern note 40 is the third (E) in C: a minor chord keeps its minor third in any transposition.
+  constexpr int kMin = 2;
+  const Row rows[] = {{0, 60, kMaj, 40, 36},  {3, 60, kMaj, 43, 36}, {3, 62, kMaj, 45, 36},
+                      {-5, 57, kMaj, 44, 36}, {2, 60, kMin, 41, 36}, {-3, 60, kMin, 36, 36}};
   for (const Row& row : rows) {
     EngineRig rig;
     rig.Load(Basic(0));
     rig.Run(app::Timeline()
                 .Do(0, [&row](Arranger& a) { a.SetTransposition(row.Transposition); })
-                .Chord(0, row.Root, kMaj)
+                .Chord(0, row.Root, row.Type)
                 .Stop(30));
     const auto melodic = rig.NoteOns(0);
     const auto drums = rig.NoteOns(9);

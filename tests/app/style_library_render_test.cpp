@@ -82,7 +82,8 @@ struct ChartChord {
 };
 
 // Twelve bars of one chord each on I IV I I IV IV I VI II V I V of `key`, the types running through
-// all seventeen from a different start in each key; a fill pressed in bar 4 and To Extended in bar 8.
+// all seventeen from a different start in each key; a fill pressed on the second beat of bar 4 and To
+// Extended in bar 8.
 perform::ChordChart TwelveBars(int key, int beatsPerMeasure, std::vector<ChartChord>& chords) {
   constexpr int kDegrees[12] = {0, 5, 0, 0, 5, 5, 0, 9, 2, 7, 0, 7};
   perform::ChordChart chart;
@@ -91,7 +92,7 @@ perform::ChordChart TwelveBars(int key, int beatsPerMeasure, std::vector<ChartCh
   for (int m = 0; m < 12; ++m) {
     const int beat = m * beatsPerMeasure;
     if (m == 3 || m == 7) {
-      perform::ChartItem request{perform::ChartItem::Kind::kRequest, beat};
+      perform::ChartItem request{perform::ChartItem::Kind::kRequest, m == 3 ? beat + 1 : beat};
       request.Request = m == 3 ? perform::ChartRequest::kFill : perform::ChartRequest::kToExtended;
       chart.Items.push_back(request);
     }
@@ -161,6 +162,28 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
     EXPECT_EQ(testing::StillSounding(sent), "") << row;
+    // Intro, Basic, Extended and Ending begin on bar lines, whenever a fill joined mid-measure.
+    const int64_t measureTicks = int64_t{BeatsPerMeasure(*driver)} * kTicksPerChartBeat;
+    for (const auto& [tick, part] : capture.Parts) {
+      const bool main = part <= styles::kEnding;
+      EXPECT_TRUE(!main || tick % measureTicks == 0) << row << ": part " << part << " at " << tick;
+    }
+
+    if (key % 2 == 0) {
+      // The ending closes like a band: the final chord holds at least a beat and ends a beat before the
+      // style stops, so that the cymbal struck with it rings on alone; nothing sends all sound off.
+      int64_t lastOn = -1, lastOff = -1;
+      for (const midi::CapturedMessage& m : sent) {
+        if (m.Bytes.size() != 3 || (m.Bytes[0] & 0x0F) == kDrums) continue;
+        if (IsNoteOn(m)) lastOn = m.Tick;
+        if ((m.Bytes[0] & 0xE0) == midi::kNoteOff && !IsNoteOn(m)) lastOff = m.Tick;
+      }
+      EXPECT_TRUE(std::none_of(sent.begin(), sent.end(), [&](const auto& m) {
+        return m.Tick >= lastOn && (m.Bytes[0] & 0xF0) == midi::kControlChange && m.Bytes[1] == 120;
+      })) << row;
+      EXPECT_GE(lastOff - lastOn, kTicksPerChartBeat) << row;
+      EXPECT_GE(sent.back().Tick - lastOff, kTicksPerChartBeat) << row;
+    }
 
     const int64_t chartEnd = int64_t{chart.Beats()} * kTicksPerChartBeat;
     std::vector<midi::CapturedMessage> drums;

@@ -169,20 +169,27 @@ struct SelectCase {
   std::optional<int32_t> Beat2Entry = std::nullopt;  // replaces the selected part's entry for beat 2
 };
 
-TEST(SelectPart, FallsBackAndEntersFillsOnTheRunningBeat) {
+TEST(SelectPart, FallsBackAndJoinsAtTheRunningBeat) {
+  // Every part is nine 8-tick delay bytes (three beats): a beat's place is three bytes on.
   const SelectCase cases[] = {
       {"Basic", {}, kBasic, 0, kBasic, 10},
-      {"Basic ignores the beat", {}, kBasic, 2, kBasic, 10},
+      {"Basic reached on beat 3 joins at that beat", {}, kBasic, 2, kBasic, 16},
       {"a fill on beat 1 starts at its start", {}, kFillInBasic, 0, kFillInBasic, 40},
-      {"a fill on beat 2", {}, kFillInBasic, 1, kFillInBasic, 41},
-      {"a fill on beat 4", {}, kFillInBasic, 3, kFillInBasic, 43},
-      {"a fill on beat 5 of 6/4", {}, kFillInBasic, 4, kFillInBasic, 40},
+      {"a fill on beat 2, at its entry", {}, kFillInBasic, 1, kFillInBasic, 41},
+      {"a fill on beat 4, at its entry", {}, kFillInBasic, 3, kFillInBasic, 43},
+      {"a fill on beat 5 of 6/4, past its end: nothing is left", {}, kFillInBasic, 4, kFillInBasic, 49},
       {"To Basic on beat 3", {}, kToBasic, 2, kToBasic, 72},
-      {"an entry before the part's start is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, 35},
-      {"a negative entry is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, -4},
-      {"an entry at the part's end is ignored", {}, kFillInBasic, 1, kFillInBasic, 40, 49},
+      {"an entry before the part's start gives way to the beat's place",
+       {},
+       kFillInBasic,
+       1,
+       kFillInBasic,
+       43,
+       35},
+      {"a negative entry too", {}, kFillInBasic, 1, kFillInBasic, 43, -4},
+      {"an entry at the part's end too", {}, kFillInBasic, 1, kFillInBasic, 43, 49},
       {"an entry at the part's start", {}, kFillInBasic, 1, kFillInBasic, 40, 40},
-      {"missing Fill in Extended plays Extended", {kFillInExtended}, kFillInExtended, 1, kExtended, 20},
+      {"missing Fill in Extended plays Extended", {kFillInExtended}, kFillInExtended, 1, kExtended, 23},
       {"missing To Extended plays Basic", {kToExtended}, kToExtended, 0, kBasic, 10},
       {"missing Fill in Basic changes nothing", {kFillInBasic}, kFillInBasic, 0, kIntro, 0},
       {"missing Extended changes nothing", {kExtended}, kExtended, 0, kIntro, 0},
@@ -191,12 +198,13 @@ TEST(SelectPart, FallsBackAndEntersFillsOnTheRunningBeat) {
     TGenBench bench;
     PartTable parts = PartsWithout(c.Missing);
     if (c.Beat2Entry) parts[static_cast<size_t>(c.Selected)].EntryOffsets[0] = *c.Beat2Entry;
-    Install(bench, std::vector<uint8_t>(100, 0xF8), parts);
+    Install(bench, std::vector<uint8_t>(100, 0xFF), parts);
     bench.Gen.SelectPart(kIntro);
     bench.Gen.BeatIndex = c.BeatIndex;
     bench.Gen.SelectPart(c.Selected);
     EXPECT_EQ(bench.Gen.RunningPart, c.ExpectedPart) << c.What;
-    EXPECT_EQ(bench.Gen.StartOffset, c.ExpectedStart) << c.What;
+    EXPECT_EQ(bench.Gen.JoinOffset, c.ExpectedStart) << c.What;
+    EXPECT_EQ(bench.Gen.StartOffset, 10 * c.ExpectedPart) << c.What << ": a repeat starts at the start";
     EXPECT_EQ(bench.Gen.CurrentOffset, bench.Gen.EndOffset + 65535) << c.What;
   }
 }
@@ -265,6 +273,7 @@ TEST(EndOfPart, RestartsARepeatingPartHandsAFillBackToItsMainPartAndStopsAfterTh
   bench.Gen.SelectPart(kFillInBasic);
   bench.Gen.EndOfPart();
   bench.Gen.CurrentOffset = 49;
+  bench.Gen.BeatIndex = 0;  // the fill ends on a bar line
   bench.Gen.EndOfPart();
   EXPECT_EQ(bench.Gen.RunningPart, kBasic);
   EXPECT_EQ(bench.Gen.CurrentOffset, 10);

@@ -8,7 +8,9 @@
 #include <chrono>
 #include <thread>
 
+#include "midi/backends/jack_input.h"
 #include "midi/backends/jack_probe.h"
+#include "midi/midi_byte_parser.h"
 #include "midi/midi_status.h"
 
 namespace kalo::midi {
@@ -55,7 +57,7 @@ PortResult ConnectPort(RtMidi& midi, bool own, const std::string& name) {
   return midi.isPortOpen() ? result::kOk : result::kNoDevice;
 }
 
-class RtInputPort final : public InputPort {
+class RtInputPort final : public InputPort, private MidiByteParser::Sink {
  public:
   RtInputPort(std::unique_ptr<RtMidiIn> midi, InputCallback& callback)
       : midi_(std::move(midi)), callback_(callback) {
@@ -91,26 +93,26 @@ class RtInputPort final : public InputPort {
   }
 
  private:
-  // RtMidi's thread (ALSA input thread or JACK process thread).
+  // RtMidi's thread (ALSA input thread or JACK process thread). RtMidi may hand over a message that
+  // lacks data bytes, or a system-exclusive message that another status cut short together with the
+  // messages after it: the parser makes whole messages of them.
   static void Receive(double, std::vector<unsigned char>* message, void* user) {
     auto* self = static_cast<RtInputPort*>(user);
     self->busy_.fetch_add(1, std::memory_order_seq_cst);
     if (self->started_.load(std::memory_order_seq_cst) && message != nullptr && !message->empty()) {
-      const auto time =
+      self->timeMs_ =
           static_cast<uint32_t>((SteadyMicros() - self->startMicros_.load(std::memory_order_acquire)) / 1000);
-      const std::vector<unsigned char>& bytes = *message;
-      if (bytes[0] == kSysexStatus) {
-        self->callback_.OnLongData(bytes.data(), bytes.size(), time);
-      } else {
-        uint32_t packed = bytes[0];
-        if (bytes.size() > 1) packed |= uint32_t{bytes[1]} << 8;
-        if (bytes.size() > 2) packed |= uint32_t{bytes[2]} << 16;
-        self->callback_.OnShortData(packed, time);
-      }
+      self->parser_.Feed(message->data(), message->size(), *self);
     }
     self->busy_.fetch_sub(1, std::memory_order_seq_cst);
   }
+  void Short(uint32_t packed) noexcept override { callback_.OnShortData(packed, timeMs_); }
+  void Long(const uint8_t* bytes, size_t length) noexcept override {
+    callback_.OnLongData(bytes, length, timeMs_);
+  }
 
+  MidiByteParser parser_;
+  uint32_t timeMs_ = 0;
   std::unique_ptr<RtMidiIn> midi_;
   InputCallback& callback_;
   std::atomic<bool> started_{false};
@@ -234,6 +236,16 @@ PortResult RtMidiBackend::GetOutputCapabilities(int index, OutputCapabilities& c
 
 PortResult RtMidiBackend::OpenInput(int index, InputCallback& callback, std::unique_ptr<InputPort>& port) {
   if (index < 0 || index >= InputCount()) return result::kBadDeviceId;
+  if (api_ == RtMidiApiKind::Jack) {
+    // RtMidi's JACK input holds back every message after a system-exclusive start that lacks its
+    // end; the program's own JACK input reads the events itself.
+    std::string error;
+    const bool own = index == InputCount() - 1;
+    port = OpenJackInput(kOwnPortName, own ? std::string() : inputNames_[static_cast<size_t>(index)],
+                         callback, error);
+    if (port) return result::kOk;
+    return error.empty() ? result::kNoDevice : RecordError(error);
+  }
   try {
     auto midi = std::make_unique<RtMidiIn>(ApiOf(api_), kOwnPortName);
     const PortResult connected =
