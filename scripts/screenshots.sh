@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Renders the window's pictures the README shows: the main window, the Mixer and the Style-Manager,
-# after start-up with the first-start style, on Qt's offscreen platform with a fresh settings file.
+# Renders the window's pictures the README shows: the main window, the Mixer, the Chord & Style
+# Editor (over the demo song a first start loads) and the Style-Manager, after start-up with
+# the first-start style, on Qt's offscreen platform with a fresh settings file.
 #   scripts/screenshots.sh           writes them into build/default/screenshots/ and checks that each
 #                                    has the size of its copy in docs/ (a changed layout shows up here)
 #   scripts/screenshots.sh --update  writes them into docs/ (commit them with the change that moved them)
@@ -18,7 +19,7 @@ trap 'rm -rf "$settings"' EXIT
 png_size() { od -An -tu1 -j16 -N8 "$1" | tr -s ' ' | sed 's/^ //'; }
 
 status=0
-for shot in "main-window:" "mixer:Mixer" "style-manager:Style-Manager"; do
+for shot in "main-window:" "mixer:Mixer" "chord-editor:Chord & Style Editor" "style-manager:Style-Manager"; do
   name=${shot%%:*}
   panel=${shot#*:}
   args=(--ini "$settings/kalo.ini" --screenshot "$out/$name.png")

@@ -1,6 +1,7 @@
 #include "app/arranger.h"
 
 #include "app/arranger_links.h"
+#include "app/chord_editor_side.h"
 #include "app/live_input_link.h"
 #include "app/song_side.h"
 #include "app/style_manager_side.h"
@@ -26,6 +27,12 @@ void Arranger::HousekeepingLink::PrepareChannelSetup() {
   a_.PadOctave = 1;
   a_.options_.UnchangedMidiIn = false;
   a_.SetTransmitControllers(false);
+}
+
+void Arranger::HousekeepingLink::RestoreVoices() {
+  a_.mixer_->ResendChosenInstruments();
+  // The style's own set-ups come last: on its channels they are what the style plays with.
+  if (a_.gen_ && a_.gen_->CurrentStyle().HasMaterial()) a_.gen_->ApplyChannelSetups(false);
 }
 
 midi::MixerLevels Arranger::HousekeepingLink::Levels() const {
@@ -100,6 +107,10 @@ void Arranger::EngineLink::ShowTempo(int bpm) {
   if (bpm >= engine::kMinFieldTempo && bpm <= engine::kMaxFieldTempo) a_.tempo_ = bpm;
 }
 
+void Arranger::EngineLink::RestoreCaption() {
+  a_.host_.Display.SetCaption(a_.songFilesLink_ ? a_.songFilesLink_->Caption : host::kApplicationTitle);
+}
+
 void Arranger::StyleLink::SetStyleMode(bool on) {
   // The accompaniment plays instead of triggered chords.
   if (on) a_.options_.PlayChords = false;
@@ -160,6 +171,8 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   LiveHooks.Melody = songSide_.get();
   dispatch_ = std::make_unique<perform::InputDispatch>(liveLink_->Seams(), *chords_, options_, settings_,
                                                        *devices_, system_.Controllers());
+  editorSide_ = std::make_unique<ChordEditorSide>(*this);
+  LiveHooks.Editor = editorSide_.get();
   if (input1_) input1_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, true); };
   if (input2_) input2_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, false); };
   styleManager_ = std::make_unique<app::StyleManagerSide>(*this);

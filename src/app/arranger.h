@@ -86,6 +86,7 @@ struct StyleCreatorControls {
 
 class SongSide;
 class StyleManagerSide;
+class ChordEditorSide;
 
 class Arranger {
  public:
@@ -192,6 +193,8 @@ class Arranger {
   app::SongSide& SongEngine() { return *songSide_; }
   // The Style-Manager and the main window's ways to a style (style_manager_side.h).
   app::StyleManagerSide& StyleManager() { return *styleManager_; }
+  // The chord editor's commands; it is the live input's chord editor.
+  app::ChordEditorSide& ChordEditor() { return *editorSide_; }
 
   // --- State -------------------------------------------------------------------------------------
   config::Options& Options() { return options_; }
@@ -280,6 +283,7 @@ class Arranger {
   std::unique_ptr<engine::Sequencer> engine_;
   std::unique_ptr<LiveLink> liveLink_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
+  std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;
   // Last: its preview output is closed before the devices go.
   std::unique_ptr<app::StyleManagerSide> styleManager_;

@@ -48,6 +48,7 @@ class Arranger::HousekeepingLink final : public midi::HousekeepingSeam {
   void ApplyKeyboardSplit() override {
     if (a_.dispatch_) a_.dispatch_->KeyboardSplitSetup();
   }
+  void RestoreVoices() override;
   midi::MixerLevels Levels() const override;
   void StoreVoice(uint8_t channel, const midi::VoiceRecord& record) override {
     a_.mixer_->SetVoice(channel, record);
@@ -123,6 +124,7 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   engine::PadVoice Pad() const override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
+  void RestoreCaption() override;
 
  private:
   Arranger& a_;
@@ -170,7 +172,13 @@ class Arranger::SongFilesLink final : public song::SongFileHost {
   }
   void LoadStyleByName(const std::string& path) override { a_.gen_->LoadStyleByName(path); }
   std::string CurrentStylePath() const override { return a_.gen_->CurrentStylePath; }
-  void SetCaption(const std::string& caption) override { a_.host_.Display.SetCaption(caption); }
+  void SetCaption(const std::string& caption) override {
+    Caption = caption;
+    a_.host_.Display.SetCaption(caption);
+  }
+
+  // The main window's own caption: the title, and the song's name while one is open.
+  std::string Caption = host::kApplicationTitle;
 
  private:
   Arranger& a_;

@@ -3,6 +3,7 @@
 #include <random>
 
 #include "app/arranger.h"
+#include "app/arranger_links.h"
 #include "app/song_side.h"
 
 namespace kalo::app {
@@ -18,7 +19,7 @@ constexpr uint32_t kMelodyRecordColour = 0x000000;
 bool Arranger::ClearSong() {
   if (engine_->StylePlaying() || engine_->SongState != 0) engine_->Stop();
   if (!song_.ClearAsked(host_.Dialogs)) return false;
-  host_.Display.SetCaption(host::kApplicationTitle);
+  songFilesLink_->SetCaption(host::kApplicationTitle);
   return true;
 }
 

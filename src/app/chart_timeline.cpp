@@ -20,6 +20,7 @@ Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings&
       timeline.ControlKey(tick, song::RequestKey(item.Request, keys));
       continue;
     }
+    if (item.What != perform::ChartItem::Kind::kChord) continue;  // song functions need a song
     if (!held.empty()) timeline.ChordKeysUp(tick, held);
     const std::optional<std::vector<int>> chordKeys =
         perform::ChordKeys(item.RootPitchClass, item.Type, zone);
@@ -28,7 +29,9 @@ Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings&
       timeline.ChordKeysDown(tick, held);
     } else {
       held.clear();
-      timeline.Chord(tick, perform::FingeredRootNote(item.RootPitchClass, zone.Lowest), item.Type);
+      const int root =
+          item.RootNote != 0 ? item.RootNote : perform::FingeredRootNote(item.RootPitchClass, zone.Lowest);
+      timeline.Chord(tick, root, item.Type);
     }
   }
   const int64_t end = static_cast<int64_t>(chart.Beats()) * kTicksPerChartBeat;

@@ -16,7 +16,8 @@ inline constexpr int kTicksPerChartBeat = 24;
 // beat (the first at tick 0) by releasing the keys of the chord before and pressing its own keys in
 // the accompaniment zone, so that the program's chord recognition makes it; a chord that no keys can
 // make is given as a chord button gives it. Requests press the settings' control keys at their beats.
-// At the end of the last measure the ending key is pressed (`ending`) or Stop is given.
+// At the end of the last measure the ending key is pressed (`ending`) or Stop is given. Song functions
+// and raw beats, which only a song plays, are left out: callers refuse such charts.
 Timeline ChartTimeline(const perform::ChordChart& chart, const config::Settings& settings, bool ending);
 
 }  // namespace kalo::app

@@ -26,6 +26,7 @@ std::string MemoryText(uint8_t value, int offset = 0) {
 Mixer::Mixer(MixerPort& port) : port_(port) {
   instrumentEntry_.fill(-1);
   shownPrograms_.fill(-1);
+  knownPrograms_.fill(midi::ControllerMemory::kNeverSet);
 }
 
 uint16_t Mixer::OutputVolume(int position) {
@@ -156,7 +157,7 @@ void Mixer::ChooseInstrument(int index, bool fromUser) {
       styleSink_->SetChannelInstrument(channel, messages->Controller0, messages->Program,
                                        messages->Controller32);
     }
-    shownInstrument_ =
+    shownInstrument_[channel] =
         std::array<uint8_t, 3>{messages->Program, messages->Controller0, messages->Controller32};
   }
 }
@@ -317,28 +318,53 @@ void Mixer::SetLiveController(uint8_t channel, uint8_t controller, uint8_t value
   SendChannel(midi::kControlChange, channel, controller, value);
 }
 
-std::string Mixer::InstrumentName(uint8_t channel, uint8_t program) const {
+int Mixer::ShownEntry(uint8_t channel, uint8_t program) const {
   if (program > 127) {
-    return {};
+    return -1;
   }
-  const int16_t chosen = instrumentEntry_.at(channel);
-  if (chosen >= 0 && static_cast<size_t>(chosen) < entries_.size()) {
-    auto messages = config::EntryMessages(entries_, chosen, kind_);
-    if (messages && messages->Program == program) {
-      return entries_[chosen];
-    }
+  auto plays = [&](int index) {
+    auto messages = config::EntryMessages(entries_, index, kind_);
+    return messages && messages->Program == program;
+  };
+  const int16_t chosen = instrumentEntry_.at(channel & 0x0F);
+  if (chosen >= 0 && static_cast<size_t>(chosen) < entries_.size() && plays(chosen)) {
+    return chosen;
   }
   for (size_t i = 0; i < entries_.size(); ++i) {
-    auto messages = config::EntryMessages(entries_, static_cast<int>(i), kind_);
-    if (messages && messages->Program == program) {
-      return entries_[i];
+    if (plays(static_cast<int>(i))) {
+      return static_cast<int>(i);
     }
   }
-  return {};
+  return -1;
+}
+
+std::string Mixer::InstrumentName(uint8_t channel, uint8_t program) const {
+  const int entry = ShownEntry(channel, program);
+  return entry < 0 ? std::string() : entries_[static_cast<size_t>(entry)];
+}
+
+void Mixer::ResendChosenInstruments() {
+  if (!port_.MidioutOpen()) {
+    return;
+  }
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    const int16_t entry = instrumentEntry_[channel];
+    if (entry < 0 || static_cast<size_t>(entry) >= entries_.size()) {
+      continue;
+    }
+    if (auto messages = config::EntryMessages(entries_, entry, kind_)) {
+      SendInstrument(channel, *messages);
+    }
+  }
 }
 
 bool Mixer::UpdateRow(uint8_t channel, uint8_t program, bool force) {
   channel &= 0x0F;
+  if (program == midi::ControllerMemory::kNeverSet) {
+    program = knownPrograms_[channel];
+  } else {
+    knownPrograms_[channel] = program;
+  }
   if (!force && shownPrograms_[channel] == program) {
     return false;
   }

@@ -97,8 +97,14 @@ class Mixer {
   int16_t InstrumentEntry(uint8_t channel) const { return instrumentEntry_.at(channel); }
   // Forgets the chosen entries of all channels (a new list file was chosen).
   void ClearInstrumentEntries();
-  // Program, bank MSB and bank LSB last chosen by the user, shown beside the box.
-  std::optional<std::array<uint8_t, 3>> ShownInstrument() const { return shownInstrument_; }
+  // Program, bank MSB and bank LSB the user last chose for the keyboard channel, shown beside the box.
+  std::optional<std::array<uint8_t, 3>> ShownInstrument() const { return shownInstrument_[keyboardChannel_]; }
+  // The entry the instrument box shows for `channel` playing `program`: the chosen entry when it plays
+  // that program, otherwise the first entry that sends it; -1 when none does or for 255.
+  int ShownEntry(uint8_t channel, uint8_t program) const;
+  // Sends again the instrument chosen for each channel that has one (a reset put the device back to
+  // its default voices).
+  void ResendChosenInstruments();
 
   // --- Sending -------------------------------------------------------------------------------
   // Sends the controls' voice on `channel`: controller 121, the instrument box's entry, volume, pan,
@@ -148,7 +154,8 @@ class Mixer {
   // program, otherwise the first entry of the list that sends it; empty when none does or for 255.
   std::string InstrumentName(uint8_t channel, uint8_t program) const;
   // Rebuilds the row of `channel` when `program` differs from the program last shown there (or
-  // always with `force`); true when the row was rebuilt.
+  // always with `force`); true when the row was rebuilt. An unknown program (255: the memory was
+  // reset, which leaves the device's programs as they were) keeps a row that names an instrument.
   bool UpdateRow(uint8_t channel, uint8_t program, bool force = false);
   // Rebuilds all rows from the programs of the 16 channels.
   void RefreshRows(std::span<const uint8_t, 16> programs);
@@ -156,6 +163,8 @@ class Mixer {
   // program changed are rebuilt); true when any row was rebuilt.
   bool UpdateRows(const midi::ControllerMemory& memory);
   const std::array<std::string, 16>& Rows() const { return rows_; }
+  // The program the rows last learnt for `channel`; 255 before any.
+  uint8_t KnownProgram(uint8_t channel) const { return knownPrograms_.at(channel & 0x0F); }
 
  private:
   class SetupSink final : public styles::ChannelSetupSink {
@@ -195,7 +204,7 @@ class Mixer {
   config::PatchKind kind_ = config::PatchKind::Gm;
   int instrumentBox_ = -1;
   std::array<int16_t, 16> instrumentEntry_;
-  std::optional<std::array<uint8_t, 3>> shownInstrument_;
+  std::array<std::optional<std::array<uint8_t, 3>>, 16> shownInstrument_{};
 
   int left_ = 100;
   int right_ = 100;
@@ -207,6 +216,8 @@ class Mixer {
 
   std::array<std::string, 16> rows_;
   std::array<int16_t, 16> shownPrograms_;
+  // The last program known to play on each channel; 255 before any.
+  std::array<uint8_t, 16> knownPrograms_;
   SetupSink setupSink_{*this};
 };
 

@@ -2,6 +2,7 @@
 // program sent on the "Midiout" route as an event list, a Standard MIDI File or the synthesizer's sound.
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -192,18 +193,40 @@ int Render(const RenderArguments& args) {
   }
 
   const int beatsPerMeasure = session.Gen().CurrentMetre.MeasureLength / 4;
-  auto parsed = perform::ParseChordChart(args.Chart, beatsPerMeasure);
+  auto parsed = perform::ParseAnyChart(args.Chart, beatsPerMeasure);
   if (const auto* error = std::get_if<std::string>(&parsed)) {
     Say(kCommand, *error);
     return 2;
   }
   const perform::ChordChart& chart = std::get<perform::ChordChart>(parsed);
+  // The style sets the measure; a chart in another metre, or with functions only a song plays, is
+  // refused rather than played otherwise than written.
+  if (chart.BeatsPerMeasure != beatsPerMeasure) {
+    Say(kCommand, "the chart's {time} does not fit the style, whose measures have " +
+                      std::to_string(beatsPerMeasure) + " beats");
+    return 2;
+  }
+  if (chart.HasSongFunctions()) {
+    Say(kCommand,
+        "the chart holds song functions (tempo, loops, transposition, solo and mute, STOP, raw beats), which "
+        "only a song plays: make one with kalo song from-chart and render that");
+    return 2;
+  }
+  int chartTempo = 0;
+  if (const auto tempo = chart.Directive("tempo")) {
+    chartTempo = std::atoi(tempo->c_str());
+    if (chartTempo < engine::kMinFieldTempo || chartTempo > engine::kMaxFieldTempo) {
+      Say(kCommand, "{tempo: " + *tempo + "}: the tempo must be a number from 25 to 250");
+      return 2;
+    }
+  }
   if (!RenderTargetsUsable(kCommand, {{args.Style, "the style"}, {settings->File, "the settings file"}},
                            args.Targets))
     return 1;
 
-  session.SetTempo(args.Tempo != 0 ? args.Tempo
-                                   : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
+  session.SetTempo(args.Tempo != 0   ? args.Tempo
+                   : chartTempo != 0 ? chartTempo
+                                     : app::StartTempoOf(session.Gen().CurrentStyle().Header.Tempo));
   session.SetTransposition(args.Transpose);
 
   const app::OfflineCapture capture = driver.Run(app::ChartTimeline(chart, session.Settings(), args.Ending));
@@ -229,7 +252,8 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
                      "the style file (.vxs); for a song, instead of the style the song names");
   render->add_option("--chart", args->Chart,
                      "measures separated by |, e.g. \"C Am | F G7 | % | [Fill] Dm7 G7\"; [Fill], "
-                     "[ToExtended], [ToBasic], [Ending] press that key there");
+                     "[ToExtended], [ToBasic], [Ending], [Intro] press that key there; {tempo: N} sets the "
+                     "tempo; a ChordPro sheet is read too");
   render
       ->add_option("--tempo", args->Tempo,
                    "quarter notes per minute (default: the song's, else the style's tempo)")

@@ -1,6 +1,7 @@
 // kalo song info: what an arrangement file (.vxa) holds — header, length, measures, the beat records
-// with their chords and functions, the memo, the style path and the melody's size. kalo song
-// from-chart: an arrangement made from a chord chart.
+// with their chords and functions, the memo, the style path and the melody's size. kalo song chart:
+// its Chordmemory as a chord chart. kalo song from-chart: an arrangement made from a chord chart (or a
+// ChordPro sheet).
 
 #include <algorithm>
 #include <filesystem>
@@ -17,12 +18,14 @@
 #include "config/settings_file.h"
 #include "engine/sequencer_clock.h"
 #include "host/file_store.h"
+#include "host/path_lookup.h"
 #include "host/process_environment.h"
 #include "host/program_folder.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
 #include "song/melody_text.h"
+#include "song/song_chart.h"
 #include "song/song_report.h"
 #include "styles/style_file.h"
 
@@ -39,46 +42,59 @@ struct FromChartArgs {
   std::string Chart;
   std::string Out;
   std::string Style;
-  int Tempo = 0;  // 0: the style's tempo, else 120
+  std::optional<int> Tempo;  // else the chart's, the style's, 120
   std::string Title;
   std::string Author;
   std::string Melody;
-  int MelodyProgram = 0;
+  std::optional<int> MelodyProgram;  // else the chart's, 0
   std::string Ini;
 };
 
-// A chart without its comment lines (those whose first character other than a blank is '#').
-std::string WithoutCommentLines(const std::string& text) {
-  std::string kept;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    const std::string line = text.substr(start, end - start);
-    const size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] != '#') kept += line + '\n';
-    start = end + 1;
+// The file a chart argument names: after '@', or the argument itself where it names a regular file
+// and cannot be a chart (no bar line, bracket or line break); empty for a chart given as text or "-".
+std::string ChartFile(const std::string& given) {
+  if (given.starts_with('@')) return given.substr(1);
+  if (given != "-" && given.find_first_of("\n|[") == std::string::npos && host::IsRegularFile(given))
+    return given;
+  return {};
+}
+
+// The chart: from standard input ("-"), from the file it names, else the argument's own text.
+std::optional<std::string> ChartText(std::string_view command, const std::string& given) {
+  if (given == "-") {
+    std::string text;
+    char buffer[4096];
+    while (std::cin.read(buffer, sizeof buffer) || std::cin.gcount() > 0) {
+      text.append(buffer, static_cast<size_t>(std::cin.gcount()));
+      if (text.size() > kMaxArgumentFileBytes) {
+        Say(command,
+            "the chart on standard input is longer than " + std::to_string(kMaxArgumentFileBytes) + " bytes");
+        return std::nullopt;
+      }
+    }
+    return text;
   }
-  return kept;
+  const std::string file = ChartFile(given);
+  return ArgumentText(command, file.empty() ? given : "@" + file, "a chart");
 }
 
 int RunFromChart(const FromChartArgs& args) {
   constexpr std::string_view kCommand = "kalo song from-chart";
-  styles::Metre metre;
-  int tempo = args.Tempo;
+  song::ChartReading reading;
+  reading.Tempo = args.Tempo;
+  reading.MelodyProgram = args.MelodyProgram;
   std::string stylePath;
   if (!args.Style.empty()) {
     const auto bytes = ReadStyleInput(kCommand, args.Style);
     if (!bytes) return 1;
     const styles::TStyleHeader& header = styles::ParseStyleFile(*bytes).Image.Header;
-    metre = styles::MetreOf(header.MeasureLength);
-    if (tempo == 0 && header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
-      tempo = header.Tempo;
+    reading.MeasureLength = styles::MetreOf(header.MeasureLength).MeasureLength;
+    if (header.Tempo >= engine::kMinFieldTempo && header.Tempo <= engine::kMaxFieldTempo)
+      reading.DefaultTempo = header.Tempo;
     // Kept as given: a relative path is found again below the program folder by its file name.
     stylePath = args.Style;
   }
-  if (tempo == 0) tempo = 120;
-  const auto chart = ArgumentText(kCommand, args.Chart, "a chart");
+  const auto chart = ChartText(kCommand, args.Chart);
   if (!chart) return 1;
   const auto melodyText = ArgumentText(kCommand, args.Melody, "a melody");
   if (!melodyText) return 1;
@@ -91,7 +107,7 @@ int RunFromChart(const FromChartArgs& args) {
   };
   if (!OutputsUsable(kCommand,
                      {{args.Style, "the style"},
-                      {fileOf(args.Chart), "the chart"},
+                      {ChartFile(args.Chart), "the chart"},
                       {fileOf(args.Melody), "the melody"},
                       {settings->File, "the settings file"}},
                      {{out, false}}))
@@ -105,32 +121,47 @@ int RunFromChart(const FromChartArgs& args) {
     }
     melody = std::move(std::get<std::vector<song::MelodyEvent>>(events));
   }
-  auto parsed = perform::ParseChordChart(WithoutCommentLines(*chart), std::max(1, metre.MeasureLength / 4));
-  if (const auto* error = std::get_if<std::string>(&parsed)) {
+  reading.Keys = config::ComputeControlKeyNotes(settings->Values);
+  reading.LowestAccompanimentKey = reading.Keys.SectionFirst;
+  auto read = song::SongFromChart(*chart, reading);
+  if (const auto* error = std::get_if<std::string>(&read)) {
     Say(kCommand, *error);
     return 2;
   }
-  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
-  auto chords = song::ChordmemoryFromChart(std::get<perform::ChordChart>(parsed), keys,
-                                           {metre.MeasureLength, tempo, keys.SectionFirst});
-  if (!chords) {
-    Say(kCommand, "the chart is longer than a song can hold (2999 beats)");
-    return 2;
-  }
-  song::ChordmemoryHeader header = chords->Header();
-  header.MelodyProgram = static_cast<uint8_t>(args.MelodyProgram);
-  chords->SetHeader(header);
+  const song::ChartSong& made = std::get<song::ChartSong>(read);
   song::SongMemo memo;
-  memo.Title = args.Title;
-  memo.Author = args.Author;
+  memo.Title = !args.Title.empty() ? args.Title : made.Memo.Title.value_or("");
+  memo.Subtitle = made.Memo.Subtitle.value_or("");
+  memo.Author = !args.Author.empty() ? args.Author : made.Memo.Author.value_or("");
+  memo.Copyright = made.Memo.Copyright.value_or(song::kDefaultCopyright);
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
-      song::SerializeArrangementFile(*chords, melody, memo, stylePath, &memoShortened);
+      song::SerializeArrangementFile(made.Chords, melody, memo, stylePath, &memoShortened);
   if (const auto problem = host::WriteFileSafely(out, bytes)) {
     Say(kCommand, "cannot write " + *problem);
     return 1;
   }
   if (memoShortened) Say(kCommand, "the memo was shortened to fit its buffer");
+  return 0;
+}
+
+int RunChart(const SongArgs& args) {
+  constexpr std::string_view kCommand = "kalo song chart";
+  const host::FileRead read = host::ReadRegularFile(args.File, song::kArrangementReadLimit);
+  if (!read.Ok()) {
+    Say(kCommand, "cannot read " + read.Error);
+    return 1;
+  }
+  const song::ParsedArrangement parsed = song::ParseArrangementFile(read.Bytes);
+  if (parsed.Chords.Empty()) {
+    Say(kCommand, args.File + ": the Chordmemory is empty");
+    return 2;
+  }
+  // The control keys in force name the style-part functions, the accompaniment zone places the roots.
+  const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
+  if (!settings) return 1;
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(settings->Values);
+  std::cout << song::ChartOfSong(parsed.Chords, parsed.Memo, keys, keys.SectionFirst);
   return 0;
 }
 
@@ -154,8 +185,8 @@ int RunInfo(const SongArgs& args) {
 
 void AddSongCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<SongArgs>();
-  CLI::App* song =
-      app.add_subcommand("song", "Show what an arrangement file (.vxa) holds, or make one from a chart");
+  CLI::App* song = app.add_subcommand(
+      "song", "Show what an arrangement file (.vxa) holds, print it as a chart, or make one from a chart");
   song->require_subcommand(1);
 
   CLI::App* info = song->add_subcommand(
@@ -165,18 +196,33 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
   info->add_option("--ini", args->Ini, "name the style-part keys from this settings file");
   info->callback([args, &status] { status.Code = RunInfo(*args); });
 
+  auto chartOf = std::make_shared<SongArgs>();
+  CLI::App* chart = song->add_subcommand(
+      "chart",
+      "Print the Chordmemory as a chord chart that kalo song from-chart reads back into the same bytes");
+  chart->add_option("FILE", chartOf->File, "the arrangement file")->required();
+  chart->add_option("--ini", chartOf->Ini,
+                    "name the style-part keys and place the roots as this settings file does");
+  chart->callback([chartOf, &status] { status.Code = RunChart(*chartOf); });
+
   auto chartArgs = std::make_shared<FromChartArgs>();
   CLI::App* fromChart = song->add_subcommand(
       "from-chart",
       "Write an arrangement whose Chordmemory holds a chord chart (the syntax of kalo render --chart)");
-  fromChart->add_option("TEXT", chartArgs->Chart, "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\"")
+  fromChart
+      ->add_option(
+          "TEXT", chartArgs->Chart,
+          "the chart, e.g. \"C Am | F G7 | [Fill] Dm7 G7\", or a ChordPro sheet; a file it names (also "
+          "as @FILE), - for standard input")
       ->required();
   fromChart->add_option("-o", chartArgs->Out, "the arrangement to write (.vxa)")->required();
   fromChart->add_option(
       "--style", chartArgs->Style,
-      "the style the song names (its metre and tempo are taken; default: 4/4 and no style)");
+      "the style the song names (its metre and tempo are taken; default: the chart's {time}, else 4/4, and "
+      "no style)");
   fromChart
-      ->add_option("--tempo", chartArgs->Tempo, "quarter notes per minute (default: the style's, else 120)")
+      ->add_option("--tempo", chartArgs->Tempo,
+                   "quarter notes per minute (default: the chart's {tempo}, else the style's, else 120)")
       ->check(CLI::Range(engine::kMinFieldTempo, engine::kMaxFieldTempo));
   fromChart->add_option("--title", chartArgs->Title, "the song's title in its memo");
   fromChart->add_option("--author", chartArgs->Author, "the song's author in its memo");
@@ -185,7 +231,8 @@ void AddSongCommand(CLI::App& app, ExitStatus& status) {
                         "(\"E5:1 D5:0.5 r:0.5\", C4 = 60, '|' ignored, '#' comments), or @FILE");
   fromChart
       ->add_option("--melody-program", chartArgs->MelodyProgram,
-                   "the General MIDI program (0..127) the melody channel gets when the song is loaded")
+                   "the General MIDI program (0..127) the melody channel gets when the song is loaded "
+                   "(default: the chart's {program}, else 0)")
       ->check(CLI::Range(0, 127));
   fromChart->add_option("--ini", chartArgs->Ini,
                         "take the style-part keys and the accompaniment zone from this settings file");

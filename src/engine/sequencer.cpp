@@ -302,9 +302,11 @@ void Sequencer::Click(uint8_t velocity) {
 void Sequencer::Stop() {
   gen_.Playing = false;
   if (options_.MasterMode) host_.SendClickout(midi::kMidiStop);
-  display_.SetBeatIndicatorColour(clock_.ClockState == 1    ? kBeatLedRed
-                                  : clock_.ClockState == -1 ? kBeatLedBlue
-                                                            : kBeatLedBlack);
+  // The lamp loses the "P", "R" or step count of the run that ended.
+  display_.SetBeatIndicator(clock_.ClockState == 1    ? kBeatLedRed
+                            : clock_.ClockState == -1 ? kBeatLedBlue
+                                                      : kBeatLedBlack,
+                            "");
   CountInActive = false;
   if (SongState > 0) song_.FinishRecording();
   ResetEngine();
@@ -320,7 +322,7 @@ void Sequencer::ResetEngine() {
   padMuted_ = false;
   host_.DiscardWaitingInput();
   clock_.SetProcessPriority(clock_.SavedPriorityClass);
-  display_.SetCaption(host::kApplicationTitle);
+  host_.RestoreCaption();
 
   ChordTones = {};
   chords_.ClearPendingChord();

@@ -1,5 +1,6 @@
 #pragma once
-// The guide window: a text for the player, such as the greeting of the very first start. Main thread.
+// The guide window: how to play from the computer keyboard, the function keys and the fields; on the
+// very first start, the greeting before it. Main thread.
 
 #include <QPlainTextEdit>
 
@@ -14,12 +15,17 @@ inline constexpr const char* kFirstStartGuide =
     "controls of the keyboard window below or an external MIDI controller.\n\n"
     "Have much fun !";
 
+// What the guide shows at any time.
+extern const char* const kGuideText;
+
 class GuidePanel final : public ToolPanel {
   Q_OBJECT
 
  public:
+  // Shows the guide's text.
   explicit GuidePanel(QWidget* parent = nullptr);
-  void ShowText(const QString& text) { text_->setPlainText(text); }
+  // Shows `text` in front of the guide's text.
+  void ShowText(const QString& text) { text_->setPlainText(text + "\n\n" + kGuideText); }
   QString Text() const { return text_->toPlainText(); }
 
  private:

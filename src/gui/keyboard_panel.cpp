@@ -42,9 +42,11 @@ KeyboardPanel::KeyboardPanel(LiveControls& live, app::Arranger& arranger, Window
     row->addWidget(box);
   };
   addSpin("Octave", -3, 4, octave_);
+  octave_->setToolTip("Octave of the melody keys (Page Up, Page Down)");
   connect(octave_, &QSpinBox::valueChanged, this,
           [this](int octave) { live_.Dispatch.SetKeyboardOctave(octave); });
   addSpin("Transpose", -11, 11, transpose_);
+  transpose_->setToolTip("Semitones added to the chords and notes of the keyboard");
   connect(transpose_, &QSpinBox::valueChanged, this,
           [this](int transpose) { live_.Dispatch.SetKeyboardTranspose(transpose); });
 
@@ -61,7 +63,23 @@ KeyboardPanel::KeyboardPanel(LiveControls& live, app::Arranger& arranger, Window
   row->addWidget(fingered_);
   row->addWidget(twoFinger_);
   layout->addLayout(row);
+  follow_.setInterval(100);
+  connect(&follow_, &QTimer::timeout, this, [this] {
+    if (octave_->value() != live_.Dispatch.KeyboardOctave() ||
+        transpose_->value() != live_.Dispatch.KeyboardTranspose())
+      Refresh();
+  });
   Refresh();
+}
+
+void KeyboardPanel::showEvent(QShowEvent* event) {
+  follow_.start();
+  ToolPanel::showEvent(event);
+}
+
+void KeyboardPanel::hideEvent(QHideEvent* event) {
+  follow_.stop();
+  ToolPanel::hideEvent(event);
 }
 
 void KeyboardPanel::Refresh() {

@@ -1,11 +1,13 @@
 #pragma once
 // The "Keyboard" panel: the on-screen piano with the keyboard's octave and transpose, the
 // accompaniment/melody mode button and the fingered/two-finger choice. The piano plays chords, or
-// melody notes on the keyboard channel while the mode is melody. Main thread.
+// melody notes on the keyboard channel while the mode is melody. While shown, the panel follows what
+// the computer keys change (Page Up and Page Down move the octave). Main thread.
 
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTimer>
 
 #include "app/arranger.h"
 #include "gui/keys_widget.h"
@@ -26,8 +28,13 @@ class KeyboardPanel final : public ToolPanel {
   KeysWidget* Piano() const { return keys_; }
   QPushButton* ModeButton() const { return mode_; }
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+
  private:
   LiveControls& live_;
+  QTimer follow_;
   app::Arranger& arranger_;
   KeysWidget* keys_ = nullptr;
   QSpinBox* octave_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/sequencer_clock.h"
 #include "gui/guarded.h"
@@ -16,6 +17,14 @@ BeatLamp::BeatLamp(QWidget* parent) : QWidget(parent) {
   setObjectName("BeatIndicator");
   setFixedSize(sizeHint());
   setCursor(Qt::PointingHandCursor);
+  setToolTip(
+      "Beat: red with the clock on, blue for the external clock, yellow in the intro; a click arms "
+      "the synchronised start in Slave Mode");
+}
+
+QSize BeatLamp::sizeHint() const {
+  const int side = fontMetrics().height() * 7 / 4;  // follows the font, and so the screen's scale
+  return {side, side};
 }
 
 void BeatLamp::Show(const QColor& colour, const QString& text) {
@@ -49,10 +58,22 @@ QPushButton* MakeButton(const QString& text) {
   return button;
 }
 
+// The fields take the keys only when clicked: at start the computer keys play.
+QSpinBox* MakeField(const QString& name, int low, int high, const QString& tip) {
+  auto* field = new QSpinBox;
+  field->setObjectName(name);
+  field->setRange(low, high);
+  field->setFocusPolicy(Qt::ClickFocus);
+  field->setToolTip(tip + "<br>Return takes the value, Escape gives it up; then the keys play again.");
+  return field;
+}
+
 }  // namespace
 
-QPushButton* MainControls::AddButton(QLayout* layout, const QString& text, std::function<void()> command) {
+QPushButton* MainControls::AddButton(QLayout* layout, const QString& text, std::function<void()> command,
+                                     const QString& tip) {
   QPushButton* button = MakeButton(text);
+  button->setToolTip(tip);
   connect(button, &QPushButton::clicked, this, [this, command = std::move(command)] {
     Guarded(arranger_.Dialogs(), command);
     Refresh();
@@ -62,6 +83,24 @@ QPushButton* MainControls::AddButton(QLayout* layout, const QString& text, std::
   return button;
 }
 
+void MainControls::AddPartButton(QLayout* layout, PartButtonId id, const QString& text, const QString& tip,
+                                 int config::ControlKeyNotes::*key) {
+  auto* button = new PartButton(text);
+  button->setObjectName(text);
+  button->setFocusPolicy(Qt::NoFocus);
+  button->setToolTip(tip);
+  connect(button, &QPushButton::clicked, this, [this, key] {
+    Guarded(arranger_.Dialogs(), [&] {
+      const int note = config::ComputeControlKeyNotes(arranger_.Settings()).*key;
+      if (note >= 0) arranger_.ControlKey(note, perform::kControlKeyValue);
+    });
+    Refresh();
+    Q_EMIT SessionChanged();
+  });
+  layout->addWidget(button);
+  parts_[static_cast<size_t>(id)] = button;
+}
+
 MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWidget* parent)
     : QWidget(parent), arranger_(arranger) {
   setObjectName("MainControls");
@@ -69,10 +108,14 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   rows->setContentsMargins(0, 0, 0, 0);
 
   auto* transport = new QHBoxLayout;
-  AddButton(transport, "Play", [this] { arranger_.Play(); });
-  AddButton(transport, "Record", [this] { arranger_.Record(); });
-  AddButton(transport, "Stop", [this] { arranger_.Stop(); });
-  AddButton(transport, "Clock", [this] { arranger_.ToggleClock(); })->setToolTip("Clock on/off");
+  AddButton(
+      transport, "Play", [this] { arranger_.Play(); }, "Play the song, or a song's style live (F10)");
+  AddButton(
+      transport, "Record", [this] { arranger_.Record(); }, "Record the chords you play as a song (F9)");
+  AddButton(
+      transport, "Stop", [this] { arranger_.Stop(); }, "Stop what plays or records (F10)");
+  AddButton(
+      transport, "Clock", [this] { arranger_.ToggleClock(); }, "Clock on/off");
 
   beat_ = new BeatLamp;
   beat_->Show(display.BeatIndicator().Colour, display.BeatIndicator().Text);
@@ -82,59 +125,56 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   });
   transport->addSpacing(8);
   transport->addWidget(beat_);
-  measure_ = new QLabel(display.MeasureText().isEmpty() ? QString("1") : display.MeasureText());
-  measure_->setObjectName("Measure");
-  measure_->setMinimumWidth(36);
-  measure_->setAlignment(Qt::AlignCenter);
-  measure_->setFrameShape(QFrame::Panel);
-  measure_->setFrameShadow(QFrame::Sunken);
-  measure_->setToolTip("Measure");
-  connect(&display, &WindowDisplay::MeasureTextChanged, measure_, &QLabel::setText);
-  transport->addWidget(measure_);
+  auto counter = [&](const QString& name, const QString& text, const QString& tip) {
+    auto* label = new QLabel(text);
+    label->setObjectName(name);
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance("0000"));
+    label->setAlignment(Qt::AlignCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setToolTip(tip);
+    transport->addWidget(label);
+    return label;
+  };
+  measure_ = counter("Measure", display.MeasureText().isEmpty() ? QString("1") : display.MeasureText(),
+                     "Measure: of the song while one plays, else of the style's part");
+  beatNumber_ = counter("BeatNumber", QString(), "Beat of the measure");
+  connect(&display, &WindowDisplay::MeasureTextChanged, this, [this](const QString& text) {
+    if (arranger_.Engine().SongState != 0 || !arranger_.Gen().Playing) measure_->setText(text);
+  });
+  connect(&display, &WindowDisplay::StyleCreatorPositionChanged, this, &MainControls::ShowPosition);
+  AddButton(
+      transport, "Editor", [this] { Q_EMIT EditorRequested(); }, "The Chord & Style Editor at this measure");
 
   transport->addSpacing(8);
   transport->addWidget(new QLabel("Tempo"));
-  tempo_ = new QSpinBox;
-  tempo_->setObjectName("Tempo");
-  tempo_->setRange(engine::kMinFieldTempo, engine::kMaxFieldTempo);
+  tempo_ = MakeField("Tempo", engine::kMinFieldTempo, engine::kMaxFieldTempo,
+                     "Tempo in quarter notes per minute (F5, F6, F7: the tempo presets; F8: tap it)");
   tempo_->setKeyboardTracking(false);  // the clock follows whole values, not each digit typed
-  // The fields take the keys only when clicked: at start the computer keys play.
-  tempo_->setFocusPolicy(Qt::ClickFocus);
   connect(tempo_, &QSpinBox::valueChanged, this, [this](int bpm) { arranger_.SetTempo(bpm); });
   transport->addWidget(tempo_);
 
   transport->addWidget(new QLabel("Transpose"));
-  transposition_ = new QSpinBox;
-  transposition_->setObjectName("Transpose");
-  transposition_->setRange(-24, 24);
-  transposition_->setToolTip("Semitones added to the style's notes (not the drums)");
-  transposition_->setFocusPolicy(Qt::ClickFocus);
+  transposition_ = MakeField("Transpose", -24, 24, "Semitones added to the style's notes (not the drums)");
   connect(transposition_, &QSpinBox::valueChanged, this,
           [this](int semitones) { arranger_.SetTransposition(semitones); });
   transport->addWidget(transposition_);
 
   // The play range; each field clamps to 1..500 and the range's positions follow it.
-  auto rangeField = [&](const char* caption, void (song::PlayRange::*set)(int)) {
+  auto rangeField = [&](const char* caption, void (song::PlayRange::*set)(int), const QString& tip) {
     transport->addWidget(new QLabel(caption));
-    auto* field = new QSpinBox;
-    field->setObjectName(caption);
-    field->setRange(1, song::kMaxMeasure);
+    QSpinBox* field = MakeField(caption, 1, song::kMaxMeasure, tip);
     field->setKeyboardTracking(false);
-    field->setFocusPolicy(Qt::ClickFocus);
     connect(field, &QSpinBox::valueChanged, this,
             [this, set](int measure) { (arranger_.Song().Range.*set)(measure); });
     transport->addWidget(field);
     return field;
   };
-  from_ = rangeField("From", &song::PlayRange::SetFromMeasure);
-  to_ = rangeField("To", &song::PlayRange::SetToMeasure);
+  from_ = rangeField("From", &song::PlayRange::SetFromMeasure, "First measure of the song that plays");
+  to_ = rangeField("To", &song::PlayRange::SetToMeasure, "Last measure of the song that plays");
 
   transport->addWidget(new QLabel("Rec. start"));
-  recordStart_ = new QSpinBox;
-  recordStart_->setObjectName("RecordStart");
-  recordStart_->setRange(-500, 500);
-  recordStart_->setToolTip("Record start measure");
-  recordStart_->setFocusPolicy(Qt::ClickFocus);
+  recordStart_ = MakeField("RecordStart", -500, 500, "Record start measure");
   connect(recordStart_, &QSpinBox::valueChanged, this,
           [this](int measure) { arranger_.Song().Range.SetRecordStartMeasure(measure); });
   transport->addWidget(recordStart_);
@@ -143,20 +183,17 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
 
   // The style-part buttons give the part keys of the settings, as the keyboard's control keys do.
   auto* parts = new QHBoxLayout;
-  auto partKey = [this](int config::ControlKeyNotes::*key) {
-    return [this, key] {
-      const int note = config::ComputeControlKeyNotes(arranger_.Settings()).*key;
-      if (note >= 0) arranger_.ControlKey(note, perform::kControlKeyValue);
-    };
-  };
-  AddButton(parts, "Intro", partKey(&config::ControlKeyNotes::Intro));
-  AddButton(parts, "Fill in - F1", partKey(&config::ControlKeyNotes::FillIn));
-  AddButton(parts, "Ext. - F2", partKey(&config::ControlKeyNotes::ToExtended));
-  AddButton(parts, "Basic - F3", partKey(&config::ControlKeyNotes::ToBasic));
-  AddButton(parts, "Ending - F4", partKey(&config::ControlKeyNotes::Ending));
+  using Keys = config::ControlKeyNotes;
+  AddPartButton(parts, PartButtonId::Intro, "Intro", "Intro (Escape)", &Keys::Intro);
+  AddPartButton(parts, PartButtonId::FillIn, "Fill in - F1", "A fill-in, then back to the part that played",
+                &Keys::FillIn);
+  AddPartButton(parts, PartButtonId::Extended, "Ext. - F2", "To the Extended part", &Keys::ToExtended);
+  AddPartButton(parts, PartButtonId::Basic, "Basic - F3", "To the Basic part", &Keys::ToBasic);
+  AddPartButton(parts, PartButtonId::Ending, "Ending - F4",
+                "The ending at the next bar line; twice: stop at once", &Keys::Ending);
   parts->addSpacing(8);
-  playChords_ =
-      AddButton(parts, "C", [this] { arranger_.Engine().SetPlayChords(!arranger_.Options().PlayChords); });
+  playChords_ = AddButton(parts, "C",
+                          [this] { arranger_.Engine().SetPlayChords(!arranger_.Options().PlayChords); }, {});
   playChords_->setObjectName("PlayChordsButton");
   parts->addStretch();
   rows->addLayout(parts);
@@ -176,9 +213,9 @@ MainControls::MainControls(app::Arranger& arranger, WindowDisplay& display, QWid
   boxes->addStretch();
   rows->addLayout(boxes);
 
-  // The engine changes the tempo (a song's tempo function) and the channels' activity while playing,
-  // without a message of its own: the fields look again ten times a second.
-  follow_.setInterval(100);
+  // The engine changes the tempo (a song's tempo function), the parts and the channels' activity while
+  // playing, without a message of its own: the controls look again every kFollowMs.
+  follow_.setInterval(kFollowMs);
   connect(&follow_, &QTimer::timeout, this, &MainControls::FollowEngine);
   follow_.start();
   Refresh();
@@ -229,9 +266,37 @@ void MainControls::FollowEngine() {
     box->setProperty("active", greyed);
     QPalette palette = box->palette();
     palette.setColor(QPalette::WindowText,
-                     greyed ? QColor(Qt::gray) : QPalette().color(QPalette::WindowText));
+                     QPalette().color(greyed ? QPalette::Disabled : QPalette::Active, QPalette::WindowText));
     box->setPalette(palette);
   }
+  FollowParts();
+}
+
+void MainControls::FollowParts() {
+  const engine::Sequencer& engine = arranger_.Engine();
+  const styles::TGen& gen = arranger_.Gen();
+  const bool playing = gen.Playing && gen.StyleMode;
+  // A start plays the intro with "Play Intro", else Basic (the part sequencing skips missing parts).
+  const int startPart = !playing && gen.StyleLoaded && gen.StyleMode
+                            ? (arranger_.Settings().PlayIntro ? styles::kIntro : styles::kBasic)
+                            : -1;
+  const PartRun run{playing,       gen.RunningPart, engine.RequestedPart, engine.PendingFunction,
+                    gen.Successor, startPart};
+  const PartButtonState state = ShownParts(run, config::ComputeControlKeyNotes(arranger_.Settings()));
+  for (int i = 0; i < kPartButtonCount; ++i)
+    parts_[static_cast<size_t>(i)]->Show(i == state.Running, i == state.Coming);
+  if (!run.Playing && !beatNumber_->text().isEmpty()) beatNumber_->clear();
+}
+
+void MainControls::ShowPosition(const QString& position) {
+  // "measure:beat" of the style's material, at the start of each beat.
+  const QStringList parts = position.split(':');
+  if (parts.size() != 2) return;
+  beatNumber_->setText(parts[1]);
+  const styles::TGen& gen = arranger_.Gen();
+  if (arranger_.Engine().SongState != 0 || !gen.Playing) return;
+  const int first = gen.CurrentStyle().Parts[static_cast<size_t>(gen.RunningPart & 7)].FirstMeasure;
+  measure_->setText(QString::number(std::max(1, parts[0].toInt() - first + 1)));
 }
 
 }  // namespace kalo::gui

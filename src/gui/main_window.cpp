@@ -1,9 +1,15 @@
 #include "gui/main_window.h"
 
+#include <QAbstractSpinBox>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "config/settings_file.h"
@@ -48,56 +54,139 @@ MainWindow::MainWindow(app::Arranger& arranger, WindowDisplay& display) : arrang
 
   backdrop_ = new Backdrop;
   auto* layout = new QVBoxLayout(backdrop_);
+  controls_ = new MainControls(arranger_, display);
+  connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
+  connect(controls_, &MainControls::EditorRequested, this, [this] { Q_EMIT EditorRequested(0); });
+  layout->addWidget(controls_);
+  layout->addWidget(MakeStage(display), 1);
+  setCentralWidget(backdrop_);
+
+  // While a field has the keyboard, the status line says how to give it back.
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    auto* field = qobject_cast<QAbstractSpinBox*>(now);
+    if (field == nullptr && now != nullptr) field = qobject_cast<QAbstractSpinBox*>(now->parentWidget());
+    if (field != nullptr && isAncestorOf(field)) {
+      statusBar()->showMessage(
+          QString("Typing into %1: Return takes the value, Escape gives it up; then the keys play again")
+              .arg(field->objectName()));
+    } else {
+      statusBar()->clearMessage();
+    }
+  });
+  statusBar()->setSizeGripEnabled(false);
+
+  MakeMenus();
+  Refresh();
+  resize(sizeHint());
+}
+
+MainWindow::~MainWindow() { disconnect(qApp, nullptr, this, nullptr); }
+
+QWidget* MainWindow::MakeStage(WindowDisplay& display) {
+  // What plays: the chord, large, beside the part that plays and the one that comes, the style and
+  // the song.
+  auto* stage = new QFrame;
+  stage->setObjectName("Stage");
+  stage->setFrameShape(QFrame::StyledPanel);
+  auto* grid = new QGridLayout(stage);
+
   chord_ = new QLabel;
   chord_->setObjectName("ChordDisplay");
   chord_->setAlignment(Qt::AlignCenter);
   chord_->setAutoFillBackground(true);
   chord_->setFrameShape(QFrame::Box);
+  chord_->setToolTip("The chord that sounds (with a chord preview of the Song menu: the chord that comes)");
   QFont chordFont = chord_->font();
-  chordFont.setPointSize(chordFont.pointSize() * 3);
+  chordFont.setPointSizeF(chordFont.pointSizeF() * 4);
   chordFont.setBold(true);
   chord_->setFont(chordFont);
-  chord_->setMinimumSize(260, 70);
-  auto showChord = [this](const QString& text, const QColor& colour) {
-    chord_->setText(text);
-    QPalette palette = chord_->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::WindowText, Qt::black);
-    chord_->setPalette(palette);
-  };
-  showChord(display.ChordText(), display.ChordColour());
-  connect(&display, &WindowDisplay::ChordPanelChanged, this, showChord);
+  chord_->setMinimumSize(QFontMetrics(chordFont).horizontalAdvance("C# min7 ") + 16,
+                         QFontMetrics(chordFont).height() * 3 / 2);
+  chordText_ = display.ChordText();
+  chordColour_ = display.ChordColour();
+  ShowChord();
+  connect(&display, &WindowDisplay::ChordPanelChanged, this,
+          [this](const QString& text, const QColor& colour) {
+            chordText_ = text;
+            chordColour_ = colour;
+            ShowChord();
+          });
   display.SetChordPanelVisible(true);
+  grid->addWidget(chord_, 0, 0, 4, 1);
+
+  part_ = new QLabel;
+  part_->setObjectName("PartDisplay");
+  part_->setToolTip("The style part that plays, and the one asked for next");
+  QFont partFont = part_->font();
+  partFont.setPointSizeF(partFont.pointSizeF() * 1.6);
+  partFont.setBold(true);
+  part_->setFont(partFont);
+  grid->addWidget(part_, 0, 1);
 
   style_ = new QLabel(display.StyleLabel());
   style_->setObjectName("StyleCaption");
-  style_->setAlignment(Qt::AlignCenter);
-  style_->setAutoFillBackground(true);
+  style_->setToolTip("The style loaded");
   connect(&display, &WindowDisplay::StyleLabelChanged, style_, &QLabel::setText);
+  grid->addWidget(style_, 1, 1);
 
   // The song's title from its memo; empty without one.
   song_ = new QLabel;
   song_->setObjectName("SongCaption");
-  song_->setAlignment(Qt::AlignCenter);
+  song_->setToolTip("The song's title, from its memo");
+  grid->addWidget(song_, 2, 1);
+  grid->setColumnStretch(1, 1);
+  grid->setRowStretch(3, 1);
 
-  controls_ = new MainControls(arranger_, display);
-  connect(controls_, &MainControls::SessionChanged, this, &MainWindow::Refresh);
-  layout->addWidget(controls_);
-  layout->addStretch();
-  layout->addWidget(chord_, 0, Qt::AlignHCenter);
-  layout->addWidget(style_, 0, Qt::AlignHCenter);
-  layout->addWidget(song_, 0, Qt::AlignHCenter);
-  layout->addStretch();
-  setCentralWidget(backdrop_);
-  resize(720, 300);
+  // The part display follows the engine as the part buttons do.
+  auto* follow = new QTimer(stage);
+  follow->setInterval(MainControls::kFollowMs);
+  connect(follow, &QTimer::timeout, this, &MainWindow::ShowPart);
+  follow->start();
+  return stage;
+}
 
-  MakeMenus();
-  Refresh();
+void MainWindow::ShowChord() {
+  // Before the first chord the panel says so, in the palette's quiet text colour.
+  chord_->setText(chordText_.isEmpty() ? QString("No chord") : chordText_);
+  // White is the panel's plain state: it takes the palette's colours, light or dark. Any other colour
+  // (a chord-type key held) fills the panel.
+  QPalette palette = this->palette();
+  if (chordColour_.isValid() && chordColour_ != QColor(Qt::white)) {
+    palette.setColor(QPalette::Window, chordColour_);
+    palette.setColor(QPalette::WindowText, chordColour_.lightness() < 128 ? Qt::white : Qt::black);
+  } else {
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    palette.setColor(QPalette::WindowText,
+                     palette.color(chordText_.isEmpty() ? QPalette::PlaceholderText : QPalette::Text));
+  }
+  chord_->setPalette(palette);
+}
+
+void MainWindow::ShowPart() {
+  QString running, coming;
+  for (int i = 0; i < kPartButtonCount; ++i) {
+    const PartButton* button = controls_->Part(static_cast<PartButtonId>(i));
+    const QString name = button->text().section(" - ", 0, 0);
+    if (button->Running()) running = name;
+    if (button->Coming()) coming = name;
+  }
+  QString text = running;
+  if (!coming.isEmpty())
+    text = running.isEmpty() ? QString("Starts with %1").arg(coming)
+                             : running + QString::fromUtf8("  \u2192  ") + coming;
+  if (part_->text() != text) part_->setText(text);
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  // The desktop switched between a light and a dark palette.
+  if (event->type() == QEvent::PaletteChange && chord_ != nullptr) ShowChord();
+  QMainWindow::changeEvent(event);
 }
 
 QAction* MainWindow::AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                                bool config::Settings::*setting) {
   QAction* action = menu->addAction(text);
+  action->setObjectName(text);
   action->setCheckable(true);
   connect(action, &QAction::toggled, this, [this, option, setting](bool on) {
     arranger_.Options().*option = on;
@@ -114,6 +203,7 @@ QAction* MainWindow::AddToggle(QMenu* menu, const QString& text, bool config::Op
 QAction* MainWindow::AddCheck(QMenu* menu, const QString& text, std::function<bool()> get,
                               std::function<void(bool)> set) {
   QAction* action = menu->addAction(text);
+  action->setObjectName(text);
   action->setCheckable(true);
   connect(action, &QAction::toggled, this, [this, set = std::move(set)](bool on) {
     set(on);
@@ -128,6 +218,7 @@ QAction* MainWindow::AddCheck(QMenu* menu, const QString& text, std::function<bo
 
 QAction* MainWindow::AddSettingToggle(QMenu* menu, const QString& text, bool config::Settings::*setting) {
   QAction* action = menu->addAction(text);
+  action->setObjectName(text);
   action->setCheckable(true);
   connect(action, &QAction::toggled, this, [this, setting](bool on) {
     arranger_.Settings().*setting = on;
@@ -143,6 +234,7 @@ QAction* MainWindow::AddSettingToggle(QMenu* menu, const QString& text, bool con
 QAction* MainWindow::AddSwitch(QMenu* menu, const QString& text, bool config::Options::*option,
                                std::function<void(bool)> command) {
   QAction* action = menu->addAction(text);
+  action->setObjectName(text);
   action->setCheckable(true);
   connect(action, &QAction::toggled, this, [this, command = std::move(command)](bool on) {
     Guarded(arranger_.Dialogs(), [&] { command(on); });
@@ -158,6 +250,7 @@ QAction* MainWindow::AddSwitch(QMenu* menu, const QString& text, bool config::Op
 
 QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, std::function<void()> command) {
   QAction* action = menu->addAction(text);
+  action->setObjectName(text);
   connect(action, &QAction::triggered, this, [this, command = std::move(command)] {
     Guarded(arranger_.Dialogs(), command);
     Refresh();
@@ -175,6 +268,7 @@ void MainWindow::MakeMenus() {
   AddCommand(play, "Play", [this] { arranger_.Play(); });
   AddCommand(play, "Record", [this] { arranger_.Record(); });
   AddCommand(play, "Stop", [this] { arranger_.Stop(); });
+  AddCommand(play, "Tap Tempo", [this] { Q_EMIT TapTempoRequested(); });
   // Waits for the master's start, or no longer; only in Slave Mode.
   AddCommand(play, "Sy&nc. Start", [this] {
     if (arranger_.Options().SlaveMode) arranger_.Engine().ToggleSyncStart();
@@ -266,6 +360,7 @@ void MainWindow::MakeMenus() {
   stayNot->setChecked(true);
   connect(stay, &QAction::triggered, this, [this] { SetStayOnTop(true); });
   connect(stayNot, &QAction::triggered, this, [this] { SetStayOnTop(false); });
+  ShowMenuKeys();
 }
 
 void MainWindow::AddToolPanel(ToolPanel* panel) {
@@ -289,8 +384,20 @@ QAction* MainWindow::Action(const QString& text) const {
   for (QAction* action : actions)
     if (action->objectName() == text) return action;
   for (QAction* action : actions)
-    if (action->text() == text) return action;
+    if (action->text().section('\t', 0, 0) == text) return action;
   return nullptr;
+}
+
+void MainWindow::ShowMenuKeys() {
+  // Shown only: the keys themselves reach the computer keys, which act on them in every window.
+  const std::pair<const char*, const char*> keys[] = {
+      {"Play", "F10"}, {"Stop", "F10"}, {"Record", "F9"}, {"Tap Tempo", "F8"}, {"Open ...", "F11"}};
+  for (const auto& [name, key] : keys) {
+    for (QAction* action : findChildren<QAction*>()) {
+      if (action->objectName() != name || action->text().contains('\t')) continue;
+      action->setText(action->text() + '\t' + key);
+    }
+  }
 }
 
 void MainWindow::SetStayOnTop(bool on) {

@@ -1,7 +1,10 @@
 #pragma once
-// The main window: its menus, the playing controls, the chord display, the style caption and the
-// background (colour and tiled picture from the settings), and the tool windows of its panels. Commands go to
-// the arranger; what the core reports arrives through the WindowDisplay. Main thread.
+// The main window: its menus, the playing controls, the stage that shows what plays (the chord, large,
+// the part that plays and the one that comes, the style and the song), the background (colour and
+// tiled picture from the settings), and the tool windows of its panels. Commands go to the arranger;
+// what the core reports arrives through the WindowDisplay. Colours and sizes follow the desktop's
+// palette and font, so the window suits a light or a dark desktop and a high-resolution screen.
+// Main thread.
 
 #include <QActionGroup>
 #include <QLabel>
@@ -22,6 +25,9 @@ class MainWindow final : public QMainWindow {
 
  public:
   MainWindow(app::Arranger& arranger, WindowDisplay& display);
+  // Closing the tool windows while the window is taken down moves the focus: nothing may reach the
+  // half-destroyed window then.
+  ~MainWindow() override;
 
   ToolWindows& Tools() { return tools_; }
   // Adds a tool panel (the window takes it) with its entry in the "Windows" menu.
@@ -35,6 +41,7 @@ class MainWindow final : public QMainWindow {
   QLabel* ChordDisplay() const { return chord_; }
   QLabel* StyleCaption() const { return style_; }
   QLabel* SongCaption() const { return song_; }
+  QLabel* PartDisplay() const { return part_; }
   MainControls* Controls() const { return controls_; }
   // The menu entry with this object name, else the first with this caption.
   QAction* Action(const QString& text) const;
@@ -43,12 +50,23 @@ class MainWindow final : public QMainWindow {
  Q_SIGNALS:
   // "E&xit", or the window's close button: the session shuts down in order.
   void ExitRequested();
+  // The chord editor is wanted at a measure: 0 for the position field's ("Editor"), 1 after "&New" and
+  // after loading a song with "Auto pop-up".
+  void EditorRequested(int measure);
+  // "Tap Tempo" of the play menu.
+  void TapTempoRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
+  QWidget* MakeStage(WindowDisplay& display);
+  void ShowChord();
+  void ShowPart();
   void MakeMenus();
+  // Adds to the captions of the menu entries that have one the key that does the same.
+  void ShowMenuKeys();
   // The song and melody menus (song_menus.cpp), and the intro voices choice of the style menu.
   void MakeSongMenus(QMenu* styleMenu);
   // "Load Style ...", "Style-Manager ..." and the tool bar (style_menus.cpp); the last-used styles
@@ -64,7 +82,8 @@ class MainWindow final : public QMainWindow {
                      std::function<void(bool)> command);
   QAction* AddCommand(QMenu* menu, const QString& text, std::function<void()> command);
   // A check mark over any state: `get` refreshes it, `set` carries out a change.
-  QAction* AddCheck(QMenu* menu, const QString& text, std::function<bool()> get, std::function<void(bool)> set);
+  QAction* AddCheck(QMenu* menu, const QString& text, std::function<bool()> get,
+                    std::function<void(bool)> set);
   // An entry of an exclusive choice: checked while `get` holds.
   QAction* AddChoice(QMenu* menu, QActionGroup* group, const QString& text, std::function<bool()> get,
                      std::function<void(bool)> set);
@@ -79,6 +98,9 @@ class MainWindow final : public QMainWindow {
   QLabel* chord_ = nullptr;
   QLabel* style_ = nullptr;
   QLabel* song_ = nullptr;
+  QLabel* part_ = nullptr;
+  QString chordText_;
+  QColor chordColour_;
   // The grid the melody was last quantized to; None after a restore.
   song::QuantizeGrid quantized_ = song::QuantizeGrid::None;
   MainControls* controls_ = nullptr;

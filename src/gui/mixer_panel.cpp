@@ -49,6 +49,7 @@ QWidget* MixerPanel::MakeChannelColumn() {
   for (int row = 0; row < 16; ++row) channelList_->addItem(QString());
   channelList_->setMinimumWidth(channelList_->fontMetrics().horizontalAdvance(QString(34, 'M')));
   channelList_->setMinimumHeight(16 * channelList_->sizeHintForRow(0) + 2 * channelList_->frameWidth());
+  channelList_->setToolTip("Each channel with its instrument; a click chooses the channel the controls set");
   connect(channelList_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { SelectChannel(channelList_->row(item)); });
   layout->addWidget(channelList_);
@@ -66,10 +67,12 @@ QWidget* MixerPanel::MakeChannelColumn() {
   channelRow->addWidget(new QLabel("Channel"));
   channelBox_ = new QComboBox;
   channelBox_->setObjectName("ChannelBox");
+  channelBox_->setToolTip("The channel the controls set: the keyboard's channel");
   for (int channel = 1; channel <= 16; ++channel) channelBox_->addItem(QString::number(channel));
   connect(channelBox_, &QComboBox::activated, this, &MixerPanel::SelectChannel);
   channelRow->addWidget(channelBox_);
   solo_ = new QCheckBox("SOLO");
+  solo_->setToolTip("Only the chosen channel sounds");
   connect(solo_, &QCheckBox::clicked, this, [this](bool on) {
     const int row = channelList_->currentRow() < 0 ? mixer_.KeyboardChannel() : channelList_->currentRow();
     mixer_.SetSolo(on ? static_cast<uint8_t>(row + 1) : uint8_t{0});
@@ -80,6 +83,7 @@ QWidget* MixerPanel::MakeChannelColumn() {
 
   instrumentBox_ = new QComboBox;
   instrumentBox_->setObjectName("InstrumentBox");
+  instrumentBox_->setToolTip("The channel's instrument, from the instrument list in use");
   connect(instrumentBox_, &QComboBox::activated, this, [this](int index) {
     mixer_.ChooseInstrument(index, true);
     Changed();
@@ -90,10 +94,13 @@ QWidget* MixerPanel::MakeChannelColumn() {
 
   auto* suppressRow = new QHBoxLayout;
   suppress_ = new QCheckBox("Suppress Controllers");
+  suppress_->setToolTip("The style's controller and program messages do not reach this channel");
   connect(suppress_, &QCheckBox::clicked, this, [this](bool on) { mixer_.SetKeyboardSuppress(on); });
   suppressRow->addWidget(suppress_);
   for (bool on : {true, false}) {
     auto* button = new QPushButton(on ? "All" : "None");
+    button->setToolTip(on ? "Suppress the controllers of every channel"
+                          : "Suppress no channel's controllers");
     connect(button, &QPushButton::clicked, this, [this, on] {
       mixer_.SetSuppressAll(on);
       Refresh();
@@ -102,6 +109,7 @@ QWidget* MixerPanel::MakeChannelColumn() {
   }
   layout->addLayout(suppressRow);
   auto* send = new QPushButton("Send Values");
+  send->setToolTip("Send the channel's voice again: instrument, volume, pan, reverb, chorus and the rest");
   connect(send, &QPushButton::clicked, this, [this] {
     arranger_.SendVoiceMessages();
     Changed();
@@ -120,6 +128,7 @@ QWidget* MixerPanel::MakeSliders() {
     controls.Slider->setObjectName(kSliderCaptions[i]);
     controls.Slider->setRange(0, 127);
     controls.Slider->setMinimumHeight(127);
+    controls.Slider->setToolTip(QString("%1 of the channel chosen (0 to 127)").arg(kSliderCaptions[i]));
     controls.Value = new QLabel;
     controls.Value->setAlignment(Qt::AlignCenter);
     const auto slider = static_cast<MixerSlider>(i);
@@ -146,6 +155,7 @@ QWidget* MixerPanel::MakeOutputVolume() {
     slider = new QSlider(Qt::Horizontal);
     slider->setObjectName(caption);
     slider->setRange(0, 100);
+    slider->setToolTip(QString("%1 volume of the output device (0 to 100)").arg(caption));
     text = new QLineEdit;
     text->setReadOnly(true);
     text->setMaximumWidth(text->fontMetrics().horizontalAdvance("00000"));
@@ -156,6 +166,7 @@ QWidget* MixerPanel::MakeOutputVolume() {
   makeSide("Left", 0, left_, leftText_);
   makeSide("Right", 1, right_, rightText_);
   lock_ = new QCheckBox("Lock");
+  lock_->setToolTip("Left and Right move together");
   grid->addWidget(lock_, 0, 3, 2, 1);
   connect(left_, &QSlider::valueChanged, this, [this](int value) {
     mixer_.SetLeftVolume(value);
@@ -195,9 +206,9 @@ void MixerPanel::Refresh() {
   solo_->setChecked(mixer_.Solo() != 0);
   suppress_->setChecked(mixer_.SuppressControllers(channel));
   lock_->setChecked(mixer_.Lock());
+  RefreshRows();
   RefreshInstrumentBox();
   RefreshOutputVolume();
-  RefreshRows();
   {
     const QSignalBlocker blockList(channelList_);
     channelList_->setCurrentRow(channel);
@@ -215,7 +226,13 @@ void MixerPanel::RefreshInstrumentBox() {
     instrumentBox_->clear();
     for (const std::string& entry : entries) instrumentBox_->addItem(Text(entry));
   }
-  instrumentBox_->setCurrentIndex(mixer_.InstrumentBoxIndex());
+  // A channel with no entry chosen shows the instrument it plays, from the style or elsewhere.
+  int index = mixer_.InstrumentBoxIndex();
+  const uint8_t channel = mixer_.KeyboardChannel();
+  if (index < 0) {
+    index = mixer_.ShownEntry(channel, mixer_.KnownProgram(channel));
+  }
+  instrumentBox_->setCurrentIndex(index);
   const auto shown = mixer_.ShownInstrument();
   shownInstrument_->setText(shown ? QString("%1  %2  %3").arg((*shown)[0]).arg((*shown)[1]).arg((*shown)[2])
                                   : QString());
@@ -234,6 +251,7 @@ void MixerPanel::RefreshRows() {
   const bool rebuilt = mixer_.UpdateRows(arranger_.Midi().Controllers());
   if (rebuilt || channelList_->item(0)->text().isEmpty()) {
     for (int row = 0; row < 16; ++row) channelList_->item(row)->setText(Text(mixer_.Rows()[row]));
+    RefreshInstrumentBox();
   }
   RefreshValueDisplay();
 }

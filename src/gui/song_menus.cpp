@@ -3,6 +3,7 @@
 
 #include <QMenuBar>
 
+#include "app/chord_editor_side.h"
 #include "gui/main_window.h"
 #include "song/song_options.h"
 
@@ -32,15 +33,20 @@ void MainWindow::MakeSongMenus(QMenu* styleMenu) {
   }
 
   QMenu* song = menuBar()->addMenu("S&ong");
-  AddCommand(song, "&New", [this] { arranger_.ClearSong(); });
+  // "&New" goes on to "Create New Measures ..." and opens the chord editor over the measures made.
+  AddCommand(song, "&New", [this] {
+    if (arranger_.ClearSong() && arranger_.ChordEditor().CreateNewMeasures()) Q_EMIT EditorRequested(1);
+  });
   AddCommand(song, "&Clear", [this] { arranger_.ClearSong(); });
-  AddCommand(song, "Open", [this] {
-    // With "Auto pop-up" a song chosen in the dialog shows its memo.
-    if (arranger_.SongFiles().Open(false) == song::SongLoad::Loaded && arranger_.Settings().MPU)
-      ShowPanel("Memo");
+  AddCommand(song, "Open ...", [this] {
+    // With "Auto pop-up" a song chosen in the dialog shows in the chord editor, with its memo.
+    if (arranger_.SongFiles().Open(false) != song::SongLoad::Loaded || !arranger_.Settings().MPU) return;
+    Q_EMIT EditorRequested(1);
+    ShowPanel("Memo");
   });
   AddCommand(song, "Save", [this] { arranger_.SongFiles().Save(); });
-  AddCommand(song, "Save as", [this] { arranger_.SongFiles().SaveAs(); });
+  AddCommand(song, "Save as ...", [this] { arranger_.SongFiles().SaveAs(); });
+  AddCommand(song, "Editor", [this] { Q_EMIT EditorRequested(0); })->setObjectName("Editor Entry");
   song->addSeparator();
   // The step panel holds the start button and the taps per measure.
   AddCommand(song, "Step Record", [this] { ShowPanel("Step"); });

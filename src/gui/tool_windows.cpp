@@ -9,6 +9,34 @@
 
 namespace kalo::gui {
 
+ToolWindows::ToolWindows(QWidget& mainWindow) : main_(mainWindow) {
+  settle_.setSingleShot(true);
+  settle_.setInterval(kSettleMs);
+  connect(&settle_, &QTimer::timeout, this, [this] {
+    mainPlaced_ = true;
+    const std::vector<ToolPanel*> waiting = std::move(waiting_);
+    waiting_.clear();
+    for (ToolPanel* panel : waiting) Show(panel);
+    // The windows opened for the player do not take the computer keys from the main window.
+    if (!waiting.empty()) main_.activateWindow();
+  });
+  main_.installEventFilter(this);
+}
+
+bool ToolWindows::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == &main_ && !mainPlaced_ && (event->type() == QEvent::Show || event->type() == QEvent::Move))
+    settle_.start();
+  return false;
+}
+
+void ToolWindows::ShowWhenPlaced(ToolPanel* panel) {
+  if (mainPlaced_) {
+    Show(panel);
+  } else if (std::find(waiting_.begin(), waiting_.end(), panel) == waiting_.end()) {
+    waiting_.push_back(panel);
+  }
+}
+
 void ToolWindows::Add(ToolPanel* panel) {
   auto* window = new QWidget(&main_, Qt::Tool);
   window->setObjectName(panel->objectName() + "Window");
@@ -43,11 +71,27 @@ void ToolWindows::Show(ToolPanel* panel) {
   QWidget* window = WindowOf(panel);
   panel->Refresh();
   if (std::find(placed_.begin(), placed_.end(), window) == placed_.end()) {
-    window->move(ToolWindowPosition(MainFrame(), FrameSize(window), Screen()));
+    window->move(FirstPlace(window));
     placed_.push_back(window);
   }
   window->show();
   window->raise();
+}
+
+QPoint ToolWindows::FirstPlace(QWidget* window) const {
+  const QSize size = FrameSize(window);
+  const QPoint below = ToolWindowPosition(MainFrame(), size, Screen());
+  std::vector<QRect> taken;
+  for (ToolPanel* panel : panels_) {
+    QWidget* other = WindowOf(panel);
+    if (other != window && other->isVisible()) taken.push_back(other->frameGeometry());
+  }
+  // Below the main window, unless another tool window is already there.
+  const QRect there(below, size);
+  if (std::none_of(taken.begin(), taken.end(), [&](const QRect& other) { return other.intersects(there); }))
+    return below;
+  if (auto free = FreePlace(MainFrame(), size, taken, Screen())) return *free;
+  return LeastCovering(MainFrame(), size, taken, Screen()).value_or(below);
 }
 
 ToolPanel* ToolWindows::Find(const QString& name) const {

@@ -10,10 +10,6 @@ namespace kalo::gui {
 
 namespace {
 
-constexpr uint8_t kMetronomeStatus = 0x99;  // note-on, channel 10; drums need no note-off
-constexpr uint8_t kAccentVelocity = 120;
-constexpr uint8_t kTapVelocity = 107;
-
 bool Playing(app::Arranger& arranger) {
   return arranger.Engine().StylePlaying() || arranger.Engine().SongState != 0;
 }
@@ -24,6 +20,8 @@ WindowCommands::WindowCommands(app::Arranger& arranger, MainWindow& main, GuideP
     : arranger_(arranger), main_(main), guide_(guide), clock_(std::move(clock)) {
   steady_.start();
   if (!clock_) clock_ = [this] { return static_cast<int64_t>(steady_.elapsed()); };
+  tapTempo_ = new TapTempoDialog(arranger_, clock_, &main_);
+  QObject::connect(tapTempo_, &TapTempoDialog::TempoSet, &main_, [this] { Refresh(); });
 }
 
 void WindowCommands::ShowHelp() {
@@ -37,26 +35,19 @@ void WindowCommands::ShowHelp() {
 void WindowCommands::ShowGuide() { main_.Tools().Show(&guide_); }
 
 void WindowCommands::TapTempo() {
-  const int taps = gui::TapTempo::TapsPerMeasure(arranger_.Settings().Metrum);
-  const auto bpm = taps_.Tap(clock_(), taps);
-  // Each counted tap clicks the metronome, the first of a measure count accented.
-  midi::TMidiOutput& midiout = arranger_.Devices().Midiout();
-  if (taps_.LastTap() > 0 && midiout.IsOpen()) {
-    const uint8_t velocity = taps_.LastTap() == 1 ? kAccentVelocity : kTapVelocity;
-    Guarded(arranger_.Dialogs(),
-            [&] { midiout.PutShort(kMetronomeStatus, arranger_.Engine().MetronomeNotes[1], velocity); });
-  }
-  if (bpm) {
-    arranger_.SetTempo(*bpm);
-    Refresh();
-  }
+  if (!tapTempo_->isVisible()) tapTempo_->Open();
+  tapTempo_->Tap();
 }
 
+void WindowCommands::OpenTapTempo() { tapTempo_->Open(); }
+
 void WindowCommands::OpenArrangement() {
-  // The dialog without the replace question, as F11 opens it; with "Auto pop-up" the memo follows.
+  // The dialog without the replace question, as F11 opens it; with "Auto pop-up" the chord editor and
+  // the memo follow.
   Guarded(arranger_.Dialogs(), [this] {
-    if (arranger_.SongFiles().Open(true) == song::SongLoad::Loaded && arranger_.Settings().MPU)
-      main_.ShowPanel("Memo");
+    if (arranger_.SongFiles().Open(true) != song::SongLoad::Loaded || !arranger_.Settings().MPU) return;
+    Q_EMIT main_.EditorRequested(1);
+    main_.ShowPanel("Memo");
   });
   Refresh();
 }

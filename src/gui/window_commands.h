@@ -10,7 +10,7 @@
 #include "app/arranger.h"
 #include "gui/guide_panel.h"
 #include "gui/main_window.h"
-#include "gui/tap_tempo.h"
+#include "gui/tap_tempo_dialog.h"
 #include "perform/live_input_seams.h"
 
 namespace kalo::gui {
@@ -25,13 +25,15 @@ class WindowCommands final : public perform::KeyboardCommands {
   // Everything given must outlive this object. Without a clock the tap tempo uses the steady clock.
   WindowCommands(app::Arranger& arranger, MainWindow& main, GuidePanel& guide, Clock clock = {});
 
-  // The last tip in the guide window; without one (no help file ships) "HELP is not available !".
+  // The guide window, which holds the program's help; "HELP is not available !" were it empty.
   void ShowHelp() override;
   // The guide window, shown and raised.
   void ShowGuide() override;
-  // One tap, heard as a metronome click: after the measure's last tap the tempo goes to the clock
-  // and the tempo field.
+  // F8: the "Tap Tempo" dialog comes up (when it is not up already) and takes one tap.
   void TapTempo() override;
+  // The menu's "Tap Tempo": the dialog from its first tap.
+  void OpenTapTempo();
+  TapTempoDialog& TapTempoWindow() { return *tapTempo_; }
   // Stops the transport and opens an arrangement chosen in the file dialog.
   void OpenArrangement() override;
   // "Harmonic Pad" on or off; switched off, the pad's notes are released at once.
@@ -51,7 +53,7 @@ class WindowCommands final : public perform::KeyboardCommands {
   GuidePanel& guide_;
   Clock clock_;
   QElapsedTimer steady_;
-  gui::TapTempo taps_;
+  TapTempoDialog* tapTempo_ = nullptr;  // a child of the main window
 };
 
 }  // namespace kalo::gui

@@ -4,6 +4,8 @@
 #include <QBuffer>
 #include <QLabel>
 #include <QPixmap>
+#include <QTimer>
+#include <QWindow>
 #include <chrono>
 #include <iostream>
 
@@ -30,6 +32,34 @@ config::SettingsFile LocateSettings(const host::ProgramFolder& folder, const Win
                        : config::SettingsFile(folder, environment);
 }
 
+// Shows the window and paints it before the start's work holds the main thread: the window system
+// shows a new window only once it has exposed it, a few round trips later, and a window shown
+// unpainted stays black until the work is done.
+void ShowPainted(QWidget& window) {
+  constexpr int kExposeWaitMs = 500;
+  window.show();
+  QTimer giveUp;
+  giveUp.setSingleShot(true);
+  giveUp.start(kExposeWaitMs);
+  while (window.windowHandle() != nullptr && !window.windowHandle()->isExposed() && giveUp.isActive())
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  window.repaint();
+  QApplication::processEvents();
+}
+
+// Lets the start's reset finish (the device reports it played, and the voices are set up again)
+// so that a picture shows the window as a player first sees it.
+void SettleStart(WindowSession& session) {
+  constexpr int kResetWaitMs = 2000;
+  QTimer giveUp;
+  giveUp.setSingleShot(true);
+  giveUp.start(kResetWaitMs);
+  while (session.Arranger().Resets().ResetPending() && giveUp.isActive())
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  session.Main().Refresh();
+  session.Main().Tools().RefreshAll();
+}
+
 // Why the screenshot cannot be written, found before the window starts; empty when it can.
 std::string ScreenshotProblem(const std::filesystem::path& screenshot, const config::SettingsFile& settings) {
   if (host::SameFile(screenshot, settings.Path()))
@@ -38,6 +68,7 @@ std::string ScreenshotProblem(const std::filesystem::path& screenshot, const con
 }
 
 int SaveScreenshot(WindowSession& session, const WindowArguments& arguments) {
+  SettleStart(session);
   QWidget* shown = &session.Main();
   if (!arguments.Panel.empty()) {
     const QString name = QString::fromStdString(arguments.Panel);
@@ -112,8 +143,7 @@ int RunWindowProgram(int argc, char** argv, const WindowArguments& arguments) {
   wait.setWindowTitle("Please wait ...");
   wait.setAlignment(Qt::AlignCenter);
   wait.setMinimumSize(320, 120);
-  wait.show();
-  QApplication::processEvents();
+  ShowPainted(wait);
   QApplication::setApplicationDisplayName(host::kApplicationTitle);
 
   // The built-in synthesizer is made with the backends, before the configuration reads the

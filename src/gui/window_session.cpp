@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include "gui/chord_editor_panel.h"
 #include "gui/chord_pads_panel.h"
 #include "gui/computer_key_filter.h"
 #include "gui/guarded.h"
@@ -51,6 +52,11 @@ void WindowSession::Start() {
   MakeToolPanels();
   commands_ = std::make_unique<WindowCommands>(*arranger_, *main_, *guide_, setup_.Milliseconds);
   arranger_->LiveHooks.Commands = commands_.get();
+  QObject::connect(main_.get(), &MainWindow::TapTempoRequested, main_.get(),
+                   [this] { commands_->OpenTapTempo(); });
+  QObject::connect(main_.get(), &MainWindow::EditorRequested, main_.get(), [this](int measure) {
+    editor_->OpenAt(measure > 0 ? measure : editor_->PositionMeasure(), true);
+  });
   MakeConfiguration();
   RunStartRoutine();
 
@@ -61,10 +67,17 @@ void WindowSession::Start() {
   main_->Refresh();
   main_->Tools().RefreshAll();
   main_->show();
-  if (firstStart_ && setup_.Interactive) {
-    main_->ShowPanel(configuration_->objectName());
-    main_->ShowPanel(guide_->objectName());
-  }
+  // The first start's windows open once the window manager has placed the main window, so that they
+  // go where it really is: the keyboard window the greeting speaks of right below it, the guide, the
+  // demo song in the chord editor ("Auto pop-up") and the configuration.
+  const bool showEditor = demoLoaded_ && setup_.Interactive && arranger_->Settings().MPU;
+  if (showEditor) editor_->OpenAt(1, false);
+  std::vector<ToolPanel*> opening;
+  if (firstStart_ && setup_.Interactive) opening = {main_->Tools().Find("Keyboard"), guide_};
+  if (showEditor) opening.push_back(editor_);
+  if (firstStart_ && setup_.Interactive) opening.push_back(configuration_);
+  for (ToolPanel* panel : opening)
+    if (panel != nullptr) main_->Tools().ShowWhenPlaced(panel);
 }
 
 void WindowSession::RunStartRoutine() {
@@ -77,12 +90,12 @@ void WindowSession::RunStartRoutine() {
   }
   // The very first start opens the demo arrangement (quietly skipped when it is not installed).
   const bool demo = firstStart_ && arranger_->SongFiles().LoadDemoSong() == song::SongLoad::Loaded;
+  demoLoaded_ = demo;
   if (firstStart_) guide_->ShowText(kFirstStartGuide);
   Guarded(arranger_->Dialogs(), [this] { arranger_->MidiReset(midi::ResetKind::Gm); });
   // It plays once the reset has set the sound module up; a run that only shows itself stays quiet.
-  if (demo && setup_.Interactive && arranger_->Gen().StyleLoaded) Guarded(arranger_->Dialogs(), [this] {
-    arranger_->Play();
-  });
+  if (demo && setup_.Interactive && arranger_->Gen().StyleLoaded)
+    Guarded(arranger_->Dialogs(), [this] { arranger_->Play(); });
 }
 
 void WindowSession::DesktopWebLinks::OpenWebPage(const std::string& url) {
@@ -102,6 +115,7 @@ void WindowSession::MakeToolPanels() {
   main_->AddToolPanel(new MemoPanel(*arranger_));
   main_->AddToolPanel(new MelodyNotesPanel(*arranger_));
   main_->AddToolPanel(new StepPanel(*arranger_));
+  main_->AddToolPanel(editor_ = new ChordEditorPanel(*arranger_, *main_));
   // The player's groups live beside the program, or beside the settings where the program's folder
   // cannot be written.
   arranger_->StyleManager().SetGroupFileLocation(styles::LocateGroupFile(

@@ -34,6 +34,7 @@
 namespace kalo::gui {
 
 class ComputerKeyFilter;
+class ChordEditorPanel;
 
 struct SessionSetup {
   host::ProgramFolder Folder;
@@ -72,6 +73,7 @@ class WindowSession {
   MainWindow& Main() { return *main_; }
   ConfigurationWindow& Configuration() { return *configuration_; }
   GuidePanel& Guide() { return *guide_; }
+  ChordEditorPanel& Editor() { return *editor_; }
   WindowDisplay& Display() { return display_; }
   LiveControls* Live() { return live_.get(); }
   // The commands of the function and special keys; the arranger's keyboard hooks while it exists.
@@ -106,9 +108,11 @@ class WindowSession {
   std::unique_ptr<MainWindow> main_;
   ConfigurationWindow* configuration_ = nullptr;  // a panel of the main window
   GuidePanel* guide_ = nullptr;                   // a panel of the main window
+  ChordEditorPanel* editor_ = nullptr;            // a panel of the main window
   std::unique_ptr<ComputerKeyFilter> keyFilter_;
   std::unique_ptr<WindowCommands> commands_;
   bool firstStart_ = false;
+  bool demoLoaded_ = false;
   bool shutDown_ = false;
   std::optional<config::SettingsWriteResult> written_;
 };

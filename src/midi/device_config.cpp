@@ -78,7 +78,12 @@ DeviceConfig::DeviceConfig(MidiSystem& system, host::Dialogs& dialogs, TMidiInpu
 }
 
 StoredDevicePositions DeviceConfig::Positions() const {
-  return {outList_.Selected, inList_.Selected, subOutList_.Selected, subInList_.Selected};
+  // "<None>" in a second list is kept as the setting's own "none", not as its place in the list:
+  // that place names a real device as soon as one more is connected.
+  auto second = [](const DeviceList& list) {
+    return list.DeviceSelected() ? list.Selected : kNoSecondDevice;
+  };
+  return {outList_.Selected, inList_.Selected, second(subOutList_), second(subInList_)};
 }
 
 void DeviceConfig::FillInputList(DeviceList& list, int storedPosition, bool openNow, TMidiInput* input) {

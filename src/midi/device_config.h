@@ -65,12 +65,16 @@ class OutputOpenedHook {
   virtual void ChannelSetup() = 0;
 };
 
-// The stored list positions (settings keys MIDI-OUT, MIDI-IN, MIDISUB-OUT, MIDISUB-IN).
+// The stored second device of a slot that has none.
+inline constexpr int kNoSecondDevice = -2;
+
+// The stored list positions (settings keys MIDI-OUT, MIDI-IN, MIDISUB-OUT, MIDISUB-IN): the device
+// number chosen, or kNoSecondDevice for a second slot left at "<None>".
 struct StoredDevicePositions {
   int MidiOut = 0;
   int MidiIn = 0;
-  int MidiSubOut = -2;
-  int MidiSubIn = -2;
+  int MidiSubOut = kNoSecondDevice;
+  int MidiSubIn = kNoSecondDevice;
   bool operator==(const StoredDevicePositions&) const = default;
 };
 
@@ -87,6 +91,7 @@ class DeviceConfig {
   const DeviceList& MidiInList() const { return inList_; }
   const DeviceList& SecondOutList() const { return subOutList_; }
   const DeviceList& ExtInList() const { return subInList_; }
+  // What the settings keep of the four lists.
   StoredDevicePositions Positions() const;
 
   // Fills `list` with the input devices and "<None>" and selects the stored position; a position

@@ -47,6 +47,11 @@ void MidiResets::SendControl(TMidiOutput& output, uint8_t channel, uint8_t contr
   output.PutShort(static_cast<uint8_t>(kControlChange | (channel & 0x0F)), controller, value);
 }
 
+void MidiResets::SendRemembered(TMidiOutput& output, uint8_t status, uint8_t data1, uint8_t data2) {
+  output.PutShort(status, data1, data2);
+  system_.Controllers().Check(status, data1, data2, false);
+}
+
 void MidiResets::MidiReset(ResetKind kind) {
   TMidiOutput& output = devices_.Midiout();
   if (!output.IsOpen()) {
@@ -186,19 +191,22 @@ void MidiResets::ChannelSetup() {
   constexpr uint8_t kFifteenth = 14;
   constexpr uint8_t kPadChannel = 15;
   constexpr uint8_t kFifteenthProgram = 17;
+  auto remember = [&](uint8_t channel, uint8_t controller, uint8_t value) {
+    SendRemembered(output, static_cast<uint8_t>(kControlChange | channel), controller, value);
+  };
 
-  SendControl(output, kFirst, kCtlVolume, levels.Volume);
-  SendControl(output, kFirst, kCtlPan, ClampToData(levels.Pan + 10));
-  SendControl(output, kFirst, kCtlReverb, ClampToData(levels.Reverb + 15));
-  SendControl(output, kFirst, kCtlChorus, levels.Chorus);
+  remember(kFirst, kCtlVolume, levels.Volume);
+  remember(kFirst, kCtlPan, ClampToData(levels.Pan + 10));
+  remember(kFirst, kCtlReverb, ClampToData(levels.Reverb + 15));
+  remember(kFirst, kCtlChorus, levels.Chorus);
 
-  SendControl(output, kFifteenth, kCtlVolume, levels.Volume);
-  SendControl(output, kFifteenth, kCtlPan, ClampToData(levels.Pan - 10));
-  SendControl(output, kFifteenth, kCtlReverb, ClampToData(levels.Reverb + 15));
-  SendControl(output, kFifteenth, kCtlChorus, levels.Chorus);
-  SendControl(output, kFifteenth, kCtlBankMsb, 0);
-  SendControl(output, kFifteenth, kCtlBankLsb, 0);
-  output.PutShort(static_cast<uint8_t>(kProgramChange | kFifteenth), kFifteenthProgram, 0);
+  remember(kFifteenth, kCtlVolume, levels.Volume);
+  remember(kFifteenth, kCtlPan, ClampToData(levels.Pan - 10));
+  remember(kFifteenth, kCtlReverb, ClampToData(levels.Reverb + 15));
+  remember(kFifteenth, kCtlChorus, levels.Chorus);
+  remember(kFifteenth, kCtlBankMsb, 0);
+  remember(kFifteenth, kCtlBankLsb, 0);
+  SendRemembered(output, static_cast<uint8_t>(kProgramChange | kFifteenth), kFifteenthProgram, 0);
 
   VoiceRecord pad;
   pad.Volume = levels.Volume;
@@ -210,15 +218,16 @@ void MidiResets::ChannelSetup() {
   pad.BankLsb = 0;
   pad.Program = ClampToData(seam_.PadProgram());
   seam_.StoreVoice(kPadChannel, pad);
-  SendControl(output, kPadChannel, kCtlVolume, pad.Volume);
-  SendControl(output, kPadChannel, kCtlPan, pad.Pan);
-  SendControl(output, kPadChannel, kCtlReverb, pad.Reverb);
-  SendControl(output, kPadChannel, kCtlChorus, pad.Chorus);
-  SendControl(output, kPadChannel, kCtlBankMsb, pad.BankMsb);
-  SendControl(output, kPadChannel, kCtlBankLsb, pad.BankLsb);
-  output.PutShort(static_cast<uint8_t>(kProgramChange | kPadChannel), pad.Program, 0);
+  remember(kPadChannel, kCtlVolume, pad.Volume);
+  remember(kPadChannel, kCtlPan, pad.Pan);
+  remember(kPadChannel, kCtlReverb, pad.Reverb);
+  remember(kPadChannel, kCtlChorus, pad.Chorus);
+  remember(kPadChannel, kCtlBankMsb, pad.BankMsb);
+  remember(kPadChannel, kCtlBankLsb, pad.BankLsb);
+  SendRemembered(output, static_cast<uint8_t>(kProgramChange | kPadChannel), pad.Program, 0);
 
   seam_.ApplyKeyboardSplit();
+  seam_.RestoreVoices();
 }
 
 }  // namespace kalo::midi

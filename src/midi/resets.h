@@ -48,6 +48,10 @@ class HousekeepingSeam {
   virtual void PrepareChannelSetup() = 0;
   // The keyboard-split set-up of "Set values and activate Split".
   virtual void ApplyKeyboardSplit() = 0;
+  // Last step of the channel set-up, while the "Midiout" output is open: the voices a reset or a
+  // newly opened device lost are sent again (the instruments chosen in the mixer and the current
+  // style's channel set-ups), so that what sounds is what the mixer shows.
+  virtual void RestoreVoices() = 0;
 
   // Mixer.
   virtual MixerLevels Levels() const = 0;
@@ -95,11 +99,14 @@ class MidiResets final : public OutputOpenedHook {
   // "Set Startvalues" ("Reset"). Should the second-slot output fail to open again, the rest still
   // runs, the routes follow, and the device error is thrown at the end.
   void SetStartvalues();
-  // The channel set-up; also run after an output opened.
+  // The channel set-up; also run after an output opened. What it sends is kept in the controller
+  // value memory, as every value sent is.
   void ChannelSetup() override;
 
  private:
   void SendControl(TMidiOutput& output, uint8_t channel, uint8_t controller, uint8_t value);
+  // Sends and keeps the value in the controller value memory.
+  void SendRemembered(TMidiOutput& output, uint8_t status, uint8_t data1, uint8_t data2);
   void OnResetDone(TMidiOutput& output);
 
   MidiSystem& system_;

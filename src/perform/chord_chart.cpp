@@ -1,180 +1,171 @@
 #include "perform/chord_chart.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <cstdint>
 
-#include "perform/chord.h"
+#include "config/settings.h"
 
 namespace kalo::perform {
 
 namespace {
 
-// Every accepted type spelling. Where a symbol names tones that no type has, it maps to the type that
-// keeps the sound's character, and the comment says what is left out.
-constexpr ChordTypeSpelling kSpellings[] = {
-    // The program's own type names, without the blank of "C maj".
-    {"maj", kMaj},
-    {"min", kMin},
-    {"7th", kSeventh},
-    {"min7", kMin7},
-    {"dim", kDim},
-    {"sus4", kSus4},
-    {"add9", kAdd9},
-    {"5b", kFlatFive},
-    {"M7", kMajor7},
-    {"aug", kAug},
-    {"6th", kSixth},
-    {"mM7", kMinMajor7},
-    {"min6", kMin6},
-    {"min9", kMin9},
-    {"m5b", kMinFlatFive},  // 0 3 6 10: the half-diminished chord
-    {"aug7", kAug7},
-    {"sus7", kSus7},
-    // Common chord symbols.
-    {"", kMaj},
-    {"M", kMaj},
-    {"m", kMin},
-    {"mi", kMin},
-    {"-", kMin},
-    {"7", kSeventh},
-    {"9", kSeventh},  // dominant ninth: the ninth is left out, the seventh decides its use
-    {"m7", kMin7},
-    {"mi7", kMin7},
-    {"-7", kMin7},
-    {"o", kDim},
-    {"°", kDim},
-    // Diminished seventh: no type has its double-flat seventh; dim keeps the triad, where the minor
-    // seventh of m5b would change the sound.
-    {"dim7", kDim},
-    {"o7", kDim},
-    {"°7", kDim},
-    {"sus", kSus4},
-    {"(b5)", kFlatFive},
-    {"7b5", kFlatFive},  // seventh with flat fifth: the seventh is left out, the flat fifth kept
-    {"7(b5)", kFlatFive},
-    {"maj7", kMajor7},
-    {"ma7", kMajor7},
-    {"Δ", kMajor7},  // Greek capital delta
-    {"Δ7", kMajor7},
-    {"∆", kMajor7},  // increment sign, often typed for the delta
-    {"∆7", kMajor7},
-    {"maj9", kMajor7},  // major ninth: the ninth is left out
-    {"+", kAug},
-    {"6", kSixth},
-    {"m(maj7)", kMinMajor7},
-    {"mmaj7", kMinMajor7},
-    {"m6", kMin6},
-    {"-6", kMin6},
-    {"m9", kMin9},  // minor ninth: the minor seventh is left out (min9 is 0 3 7 14)
-    {"-9", kMin9},
-    {"madd9", kMin9},
-    {"m7b5", kMinFlatFive},
-    {"m7(b5)", kMinFlatFive},
-    {"-7b5", kMinFlatFive},
-    {"ø", kMinFlatFive},
-    {"ø7", kMinFlatFive},
-    {"7#5", kAug7},
-    {"7(#5)", kAug7},
-    {"7+", kAug7},
-    {"+7", kAug7},
-    {"7sus4", kSus7},
-    {"7sus", kSus7},
-};
-
-constexpr std::string_view kSharpSign = "♯";
-constexpr std::string_view kFlatSign = "♭";
-
-// A note name at the front of `text`: its pitch class, and `text` advanced past it.
-std::optional<int> TakeNoteName(std::string_view& text) {
-  static constexpr std::array<int, 7> kLetterPitch = {9, 11, 0, 2, 4, 5, 7};  // A .. G
-  if (text.empty() || text[0] < 'A' || text[0] > 'G') return std::nullopt;
-  int pitch = kLetterPitch[text[0] - 'A'];
-  text.remove_prefix(1);
-  if (text.starts_with('#')) {
-    pitch += 1;
-    text.remove_prefix(1);
-  } else if (text.starts_with(kSharpSign)) {
-    pitch += 1;
-    text.remove_prefix(kSharpSign.size());
-  } else if (text.starts_with('b')) {
-    pitch -= 1;
-    text.remove_prefix(1);
-  } else if (text.starts_with(kFlatSign)) {
-    pitch -= 1;
-    text.remove_prefix(kFlatSign.size());
-  }
-  return PitchClass(pitch);
-}
-
-std::optional<ChartRequest> ParseRequest(std::string_view bracketed) {
-  std::string name;
-  for (char c : bracketed.substr(1, bracketed.size() - 2)) {
-    if (c != ' ' && c != '\t') name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  if (name == "fill") return ChartRequest::kFill;
-  if (name == "toextended") return ChartRequest::kToExtended;
-  if (name == "tobasic") return ChartRequest::kToBasic;
-  if (name == "ending") return ChartRequest::kEnding;
-  return std::nullopt;
-}
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// Calls `each(line, lineStart, lineEnd)` for every line of `text` (offsets into it; the line break left
+// out).
+template <typename Each>
+void ForEachLine(std::string_view text, Each each) {
+  size_t lineStart = 0;
+  while (lineStart < text.size()) {
+    size_t lineEnd = text.find('\n', lineStart);
+    if (lineEnd == std::string_view::npos) lineEnd = text.size();
+    each(text.substr(lineStart, lineEnd - lineStart), lineStart, lineEnd);
+    lineStart = lineEnd + 1;
+  }
+}
+
 struct Token {
-  enum class Kind { kBar, kWord, kRequest };
+  enum class Kind { kBar, kWord, kMark, kDirective };
   Kind What;
   std::string_view Text;
   size_t Offset;  // bytes from the start of the chart
 };
 
-// Splits the chart into bar lines, bracketed requests (an unclosed one runs to the end and has no ']')
-// and words.
+// A bracketed or braced token from `i` to its closing character (an unclosed one runs to the end of
+// the line and has no closing character).
+size_t ClosingEnd(std::string_view text, size_t i, char closing) {
+  size_t end = i + 1;
+  while (end < text.size() && text[end] != closing && text[end] != '\n') ++end;
+  return end < text.size() && text[end] == closing ? end + 1 : end;
+}
+
+// A chart's tokens: bar lines, bracketed marks, braced directives and words; comment lines are skipped.
 std::vector<Token> Tokenize(std::string_view text) {
   std::vector<Token> tokens;
+  bool lineStart = true;
   size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
-    if (IsBlank(c)) {
+    if (c == '\n') {
+      lineStart = true;
       ++i;
+    } else if (IsBlank(c)) {
+      ++i;
+    } else if (lineStart && c == '#') {
+      while (i < text.size() && text[i] != '\n') ++i;
     } else if (c == '|') {
       const size_t length = (i + 1 < text.size() && text[i + 1] == '|') ? 2 : 1;
       tokens.push_back({Token::Kind::kBar, text.substr(i, length), i});
       i += length;
-    } else if (c == '[') {
-      const size_t close = text.find(']', i);
-      const size_t end = close == std::string_view::npos ? text.size() : close + 1;
-      tokens.push_back({Token::Kind::kRequest, text.substr(i, end - i), i});
+      lineStart = false;
+    } else if (c == '[' || c == '{') {
+      const size_t end = ClosingEnd(text, i, c == '[' ? ']' : '}');
+      tokens.push_back({c == '[' ? Token::Kind::kMark : Token::Kind::kDirective, text.substr(i, end - i), i});
       i = end;
+      lineStart = false;
     } else {
       size_t end = i;
-      while (end < text.size() && !IsBlank(text[end]) && text[end] != '|' && text[end] != '[') ++end;
+      while (end < text.size() && !IsBlank(text[end]) && text[end] != '|' && text[end] != '[' &&
+             text[end] != '{')
+        ++end;
       tokens.push_back({Token::Kind::kWord, text.substr(i, end - i), i});
       i = end;
+      lineStart = false;
     }
   }
   return tokens;
 }
 
-// The 1-based column of a byte offset, counting UTF-8 characters.
-int Column(std::string_view text, size_t offset) {
-  int column = 1;
-  for (size_t i = 0; i < offset && i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) ++column;
-  }
-  return column;
+bool IsNoChord(std::string_view word) {
+  std::string lower;
+  for (char c : word) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower == "n.c." || lower == "n.c" || lower == "nc";
 }
+
+// A ChordPro sheet's tokens: per line, its chords (as words), marks and bar lines; a line ends a
+// measure. A stretch between bar lines with lyrics but no chord becomes a "." slot.
+std::vector<Token> TokenizeChordPro(std::string_view text) {
+  std::vector<Token> tokens;
+  ForEachLine(text, [&](std::string_view line, size_t lineStart, size_t lineEnd) {
+    const std::string_view trimmed = Trim(line);
+    const size_t first = lineStart + static_cast<size_t>(trimmed.data() - line.data());
+    if (trimmed.starts_with('{')) {
+      const size_t end = ClosingEnd(text, first, '}');
+      tokens.push_back({Token::Kind::kDirective, text.substr(first, end - first), first});
+      return;
+    }
+    if (trimmed.empty() || trimmed.starts_with('#') || line.find_first_of("[|") == std::string_view::npos)
+      return;
+    std::vector<Token> segment;
+    size_t lyrics = std::string_view::npos;  // where lyrics begin in the segment
+    auto endSegment = [&](std::optional<size_t> barOffset) {
+      if (segment.empty() && lyrics != std::string_view::npos)
+        segment.push_back({Token::Kind::kWord, ".", lyrics});
+      if (!segment.empty()) {
+        tokens.insert(tokens.end(), segment.begin(), segment.end());
+        tokens.push_back({Token::Kind::kBar, "|", barOffset.value_or(lineEnd)});
+      }
+      segment.clear();
+      lyrics = std::string_view::npos;
+    };
+    size_t i = lineStart;
+    while (i < lineEnd) {
+      const char c = text[i];
+      if (c == '[') {
+        const size_t end = ClosingEnd(text, i, ']');
+        const std::string_view bracketed = text.substr(i, end - i);
+        const bool closed = bracketed.ends_with(']');
+        const std::string_view inside = Trim(bracketed.substr(1, bracketed.size() - (closed ? 2 : 1)));
+        if (!closed || ParseChartMark(bracketed)) {
+          segment.push_back({Token::Kind::kMark, bracketed, i});
+        } else {
+          const size_t offset = inside.empty() ? i : static_cast<size_t>(inside.data() - text.data());
+          segment.push_back({Token::Kind::kWord, IsNoChord(inside) ? std::string_view(".") : inside, offset});
+        }
+        i = end;
+      } else if (c == '|') {
+        endSegment(i);
+        i += (i + 1 < lineEnd && text[i + 1] == '|') ? 2 : 1;
+      } else {
+        if (!IsBlank(c) && lyrics == std::string_view::npos) lyrics = i;
+        ++i;
+      }
+    }
+    endSegment(std::nullopt);
+  });
+  return tokens;
+}
+
+constexpr const char* kMarksHelp =
+    "the requests are [Fill], [ToExtended], [ToBasic], [Ending] and [Intro], the song functions [Tempo N], "
+    "[Loop Nx], [LoopEnd], [Transpose +N], [Transpose -N], [Solo N], [Mute N], [Play N], [Play All], "
+    "[Mute All], [Mute Melody], [Play Melody], [Stop] and [Function CODE PARAMETER]";
 
 class ChartParser {
  public:
   ChartParser(std::string_view text, int beatsPerMeasure) : text_(text), beats_(beatsPerMeasure) {
-    chart_.BeatsPerMeasure = beatsPerMeasure;
+    multiLine_ = Trim(text).find('\n') != std::string_view::npos;
   }
 
-  std::variant<ChordChart, std::string> Parse() {
-    std::vector<Token> tokens = Tokenize(text_);
+  std::variant<ChordChart, std::string> Parse(const std::vector<Token>& all) {
+    std::vector<Token> tokens;
+    for (const Token& token : all) {
+      if (token.What != Token::Kind::kDirective) {
+        tokens.push_back(token);
+        continue;
+      }
+      if (auto error = Directive(token)) return *error;
+    }
+    chart_.BeatsPerMeasure = beats_;
     size_t first = 0;
     size_t last = tokens.size();
     if (first < last && tokens[first].What == Token::Kind::kBar) ++first;    // opening bar line
@@ -195,118 +186,239 @@ class ChartParser {
   }
 
  private:
-  struct PlacedRequest {
-    ChartRequest Request;
-    size_t Slot;  // index of the chord it stands before; the chord count: at the bar line after
+  struct Slot {
+    enum class Kind { kChord, kNone, kRaw };
+    Kind What = Kind::kNone;
+    int RootPitchClass = 0;
+    int Type = 0;
+    int RootNote = 0;
+  };
+  struct PlacedMark {
+    ChartMark Mark;
+    size_t Slot;  // index of the slot it stands before; the slot count: at the bar line after
   };
 
+  std::string Where(size_t offset) const {
+    int line = 1;
+    int column = 1;
+    for (size_t i = 0; i < offset && i < text_.size(); ++i) {
+      if (text_[i] == '\n') {
+        ++line;
+        column = 1;
+      } else if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) {
+        ++column;
+      }
+    }
+    return multiLine_ ? "line " + std::to_string(line) + ", column " + std::to_string(column)
+                      : "column " + std::to_string(column);
+  }
   std::string Place(size_t token, size_t offset) const {
-    return "measure " + std::to_string(chart_.Measures + 1) + ", token " + std::to_string(token + 1) +
-           " (column " + std::to_string(Column(text_, offset)) + ")";
+    return "measure " + std::to_string(chart_.Measures + 1) + ", token " + std::to_string(token + 1) + " (" +
+           Where(offset) + ")";
   }
   std::string PlaceOfMeasure(size_t offset) const {
-    return "measure " + std::to_string(chart_.Measures + 1) + " (column " +
-           std::to_string(Column(text_, offset)) + ")";
+    return "measure " + std::to_string(chart_.Measures + 1) + " (" + Where(offset) + ")";
+  }
+
+  std::optional<std::string> Directive(const Token& token) {
+    const std::string quoted = "\"" + std::string(token.Text) + "\"";
+    if (!token.Text.ends_with('}')) return quoted + " (" + Where(token.Offset) + ") has no closing }";
+    const std::string_view inside = token.Text.substr(1, token.Text.size() - 2);
+    const size_t colon = inside.find(':');
+    ChartDirective directive;
+    for (char c : Trim(inside.substr(0, colon)))
+      directive.Name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (colon != std::string_view::npos) directive.Value = std::string(Trim(inside.substr(colon + 1)));
+    if (directive.Name == "time") {
+      const std::optional<int> length = MetreLength(directive.Value);
+      if (!length) {
+        return "unknown time " + quoted + " (" + Where(token.Offset) +
+               "): the metres are 6/4, 5/4, 4/4, 3/4, 2/4, 1/4, 6/8, 2/8 and 1/8";
+      }
+      beats_ = *length / 4;
+    }
+    chart_.Directives.push_back(std::move(directive));
+    return std::nullopt;
+  }
+
+  // A chord word: a symbol with an optional "@N" root, or "@R:T" raw bytes.
+  std::optional<Slot> ChordSlot(std::string_view word) const {
+    const size_t at = word.rfind('@');
+    if (at == 0) {
+      const size_t colon = word.find(':');
+      if (colon == std::string_view::npos) return std::nullopt;
+      const auto root = ParseChartNumber(word.substr(1, colon - 1), 0, 255);
+      const auto type = ParseChartNumber(word.substr(colon + 1), 0, 255);
+      if (!root || !type) return std::nullopt;
+      return Slot{Slot::Kind::kRaw, 0, *type, *root};
+    }
+    const std::optional<ChartChord> chord = ParseChordSymbol(word.substr(0, at));
+    if (!chord) return std::nullopt;
+    Slot slot{Slot::Kind::kChord, chord->RootPitchClass, chord->Type, 0};
+    if (at != std::string_view::npos) {
+      const auto root = ParseChartNumber(word.substr(at + 1), 1, 127);
+      if (!root || *root % 12 != chord->RootPitchClass) return std::nullopt;
+      slot.RootNote = *root;
+    }
+    return slot;
   }
 
   // Parses the tokens of the next measure; `endOffset` is where its closing bar line (or the text) ends.
   std::optional<std::string> Measure(const std::vector<Token>& tokens, size_t endOffset) {
     if (chart_.Measures >= INT_MAX / beats_ - 1) return std::string("the chart is too long");
-    std::vector<ChartChord> chords;
-    std::vector<PlacedRequest> requests;
+    std::vector<Slot> slots;
+    std::vector<PlacedMark> marks;
     bool repeat = false;
     for (size_t t = 0; t < tokens.size(); ++t) {
       const Token& token = tokens[t];
       const std::string quoted = "\"" + std::string(token.Text) + "\"";
-      if (token.What == Token::Kind::kRequest) {
+      if (token.What == Token::Kind::kMark) {
         if (!token.Text.ends_with(']')) return quoted + " at " + Place(t, token.Offset) + " has no closing ]";
-        const std::optional<ChartRequest> request = ParseRequest(token.Text);
-        if (!request) {
-          return "unknown request " + quoted + " at " + Place(t, token.Offset) +
-                 ": the requests are [Fill], [ToExtended], [ToBasic] and [Ending]";
-        }
-        requests.push_back({*request, repeat ? SIZE_MAX : chords.size()});
+        const std::optional<ChartMark> mark = ParseChartMark(token.Text);
+        if (!mark) return "unknown request " + quoted + " at " + Place(t, token.Offset) + ": " + kMarksHelp;
+        marks.push_back({*mark, repeat ? SIZE_MAX : slots.size()});
       } else if (token.Text == "%") {
         if (chart_.Measures == 0) {
           return quoted + " at " + Place(t, token.Offset) + " has no measure before it to repeat";
         }
-        if (repeat || !chords.empty()) {
+        if (repeat || !slots.empty()) {
           return quoted + " at " + Place(t, token.Offset) + " must be the only chord of its measure";
         }
         repeat = true;
+      } else if (repeat) {
+        return quoted + " at " + Place(t, token.Offset) + " follows a % in its measure";
+      } else if (token.Text == ".") {
+        slots.push_back({});
+      } else if (token.Text == "/") {
+        if (!lastChord_)
+          return quoted + " at " + Place(t, token.Offset) + " has no chord before it to repeat";
+        slots.push_back(*lastChord_);
       } else {
-        if (repeat) return quoted + " at " + Place(t, token.Offset) + " follows a % in its measure";
-        const std::optional<ChartChord> chord = ParseChordSymbol(token.Text);
-        if (!chord) return "unknown chord " + quoted + " at " + Place(t, token.Offset);
-        chords.push_back(*chord);
+        const std::optional<Slot> slot = ChordSlot(token.Text);
+        if (!slot) return "unknown chord " + quoted + " at " + Place(t, token.Offset);
+        slots.push_back(*slot);
+        lastChord_ = *slot;
       }
     }
     const size_t measureOffset = tokens.empty() ? endOffset : tokens.front().Offset;
-    if (repeat) chords = previous_;
-    if (chords.empty()) {
+    if (repeat) {
+      slots = previous_;
+      for (const Slot& slot : slots)
+        if (slot.What != Slot::Kind::kNone) lastChord_ = slot;
+    }
+    if (slots.empty()) {
       return PlaceOfMeasure(measureOffset) + " has no chord; write % to repeat the measure before";
     }
-    if (chords.size() > static_cast<size_t>(beats_)) {
-      return PlaceOfMeasure(measureOffset) + " has " + std::to_string(chords.size()) + " chords but only " +
+    if (slots.size() > static_cast<size_t>(beats_)) {
+      return PlaceOfMeasure(measureOffset) + " has " + std::to_string(slots.size()) + " chords but only " +
              std::to_string(beats_) + " beats";
     }
 
     const int start = chart_.Measures * beats_;
-    const int n = static_cast<int>(chords.size());
-    for (size_t slot = 0; slot <= chords.size(); ++slot) {
-      const int i = static_cast<int>(slot);
+    const int n = static_cast<int>(slots.size());
+    for (size_t s = 0; s <= slots.size(); ++s) {
+      const int i = static_cast<int>(s);
       const int beat = start + (i * beats_ + n - 1) / n;  // ceil(i * b / n); slot n is the next bar line
-      for (const PlacedRequest& placed : requests) {
-        if (std::min(placed.Slot, chords.size()) != slot) continue;
+      for (const PlacedMark& placed : marks) {
+        if (std::min(placed.Slot, slots.size()) != s) continue;
         ChartItem item;
-        item.What = ChartItem::Kind::kRequest;
         item.Beat = beat;
-        item.Request = placed.Request;
+        if (placed.Mark.IsRequest) {
+          item.What = ChartItem::Kind::kRequest;
+          item.Request = placed.Mark.Request;
+        } else {
+          item.What = ChartItem::Kind::kFunction;
+          item.Code = placed.Mark.Code;
+          item.Parameter = placed.Mark.Parameter;
+        }
         chart_.Items.push_back(item);
       }
-      if (slot == chords.size()) break;
+      if (s == slots.size()) break;
+      const Slot& slot = slots[s];
+      if (slot.What == Slot::Kind::kNone) continue;
       ChartItem item;
+      item.What = slot.What == Slot::Kind::kRaw ? ChartItem::Kind::kRawChord : ChartItem::Kind::kChord;
       item.Beat = beat;
-      item.RootPitchClass = chords[slot].RootPitchClass;
-      item.Type = chords[slot].Type;
+      item.RootPitchClass = slot.RootPitchClass;
+      item.Type = slot.Type;
+      item.RootNote = slot.RootNote;
       chart_.Items.push_back(item);
     }
-    previous_ = std::move(chords);
+    previous_ = std::move(slots);
     ++chart_.Measures;
     return std::nullopt;
   }
 
   std::string_view text_;
   int beats_;
+  bool multiLine_ = false;
   ChordChart chart_;
-  std::vector<ChartChord> previous_;
+  std::vector<Slot> previous_;
+  std::optional<Slot> lastChord_;
 };
+
+std::optional<std::string> CheckBeats(int beatsPerMeasure) {
+  if (beatsPerMeasure >= 1 && beatsPerMeasure <= kMaxChartBeatsPerMeasure) return std::nullopt;
+  return "beats per measure must lie within 1.." + std::to_string(kMaxChartBeatsPerMeasure) + ", not " +
+         std::to_string(beatsPerMeasure);
+}
 
 }  // namespace
 
-std::optional<ChartChord> ParseChordSymbol(std::string_view symbol) {
-  const std::optional<int> root = TakeNoteName(symbol);
-  if (!root) return std::nullopt;
-  std::string_view suffix = symbol;
-  if (const size_t slash = symbol.find('/'); slash != std::string_view::npos) {
-    suffix = symbol.substr(0, slash);
-    std::string_view bass = symbol.substr(slash + 1);
-    if (!TakeNoteName(bass) || !bass.empty()) return std::nullopt;
-  }
-  for (const ChordTypeSpelling& spelling : kSpellings) {
-    if (suffix == spelling.Suffix) return ChartChord{*root, spelling.Type};
-  }
+std::optional<std::string> ChordChart::Directive(std::string_view name) const {
+  for (const ChartDirective& directive : Directives)
+    if (directive.Name == name) return directive.Value;
   return std::nullopt;
 }
 
-std::span<const ChordTypeSpelling> ChordTypeSpellings() { return kSpellings; }
+bool ChordChart::HasSongFunctions() const {
+  return std::any_of(Items.begin(), Items.end(), [](const ChartItem& item) {
+    return item.What == ChartItem::Kind::kFunction || item.What == ChartItem::Kind::kRawChord;
+  });
+}
+
+std::optional<int> ParseChartNumber(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [ptr, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || ptr != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
+std::optional<int> MetreLength(std::string_view metre) {
+  for (int i = 0; i < config::kMetrumCount; ++i)
+    if (metre == config::kMetrumNames[i]) return config::kMetrumLengths[i];
+  return std::nullopt;
+}
 
 std::variant<ChordChart, std::string> ParseChordChart(std::string_view text, int beatsPerMeasure) {
-  if (beatsPerMeasure < 1 || beatsPerMeasure > kMaxChartBeatsPerMeasure) {
-    return "beats per measure must lie within 1.." + std::to_string(kMaxChartBeatsPerMeasure) + ", not " +
-           std::to_string(beatsPerMeasure);
-  }
-  return ChartParser(text, beatsPerMeasure).Parse();
+  if (auto error = CheckBeats(beatsPerMeasure)) return *error;
+  return ChartParser(text, beatsPerMeasure).Parse(Tokenize(text));
+}
+
+std::variant<ChordChart, std::string> ParseChordProChart(std::string_view text, int beatsPerMeasure) {
+  if (auto error = CheckBeats(beatsPerMeasure)) return *error;
+  return ChartParser(text, beatsPerMeasure).Parse(TokenizeChordPro(text));
+}
+
+bool IsChordPro(std::string_view text) {
+  bool chordPro = false;
+  ForEachLine(text, [&](std::string_view line, size_t, size_t) {
+    const std::string_view trimmed = Trim(line);
+    if (chordPro || trimmed.starts_with('#') || trimmed.starts_with('{')) return;
+    for (size_t open = line.find('['); open != std::string_view::npos; open = line.find('[', open + 1)) {
+      const size_t close = line.find(']', open);
+      if (close == std::string_view::npos) break;
+      const std::string_view inside = Trim(line.substr(open + 1, close - open - 1));
+      if (ParseChordSymbol(inside) || IsNoChord(inside)) chordPro = true;
+    }
+  });
+  return chordPro;
+}
+
+std::variant<ChordChart, std::string> ParseAnyChart(std::string_view text, int beatsPerMeasure) {
+  return IsChordPro(text) ? ParseChordProChart(text, beatsPerMeasure)
+                          : ParseChordChart(text, beatsPerMeasure);
 }
 
 }  // namespace kalo::perform

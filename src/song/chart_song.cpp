@@ -4,6 +4,11 @@
 
 namespace kalo::song {
 
+static_assert(perform::kChartSoloMute == kSoloMuteFunction &&
+                  perform::kChartTranspose == kTransposeFunction && perform::kChartLoop == kLoopFunction &&
+                  perform::kChartTempo == kTempoFunction && perform::kChartStop == kStopFunction,
+              "a chart's function codes are the Chordmemory's");
+
 int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys) {
   switch (request) {
     case perform::ChartRequest::kFill:
@@ -14,6 +19,8 @@ int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& key
       return keys.ToBasic;
     case perform::ChartRequest::kEnding:
       return keys.Ending;
+    case perform::ChartRequest::kIntro:
+      return keys.Intro;
   }
   return keys.FillIn;
 }
@@ -22,33 +29,52 @@ std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart
                                                 const config::ControlKeyNotes& keys,
                                                 const ChartSongShape& shape) {
   const int stop = kSongStart + kRecordBytes * chart.Beats();
-  if (chart.Beats() <= 0 || stop >= kChordmemoryWorkingSize) return std::nullopt;
+  const int lastItem = shape.Length > 0 ? stop - kRecordBytes : stop;
+  if (chart.Beats() <= 0 || lastItem >= kChordmemoryWorkingSize) return std::nullopt;
   Chordmemory chords = Chordmemory::Cleared();
   chords.Write(kSongStart, {});  // the cleared song's STOP gives way to the chart
-  chords.SetHeader({0, static_cast<uint8_t>(shape.Tempo), static_cast<uint8_t>(shape.MeasureLength), 0});
+  chords.SetHeader({static_cast<uint8_t>(shape.StartMeasure), static_cast<uint8_t>(shape.Tempo),
+                    static_cast<uint8_t>(shape.MeasureLength), static_cast<uint8_t>(shape.MelodyProgram)});
   for (const perform::ChartItem& item : chart.Items) {
     const int position = kSongStart + kRecordBytes * item.Beat;
     BeatRecord record = chords.RecordAt(position);
-    if (item.What == perform::ChartItem::Kind::kRequest) {
-      const int key = RequestKey(item.Request, keys);
-      if (key <= 0 || key > 250) continue;  // a key the settings do not give cannot be stored
-      record.Function = static_cast<uint8_t>(key);
-      record.Parameter = kPartKeyParameter;
-    } else {
-      record.Root =
-          static_cast<uint8_t>(perform::FingeredRootNote(item.RootPitchClass, shape.LowestAccompanimentKey));
-      record.Type = static_cast<uint8_t>(item.Type);
+    switch (item.What) {
+      case perform::ChartItem::Kind::kRequest: {
+        const int key = RequestKey(item.Request, keys);
+        if (key <= 0 || key > 250) continue;  // a key the settings do not give cannot be stored
+        record.Function = static_cast<uint8_t>(key);
+        record.Parameter = kPartKeyParameter;
+        break;
+      }
+      case perform::ChartItem::Kind::kFunction:
+        record.Function = static_cast<uint8_t>(item.Code);
+        record.Parameter = static_cast<uint8_t>(item.Parameter);
+        break;
+      case perform::ChartItem::Kind::kRawChord:
+        record.Root = static_cast<uint8_t>(item.RootNote);
+        record.Type = static_cast<uint8_t>(item.Type);
+        break;
+      case perform::ChartItem::Kind::kChord:
+        record.Root =
+            static_cast<uint8_t>(item.RootNote != 0 ? item.RootNote
+                                                    : perform::FingeredRootNote(
+                                                          item.RootPitchClass, shape.LowestAccompanimentKey));
+        record.Type = static_cast<uint8_t>(item.Type);
+        break;
     }
     chords.Write(position, record);
   }
-  BeatRecord end = chords.RecordAt(stop);
-  end.Function = kStopFunction;
-  end.Parameter = 0;
-  chords.Write(stop, end);
-  const int measureLength = shape.MeasureLength > 0 ? shape.MeasureLength : 16;
+  const int measureLength = chart.BeatsPerMeasure * kRecordBytes;  // a header's odd length plays as 4/4
   const int endOfMeasure = ((stop - kSongStart) / measureLength) * measureLength + kSongStart + measureLength;
-  chords.Length =
-      static_cast<int16_t>(endOfMeasure < static_cast<int>(kChordmemoryBufferSize) ? endOfMeasure : stop + 4);
+  int length = shape.Length;
+  if (length <= 0) length = endOfMeasure < static_cast<int>(kChordmemoryBufferSize) ? endOfMeasure : stop + 4;
+  if (stop < length) {
+    BeatRecord end = chords.RecordAt(stop);
+    end.Function = kStopFunction;
+    end.Parameter = 0;
+    chords.Write(stop, end);
+  }
+  chords.Length = static_cast<int16_t>(length);
   return chords;
 }
 

@@ -216,6 +216,36 @@ TEST_F(MixerTest, RowsNameTheInstrumentOfTheirProgramAndShowDrumsOnChannelTen) {
   memory.SetValue(4, midi::ControllerMemory::kProgramEntry, 0);
   EXPECT_TRUE(mixer.UpdateRows(memory));
   EXPECT_EQ(mixer.Rows()[4], " Ch. 05 : Piano");
+  // A cleared memory (controller 121 keeps the device's programs) keeps the name, also over a new list.
+  memory.Reset();
+  EXPECT_FALSE(mixer.UpdateRows(memory));
+  mixer.SetInstrumentList({"Piano", "Bright Piano"}, config::PatchKind::Gm);
+  mixer.UpdateRows(memory);
+  EXPECT_EQ(mixer.Rows()[4], " Ch. 05 : Piano");
+  EXPECT_EQ(mixer.KnownProgram(4), 0);
+}
+
+TEST_F(MixerTest, TheInstrumentsChosenPerChannelAreSentAgainAfterAReset) {
+  mixer.SetInstrumentList({"001 000 000 Piano 1", "025 008 000 Guitar"}, config::PatchKind::Gs);
+  ASSERT_TRUE(mixer.SetKeyboardChannel(2));
+  mixer.ChooseInstrument(1);
+  ASSERT_TRUE(mixer.SetKeyboardChannel(5));
+  mixer.ChooseInstrument(0);
+  port.Sent.clear();
+  mixer.ResendChosenInstruments();
+  EXPECT_EQ(port.Sent, (std::vector<Msg>{{0xB2, 0, 8},
+                                         {0xB2, 32, 0},
+                                         {0xC2, 24, 0},  //
+                                         {0xB5, 0, 0},
+                                         {0xB5, 32, 0},
+                                         {0xC5, 0, 0}}));
+  // The box shows a channel's instrument also where no entry was chosen for it.
+  EXPECT_EQ(mixer.ShownEntry(7, 24), 1);
+  EXPECT_EQ(mixer.ShownEntry(7, 90), -1);
+  port.Open = false;
+  port.Sent.clear();
+  mixer.ResendChosenInstruments();
+  EXPECT_TRUE(port.Sent.empty());
 }
 
 TEST_F(MixerTest, RowsPreferTheChannelsChosenEntryAmongEntriesOfTheSameProgram) {

@@ -22,6 +22,9 @@ endfunction()
 kalo_render_command_test(an_unknown_chord_is_named_with_its_place
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C Xq|--events|-" 2 ""
                          "unknown chord \"Xq\" at measure 1, token 2")
+kalo_render_command_test(song_functions_in_a_chart_are_refused
+                         "render|--style|${KALO_RENDER_STYLE}|--chart|C [Loop 2x] G|--events|-" 2 ""
+                         "which only a song plays")
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
 kalo_render_command_test(a_file_of_unknown_type_is_refused

@@ -22,3 +22,10 @@ foreach(source IN LISTS KALO_SHIPPED_STYLE_SOURCES)
   set_tests_properties(cli.song.an_arrangement_from_a_chart_renders_as_the_chart_with_${style}
                        PROPERTIES LABELS cli TIMEOUT 60)
 endforeach()
+
+# A song's chart reads back, from standard input, into a song that prints the same chart.
+add_test(NAME cli.song.a_songs_chart_reads_back_into_the_same_song
+         COMMAND ${CMAKE_COMMAND} -DKALO=$<TARGET_FILE:kalo> -DSONG=$<TARGET_FILE_DIR:kalo>/SONGS/demo3.vxa
+                 -DOUT=${CMAKE_CURRENT_BINARY_DIR}/chart_round_trip -DINI=${CMAKE_CURRENT_BINARY_DIR}/no-such.ini
+                 -P ${CMAKE_CURRENT_LIST_DIR}/run_song_chart_round_trip.cmake)
+set_tests_properties(cli.song.a_songs_chart_reads_back_into_the_same_song PROPERTIES LABELS cli TIMEOUT 60)

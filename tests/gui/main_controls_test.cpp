@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "gui/chord_editor_panel.h"
 #include "gui/session_rig.h"
 #include "midi/reset_messages.h"
 #include "styles/style_records.h"
@@ -26,14 +27,19 @@ TEST(WindowSession, EveryStartLoadsTheFirstStyleStoppedAndEndsWithTheGmReset) {
   EXPECT_TRUE(rig.Arranger().Gen().StyleLoaded);
   EXPECT_FALSE(rig.Arranger().Engine().StylePlaying());
   EXPECT_TRUE(Contains(rig.Sent(0), Bytes(midi::kGmReset.begin(), midi::kGmReset.end())));
-  EXPECT_TRUE(rig.Session->Guide().Text().isEmpty());  // the greeting is for the very first start
+  EXPECT_FALSE(rig.Session->Guide().Text().contains("Hello"));  // the greeting is for the very first start
 }
 
 TEST(WindowSession, TheVeryFirstStartGreetsInTheGuideAndAMissingStyleIsNoError) {
   SessionRig rig(std::nullopt);
   EXPECT_TRUE(
       rig.Session->Guide().Text().startsWith("Hello, this is the first time that you have started KALO."));
-  EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Guide())->isVisible());
+  // The guide, the keyboard window it speaks of and the configuration open once the main window is
+  // placed, each where the others leave room.
+  std::vector<QWidget*> opened;
+  for (const char* name : {"Guide", "Keyboard", "Configuration"})
+    opened.push_back(ToolWindows::WindowOf(rig.Main().Tools().Find(name)));
+  QTRY_VERIFY(std::all_of(opened.begin(), opened.end(), [](QWidget* window) { return window->isVisible(); }));
   EXPECT_FALSE(rig.Arranger().Gen().StyleLoaded);
   // The one message is the start's GM reset reporting itself done.
   ASSERT_EQ(rig.Dialogs.Entries().size(), 1u);
@@ -47,6 +53,7 @@ TEST(WindowSession, TheVeryFirstStartPlaysTheDemoSongInTheFirstStyle) {
   EXPECT_FALSE(rig.Arranger().Song().Memo.Title.empty());
   EXPECT_LT(rig.Arranger().Engine().SongState, 0) << "the demo plays";
   EXPECT_EQ(rig.Arranger().Clock().ClockState, 1);
+  QTRY_VERIFY(ToolWindows::WindowOf(&rig.Session->Editor())->isVisible());  // the song in the editor
 }
 
 TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {
@@ -67,6 +74,55 @@ TEST(MainControls, FieldsBoxesAndDisplaysFollowBothWays) {
   EXPECT_EQ(controls.Beat()->Colour(), QColor(Qt::red));
   EXPECT_EQ(controls.Beat()->Text(), "P");
   EXPECT_EQ(controls.Measure()->text(), "7");
+  rig.Main().Action("Stop")->trigger();
+  EXPECT_EQ(controls.Beat()->Text(), "") << "the run's letter goes with it";
+}
+
+TEST(MainWindow, TheChordPanelTakesTheDesktopsPaletteAndFillsOnlyForAChordTypeKey) {
+  SessionRig rig;
+  // The desktop turns dark (the application hands its palette to the window this way while it runs).
+  QPalette dark = rig.Main().palette();
+  dark.setColor(QPalette::Base, QColor(30, 30, 30));
+  dark.setColor(QPalette::Text, QColor(230, 230, 230));
+  rig.Main().setPalette(dark);
+  rig.Session->Display().SetChordPanelText("C maj");
+  const QPalette shown = rig.Main().ChordDisplay()->palette();
+  EXPECT_EQ(shown.color(QPalette::Window), QColor(30, 30, 30));
+  EXPECT_EQ(shown.color(QPalette::WindowText), QColor(230, 230, 230));
+  rig.Session->Display().SetChordPanelColour(0x00FFFF);  // yellow: a chord-type key held
+  EXPECT_EQ(rig.Main().ChordDisplay()->palette().color(QPalette::Window), QColor(Qt::yellow));
+  rig.Session->Display().SetChordPanelColour(0xFFFFFF);  // white again: the panel's plain state
+  EXPECT_EQ(rig.Main().ChordDisplay()->palette().color(QPalette::Window), QColor(30, 30, 30));
+}
+
+TEST(PartButtons, ShowThePartThatPlaysAndThePartAskedFor) {
+  using styles::kBasic, styles::kEnding, styles::kExtended, styles::kFillInBasic, styles::kIntro,
+      styles::kToExtended;
+  const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
+  constexpr int kNone = kNoPartButton;
+  constexpr int kIntroButton = 0, kFill = 1, kExt = 2, kBasicButton = 3, kEndingButton = 4;
+  const struct {
+    const char* Name;
+    PartRun Run;
+    PartButtonState Expected;
+  } rows[] = {
+      {"stopped without a style", {false, kBasic, -1, 0, 0, -1}, {kNone, kNone}},
+      {"stopped: the part a start plays first", {false, kBasic, -1, 0, 0, kIntro}, {kNone, kIntroButton}},
+      {"Basic plays", {true, kBasic, -1, 0, 0}, {kBasicButton, kNone}},
+      {"F2 pressed, not yet taken", {true, kBasic, -1, keys.ToExtended, 0}, {kBasicButton, kExt}},
+      {"Extended asked for the next beat", {true, kBasic, kToExtended, 0, 0}, {kBasicButton, kExt}},
+      {"a fill plays", {true, kFillInBasic, -1, 0, 0}, {kFill, kNone}},
+      {"the transition plays its part's button", {true, kToExtended, -1, 0, 0}, {kExt, kNone}},
+      {"the ending waits for the bar line", {true, kExtended, -1, 0, kEnding}, {kExt, kEndingButton}},
+      {"asking for the part that plays", {true, kBasic, -1, keys.ToBasic, 0}, {kBasicButton, kNone}},
+      {"a fill asked for in the intro", {true, kIntro, -1, keys.FillIn, 0}, {kIntroButton, kFill}},
+      {"a tempo function is no part", {true, kBasic, -1, perform::kTempoCode, 0}, {kBasicButton, kNone}},
+  };
+  for (const auto& row : rows) {
+    const PartButtonState shown = ShownParts(row.Run, keys);
+    EXPECT_EQ(shown.Running, row.Expected.Running) << row.Name;
+    EXPECT_EQ(shown.Coming, row.Expected.Coming) << row.Name;
+  }
 }
 
 TEST(MainWindow, TransportButtonsAndPlayingSwitchesActOnTheEngine) {
@@ -131,10 +187,17 @@ TEST(MainWindow, PartButtonsAndPartEntriesSwitchAPlayingStyle) {
   ASSERT_TRUE(arranger.Engine().StylePlaying());
   rig.Ports->ClearSent();
 
-  QTest::mouseClick(rig.Main().Controls()->Button("Ext. - F2"), Qt::LeftButton);
+  MainControls& controls = *rig.Main().Controls();
+  QTRY_VERIFY(controls.Part(PartButtonId::Basic)->Running());
+  QTest::mouseClick(controls.Button("Ext. - F2"), Qt::LeftButton);
+  EXPECT_TRUE(controls.Part(PartButtonId::Extended)->Coming());
+  QTRY_COMPARE(rig.Main().PartDisplay()->text(), QString::fromUtf8("Basic  \u2192  Ext."));
   for (int tick = 0; tick < 24 * 16 && arranger.Gen().RunningPart != styles::kExtended; ++tick)
     arranger.Clock().OnTick();
   EXPECT_EQ(arranger.Gen().RunningPart, styles::kExtended);
+  QTRY_VERIFY(controls.Part(PartButtonId::Extended)->Running());
+  EXPECT_FALSE(controls.Part(PartButtonId::Extended)->Coming());
+  EXPECT_FALSE(controls.BeatNumber()->text().isEmpty()) << "the beat of the measure is shown";
   EXPECT_FALSE(rig.Sent(0).empty());  // the style went on sounding over the virtual port
 
   rig.Main().Action("Fill in Basic")->trigger();

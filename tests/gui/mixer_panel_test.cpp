@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QRadioButton>
+#include <algorithm>
 
 #include "gui/session_rig.h"
+#include "midi/reset_messages.h"
 
 namespace kalo::gui {
 namespace {
@@ -81,6 +83,47 @@ TEST(SoloMutePanel, ASoloChannelBecomesTheMixersChannelUntilTheSoloEnds) {
   QTest::mouseClick(choices[0], Qt::LeftButton);  // "Off"
   EXPECT_EQ(rig.Arranger().SoloChannel, 0);
   EXPECT_EQ(mixer.ChannelBox()->currentText(), "4");
+}
+
+}  // namespace
+}  // namespace kalo::gui
+
+namespace kalo::gui {
+namespace {
+
+const std::filesystem::path kRock = std::filesystem::path(KALO_SHIPPED_STYLES_DIR) / "rock1.vxs";
+
+using testing::Bytes;
+
+TEST(MixerPanel, TheStartStylesVoicesAreSentAfterTheResetAndStayNamed) {
+  testing::SessionRig rig("[Options]\nAutoload=1\n", kRock, true);
+  const std::vector<Bytes> sent = rig.Sent(0);
+  const auto reset = std::find(sent.begin(), sent.end(), Bytes(midi::kGmReset.begin(), midi::kGmReset.end()));
+  ASSERT_NE(reset, sent.end());
+  EXPECT_NE(std::find(reset, sent.end(), Bytes{0xC1, 34}), sent.end()) << "the bass again after the reset";
+
+  auto& mixer = rig.Show<MixerPanel>("Mixer");
+  const QStringList styleRows = {" Ch. 02 : Electric Bass (pick)", " Ch. 03 : Overdriven Guitar",
+                                 " Ch. 04 : Drawbar Organ"};
+  auto rowsOfStyle = [&] {
+    QStringList rows;
+    for (int row = 1; row <= 3; ++row) rows << mixer.ChannelList()->item(row)->text();
+    return rows;
+  };
+  EXPECT_EQ(rowsOfStyle(), styleRows);
+  EXPECT_EQ(mixer.ChannelList()->item(15)->text(), " Ch. 16 : Pad 2 (warm)");
+
+  // Choosing an instrument for channel 1, and resetting the controllers, keep the other rows.
+  mixer.ChannelBox()->activated(0);
+  mixer.InstrumentBox()->activated(40);
+  EXPECT_EQ(mixer.ChannelList()->item(0)->text(), " Ch. 01 : Violin");
+  rig.Main().Action("Reset Controllers")->trigger();
+  mixer.Refresh();
+  EXPECT_EQ(rowsOfStyle(), styleRows);
+  // A channel whose instrument came from the style shows it in the box; the numbers follow the channel.
+  mixer.ChannelBox()->activated(2);
+  EXPECT_EQ(mixer.InstrumentBox()->currentText(), "Overdriven Guitar");
+  EXPECT_FALSE(rig.Arranger().Mixer().ShownInstrument().has_value());
 }
 
 }  // namespace

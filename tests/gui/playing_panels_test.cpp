@@ -79,26 +79,6 @@ TEST(ChordPadsPanel, APadGivesItsChordOrPartAndItsReleaseEndsAPlayedChord) {
   }
 }
 
-TEST(ComputerKeys, AHeldLetterKeyPlaysOneNoteHoweverLongItRepeats) {
-  SessionRig rig;
-  rig.Main().activateWindow();
-  QApplication::setActiveWindow(&rig.Main());
-  rig.Main().setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &rig.Main(); }));
-  QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &rig.Main();
-  // "Q" is a melody key: note 41 an octave up, at the keyboard channel's volume.
-  QTest::sendKeyEvent(QTest::Press, target, Qt::Key_Q, 'q', {});
-  for (int repeat = 0; repeat < 3; ++repeat) {
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Q, {}, "q", true);
-    QApplication::sendEvent(target, &release);
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Q, {}, "q", true);
-    QApplication::sendEvent(target, &press);
-  }
-  EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{{0x90, 53, 90}}));
-  QTest::sendKeyEvent(QTest::Release, target, Qt::Key_Q, 'q', {});
-  EXPECT_EQ(rig.Sent(), (std::vector<Bytes>{{0x90, 53, 90}, {0x90, 53, 0}}));
-}
-
 }  // namespace
 }  // namespace kalo::gui
 

@@ -56,8 +56,11 @@ TEST(SongMenus, OpenSaveAsAndNewMoveTheFieldsCaptionAndMemo) {
   MainControls& controls = *rig.Main().Controls();
   auto& memo = rig.Show<MemoPanel>("Memo");
   rig.Dialogs.QueueFile(kDemo.string());
-  rig.Main().Action("Open")->trigger();
+  rig.Main().Action("Open ...")->trigger();
   ASSERT_FALSE(a.Song().Chords.Empty());
+  EXPECT_EQ(rig.Main().windowTitle(), "KALO - DEMO3");
+  rig.Main().Action("Stop")->trigger();
+  EXPECT_EQ(rig.Main().windowTitle(), "KALO - DEMO3") << "the engine reset keeps the song's name";
   EXPECT_EQ(rig.Main().SongCaption()->text().toStdString(), a.Song().Memo.Title);
   EXPECT_EQ(memo.Field("Title")->text().toStdString(), a.Song().Memo.Title);
 
@@ -71,13 +74,14 @@ TEST(SongMenus, OpenSaveAsAndNewMoveTheFieldsCaptionAndMemo) {
 
   const auto copy = rig.Folder.Path() / "copy.vxa";
   rig.Dialogs.QueueFile(copy.string());
-  rig.Main().Action("Save as")->trigger();
+  rig.Main().Action("Save as ...")->trigger();
   EXPECT_TRUE(std::filesystem::exists(copy));
 
   rig.Dialogs.QueueAnswer(true);
   rig.Main().Action("&New")->trigger();
   EXPECT_TRUE(a.Song().Chords.Empty());
   EXPECT_TRUE(rig.Main().SongCaption()->text().isEmpty());
+  EXPECT_EQ(rig.Main().windowTitle(), "KALO");
   EXPECT_TRUE(memo.Field("Title")->text().isEmpty());
   EXPECT_EQ(controls.From()->value(), 1);
 }

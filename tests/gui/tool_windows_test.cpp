@@ -35,12 +35,37 @@ TEST(ToolWindowPlacement, ANewWindowGoesBelowTheMainWindowOrToTheScreensCentre) 
   }
 }
 
-TEST(ToolWindowPlacement, ArrangeAllFillsRowsBelowTheMainWindow) {
+TEST(ToolWindowPlacement, ArrangeAllPutsTheLargestBelowTheMainWindowAndTheOthersBesideAndBelow) {
   const QRect screen(0, 0, 1000, 800);
   const QRect main(50, 0, 600, 100);
   const std::vector<QSize> sizes = {{400, 150}, {500, 300}, {300, 100}, {200, 900}};
-  const std::vector<QPoint> expected = {{50, 100}, {450, 100}, {50, 400}, {400, -50}};
+  // The one taller than the screen is centred, a cascade step for each window placed before it.
+  const std::vector<QPoint> expected = {{550, 100}, {50, 100}, {50, 400}, {400 + 3 * 24, -50 + 3 * 24}};
   EXPECT_EQ(ArrangedPositions(main, sizes, screen), expected);
+}
+
+TEST(ToolWindowPlacement, WithoutRoomAWindowCoversAToolWindowRatherThanTheMainWindow) {
+  const QRect screen(0, 0, 800, 800);
+  const QRect main(0, 0, 800, 400);
+  const std::vector<QRect> taken = {{0, 400, 800, 400}};
+  EXPECT_FALSE(FreePlace(main, {800, 400}, taken, screen).has_value());
+  EXPECT_EQ(LeastCovering(main, {800, 400}, taken, screen), QPoint(0, 400));
+  EXPECT_FALSE(LeastCovering(main, {900, 100}, taken, screen).has_value()) << "wider than the screen";
+}
+
+TEST(ToolWindowPlacement, ArrangeAllTilesTheWindowsWithoutOverlapWhereTheScreenHasRoom) {
+  const QRect screen(0, 0, 1920, 1050);
+  const QRect main(400, 0, 980, 330);
+  // The frames of the tool windows a player opens most.
+  const std::vector<QSize> sizes = {{620, 380}, {720, 230}, {560, 300}, {460, 420}, {540, 260}, {300, 220}};
+  const std::vector<QPoint> positions = ArrangedPositions(main, sizes, screen);
+  for (size_t i = 0; i < sizes.size(); ++i) {
+    const QRect placed(positions[i], sizes[i]);
+    EXPECT_TRUE(screen.contains(placed)) << i;
+    EXPECT_FALSE(placed.intersects(main)) << i;
+    for (size_t j = 0; j < i; ++j)
+      EXPECT_FALSE(placed.intersects(QRect(positions[j], sizes[j]))) << i << " " << j;
+  }
 }
 
 TEST(ToolWindows, AToolWindowIsCaptionedWithItsPanelAndShownBelowTheMainWindow) {

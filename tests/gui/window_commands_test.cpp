@@ -4,8 +4,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QSpinBox>
 #include <algorithm>
 
+#include "gui/computer_key_filter.h"
 #include "gui/session_rig.h"
 
 namespace kalo::gui {
@@ -22,9 +24,13 @@ struct KeysRig : SessionRig {
     Main().setFocus();
     EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &Main(); }));
   }
+  // A key struck and let go as a player does, the next strike not before the repeat window ended.
   void Press(Qt::Key key) {
     QWidget* target = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : &Main();
+    if (QApplication::activeModalWidget() != nullptr) target = QApplication::activeModalWidget();
     QTest::keyClick(target, key);
+    QTest::qWait(ComputerKeyFilter::kRepeatWindowMs * 2);
+    QCoreApplication::processEvents();  // qWait may end without a last look at the timers
   }
 };
 
@@ -52,11 +58,14 @@ TEST(WindowCommands, EndBackspaceAndF1ReachTheirCommands) {
   const auto sent = rig.Sent();
   EXPECT_NE(std::find(sent.begin(), sent.end(), Bytes{0xBF, 123, 0}), sent.end());
 
-  rig.Press(Qt::Key_F1);  // while stopped, without a tip
-  EXPECT_EQ(rig.Dialogs.Messages().back(), kHelpNotAvailable);
-  rig.Session->Guide().ShowText("A tip");
-  rig.Press(Qt::Key_F1);
+  // Page Up moves the melody keys an octave up; the keyboard window shows it.
+  auto* octave = rig.Show<ToolPanel>("Keyboard").findChild<QSpinBox*>("Octave");
+  rig.Press(Qt::Key_PageUp);
+  QTRY_COMPARE(octave->value(), 1);
+
+  rig.Press(Qt::Key_F1);  // while stopped: the guide, with its text
   EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Guide())->isVisible());
+  EXPECT_TRUE(rig.Session->Guide().Text().contains("F10: Play / Stop"));
 }
 
 TEST(WindowCommands, F11OpensTheChosenArrangementWithoutTheReplaceQuestion) {

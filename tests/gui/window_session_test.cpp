@@ -33,7 +33,7 @@ TEST(WindowSession, StartReadsTheSettingsBeforeOpeningTheStoredDevices) {
 TEST(WindowSession, AFirstStartOpensTheConfigurationWindow) {
   SessionRig rig(std::nullopt);
   EXPECT_TRUE(rig.Session->FirstStart());
-  EXPECT_TRUE(ToolWindows::WindowOf(&rig.Session->Configuration())->isVisible());
+  QTRY_VERIFY(ToolWindows::WindowOf(&rig.Session->Configuration())->isVisible());
 }
 
 TEST(WindowSession, ExitStopsWritesTheSettingsClosesTheWindowsAndStopsTheClock) {
@@ -47,6 +47,7 @@ TEST(WindowSession, ExitStopsWritesTheSettingsClosesTheWindowsAndStopsTheClock) 
   const std::string ini = config::testing::ReadText(rig.Folder.Path() / "kalo.ini");
   EXPECT_EQ(IniValue(ini, "Tempo2"), "97");
   EXPECT_EQ(IniValue(ini, "MIDI-OUT"), "0");  // the device keys are always written
+  EXPECT_EQ(IniValue(ini, "MIDISUB-OUT"), "-2") << "no second output, not the place of \"<None>\"";
   EXPECT_FALSE(rig.Main().isVisible());
   EXPECT_FALSE(ToolWindows::WindowOf(rig.Main().Tools().Find("Mixer"))->isVisible());
 }

@@ -76,7 +76,7 @@ TEST(DeviceConfigTest, StartUpOpensTheStoredDevicesAndGivesTheSecondSlotsNone) {
   EXPECT_EQ(rig.Config->SecondOutList().Entries, rig.Config->MidiOutList().Entries);
   EXPECT_TRUE(rig.Config->SecondOutList().NoneSelected());
   EXPECT_TRUE(rig.Config->ExtInList().NoneSelected());
-  EXPECT_EQ(rig.Config->Positions(), (StoredDevicePositions{1, 1, 2, 2}));
+  EXPECT_EQ(rig.Config->Positions(), (StoredDevicePositions{1, 1, -2, -2})) << "<None> is kept as none";
   EXPECT_TRUE(rig.Dialogs.Messages().empty());
 }
 

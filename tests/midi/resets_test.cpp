@@ -35,6 +35,7 @@ class FakeSeam : public HousekeepingSeam {
   void ClearChordTypeOverride() override { Log.push_back("ClearOverride"); }
   void PrepareChannelSetup() override { Log.push_back("Prepare"); }
   void ApplyKeyboardSplit() override { Log.push_back("Split"); }
+  void RestoreVoices() override { Log.push_back("RestoreVoices"); }
   MixerLevels Levels() const override { return Mixer; }
   void StoreVoice(uint8_t channel, const VoiceRecord& record) override {
     Log.push_back("StoreVoice " + std::to_string(channel));
@@ -189,7 +190,12 @@ TEST(MidiResets, ChannelSetupSendsChannelsOneFifteenAndTheStoredPadVoiceInOrder)
       {0xBF, 10, 50}, {0xBF, 91, 90}, {0xBF, 93, 12}, {0xBF, 0, 0},  {0xBF, 32, 0},  {0xCF, 89}};
   EXPECT_EQ(b.rig.Backend->SentBytes(0), expected);
   EXPECT_EQ(b.seam.Stored, (VoiceRecord{100, 50, 90, 12, 0, 0, 0, 89}));
-  EXPECT_EQ(b.seam.Log, (Texts{"Prepare", "StoreVoice 15", "Split"}));
+  EXPECT_EQ(b.seam.Log, (Texts{"Prepare", "StoreVoice 15", "Split", "RestoreVoices"}));
+  // The values sent are remembered, so that the mixer names the voices the device now has.
+  const ControllerMemory& memory = b.rig.System.Controllers();
+  EXPECT_EQ(memory.Value(14, ControllerMemory::kProgramEntry), 17);
+  EXPECT_EQ(memory.Value(15, ControllerMemory::kProgramEntry), 89);
+  EXPECT_EQ(memory.Value(0, 10), 74);
 }
 
 struct ClampCase {
@@ -225,7 +231,7 @@ TEST(MidiResets, SetStartvaluesStopsReopensResetsSetsUpAndResendsTheCheckedPad) 
   b.resets.SetStartvalues();
   EXPECT_TRUE(b.rig.Output2->IsOpen());
   EXPECT_EQ(b.seam.Log, (Texts{"Stop", "KeyboardVoice", "ClearOverride", "Prepare", "StoreVoice 15", "Split",
-                               "ResendPad"}));
+                               "RestoreVoices", "ResendPad"}));
   b.seam.PadChecked = false;
   b.seam.Log.clear();
   b.resets.SetStartvalues();

@@ -33,14 +33,26 @@ TEST(ChordSymbol, RootsTypesAndTheirNearestTypes) {
 
 // "<measures> | <beat>:<chord name or [Request]> ..." or the error text.
 std::string Describe(const std::variant<ChordChart, std::string>& parsed) {
-  static const char* const kRequests[] = {"[Fill]", "[ToExtended]", "[ToBasic]", "[Ending]"};
   if (const auto* error = std::get_if<std::string>(&parsed)) return *error;
   const ChordChart& chart = std::get<ChordChart>(parsed);
   std::string out = std::to_string(chart.Measures) + " |";
   for (const ChartItem& item : chart.Items) {
     out += " " + std::to_string(item.Beat) + ":";
-    out += item.What == ChartItem::Kind::kChord ? ChordName(item.RootPitchClass, item.Type)
-                                                : kRequests[static_cast<int>(item.Request)];
+    switch (item.What) {
+      case ChartItem::Kind::kChord:
+        out += ChordName(item.RootPitchClass, item.Type);
+        if (item.RootNote != 0) out += "@" + std::to_string(item.RootNote);
+        break;
+      case ChartItem::Kind::kRawChord:
+        out += "@" + std::to_string(item.RootNote) + ":" + std::to_string(item.Type);
+        break;
+      case ChartItem::Kind::kRequest:
+        out += ChartRequestToken(item.Request);
+        break;
+      case ChartItem::Kind::kFunction:
+        out += ChartFunctionToken(item.Code, item.Parameter);
+        break;
+    }
   }
   return out;
 }
@@ -58,7 +70,20 @@ TEST(ChordChart, ChordsShareTheirMeasureAndRequestsStandWhereWritten) {
       {"C∆ | Bø | X", "unknown chord \"X\" at measure 3, token 1 (column 11)"},
       {"C | [Break] F",
        "unknown request \"[Break]\" at measure 2, token 1 (column 5): the requests are [Fill], [ToExtended], "
-       "[ToBasic] and [Ending]"},
+       "[ToBasic], [Ending] and [Intro], the song functions [Tempo N], [Loop Nx], [LoopEnd], [Transpose +N], "
+       "[Transpose -N], [Solo N], [Mute N], [Play N], [Play All], [Mute All], [Mute Melody], [Play Melody], "
+       "[Stop] and [Function CODE PARAMETER]"},
+      {"C . G / | [Intro] % [Tempo 90]",
+       "2 | 0:C maj 2:G maj 3:G maj 4:[Intro] 4:C maj 6:G maj 7:G maj 8:[Tempo 90]"},
+      {"[To Ext.] C@36 [Loop 2x] @50:0 | [Transpose -3] [Solo 4] .",
+       "2 | 0:[ToExtended] 0:C maj@36 2:[Loop 2x] 2:@50:0 4:[Transpose -3] 4:[Solo 4]"},
+      {"{title: x} {time: 3/4} C G | D", "2 | 0:C maj 2:G maj 3:D maj"},
+      {"C\n# H is no chord\nH", "unknown chord \"H\" at measure 1, token 2 (line 3, column 1)"},
+      {"C [Tempo 300]",
+       "unknown request \"[Tempo 300]\" at measure 1, token 2 (column 3): the requests are [Fill], "
+       "[ToExtended], [ToBasic], [Ending] and [Intro], the song functions [Tempo N], [Loop Nx], [LoopEnd], "
+       "[Transpose +N], [Transpose -N], [Solo N], [Mute N], [Play N], [Play All], [Mute All], [Mute Melody], "
+       "[Play Melody], [Stop] and [Function CODE PARAMETER]"},
       {"C [Fill | F", "\"[Fill | F\" at measure 1, token 2 (column 3) has no closing ]"},
       {"% | C", "\"%\" at measure 1, token 1 (column 1) has no measure before it to repeat"},
       {"C | % F", "\"F\" at measure 2, token 2 (column 7) follows a % in its measure"},
@@ -74,6 +99,22 @@ TEST(ChordChart, ChordsShareTheirMeasureAndRequestsStandWhereWritten) {
   EXPECT_EQ(Describe(ParseChordChart("C D E F G", 6)), "1 | 0:C maj 2:D maj 3:E maj 4:F maj 5:G maj");
   EXPECT_EQ(Describe(ParseChordChart("C | G", 1)), "2 | 0:C maj 1:G maj");
   EXPECT_EQ(Describe(ParseChordChart("C", 0)), "beats per measure must lie within 1..64, not 0");
+}
+
+TEST(ChordChart, EveryFunctionTokenReadsBackAsItsCodeAndParameter) {
+  for (int code = 0; code <= 255; ++code) {
+    for (int parameter = 0; parameter <= 255; ++parameter) {
+      const std::string token = ChartFunctionToken(code, parameter);
+      const std::optional<ChartMark> mark = ParseChartMark(token);
+      ASSERT_TRUE(mark && !mark->IsRequest && mark->Code == code && mark->Parameter == parameter) << token;
+    }
+  }
+  for (int type = 1; type <= kChordTypeCount; ++type) {
+    for (int root = 0; root < 12; ++root) {
+      const std::string token = ChartChordToken(root, type);
+      EXPECT_EQ(ParseChordSymbol(token), (ChartChord{root, type})) << token;
+    }
+  }
 }
 
 }  // namespace
