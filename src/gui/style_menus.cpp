@@ -16,8 +16,10 @@ namespace kalo::gui {
 void MainWindow::MakeStyleMenus(QMenu* file) {
   QAction* load = AddCommand(file, "Load Style ...", [this] { arranger_.StyleManager().LoadByDialog(); });
   load->setObjectName("LoadStyle");
+  load->setToolTip("Open a style file");
   QAction* manager = file->addAction("Style-Manager ...");
   manager->setObjectName("StyleManager");
+  manager->setToolTip("Browse, hear and load styles, and keep them in groups");
   connect(manager, &QAction::triggered, this, [this] { ShowPanel(kStyleManagerTitle); });
   file->addSeparator();  // collapses into the next one while no style is listed
   recentEnd_ = file->addSeparator();
