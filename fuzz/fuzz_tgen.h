@@ -83,10 +83,12 @@ inline void ExerciseLoadedStyle(styles::TGen& gen) {
   using namespace kalo::styles;
   const Style& style = gen.CurrentStyle();
   KALO_FUZZ_CHECK(style.Length() >= 0 && style.Length() <= kStreamCapacity);
+  // What the loader guarantees of every part it keeps: it ends after its start, at the latest at
+  // stream length + 1, where a part cut at the end of a recording ends (it plays to the stream's end).
   for (const TStylePart& part : style.Parts) {
     if (!part.Exists()) continue;
     KALO_FUZZ_CHECK(part.StartOffset >= 0 && part.StartOffset < part.EndOffset &&
-                    part.EndOffset <= style.Length());
+                    part.EndOffset <= style.Length() + 1);
   }
   gen.StyleMode = true;
   gen.Playing = true;

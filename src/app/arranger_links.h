@@ -142,6 +142,7 @@ class Arranger::SongLink final : public SongSideHost {
   void MarkChannelActive(int channel) override {
     a_.ChannelActive[static_cast<size_t>(channel & 0x0F)] = true;
   }
+  bool StyleMode() const override { return a_.gen_->StyleMode; }
 
  private:
   Arranger& a_;
@@ -167,6 +168,11 @@ class Arranger::SongFilesLink final : public song::SongFileHost {
   }
   void SendMelodyProgram(uint8_t program) override {
     if (!a_.devices_->Midiout().IsOpen()) return;
+    // The channel's voice record follows, so that the mixer and a later save know the instrument.
+    const auto channel = static_cast<uint8_t>(a_.song_.Melody.Channel & 0x0F);
+    midi::VoiceRecord voice = a_.mixer_->Voice(channel);
+    voice.Program = program;
+    a_.mixer_->SetVoice(channel, voice);
     a_.SendGenerated(static_cast<uint8_t>(midi::kProgramChange | (a_.song_.Melody.Channel & 0x0F)), program,
                      0);
   }

@@ -2,6 +2,8 @@
 // Punch in, and the switches that shape playback. The song side carries out what the tick does
 // with the song; these commands set up the clock, the engine and the song for it. Main thread.
 
+#include <algorithm>
+
 #include "app/arranger.h"
 #include "app/arranger_links.h"
 #include "app/song_side.h"
@@ -69,12 +71,19 @@ void Arranger::StartPlay(bool fromEditor) {
   e.CountInBeat = 0;
   e.CountInActive = songOptions_.CountIn && !options_.SlaveMode;
 
-  // The style starts in the song's first chord, with the song's first function.
+  // The style starts in the chord in force at the play start (the last one written up to it), with
+  // the song's first function. A song that begins with rests has none: its first chord starts the
+  // style on that chord's beat.
   const bool plainStart = song_.Position >= range.PlayStart() && clock_->ClockState == 1 && !gen_->StyleMode;
   if (!plainStart) {
     const song::BeatRecord first = song_.Chords.RecordAt(song::kSongStart);
-    if (first.Function != song::kNoFunction) e.EnterFunction(first.Function, first.Parameter);
-    if (first.HasChord()) chords_->SetChord(first.Root, first.Type, songSide_->SongTranspose);
+    const song::BeatRecord inForce =
+        song_.Chords.ChordInForce(std::min(range.PlayStart(), song_.Chords.Length - song::kRecordBytes));
+    if (inForce.HasChord()) {
+      if (first.Function != song::kNoFunction && song::ValidFunction(first.Function, first.Parameter))
+        e.EnterFunction(first.Function, first.Parameter);
+      chords_->SetChord(inForce.Root, inForce.Type, songSide_->SongTranspose);
+    }
     const bool leadIn = song_.Position < range.PlayStart();
     if (leadIn && gen_->StyleMode && gen_->RunningPart != styles::kIntro &&
         (e.CountInActive || !settings_.PlayIntro))

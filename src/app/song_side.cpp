@@ -23,7 +23,7 @@ constexpr int kMuteMelody = 220;
 constexpr int kPlayMelody = 221;
 constexpr int kFirstChannelMute = 222;
 constexpr int kLastChannelMute = 237;
-constexpr int kFirstChannelPlay = 238;
+constexpr int kFirstChannelPlay = 239;  // 238 would unmute a 17th channel
 constexpr int kLastChannelPlay = 254;
 constexpr int kLastPartKey = 250;
 
@@ -96,6 +96,9 @@ void SongSide::SongModeTick(engine::Sequencer& s) {
   if (melodyRunning_ && song_.Position > 3) ++song_.Melody.Clock;
   if (s.SongState < 0) {
     PlayTick(s);
+    // The sequencer steps the melody while the style plays; before the song's first chord starts
+    // it, the melody is the song's own and keeps its time.
+    if (s.SongState < 0 && !s.StylePlaying()) MelodyStep();
   } else {
     RecordTick(s);
   }
@@ -133,6 +136,8 @@ void SongSide::ResetSong() {
   SongTranspose = TranspositionSetting;
   enteredFunction_ = 0;
   enteredParameter_ = 0;
+  heldKey_ = 0;
+  heldParameter_ = 0;
   waitingForChord_ = false;
   melodyRunning_ = false;
   firstBeat_ = false;
@@ -273,6 +278,52 @@ void SongSide::ApplySoloMute(engine::Sequencer& s, int parameter) {
   }
 }
 
+song::BeatRecord SongSide::SongRecord(int position, bool reread) const {
+  const song::Chordmemory& chords = song_.Chords;
+  // The song ends at its length as at a STOP, also where the file holds none.
+  if (position >= chords.Length) return {0, 0, song::kStopFunction, 0};
+  BeatRecord record = reread ? chords.ReReadRecord(position) : chords.RecordAt(position);
+  if (!song::ValidFunction(record.Function, record.Parameter)) record.Function = record.Parameter = 0;
+  return record;
+}
+
+void SongSide::EnterSongFunction(engine::Sequencer& s, int function, int parameter) {
+  if (s.StylePlaying() || !host_.StyleMode()) {
+    s.EnterFunction(function, parameter);
+    return;
+  }
+  // Before the song's first chord the style does not play, and a key would start it on a rest beat
+  // and restart the beat there: a tempo acts at once, a part key waits for the chord.
+  if (function == engine::kTempoFunction) {
+    s.PendingFunction = function;
+    s.PendingParameter = parameter;
+  } else {
+    heldKey_ = function;
+    heldParameter_ = parameter;
+  }
+}
+
+void SongSide::StartOnFirstChord(engine::Sequencer& s) {
+  // The style starts on the beat of the song's first chord, in the song's time: its start would
+  // begin a new beat at the next tick (or a count-in), which would cut this beat to one tick and
+  // leave the melody behind the chords.
+  const int16_t tick = clock_.TickInBeat;
+  const int clickBeat = s.ClickBeat, beatInStep = s.BeatInStep, countInBeat = s.CountInBeat;
+  const bool countIn = s.CountInActive;
+  if (options_.StartOnChord) s.StartStyle();
+  if (heldKey_ != 0) {
+    const int key = heldKey_;
+    heldKey_ = 0;
+    s.EnterFunction(key, heldParameter_);
+  }
+  if (!s.StylePlaying()) return;
+  clock_.TickInBeat = tick;
+  s.ClickBeat = clickBeat;
+  s.BeatInStep = beatInStep;
+  s.CountInActive = countIn;
+  s.CountInBeat = countInBeat;
+}
+
 void SongSide::PlayBeat(engine::Sequencer& s) {
   const int measureLength = s.MeasureLength;
   int& position = song_.Position;
@@ -283,11 +334,15 @@ void SongSide::PlayBeat(engine::Sequencer& s) {
     melodyRunning_ = true;
   }
 
-  // Lead-in beats before the play start.
+  // Lead-in beats before the play start; one that reaches the song's end has nothing to lead to.
   const int playStart = song_.Range.PlayStart();
   if (position <= playStart) {
     if (position == 4 - measureLength) position = kSongStart;
     if (position < playStart) {
+      if (position >= chords.Length) {
+        s.Stop();
+        return;
+      }
       LeadInBeat(s);
       return;
     }
@@ -295,9 +350,9 @@ void SongSide::PlayBeat(engine::Sequencer& s) {
     song_.Melody.TakeBookmark();
   }
 
-  if (songOptions_.Edit && OverwriteBeat(s)) return;
+  if (songOptions_.Edit && position < chords.Length && OverwriteBeat(s)) return;
 
-  BeatRecord record = chords.RecordAt(position);
+  BeatRecord record = SongRecord(position, false);
   bool reread = false;
   if (position == LoopEnd) {
     if (--LoopCount <= 0) {
@@ -330,7 +385,7 @@ void SongSide::PlayBeat(engine::Sequencer& s) {
     RepeatFromPlayStart();
     reread = true;
   }
-  if (reread) record = chords.ReReadRecord(position, measureLength);
+  if (reread) record = SongRecord(position, true);
 
   // A STOP while "Loop" repeats goes back once to the play start and plays that record instead.
   for (int pass = 0; pass < 2; ++pass) {
@@ -343,7 +398,7 @@ void SongSide::PlayBeat(engine::Sequencer& s) {
     } else if (function == song::kStopFunction) {
       if (songOptions_.Loop && position > measureLength + 4 && pass == 0) {
         RepeatFromPlayStart();
-        record = chords.ReReadRecord(position, measureLength);
+        record = SongRecord(position, true);
         continue;
       }
       if (EndingWait == 0) {
@@ -366,15 +421,17 @@ void SongSide::PlayBeat(engine::Sequencer& s) {
     const bool loopPassesLeft = LoopEnd > 0 && LoopCount >= 2;
     if (farFromEnd && !loopPassesLeft) {
       EndingWait = 1;
-      s.EnterFunction(function, record.Parameter);
+      EnterSongFunction(s, function, record.Parameter);
     }
   } else if (function != 0 && function != song::kSoloMuteFunction && function != song::kTransposeFunction &&
              function != song::kLoopFunction && function != song::kStopFunction) {
-    s.EnterFunction(function, record.Parameter);
+    EnterSongFunction(s, function, record.Parameter);
   }
 
   if (record.HasChord()) {
+    const bool stylePlayed = s.StylePlaying();
     chords_.SetChord(record.Root, record.Type, SongTranspose);
+    if (!stylePlayed) StartOnFirstChord(s);
   } else if (songOptions_.PreviewAhead > 0 && display_.ChordPanelVisible()) {
     ShowPreview(position, measureLength);
   }

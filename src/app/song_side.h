@@ -37,6 +37,8 @@ class SongSideHost {
   virtual bool MidioutOpen() const = 0;
   virtual void SendMidiout(uint8_t status, uint8_t data1, uint8_t data2) = 0;
   virtual void MarkChannelActive(int channel) = 0;
+  // Whether the Style-Creator plays the style (rather than sending part keys to another device).
+  virtual bool StyleMode() const = 0;
 };
 
 class SongSide final : public engine::SongSide, public perform::MelodyRecorder, private song::MelodyOutput {
@@ -96,6 +98,9 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   void LeadInBeat(engine::Sequencer& s);
   bool OverwriteBeat(engine::Sequencer& s);
   void RepeatFromPlayStart();
+  song::BeatRecord SongRecord(int position, bool reread) const;
+  void EnterSongFunction(engine::Sequencer& s, int function, int parameter);
+  void StartOnFirstChord(engine::Sequencer& s);
   void ApplySoloMute(engine::Sequencer& s, int parameter);
   void ShowPreview(int position, int measureLength);
   void ReadAheadAdLib(engine::Sequencer& s);
@@ -129,9 +134,10 @@ class SongSide final : public engine::SongSide, public perform::MelodyRecorder, 
   bool songBeatNext_ = true;
   bool lastBeatWasSongBeat_ = true;
   bool NextBeatIsSongBeat();
-  bool playChordsBefore_ = false;
-  bool chordsUnticked_ =
-      false;  // " Chords" was unticked by a song play  // "Play Chords" before step recording forced it on
+  bool playChordsBefore_ = false;  // "Play Chords" before step recording forced it on
+  bool chordsUnticked_ = false;    // " Chords" was unticked by a song play
+  int heldKey_ = 0;                // a part key read before the style plays: entered when it starts
+  int heldParameter_ = 0;
 };
 
 }  // namespace kalo::app

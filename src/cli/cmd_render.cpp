@@ -28,6 +28,7 @@
 #include "host/time_source.h"
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
+#include "song/chart_song.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -122,8 +123,16 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   }
   const std::vector<uint8_t>& songBytes = songRead.Bytes;
   const song::ParsedArrangement parsed = song::ParseArrangementFile(songBytes);
+  if (const std::string reason = song::NotAnArrangementReason(parsed); !reason.empty()) {
+    Say(kCommand, host::PrintableName(args.Song) + " is not an arrangement: " + reason);
+    return 1;
+  }
   if (parsed.Chords.Length < 5) {
     Say(kCommand, host::PrintableName(args.Song) + ": " + song::kChordmemoryEmptyMessage);
+    return 1;
+  }
+  if (!parsed.Chords.ChordInForce(parsed.Chords.Length - song::kRecordBytes).HasChord()) {
+    Say(kCommand, host::PrintableName(args.Song) + " holds no chord to play");
     return 1;
   }
   const auto stylePath = SongStylePath(args, parsed, folder);
@@ -220,6 +229,9 @@ int Render(const RenderArguments& args) {
       return 2;
     }
   }
+  for (const std::string& request :
+       song::RequestsWithoutKey(chart, config::ComputeControlKeyNotes(session.Settings())))
+    Say(kCommand, request + " is not pressed: the settings give its control key no note");
   if (!RenderTargetsUsable(kCommand, {{args.Style, "the style"}, {settings->File, "the settings file"}},
                            args.Targets))
     return 1;

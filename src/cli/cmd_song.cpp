@@ -25,6 +25,7 @@
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
 #include "song/melody_text.h"
+#include "song/memo_text.h"
 #include "song/song_chart.h"
 #include "song/song_report.h"
 #include "styles/style_file.h"
@@ -80,6 +81,10 @@ std::optional<std::string> ChartText(std::string_view command, const std::string
 
 int RunFromChart(const FromChartArgs& args) {
   constexpr std::string_view kCommand = "kalo song from-chart";
+  if (std::filesystem::path(args.Out).filename().empty()) {
+    Say(kCommand, "-o needs a file name, not \"" + args.Out + "\"");
+    return 2;
+  }
   song::ChartReading reading;
   reading.Tempo = args.Tempo;
   reading.MelodyProgram = args.MelodyProgram;
@@ -134,6 +139,13 @@ int RunFromChart(const FromChartArgs& args) {
   memo.Subtitle = made.Memo.Subtitle.value_or("");
   memo.Author = !args.Author.empty() ? args.Author : made.Memo.Author.value_or("");
   memo.Copyright = made.Memo.Copyright.value_or(song::kDefaultCopyright);
+  // The memo's 8-bit text keeps Latin-1 and the Windows-1252 signs; anything else would turn into '?'.
+  if (const std::string lost =
+          song::UnstorableCharacters(memo.Title + memo.Subtitle + memo.Author + memo.Copyright);
+      !lost.empty()) {
+    Say(kCommand, "the title lines hold characters an arrangement file cannot store: " + lost);
+    return 2;
+  }
   bool memoShortened = false;
   const std::vector<uint8_t> bytes =
       song::SerializeArrangementFile(made.Chords, melody, memo, stylePath, &memoShortened);
@@ -142,6 +154,8 @@ int RunFromChart(const FromChartArgs& args) {
     return 1;
   }
   if (memoShortened) Say(kCommand, "the memo was shortened to fit its buffer");
+  for (const std::string& request : made.RequestsWithoutKey)
+    Say(kCommand, request + " was left out: the settings give its control key no note");
   return 0;
 }
 
@@ -173,6 +187,10 @@ int RunInfo(const SongArgs& args) {
     return 1;
   }
   const song::ParsedArrangement parsed = song::ParseArrangementFile(read.Bytes);
+  if (const std::string reason = song::NotAnArrangementReason(parsed); !reason.empty()) {
+    Say(kCommand, host::PrintableName(args.File) + " is not an arrangement: " + reason);
+    return 1;
+  }
   // The control keys in force name the style-part functions.
   const std::optional<CommandSettings> settings = ReadCommandSettings(kCommand, args.Ini);
   if (!settings) return 1;

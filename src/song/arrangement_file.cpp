@@ -58,17 +58,17 @@ ParsedArrangement ParseArrangementFile(std::span<const uint8_t> bytes) {
     p = 1;
   } else {
     parsed.HasMemo = true;
-    std::span<const uint8_t> memo;
     if (ByteAt(bytes, p) == kSizedMemoMarker) {
       parsed.SizedMemo = true;
       parsed.DeclaredMemoBytes = LengthAt(bytes, p + 1);
-      memo = Block(bytes, p + 5, std::min<int64_t>(parsed.DeclaredMemoBytes, kMemoBufferSize));
+      const auto memo = Block(bytes, p + 5, std::min<int64_t>(parsed.DeclaredMemoBytes, kMemoBufferSize));
+      parsed.Memo = MemoFromText(DecodeFileText(memo));
       p += 5 + parsed.DeclaredMemoBytes;
     } else {
-      memo = Block(bytes, p, kFixedMemoSize);
+      // The fixed field predates the title lines: all of it is comment text.
+      parsed.Memo.Comments = DecodeFileText(Block(bytes, p, kFixedMemoSize));
       p += kFixedMemoSize;
     }
-    parsed.Memo = MemoFromText(DecodeFileText(memo));
     p += kReservedBlockSize;
     if (ByteAt(bytes, p) == kStyleMarker) {
       parsed.HasStyleBlock = true;
@@ -88,6 +88,23 @@ ParsedArrangement ParseArrangementFile(std::span<const uint8_t> bytes) {
                     (chords.size() < kChordmemoryBufferSize && parsed.Chords.Length > kSongStart &&
                      parsed.Chords.Length % kRecordBytes != 0);
   return parsed;
+}
+
+std::string NotAnArrangementReason(const ParsedArrangement& song) {
+  int used = 0, invalid = 0;
+  for (int p = kSongStart; p + kRecordBytes <= song.Chords.Length; p += kRecordBytes) {
+    const BeatRecord r = song.Chords.RecordAt(p);
+    if (r == BeatRecord{}) continue;
+    ++used;
+    // What the program never writes: half a chord, a chord or function parameter outside its range,
+    // a style-part key without the parameter keys carry.
+    const bool halfChord = r.HasRoot() != (r.Type != 0);
+    const bool oddKey = r.Function >= 1 && r.Function <= 250 && r.Parameter != kPartKeyParameter;
+    if (halfChord || r.InvalidChord() || oddKey || !ValidFunction(r.Function, r.Parameter)) ++invalid;
+  }
+  if (invalid * 2 <= used) return {};
+  return std::to_string(invalid) + " of its " + std::to_string(used) +
+         " beat records in use hold values no song holds";
 }
 
 std::vector<uint8_t> SerializeArrangementFile(const Chordmemory& chords, std::span<const MelodyEvent> melody,

@@ -4,8 +4,9 @@
 //   marker A (1 byte): 255 = a melody block follows (i32 length L, then L bytes of 8-byte events);
 //     254 = oldest layout: the Chordmemory starts at offset 1 and nothing else is present;
 //     any other value belongs to the memo block.
-//   marker B at p: 253 = sized memo (i32 length M, then M bytes of text); otherwise a fixed memo
-//     field of 1380 bytes, NUL-terminated, whose first byte is the marker.
+//   marker B at p: 253 = sized memo (i32 length M, then M bytes of text, whose last four lines
+//     are the title lines when it has more than three); otherwise a fixed memo field of 1380
+//     bytes, NUL-terminated, whose first byte is the marker, all of it comment text.
 //   120 reserved bytes.
 //   marker C: 252 = a style block follows (160 bytes: a length byte, at most 159 characters);
 //     otherwise this byte is the first of the Chordmemory.
@@ -63,6 +64,12 @@ struct ParsedArrangement {
 };
 
 ParsedArrangement ParseArrangementFile(std::span<const uint8_t> bytes);
+
+// Why bytes read as an arrangement are none, or empty when they may be one: the layout has no
+// signature, so other files (a sound font, a text, a style) read as a song whose beat records mostly
+// hold values the program never writes (half chords, chords outside the note and type ranges,
+// function parameters outside their tables). A song with a few damaged records still counts as one.
+std::string NotAnArrangementReason(const ParsedArrangement& song);
 
 // The bytes of an arrangement in the current layout: a melody block (all events), a sized memo
 // block (MemoFileBytes), 120 zero bytes, a style block and the first `chords.Length` bytes of the

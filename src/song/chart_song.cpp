@@ -25,6 +25,40 @@ int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& key
   return keys.FillIn;
 }
 
+namespace {
+
+constexpr bool Storable(int key) { return key >= 1 && key <= 250; }
+
+const char* RequestName(perform::ChartRequest request) {
+  switch (request) {
+    case perform::ChartRequest::kFill:
+      return "[Fill]";
+    case perform::ChartRequest::kToExtended:
+      return "[ToExtended]";
+    case perform::ChartRequest::kToBasic:
+      return "[ToBasic]";
+    case perform::ChartRequest::kEnding:
+      return "[Ending]";
+    case perform::ChartRequest::kIntro:
+      return "[Intro]";
+  }
+  return "[Fill]";
+}
+
+}  // namespace
+
+std::vector<std::string> RequestsWithoutKey(const perform::ChordChart& chart,
+                                            const config::ControlKeyNotes& keys) {
+  std::vector<std::string> found;
+  const int beats = chart.BeatsPerMeasure > 0 ? chart.BeatsPerMeasure : 1;
+  for (const perform::ChartItem& item : chart.Items) {
+    if (item.What != perform::ChartItem::Kind::kRequest || Storable(RequestKey(item.Request, keys))) continue;
+    found.push_back(std::string(RequestName(item.Request)) + " at " + std::to_string(item.Beat / beats + 1) +
+                    ":" + std::to_string(item.Beat % beats + 1));
+  }
+  return found;
+}
+
 std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart,
                                                 const config::ControlKeyNotes& keys,
                                                 const ChartSongShape& shape) {
@@ -41,7 +75,7 @@ std::optional<Chordmemory> ChordmemoryFromChart(const perform::ChordChart& chart
     switch (item.What) {
       case perform::ChartItem::Kind::kRequest: {
         const int key = RequestKey(item.Request, keys);
-        if (key <= 0 || key > 250) continue;  // a key the settings do not give cannot be stored
+        if (!Storable(key)) continue;  // see RequestsWithoutKey
         record.Function = static_cast<uint8_t>(key);
         record.Parameter = kPartKeyParameter;
         break;

@@ -4,6 +4,8 @@
 // song typed as a chart plays, edits and saves like a recorded one. Pure functions, any thread.
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "config/settings.h"
 #include "perform/chord_chart.h"
@@ -13,6 +15,12 @@ namespace kalo::song {
 
 // The control key of `keys` that a chart's part request presses.
 int RequestKey(perform::ChartRequest request, const config::ControlKeyNotes& keys);
+
+// The chart's part requests that no control key of `keys` presses (the settings give that key no
+// note 1..250), which a song cannot store and a chart cannot play, each as "[Fill] at 3:1" for a
+// measure of `beatsPerMeasure` beats, in chart order.
+std::vector<std::string> RequestsWithoutKey(const perform::ChordChart& chart,
+                                            const config::ControlKeyNotes& keys);
 
 struct ChartSongShape {
   int MeasureLength = 16;           // L, four per beat; the chart's beats per measure is L div 4

@@ -61,21 +61,43 @@ int Chordmemory::Measures(int measureLength) const {
   return ((Length - kSongStart) / kRecordBytes) / beatsPerMeasure;
 }
 
-BeatRecord Chordmemory::ReReadRecord(int position, int measureLength) const {
-  BeatRecord record = RecordAt(position);
-  if (record.HasRoot() || measureLength <= 0) return record;
-  for (int back = position - measureLength; back >= kSongStart; back -= measureLength) {
+BeatRecord Chordmemory::ChordInForce(int position) const {
+  for (int back = position; back >= kSongStart; back -= kRecordBytes) {
     const BeatRecord found = RecordAt(back);
-    if (!found.HasRoot()) continue;
-    record.Root = found.Root;
-    record.Type = found.Type;
-    if (record.Function == kNoFunction) {
-      record.Function = found.Function;
-      record.Parameter = found.Parameter;
-    }
-    break;
+    if (found.HasChord()) return found;
+  }
+  return {};
+}
+
+BeatRecord Chordmemory::ReReadRecord(int position) const {
+  BeatRecord record = RecordAt(position);
+  if (record.HasChord()) return record;
+  const BeatRecord found = ChordInForce(position - kRecordBytes);
+  if (!found.HasChord()) return record;
+  record.Root = found.Root;
+  record.Type = found.Type;
+  const bool placeMark = found.Function == kLoopFunction || found.Function == kStopFunction;
+  if (record.Function == kNoFunction && !placeMark) {
+    record.Function = found.Function;
+    record.Parameter = found.Parameter;
   }
   return record;
+}
+
+bool ValidFunction(uint8_t code, uint8_t parameter) {
+  switch (code) {
+    case kSoloMuteFunction:
+      // 238 would unmute a 17th channel.
+      return parameter <= 16 || (parameter >= 220 && parameter != 238);
+    case kTransposeFunction:
+      return parameter <= 11 || parameter >= 245;
+    case kLoopFunction:
+      return parameter <= kLoopStartBase + kMaxLoopPasses;
+    case kTempoFunction:
+      return parameter >= 25 && parameter <= 250;
+    default:
+      return true;
+  }
 }
 
 }  // namespace kalo::song

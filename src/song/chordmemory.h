@@ -36,6 +36,13 @@ inline constexpr uint8_t kStopFunction = 255;
 inline constexpr uint8_t kPartKeyParameter = 12;
 // Loop parameters: 0 to 100 close a loop, 100 + n opens one played n times.
 inline constexpr uint8_t kLoopStartBase = 100;
+inline constexpr int kMaxLoopPasses = 100;
+
+// Whether a function code and its parameter mean something: the parameter lies in the range the
+// code's table gives (solo 1..16, the melody 220/221, channel mutes and unmutes of channels 1..16,
+// mute all; transpositions of -11..11; loop ends and loops of 1..100 passes; tempi the tempo field
+// takes). Style-part keys (1..250) and STOP take any parameter. Playback ignores what is not valid.
+bool ValidFunction(uint8_t code, uint8_t parameter);
 
 struct BeatRecord {
   uint8_t Root = 0;  // MIDI note of the chord root; 0 = no chord on this beat
@@ -44,7 +51,10 @@ struct BeatRecord {
   uint8_t Parameter = 0;
 
   bool HasRoot() const { return Root != 0; }
-  bool HasChord() const { return Root != 0 && Type != 0; }
+  // A chord that can sound: a root note 1..127 and a chord type 1..17.
+  bool HasChord() const { return Root >= 1 && Root <= 127 && perform::IsChordType(Type); }
+  // Root and type both given, but outside their ranges: damaged bytes, neither a chord nor a rest.
+  bool InvalidChord() const { return Root != 0 && Type != 0 && !HasChord(); }
   bool operator==(const BeatRecord&) const = default;
 };
 
@@ -89,10 +99,14 @@ struct Chordmemory {
   // Complete measures in use: ((Length − 4) div 4) div (L div 4), never below 0.
   int Measures(int measureLength) const;
 
-  // The record read again after a jump (a lead-in, a repeat): a record without a root takes root
-  // and type of the nearest record with a root found stepping back one measure at a time (while the
-  // position stays at 4 or more), and that record's function too unless it has its own.
-  BeatRecord ReReadRecord(int position, int measureLength) const;
+  // The chord in force at `position`: the last record with a chord at or before it (an empty
+  // record when the song has none up to there).
+  BeatRecord ChordInForce(int position) const;
+
+  // The record read again after a jump (a lead-in, a repeat): a record without a chord takes root
+  // and type of the chord in force there, and that record's function too unless it has its own or
+  // the found one marks a place rather than a state (a loop mark, STOP).
+  BeatRecord ReReadRecord(int position) const;
 
   bool operator==(const Chordmemory&) const = default;
 };

@@ -12,15 +12,12 @@ std::string SoloMuteText(uint8_t p) {
   if (p == 220) return "Mute M.";
   if (p == 221) return "Play M.";
   if (p >= 222 && p <= 237) return "Mute C." + std::to_string(238 - p);
-  // 238 would name channel 17; playback ignores it.
   if (p >= 239 && p <= 254) return "Play C." + std::to_string(255 - p);
-  if (p == 255) return "Mute All";
-  return {};
+  return "Mute All";
 }
 
 std::string TransposeText(uint8_t p) {
   if (p == 0) return "0 Up/Down";
-  // Playback transposes by p for 1..244 and by p − 256 above.
   if (p < 245) return std::to_string(p) + " Up";
   return std::to_string(256 - p) + " Down";
 }
@@ -37,6 +34,7 @@ std::string PartKeyText(int code, const config::ControlKeyNotes& keys) {
 }  // namespace
 
 std::string FunctionText(uint8_t code, uint8_t parameter, const config::ControlKeyNotes& keys) {
+  if (!ValidFunction(code, parameter)) return {};
   switch (code) {
     case kNoFunction:
       return {};

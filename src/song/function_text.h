@@ -12,7 +12,7 @@ namespace kalo::song {
 // "Intro" for the configured style-part keys, "Play All", "Solo C.5", "Mute M.", "Play M.",
 // "Mute C.3", "Play C.3", "Mute All", "0 Up/Down", "2 Up", "3 Down", "LoopEnd", "Loop 3x",
 // "Tempo 120", "STOP". Empty for code 0 and for values that name nothing (a key note that is no
-// configured key, a channel outside 1..16).
+// configured key, a parameter outside the range of its code: see ValidFunction).
 std::string FunctionText(uint8_t code, uint8_t parameter, const config::ControlKeyNotes& keys);
 
 }  // namespace kalo::song

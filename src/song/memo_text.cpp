@@ -93,6 +93,20 @@ std::vector<uint8_t> EncodeFileText(const std::string& text) {
   return out;
 }
 
+std::string UnstorableCharacters(const std::string& text) {
+  std::string found;
+  for (size_t i = 0; i < text.size();) {
+    const size_t begin = i;
+    const char32_t c = NextCodePoint(text, i);
+    const bool broken = c == '?' && text[begin] != '?';
+    if (!broken && (c == '?' || ByteFor(c) != '?')) continue;
+    // Broken UTF-8 is named by the replacement character.
+    const std::string shown = broken ? "\xEF\xBF\xBD" : text.substr(begin, i - begin);
+    if (found.find(shown) == std::string::npos) found += shown;
+  }
+  return found;
+}
+
 SongMemo MemoFromText(const std::string& text) {
   SongMemo memo;
   const std::vector<Line> lines = SplitLines(text);

@@ -19,6 +19,9 @@ inline constexpr size_t kMemoBufferSize = 1500;
 std::string DecodeFileText(std::span<const uint8_t> bytes);
 // UTF-8 as file text; characters without a Windows-1252 byte (and broken UTF-8) become '?'.
 std::vector<uint8_t> EncodeFileText(const std::string& text);
+// The characters of UTF-8 text that file text cannot hold (each once, in order; broken UTF-8 as
+// U+FFFD), which EncodeFileText would turn into '?'. Empty when the text is stored as it stands.
+std::string UnstorableCharacters(const std::string& text);
 
 // Splits a memo text into the fields. Lines end at CR LF, LF or CR; a line break at the very end
 // starts no further line. With three lines or fewer the whole text is the comment text and the

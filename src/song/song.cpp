@@ -9,6 +9,7 @@ void Song::Clear() {
   Range.SetToMeasure(1);
   Chords.Clear();
   Melody.Clear();
+  Loaded.reset();
 }
 
 bool Song::ClearAsked(host::Dialogs& dialogs) {

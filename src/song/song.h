@@ -2,6 +2,7 @@
 // The song the main window holds: the Chordmemory, the melody track, the song memo, the play range
 // and the song position. One instance for the whole run; main thread only.
 
+#include <optional>
 #include <string>
 
 #include "host/dialogs.h"
@@ -25,6 +26,22 @@ struct SongMemo {
   bool operator==(const SongMemo&) const = default;
 };
 
+// What a song file held beside its chords and what the session made of it, right after the file
+// was loaded: saving writes each value back as the file held it unless the session's value changed
+// since (the user chose another tempo, measure, instrument or style), so that opening and saving
+// keeps what it does not touch, values the session could not take included.
+struct LoadedFields {
+  ChordmemoryHeader Header;  // the header record as read
+  std::string StylePath;     // the style block's path as stored (empty without a style block)
+  bool HasStyleBlock = false;
+  // The session's values right after the load.
+  int FromMeasure = 1;
+  int Tempo = 0;
+  int MeasureLength = 16;
+  int MelodyProgram = 0;
+  std::string CurrentStyle;
+};
+
 class Song {
  public:
   Chordmemory Chords = Chordmemory::Cleared();
@@ -35,9 +52,12 @@ class Song {
   int Position = kSongStart;
   // Recording stores nothing below this position.
   int FirstWritePosition = kSongStart;
+  // Set by loading a file, cleared by Clear.
+  std::optional<LoadedFields> Loaded;
 
   // Clear: positions to the song start, play range to measure 1, the Chordmemory cleared (STOP in
-  // beat record 1) and the melody track emptied. The memo and the record start measure stay.
+  // beat record 1), the melody track emptied and the loaded file's values forgotten. The memo and
+  // the record start measure stay.
   void Clear();
   // "&New" / "&Clear" (the caller stops the transport first): with a song, asks
   // kClearChordmemoryQuestion and changes nothing on No; then Clear and an empty memo (copyright

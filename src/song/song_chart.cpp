@@ -220,6 +220,7 @@ std::variant<ChartSong, std::string> SongFromChart(std::string_view text, const 
   auto chords = ChordmemoryFromChart(chart, reading.Keys, shape);
   if (!chords) return std::string("the chart is longer than a song can hold (2999 beats)");
   song.Chords = *chords;
+  song.RequestsWithoutKey = RequestsWithoutKey(chart, reading.Keys);
   return song;
 }
 

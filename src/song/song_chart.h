@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "config/settings.h"
 #include "song/chordmemory.h"
@@ -47,6 +48,8 @@ struct ChartMemo {
 struct ChartSong {
   Chordmemory Chords;
   ChartMemo Memo;
+  // The part requests the song leaves out because the settings give their key no note ("[Fill] at 3:1").
+  std::vector<std::string> RequestsWithoutKey;
 };
 
 // A chart (the program's syntax or a ChordPro sheet, told apart by perform::IsChordPro) as a song, or

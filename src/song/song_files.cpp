@@ -6,6 +6,7 @@
 
 #include "host/file_store.h"
 #include "song/arrangement_file.h"
+#include "song/memo_text.h"
 
 namespace kalo::song {
 
@@ -103,6 +104,18 @@ void SongFiles::LoadFromBytes(const std::string& path, std::span<const uint8_t> 
   if (!parsed.OldestLayout && header.StartMeasure >= 1 && header.StartMeasure <= 8)
     range.SetFromMeasure(header.StartMeasure);
   if (options_.MelodyAdLib && range.RecordStartMeasure() >= 0) range.SetRecordStartMeasure(-4);
+
+  // The oldest layout's header was not read: saving stamps the session's values.
+  song_.Loaded.reset();
+  if (!parsed.OldestLayout)
+    song_.Loaded = LoadedFields{.Header = header,
+                                .StylePath = parsed.StylePath,
+                                .HasStyleBlock = parsed.HasStyleBlock,
+                                .FromMeasure = range.FromMeasure(),
+                                .Tempo = host_.Tempo(),
+                                .MeasureLength = range.MeasureLength(),
+                                .MelodyProgram = host_.MelodyProgram(),
+                                .CurrentStyle = host_.CurrentStylePath()};
 }
 
 bool SongFiles::Save() {
@@ -130,16 +143,28 @@ bool SongFiles::SaveTo(const std::string& path) {
   header.Tempo = static_cast<uint8_t>(std::clamp(host_.Tempo(), 0, 255));
   header.MeasureLength = static_cast<uint8_t>(range.MeasureLength());
   header.MelodyProgram = host_.MelodyProgram();
+  std::string stylePath = host_.CurrentStylePath();
+  if (const std::optional<LoadedFields>& loaded = song_.Loaded) {
+    // What the user left as the file gave it goes back as the file held it.
+    if (range.FromMeasure() == loaded->FromMeasure) header.StartMeasure = loaded->Header.StartMeasure;
+    if (host_.Tempo() == loaded->Tempo) header.Tempo = loaded->Header.Tempo;
+    if (range.MeasureLength() == loaded->MeasureLength) header.MeasureLength = loaded->Header.MeasureLength;
+    if (host_.MelodyProgram() == loaded->MelodyProgram) header.MelodyProgram = loaded->Header.MelodyProgram;
+    if (loaded->HasStyleBlock && stylePath == loaded->CurrentStyle) stylePath = loaded->StylePath;
+  }
   song_.Chords.SetHeader(header);
 
-  const auto bytes =
-      SerializeArrangementFile(song_.Chords, song_.Melody.Events(), song_.Memo, host_.CurrentStylePath());
+  const auto bytes = SerializeArrangementFile(song_.Chords, song_.Melody.Events(), song_.Memo, stylePath);
   if (auto error = host::WriteFileSafely(target, bytes)) {
     dialogs_.Inform("Arrangement not saved: " + *error);
     return false;
   }
   currentFile_ = target;
   settings_.Dir = std::filesystem::path(target).parent_path().string();
+  const SongMemo& memo = song_.Memo;
+  const std::string lost =
+      UnstorableCharacters(memo.Title + memo.Subtitle + memo.Author + memo.Copyright + memo.Comments);
+  if (!lost.empty()) dialogs_.Inform(UnstorableMemoMessage(lost));
   return true;
 }
 

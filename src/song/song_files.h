@@ -18,6 +18,12 @@ namespace kalo::song {
 inline constexpr const char* kReplaceChordsAndMelodyQuestion = "Replace current chords & melody ?";
 inline constexpr const char* kDemoSongName = "demo3.vxa";
 
+// What saving tells when the memo holds characters the file's 8-bit text cannot (`characters`).
+inline std::string UnstorableMemoMessage(const std::string& characters) {
+  return "The memo holds characters an arrangement file cannot store (" + characters +
+         "); they were saved as \"?\".";
+}
+
 // What loading and saving a song needs from the main window, the clock, the melody output and
 // the style. Implemented by the application.
 class SongFileHost {
@@ -77,7 +83,10 @@ class SongFiles {
   // Save as: the save dialog in the folder of the last file, with its name.
   bool SaveAs();
   // Writes the song to `path` (".vxa" added when missing). The header record takes the play
-  // start measure (when 1 to 8, else 0), the tempo, the measure length and the melody program.
+  // start measure (when 1 to 8, else 0), the tempo, the measure length and the melody program,
+  // and the style block the style in use; of a loaded song, each of these that the session still
+  // holds as the load left it is written as the file held it (see LoadedFields). Memo characters
+  // the file cannot hold are saved as '?' and named in a message.
   bool SaveTo(const std::string& path);
 
   // The last file opened or saved.

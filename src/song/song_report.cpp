@@ -31,18 +31,28 @@ std::string MetrumText(const ChordmemoryHeader& header) {
   return index ? config::kMetrumNames[*index] : "not a metrum, counted as 4/4";
 }
 
+// A chord's name; "invalid chord" with its bytes where root or type lie outside their ranges.
+std::string ChordText(const BeatRecord& r) {
+  if (r.HasChord()) return perform::ChordName(r.Root, r.Type);
+  if (r.InvalidChord())
+    return "invalid chord (root " + std::to_string(r.Root) + ", type " + std::to_string(r.Type) + ")";
+  return {};
+}
+
+std::string FunctionLineText(const BeatRecord& r, const config::ControlKeyNotes& keys) {
+  if (r.Function == kNoFunction) return {};
+  const std::string code = std::to_string(r.Function) + "/" + std::to_string(r.Parameter);
+  if (!ValidFunction(r.Function, r.Parameter)) return "invalid function " + code;
+  const std::string text = FunctionText(r.Function, r.Parameter, keys);
+  return text.empty() ? "function " + code : text;
+}
+
 std::vector<BeatLine> BeatLines(const ParsedArrangement& song, const config::ControlKeyNotes& keys) {
   std::vector<BeatLine> lines;
   for (int p = kSongStart; p + kRecordBytes <= song.Chords.Length; p += kRecordBytes) {
     const BeatRecord r = song.Chords.RecordAt(p);
-    if (!r.HasChord() && r.Function == kNoFunction) continue;
-    BeatLine line{p, r, r.HasChord() ? perform::ChordName(r.Root, r.Type) : "", ""};
-    if (r.Function != kNoFunction) {
-      line.Function = FunctionText(r.Function, r.Parameter, keys);
-      if (line.Function.empty())
-        line.Function = "function " + std::to_string(r.Function) + "/" + std::to_string(r.Parameter);
-    }
-    lines.push_back(line);
+    BeatLine line{p, r, ChordText(r), FunctionLineText(r, keys)};
+    if (!line.Chord.empty() || !line.Function.empty()) lines.push_back(line);
   }
   return lines;
 }
@@ -134,9 +144,13 @@ std::string SongInfoJson(const ParsedArrangement& song, const config::ControlKey
     out << (first ? "" : ",") << "{\"measure\":" << MeasureOf(line.Position, measureLength)
         << ",\"beat\":" << BeatOf(line.Position, measureLength) << ",\"position\":" << line.Position
         << ",\"root\":" << int{line.Record.Root} << ",\"type\":" << int{line.Record.Type}
-        << ",\"chord\":" << (line.Chord.empty() ? "null" : Json(line.Chord))
+        << ",\"chord\":" << (line.Record.HasChord() ? Json(line.Chord) : "null")
         << ",\"function\":" << int{line.Record.Function} << ",\"parameter\":" << int{line.Record.Parameter}
-        << ",\"functionText\":" << (line.Function.empty() ? "null" : Json(line.Function)) << "}";
+        << ",\"functionText\":" << (line.Function.empty() ? "null" : Json(line.Function)) << ",\"valid\":"
+        << (line.Record.InvalidChord() || !ValidFunction(line.Record.Function, line.Record.Parameter)
+                ? "false"
+                : "true")
+        << "}";
     first = false;
   }
   out << "]}\n";

@@ -33,7 +33,7 @@ TEST(HostileInput, EveryReaderRefusesAtOnceWhatIsNotItsFileAndPrintsNamesEscaped
       {{"style", "info", "{}"}, kStyle, 0, 0, 0},
       {{"style", "events", "{}"}, kStyle, 0, 0, 0},
       {{"style", "build", "{}", "-o", out + ".vxs"}, KALO_SOURCE_DIR "/styles/rock1.style", 1, kAny, 1},
-      {{"song", "info", "{}", "--ini", ini}, kSong, 0, 0, 0},
+      {{"song", "info", "{}", "--ini", ini}, kSong, 0, 0, 1},  // noise is no arrangement
       {{"render", "{}", "--ini", ini, "--events", out}, kSong, 1, kAny, kAny},
       {{"render", "--style", "{}", "--chart", "C", "--ini", ini, "--events", out}, kStyle, 1, kAny, 1},
       {{"render", "--style", kStyle, "--chart", "C", "--ini", "{}", "--events", out}, ini, kAny, 0, 1, 0},

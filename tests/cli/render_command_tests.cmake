@@ -1,5 +1,5 @@
 # `kalo render` run as a program: a bad chart, nothing to write or a file of unknown type exits with
-# code 2 before rendering; a render to a MIDI file and a WAV file at once writes both.
+# code 2 before rendering, a song file that is no arrangement with code 1; a render to a MIDI file and a WAV file at once writes both.
 
 set(KALO_RENDER_STYLE ${PROJECT_SOURCE_DIR}/fuzz/corpus/style_file_fuzzer/four-parts.vxs)
 
@@ -27,6 +27,8 @@ kalo_render_command_test(song_functions_in_a_chart_are_refused
                          "which only a song plays")
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
+kalo_render_command_test(a_file_that_is_no_arrangement_is_refused "render|${KALO_RENDER_STYLE}|--events|-" 1 ""
+                         "four-parts.vxs\" is not an arrangement: ")
 kalo_render_command_test(a_file_of_unknown_type_is_refused
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C|-o|song.ogg" 2 ""
                          "cannot tell what to write to song.ogg")

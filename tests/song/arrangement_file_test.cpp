@@ -49,6 +49,10 @@ TEST(ArrangementFile, EachMarkerCombinationFindsItsBlocks) {
   const Case cases[] = {{255, true, true},   {255, true, false}, {255, false, true},
                         {255, false, false}, {0, true, true},    {0, true, false},
                         {0, false, true},    {0, false, false},  {254, false, false}};
+  // Five lines: a sized memo ends with the title lines, a fixed one predates them and is all comment.
+  const std::string kMemo = "chorus: loud\r\nverse: soft\r\nbridge\r\ncoda\r\nfine";
+  const SongMemo sized{"verse: soft", "bridge", "coda", "fine", "chorus: loud"};
+  const SongMemo fixed{"", "", "", kDefaultCopyright, kMemo};
   for (const Case& c : cases) {
     FileBytes file;
     if (c.MarkerA == 254) {
@@ -56,9 +60,9 @@ TEST(ArrangementFile, EachMarkerCombinationFindsItsBlocks) {
     } else {
       if (c.MarkerA == 255) file.U8(255).I32(8).Event(24, 0x90, 62, 80, 1);
       if (c.SizedMemo)
-        file.U8(253).I32(5).Text("Notes");
+        file.U8(253).I32(static_cast<int32_t>(kMemo.size())).Text(kMemo);
       else
-        file.Text("Notes").Fill(kFixedMemoSize - 5);
+        file.Text(kMemo).Fill(kFixedMemoSize - kMemo.size());
       file.Fill(120);
       if (c.StyleBlock) file.StyleBlock("pop.vxs");
     }
@@ -67,7 +71,7 @@ TEST(ArrangementFile, EachMarkerCombinationFindsItsBlocks) {
     const std::string row = std::to_string(c.MarkerA) + (c.SizedMemo ? " sized" : " fixed") +
                             (c.StyleBlock ? " style" : " no style");
     EXPECT_EQ(parsed.Melody.size(), c.MarkerA == 255 ? 1u : 0u) << row;
-    EXPECT_EQ(parsed.Memo.Comments, c.MarkerA == 254 ? "" : "Notes") << row;
+    EXPECT_EQ(parsed.Memo, c.MarkerA == 254 ? SongMemo{} : c.SizedMemo ? sized : fixed) << row;
     EXPECT_EQ(parsed.StylePath, c.StyleBlock ? "pop.vxs" : "") << row;
     EXPECT_EQ(parsed.Chords.Length, 12) << row;
     EXPECT_EQ(parsed.Chords.Header().Tempo, 96) << row;
@@ -153,6 +157,27 @@ TEST(ArrangementFile, EveryPrefixOfAFileGivesWhatThePrefixHolds) {
         std::clamp<int64_t>(static_cast<int64_t>(n) - static_cast<int64_t>(chordStart - 159), 0, 7);
     ASSERT_EQ(parsed.StylePath, std::string("pop.vxs").substr(0, static_cast<size_t>(pathBytes))) << n;
   }
+}
+
+TEST(ArrangementFile, FilesThatAreNoArrangementAreToldFromDamagedSongs) {
+  std::vector<uint8_t> noise(6000);
+  uint32_t seed = 12345;
+  for (uint8_t& b : noise) b = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 24);
+  const std::string text(3000, 'k');
+  FileBytes damaged;
+  damaged.U8(253).I32(0).Fill(120).Chords(
+      {0, 120, 16, 0}, {{48, 1, 0, 0}, {200, 99, 0, 0}, {55, 1, 40, 12}, {0, 0, 251, 238}, {0, 0, 255, 0}});
+  const std::tuple<const char*, std::vector<uint8_t>, bool> cases[] = {
+      {"noise", noise, false},
+      {"a text", std::vector<uint8_t>(text.begin(), text.end()), false},
+      {"a song with two damaged records of five", damaged.Bytes, true}};
+  for (const auto& [name, bytes, song] : cases)
+    EXPECT_EQ(NotAnArrangementReason(ParseArrangementFile(bytes)).empty(), song) << name;
+}
+
+TEST(MemoText, CharactersTheFileTextCannotHoldAreNamedOnce) {
+  EXPECT_EQ(UnstorableCharacters("Caf\u00E9 \u20AC \u0160 ?"), "");
+  EXPECT_EQ(UnstorableCharacters("\u03A9\u2713\u03A9 a\xFF"), "\u03A9\u2713\uFFFD");
 }
 
 TEST(MemoText, MoreThanThreeLinesEndWithTitleSubtitleAuthorAndCopyright) {

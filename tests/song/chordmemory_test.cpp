@@ -41,16 +41,23 @@ TEST(Chordmemory, NewAndClearAskOverASongAndLeaveAnEmptySongWithStopOnBeatOne) {
   }
 }
 
-TEST(Chordmemory, AReReadRecordWithoutARootTakesTheChordFoundWholeMeasuresBack) {
+TEST(Chordmemory, AReReadRecordWithoutAChordTakesTheChordInForce) {
   Chordmemory memory = Chordmemory::Cleared();
-  memory.Write(4, {48, 1, 36, 12});   // 1:1 C maj, Fill In
-  memory.Write(8, {55, 1, 0, 0});     // 1:2 G maj
-  memory.Write(36, {0, 0, 254, 90});  // 3:1 only a tempo change
-  memory.Write(52, {57, 2, 0, 0});    // 4:1 A min
-  const std::pair<int, BeatRecord> cases[] = {
-      {36, {48, 1, 254, 90}}, {20, {48, 1, 36, 12}}, {52, {57, 2, 0, 0}}, {40, {55, 1, 0, 0}}, {16, {}}};
+  memory.Write(4, {48, 1, 36, 12});     // 1:1 C maj, Fill In
+  memory.Write(12, {55, 1, 253, 103});  // 1:3 G maj, a loop start
+  memory.Write(16, {200, 99, 0, 0});    // 1:4 damaged bytes
+  memory.Write(36, {0, 0, 254, 90});    // 3:1 only a tempo change
+  memory.Write(52, {57, 2, 0, 0});      // 4:1 A min
+  // At 1:2 the part key comes with the chord; a loop mark marks its own place and does not; at 3:1
+  // G on beat 3 is in force, not C a whole measure back.
+  const std::pair<int, BeatRecord> cases[] = {{8, {48, 1, 36, 12}},
+                                              {16, {55, 1, 0, 0}},
+                                              {36, {55, 1, 254, 90}},
+                                              {52, {57, 2, 0, 0}},
+                                              {56, {57, 2, 0, 0}}};
   for (const auto& [position, expected] : cases)
-    EXPECT_EQ(memory.ReReadRecord(position, 16), expected) << position;
+    EXPECT_EQ(memory.ReReadRecord(position), expected) << position;
+  EXPECT_EQ(Chordmemory::Cleared().ReReadRecord(20), BeatRecord{}) << "no chord anywhere before";
 }
 
 TEST(PlayRange, PositionsFollowMeasuresAndTheMeasureLength) {
@@ -72,12 +79,15 @@ TEST(PlayRange, PositionsFollowMeasuresAndTheMeasureLength) {
 
 TEST(FunctionText, EveryFunctionIsNamedAsTheEditorShowsIt) {
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
+  // The last rows hold parameters outside their tables: they name nothing (and playback ignores them).
   const std::tuple<int, int, const char*> coded[] = {
       {251, 0, "Play All"},    {251, 16, "Solo C.16"}, {251, 220, "Mute M."},   {251, 221, "Play M."},
       {251, 222, "Mute C.16"}, {251, 237, "Mute C.1"}, {251, 239, "Play C.16"}, {251, 254, "Play C.1"},
-      {251, 255, "Mute All"},  {251, 238, ""},         {252, 0, "0 Up/Down"},   {252, 11, "11 Up"},
-      {252, 245, "11 Down"},   {252, 250, "6 Down"},   {253, 0, "LoopEnd"},     {253, 103, "Loop 3x"},
-      {254, 96, "Tempo 96"},   {255, 0, "STOP"}};
+      {251, 255, "Mute All"},  {252, 0, "0 Up/Down"},  {252, 11, "11 Up"},      {252, 245, "11 Down"},
+      {252, 250, "6 Down"},    {253, 0, "LoopEnd"},    {253, 103, "Loop 3x"},   {253, 200, "Loop 100x"},
+      {254, 25, "Tempo 25"},   {255, 0, "STOP"},       {251, 17, ""},           {251, 238, ""},
+      {252, 12, ""},           {252, 244, ""},         {253, 201, ""},          {254, 24, ""},
+      {254, 251, ""}};
   const std::tuple<int, int, const char*> keyed[] = {
       {keys.FillIn, 12, "Fill In"},     {keys.Intro, 12, "Intro"},   {keys.ToBasic, 12, "To Basic"},
       {keys.ToExtended, 12, "To Ext."}, {keys.Ending, 12, "Ending"}, {keys.Ending + 12, 12, ""}};

@@ -19,14 +19,18 @@ struct FakeHost : SongFileHost {
   void SetTempo(int bpm) override { CurrentTempo = bpm; }
   bool EighthNoteStyle() const override { return false; }
   void SetMetrum(int index) override { Metrum = index; }
-  uint8_t MelodyProgram() const override { return 52; }
+  uint8_t MelodyProgram() const override { return Program; }
   void SendMelodyProgram(uint8_t program) override { SentProgram = program; }
-  void LoadStyleByName(const std::string& path) override { LoadedStyle = path; }
-  std::string CurrentStylePath() const override { return "/x/STYLES/waltz.vxs"; }
+  void LoadStyleByName(const std::string& path) override {
+    LoadedStyle = path;
+    StylePath = "/found/" + path;  // where the look-up found it
+  }
+  std::string CurrentStylePath() const override { return StylePath; }
   void SetCaption(const std::string& caption) override { Caption = caption; }
 
   int Stops = 0, CurrentTempo = 100, Metrum = -1, SentProgram = -1;
-  std::string LoadedStyle, Caption;
+  uint8_t Program = 52;
+  std::string LoadedStyle, Caption, StylePath = "/x/STYLES/waltz.vxs";
 };
 
 struct Bench {
@@ -131,6 +135,42 @@ TEST(SongFiles, SavingStampsTheHeaderAndLoadingGivesTheSongBack) {
   EXPECT_EQ(other.Host.LoadedStyle, "/x/STYLES/waltz.vxs");
   EXPECT_EQ(std::tuple(other.TheSong.Range.FromMeasure(), other.Host.CurrentTempo, other.Host.SentProgram),
             std::tuple(2, 144, 52));
+
+  EXPECT_EQ(bench.Dialogs.Messages().size(), 1u);
+  song.Memo.Author = "\u03A9mega";
+  ASSERT_TRUE(bench.Files.SaveTo((bench.Folder.Path() / "omega").string()));
+  EXPECT_EQ(bench.Dialogs.Messages().back(), UnstorableMemoMessage("\u03A9"));
+}
+
+TEST(SongFiles, OpeningAndSavingWritesBackEveryFieldTheUserLeftAsItWas) {
+  const std::string memo = "Intro twice\r\nTitle\r\nSub\r\nAuthor\r\n(c) 1999\r\n";
+  // A file with every block, in the layout the program writes; the header holds start measure 0
+  // and melody program 73, which the session does not take as they stand.
+  const auto file = [&memo](bool melody) {
+    FileBytes bytes;
+    bytes.U8(255).I32(melody ? 16 : 0);
+    if (melody) bytes.Event(0, 0x90, 72, 90, 1).Event(20, 0x80, 72, 0, 1);
+    bytes.U8(253).I32(static_cast<int32_t>(memo.size())).Text(memo).Fill(120);
+    bytes.StyleBlock("STYLES/pop.vxs");
+    return bytes.Chords({0, 132, 12, 73}, {{48, 1, 36, 12}, {0, 0, 252, 250}, {55, 3, 0, 0}, {0, 0, 255, 0}})
+        .Bytes;
+  };
+  for (const bool melody : {true, false}) {
+    Bench bench;
+    const std::vector<uint8_t> original = file(melody);
+    ASSERT_EQ(bench.Files.LoadFile(bench.Write("song.vxa", original)), SongLoad::Loaded);
+    ASSERT_TRUE(bench.Files.SaveTo((bench.Folder.Path() / "again.vxa").string()));
+    EXPECT_EQ(config::testing::ReadText(bench.Folder.Path() / "again.vxa"),
+              std::string(original.begin(), original.end()))
+        << melody;
+
+    bench.Host.CurrentTempo = 90;  // what the user changes is saved as changed
+    bench.Host.Program = 20;
+    ASSERT_TRUE(bench.Files.SaveTo((bench.Folder.Path() / "again.vxa").string()));
+    const std::string changed = config::testing::ReadText(bench.Folder.Path() / "again.vxa");
+    EXPECT_EQ(ParseArrangementFile(std::vector<uint8_t>(changed.begin(), changed.end())).Chords.Header(),
+              (ChordmemoryHeader{0, 90, 12, 20}));
+  }
 }
 
 TEST(SongFiles, AnOversizedMelodyBlockDoesNotHideTheChordsBehindIt) {

@@ -15,22 +15,35 @@ TEST(SongReport, BeatsShowChordNamesAndFunctionTextsAndTheJsonEscapesText) {
       .Text(memo)
       .Fill(120)
       .StyleBlock("STYLES\\Walzer \xE4.vxs");
-  file.Chords({2, 84, 12, 0},
-              {{50, 4, 0, 0}, {0, 0, 0, 0}, {0, 0, 252, 250}, {55, 17, 39, 12}, {0, 0, 40, 12}});
+  file.Chords({2, 84, 12, 0}, {{50, 4, 0, 0},
+                               {0, 0, 0, 0},
+                               {0, 0, 252, 250},
+                               {55, 17, 39, 12},
+                               {0, 0, 40, 12},
+                               {200, 99, 0, 0},
+                               {128, 1, 251, 238},
+                               {60, 0, 0, 0}});
   const ParsedArrangement song = ParseArrangementFile(file.Bytes);
   const config::ControlKeyNotes keys = config::ComputeControlKeyNotes(config::Settings{});
 
   const std::string text = SongInfoText(song, keys);
   for (const char* line :
        {"measure length: 12 (3/4)\n", "copyright: (c) \u00A9\n", "style: STYLES\\Walzer \u00E4.vxs\n",
-        "1:1 @4 D min7\n", "2:1 @16 G sus7, To Basic\n", "2:2 @20 function 40/12\n"})
+        "1:1 @4 D min7\n", "2:1 @16 G sus7, To Basic\n", "2:2 @20 function 40/12\n",
+        // Damaged bytes are no chord or function they happen to name.
+        "2:3 @24 invalid chord (root 200, type 99)\n",
+        "3:1 @28 invalid chord (root 128, type 1), invalid function 251/238\n"})
     EXPECT_NE(text.find(line), std::string::npos) << line << "\nin\n" << text;
-  EXPECT_EQ(text.find("@8"), std::string::npos) << "empty beats hold the chord and are left out";
+  for (const char* absent : {"@8", "@32"})
+    EXPECT_EQ(text.find(absent), std::string::npos)
+        << "beats without a chord hold the chord and are left out";
 
   const std::string json = SongInfoJson(song, keys);
   for (const char* part : {"\"title\":\"Slow \\\"waltz\\\"\"", "\"comments\":\"Twice\"", "\"melodyEvents\":0",
                            "{\"measure\":1,\"beat\":3,\"position\":12,\"root\":0,\"type\":0,\"chord\":null,"
-                           "\"function\":252,\"parameter\":250,\"functionText\":\"6 Down\"}"})
+                           "\"function\":252,\"parameter\":250,\"functionText\":\"6 Down\",\"valid\":true}",
+                           "\"root\":200,\"type\":99,\"chord\":null,\"function\":0,\"parameter\":0,"
+                           "\"functionText\":null,\"valid\":false}"})
     EXPECT_NE(json.find(part), std::string::npos) << part << "\nin\n" << json;
 }
 
