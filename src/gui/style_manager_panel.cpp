@@ -233,7 +233,12 @@ void StyleManagerPanel::ShowEntries() {
   const styles::StyleGroupList& groups = side_.Groups();
   const QSignalBlocker block(groupList_);
   groupList_->clear();
-  for (const std::string& entry : groups.Entries()) groupList_->addItem(EntryLine(entry));
+  for (const std::string& entry : groups.Entries()) {
+    // A long description runs past the list's edge: the tooltip gives it whole, with the file.
+    const styles::GroupEntryText text = styles::ReadGroupEntry(entry);
+    auto* item = new QListWidgetItem(EntryLine(entry), groupList_);
+    item->setToolTip(Text(text.Description) + "\n" + Text(text.Path));
+  }
   groupList_->setCurrentRow(groups.Selected());
   ShowEntryDetails();
 }
