@@ -226,8 +226,11 @@ std::optional<size_t> ProfileDocument::Find(std::string_view section, std::strin
 std::optional<std::string> ProfileDocument::Value(std::string_view section, std::string_view key) const {
   const std::optional<size_t> at = Find(section, key);
   if (!at) return std::nullopt;
-  const std::string& text = lines_[*at].Text;
-  std::string_view value = Trim(std::string_view(text).substr(text.find('=') + 1));
+  // A bare CR inside a line reads as the blank SetValue would store for it, so that a value read and
+  // written back reads the same.
+  std::string text = lines_[*at].Text.substr(lines_[*at].Text.find('=') + 1);
+  std::replace(text.begin(), text.end(), '\r', ' ');
+  std::string_view value = Trim(text);
   if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
     value = value.substr(1, value.size() - 2);
   return std::string(value);

@@ -161,6 +161,18 @@ TEST(LiveCommand, ChordsDriveTheStyleTheMelodyPlaysThroughAndAHangUpLeavesNothin
   ASSERT_EQ(newOut.size(), 1u);
   ASSERT_EQ(jack_connect(jack.Client, jack_port_name(jack.Out), newIn.begin()->c_str()), 0);
   ASSERT_EQ(jack_connect(jack.Client, newOut.begin()->c_str(), jack_port_name(jack.In)), 0);
+  // A loaded server may take a while before both connections carry messages: a right-hand note played
+  // through and heard back shows that they do, before any chord counts.
+  auto heardBack = [&] {
+    std::lock_guard<std::mutex> lock(jack.Mutex);
+    return std::any_of(jack.Got.begin(), jack.Got.end(),
+                       [](const Received& r) { return r.Bytes == std::vector<uint8_t>{0x91, 84, 1}; });
+  };
+  for (int i = 0; i < 100 && !heardBack(); ++i) {
+    jack.Send({{0x95, 84, 1}, {0x85, 84, 0}});
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  ASSERT_TRUE(heardBack()) << "KALO's ports carry nothing";
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
   const double beatMicros = 60e6 / 240;

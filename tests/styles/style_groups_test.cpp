@@ -81,6 +81,16 @@ TEST(StyleGroupFile, AGroupWrittenIsReadBackEntryForEntryAndOtherGroupsStay) {
   EXPECT_EQ(ReadText(path).rfind("; mine\n", 0), 0u);
 }
 
+TEST(StyleGroupFile, EntriesWithStrayCarriageReturnsReadTheSameAfterASave) {
+  TempFolder temp;
+  const auto path = temp.Write("kalo.VXG", "[Group2]\r\n0=\r; c\rc\r\n1=a\rb\r\r\n2=\r \r\n");
+  StyleGroupFile file = StyleGroupFile::Open({path, path});
+  const std::vector<std::string> entries = file.Entries(2);
+  EXPECT_EQ(entries, (std::vector<std::string>{"; c c", "a b"}));
+  EXPECT_EQ(file.SaveGroup(2, entries), std::nullopt);
+  EXPECT_EQ(StyleGroupFile::Open({path, path}).Entries(2), entries);
+}
+
 TEST(StyleGroupFile, AFileThatIsNoProfileIsNeverOverwritten) {
   TempFolder temp;
   const auto path = temp.Write("kalo.VXG", "just some words\n");
