@@ -11,6 +11,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "gui/computer_key_filter.h"
 #include "gui/guarded.h"
 #include "styles/style_groups.h"
 
@@ -78,6 +79,7 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   groupList_->setAcceptDrops(true);
   groupList_->viewport()->setAcceptDrops(true);
   groupList_->installEventFilter(this);
+  ComputerKeyFilter::KeepKeys(groupList_, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space});
   groupList_->viewport()->installEventFilter(this);
   connect(groupList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row < 0) return;
@@ -148,6 +150,7 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   fileList_->setDragEnabled(true);
   fileList_->setDragDropMode(QAbstractItemView::DragOnly);
   fileList_->installEventFilter(this);
+  ComputerKeyFilter::KeepKeys(fileList_, {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space});
   fileList_->viewport()->installEventFilter(this);
   connect(fileList_, &QListWidget::currentRowChanged, this, [this](int row) {
     if (row >= 0) side_.ClickFile(fileList_->item(row)->data(Qt::UserRole).toString().toStdString());

@@ -21,8 +21,9 @@ using testing::SessionRig;
 const std::filesystem::path kShipped = KALO_SHIPPED_STYLES_DIR;
 
 struct ManagerRig : SessionRig {
-  explicit ManagerRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n")
-      : SessionRig(std::move(ini)) {
+  // With computerKeys the keys go through the computer keys first, as in the program.
+  explicit ManagerRig(std::optional<std::string> ini = "[Options]\nAutoload=1\n", bool computerKeys = false)
+      : SessionRig(std::move(ini), {}, false, computerKeys) {
     std::filesystem::create_directories(Styles);
     for (const char* name : {"bossa", "funk", "samba", "swing", "waltz"})
       std::filesystem::copy_file(kShipped / (std::string(name) + ".vxs"),
@@ -56,6 +57,14 @@ struct ManagerRig : SessionRig {
 
   std::filesystem::path Styles = Folder.Path() / "STYLES";
 };
+
+// The list has the keyboard in its active window, as after the player clicked into it.
+void Focus(QListWidget* list) {
+  list->window()->activateWindow();
+  QApplication::setActiveWindow(list->window());
+  list->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == list; }));
+}
 
 void Click(QListWidget* list, int row, Qt::MouseButton button = Qt::LeftButton) {
   QTest::mouseClick(list->viewport(), button, {}, list->visualItemRect(list->item(row)).center());
@@ -130,18 +139,21 @@ TEST(StyleManagerWindow, TheGroupButtonsAskTheirQuestionsAndReachTheGroupFile) {
 }
 
 TEST(StyleManagerWindow, DoubleClickEnterAndLoadLoadTheEntryOrTheFileAndTheCaptionNamesIt) {
-  ManagerRig rig;
+  // Return also moves the keyboard on among the controls: in the lists it loads.
+  ManagerRig rig("[Options]\nAutoload=1\n", true);
   rig.WriteGroup(44, {"samba", "funk"});
   StyleManagerPanel& panel = rig.Open();
   // A double click as the list reports it (the test platform's clicks carry no double-click timing).
   Q_EMIT panel.GroupList()->itemDoubleClicked(panel.GroupList()->item(1));
   EXPECT_EQ(rig.Current(), rig.Style("funk"));
   EXPECT_EQ(panel.Title(), "FUNK  -  Style-Manager");
+  Focus(panel.GroupList());
   QTest::keyClick(panel.GroupList(), Qt::Key_Up);
   QTest::keyClick(panel.GroupList(), Qt::Key_Return);
   EXPECT_EQ(rig.Current(), rig.Style("samba"));
 
   Click(panel.FileList(), panel.FileRow("waltz.vxs"));
+  Focus(panel.FileList());
   QTest::keyClick(panel.FileList(), Qt::Key_Enter);
   EXPECT_EQ(rig.Current(), rig.Style("waltz"));
   Q_EMIT panel.FileList()->itemDoubleClicked(panel.FileList()->item(panel.FileRow("bossa.vxs")));
