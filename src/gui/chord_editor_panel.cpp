@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenuBar>
+#include <utility>
 
 #include "gui/guarded.h"
 #include "gui/main_controls.h"
@@ -24,6 +25,38 @@ constexpr app::EditorFunction kPartFunctions[] = {
     app::EditorFunction::Intro,   app::EditorFunction::FillIn, app::EditorFunction::ToExtended,
     app::EditorFunction::ToBasic, app::EditorFunction::Ending, app::EditorFunction::Stop};
 constexpr const char* kPartCaptions[] = {"Intro", "Fill in", "To Extended", "To Basic", "Ending", "Stop"};
+
+// Tooltips of the controls that carry none from where they are made, by object name.
+constexpr std::pair<const char*, const char*> kHints[] = {
+    {"Measure", "The measure the grid shows and edits"},
+    {"Stop", "Stop playing"},
+    {"TempoField", "The tempo the Tempo button writes into the selected beat"},
+    {"Tempo", "Write a tempo change into the selected beat"},
+    {"LoopChoice", "Start or end a repeated stretch of the song"},
+    {"LoopCount", "How often the loop repeats"},
+    {"Loop", "Write the loop start or end into the selected beat"},
+    {"Semitones", "The semitones the Transpose button writes into the selected beat"},
+    {"Transpose", "Write a transposition into the selected beat"},
+    {"SoloMuteChoice", "What the Solo/Mute button writes: solo, mute or play again"},
+    {"Channel", "The channel the solo or mute is for"},
+    {"Solo/Mute", "Write a solo or mute into the selected beat"},
+    {"Insert Measure ", "Insert a measure before the selected one"},
+    {"Delete Measure", "Delete the selected measure"},
+    {"Insert Beat", "Insert a beat before the selected one; the song grows by a beat"},
+    {"Delete Beat", "Delete the selected beat; the song shrinks by a beat"},
+    {"Copy Measures", "Copy a range of measures to another place"},
+    {"Undo", "Take back the last change"},
+    {"Cut Chord", "Take the chord out of the selected beat"},
+    {"Cut Function", "Take the part or function out of the selected beat"},
+    {"Copy Beat", "Copy the selected beat"},
+    {"Cut Beat", "Copy the selected beat and empty it"},
+    {"Paste Beat", "Put the copied beat into the selected beat"},
+    {"First Measure", "The first measure to copy"},
+    {"Last Measure", "The last measure to copy"},
+    {"Dest. Measure", "Where the copied measures go"},
+    {"OK", "Copy the measures"},
+    {"Cancel", "Close the copy panel without copying"},
+};
 
 QSpinBox* Field(int low, int high, int value, const QString& name) {
   auto* field = new QSpinBox;
@@ -91,6 +124,11 @@ ChordEditorPanel::ChordEditorPanel(app::Arranger& arranger, MainWindow& main, QW
     layout->insertWidget(0, banner_);
   } else {
     banner_->setParent(main_.centralWidget());
+  }
+
+  for (const auto& [name, hint] : kHints) {
+    for (QWidget* control : findChildren<QWidget*>(name))
+      if (control->toolTip().isEmpty()) control->setToolTip(hint);
   }
 
   follow_.setInterval(100);

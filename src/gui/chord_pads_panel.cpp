@@ -14,6 +14,10 @@ constexpr int kChordRows = 11;  // A .. K
 constexpr int kColumns = 12;
 constexpr std::array<const char*, 5> kPartCaptions = {"Fill in - F1", "Basic - F3", "Ending - F4",
                                                       "Ext. - F2", "Intro"};
+constexpr std::array<const char*, 5> kPartHints = {
+    "Play a fill-in (with Shift: the Intro)", "Change to the Basic part (with Shift: the Intro)",
+    "Play the Ending (with Shift: the Intro)", "Change to the Extended part (with Shift: the Intro)",
+    "Play the Intro"};
 
 }  // namespace
 
@@ -26,12 +30,17 @@ ChordPadsPanel::ChordPadsPanel(LiveControls& live, QWidget* parent)
     for (int column = 0; column < kColumns; ++column) {
       const int root = 40 + column + (column < 4 ? 12 : 0);
       const QString name = QString("%1%2").arg(QChar('A' + row)).arg(column, 2, 10, QChar('0'));
-      grid->addWidget(AddPad(name, QString::fromStdString(perform::ChordName(root, type))), row, column);
+      const QString chord = QString::fromStdString(perform::ChordName(root, type));
+      QPushButton* pad = AddPad(name, chord);
+      pad->setToolTip("Play " + chord + " as if held on the keyboard, as long as the pad is pressed");
+      grid->addWidget(pad, row, column);
     }
   }
   for (int column = 0; column < static_cast<int>(kPartCaptions.size()); ++column) {
     const QString name = QString("L%1").arg(column, 2, 10, QChar('0'));
-    grid->addWidget(AddPad(name, kPartCaptions[static_cast<size_t>(column)]), kChordRows, column * 2, 1, 2);
+    QPushButton* pad = AddPad(name, kPartCaptions[static_cast<size_t>(column)]);
+    pad->setToolTip(kPartHints[static_cast<size_t>(column)]);
+    grid->addWidget(pad, kChordRows, column * 2, 1, 2);
   }
 }
 

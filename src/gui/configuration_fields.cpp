@@ -1,6 +1,7 @@
 #include "gui/configuration_fields.h"
 
 #include <array>
+#include <string_view>
 
 namespace kalo::gui {
 
@@ -63,8 +64,76 @@ constexpr std::array kFields = {
     ConfigurationField{"Autoload", "Auto-save settings", P::Program},
 };
 
+struct Hint {
+  const char* Key;
+  const char* Text;
+};
+
+constexpr Hint kHints[] = {
+    {"PatchMode", "The kind of instrument list in use: General MIDI, GS or XG"},
+    {"AccChannel", "The MIDI channel the accompaniment keys come in on; \"All\" takes every channel"},
+    {"Redirect", "Pass messages of the MIDI input on their own channels instead of the keyboard channel"},
+    {"FillIn", "The key of the MIDI keyboard that plays a fill-in"},
+    {"Oct_Fillin", "The octave of the fill-in key"},
+    {"Ending", "The key of the MIDI keyboard that plays the ending"},
+    {"Oct_Ending", "The octave of the ending key"},
+    {"ToAdv", "The key of the MIDI keyboard that changes to the Extended part"},
+    {"Oct_ToAdv", "The octave of the To-Extended key"},
+    {"ToBasic", "The key of the MIDI keyboard that changes to the Basic part"},
+    {"Oct_ToBasic", "The octave of the To-Basic key"},
+    {"FirstKey", "The lowest key of the accompaniment section, where the left hand plays chords"},
+    {"Oct_FirstKey", "The octave of the lowest accompaniment key"},
+    {"LastKey", "The highest key of the accompaniment section"},
+    {"Oct_LastKey", "The octave of the highest accompaniment key"},
+    {"K_Smart", "Smart: a released key leaves the chord; static: keys add up until the chord is full"},
+    {"K_Layout", "The layout of the computer keyboard, for the chord and melody keys"},
+    {"2FingerChords", "Play chord types with two fingers: the root and a digit key"},
+    {"ChordTypes", "Ten two-digit chord type numbers, one for each of the digit keys 1 to 9 and 0"},
+    {"VelOffset", "Added to the velocity of every melody note (-20 to 20)"},
+    {"Quantize", "How often the chord may change: every beat up to every six beats, in quarters or eighths"},
+    {"Metrum", "The metre a new song is recorded in"},
+    {"Tempo1", "The first tempo preset"},
+    {"Tempo2", "The second tempo preset"},
+    {"Tempo3", "The third tempo preset"},
+    {"Tempo4", "The fourth tempo preset"},
+    {"Sync", "The synchronisation value (1 to 10), kept in the settings"},
+    {"SChange", "How sounding notes end at a chord change: 0 cuts them at once, 1 and 2 let them ring out"},
+    {"VolOffset", "The main volume of the accompaniment (0 to 127)"},
+    {"PlayIntro", "Begin the style with its Intro"},
+    {"PlayEnding", "Stop with the style's Ending instead of fading out"},
+    {"MuteHarmonic", "Keep the Harmonic Pad silent during Intro and Ending"},
+    {"PAD", "Hold the chord on the pad instrument under the style"},
+    {"PadItemIndex", "The instrument of the Harmonic Pad"},
+    {"ADLIB", "Fill the melody's pauses with notes of the chord"},
+    {"Adjust", "Keep chords of high roots in the octave of the accompaniment keys"},
+    {"NVDef", "Bring the style's channels to one volume level"},
+    {"Reverb", "Turn reverb off on every channel"},
+    {"RevDef", "Use the reverb levels below instead of the style's own"},
+    {"RevV", "The reverb level of every channel but channel 10"},
+    {"Rev10V", "The reverb level of channel 10 (drums)"},
+    {"Buttons", "Show the row of speed buttons"},
+    {"TabSet", "Show the tabs of the main window"},
+    {"BackGrd", "Show the background"},
+    {"Color", "The background colour of the main window"},
+    {"Picture", "An image file shown as the main window's background"},
+    {"PicVis", "Show the background picture"},
+    {"StyleDir", "The folder the style dialog opens in"},
+    {"P-Name", "An external program to start with KALO"},
+    {"Connection", "What the external program connects to, as that program expects it"},
+    {"AutoConnect", "Start the external program when KALO starts"},
+    {"SCG", "Show the guide's hints as you play"},
+    {"MPU", "Open the chord editor after an arrangement is loaded"},
+    {"Autoload", "Write these settings when KALO ends"},
+};
+
 }  // namespace
 
 std::span<const ConfigurationField> ConfigurationFields() { return kFields; }
+
+const char* ConfigurationHint(const char* key) {
+  for (const Hint& hint : kHints)
+    if (std::string_view(hint.Key) == key) return hint.Text;
+  return "";
+}
 
 }  // namespace kalo::gui

@@ -35,4 +35,7 @@ struct ConfigurationField {
 
 std::span<const ConfigurationField> ConfigurationFields();
 
+// What the setting does, in a line for the field's tooltip (empty for an unknown key).
+const char* ConfigurationHint(const char* key);
+
 }  // namespace kalo::gui

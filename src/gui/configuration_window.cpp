@@ -26,6 +26,13 @@ namespace {
 constexpr std::array<const char*, 4> kDeviceListNames = {"MIDI out", "MIDI in", "2nd MIDI out",
                                                          "Ext. MIDI in"};
 constexpr std::array<const char*, 3> kRouteNames = {"Midiout", "Clickout", "Chordsout"};
+constexpr std::array<const char*, 4> kDeviceListHints = {
+    "Where the accompaniment and the melody play", "The MIDI keyboard the chords and the melody come from",
+    "A second output, for the metronome, the clock or the chords",
+    "A second input, for another keyboard or a MIDI clock"};
+constexpr std::array<const char*, 3> kRouteHints = {"Play the music on output %1",
+                                                    "Send the metronome and the MIDI clock on output %1",
+                                                    "Send the recognized chords on output %1"};
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
@@ -111,9 +118,11 @@ ConfigurationWindow::ConfigurationWindow(app::Arranger& arranger, const host::Pr
   auto* ok = new QPushButton("OK");
   ok->setObjectName("OK");
   ok->setDefault(true);
+  ok->setToolTip("Keep the values shown and close the window");
   connect(ok, &QPushButton::clicked, this, &ConfigurationWindow::Accept);
   auto* cancel = new QPushButton("Cancel");
   cancel->setObjectName("Cancel");
+  cancel->setToolTip("Close the window and forget the values changed in it");
   connect(cancel, &QPushButton::clicked, this, &ConfigurationWindow::Cancel);
   buttons->addWidget(ok);
   buttons->addWidget(cancel);
@@ -135,8 +144,10 @@ QWidget* ConfigurationWindow::MakeSynthesizerPage() {
 
   auto* soundFont = new QLineEdit;
   soundFont->setObjectName("SoundFont");
+  soundFont->setToolTip("The soundfont file (.sf2) the built-in synthesizer plays");
   auto* browse = new QPushButton("...");
   browse->setObjectName("SoundFontBrowse");
+  browse->setToolTip("Choose the soundfont file");
   connect(browse, &QPushButton::clicked, this, [this, soundFont] {
     const auto chosen = arranger_.Dialogs().AskOpenFile(
         {"Soundfont", "Soundfonts (*.sf2)|*.sf2", "sf2", "",
@@ -152,6 +163,7 @@ QWidget* ConfigurationWindow::MakeSynthesizerPage() {
 
   auto* driver = new QComboBox;
   driver->setObjectName("SynthDriver");
+  driver->setToolTip("The sound system the built-in synthesizer plays through");
   for (const char* name : midi::kSynthDriverNames) driver->addItem(name);
   form->addRow("Sound system", driver);
   editors_.push_back({[driver](const config::Settings& s) { driver->setCurrentIndex(s.SynthDriver); },
@@ -159,6 +171,7 @@ QWidget* ConfigurationWindow::MakeSynthesizerPage() {
 
   auto* latency = new QSpinBox;
   latency->setObjectName("SynthLatency");
+  latency->setToolTip("The built-in synthesizer's buffer: shorter answers faster, longer never stutters");
   latency->setRange(midi::kMinSynthLatencyMs, midi::kMaxSynthLatencyMs);
   latency->setSuffix(" ms");
   form->addRow("Latency", latency);
@@ -174,17 +187,20 @@ QWidget* ConfigurationWindow::MakeSynthesizerPage() {
 void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout* form) {
   const config::SettingsKey& key = Key(field.Key);
   const QString name = field.Key;
+  const QString hint = ConfigurationHint(field.Key);
   switch (field.Choices) {
     case FieldChoices::Plain:
       if (key.Type == config::KeyType::Boolean) {
         auto* box = new QCheckBox(field.Caption);
         box->setObjectName(name);
+        box->setToolTip(hint);
         form->addRow(box);
         editors_.push_back({[box, &key](const config::Settings& s) { box->setChecked(s.*key.Bool); },
                             [box, &key](config::Settings& s) { s.*key.Bool = box->isChecked(); }});
       } else if (key.Type == config::KeyType::Integer) {
         auto* box = new QSpinBox;
         box->setObjectName(name);
+        box->setToolTip(hint);
         box->setRange(key.Range.Min, key.Range.Max);
         form->addRow(field.Caption, box);
         editors_.push_back({[box, &key](const config::Settings& s) { box->setValue(s.*key.Int); },
@@ -192,6 +208,7 @@ void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout*
       } else {
         auto* edit = new QLineEdit;
         edit->setObjectName(name);
+        edit->setToolTip(hint);
         edit->setMinimumWidth(240);
         form->addRow(field.Caption, edit);
         editors_.push_back({[edit, &key](const config::Settings& s) { edit->setText(Text(s.*key.Text)); },
@@ -202,9 +219,11 @@ void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout*
       const config::SettingsKey& octaveKey = Key(field.SecondKey);
       auto* pitch = new QComboBox;
       pitch->setObjectName(name);
+      pitch->setToolTip(hint);
       for (const char* note : perform::kNoteNames) pitch->addItem(note);
       auto* octave = new QComboBox;
       octave->setObjectName(field.SecondKey);
+      octave->setToolTip(ConfigurationHint(field.SecondKey));
       for (int choice = 1; choice <= 10; ++choice) octave->addItem(QString::number(choice));
       auto* row = new QHBoxLayout;
       row->addWidget(pitch);
@@ -223,6 +242,7 @@ void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout*
     case FieldChoices::PadInstrument: {
       auto* box = new QComboBox;
       box->setObjectName(name);
+      box->setToolTip(hint);
       form->addRow(field.Caption, box);
       editors_.push_back({[this, box, &key](const config::Settings& s) {
                             box->clear();
@@ -239,6 +259,7 @@ void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout*
     case FieldChoices::Colour: {
       auto* button = new QPushButton;
       button->setObjectName(name);
+      button->setToolTip(hint);
       auto value = std::make_shared<int32_t>(0);
       connect(button, &QPushButton::clicked, this, [this, button, value] {
         const QColor initial = static_cast<uint32_t>(*value) >= kSystemColourCode
@@ -261,6 +282,7 @@ void ConfigurationWindow::AddField(const ConfigurationField& field, QFormLayout*
       // A list of choices: the stored value counts from the key's lowest value (a Boolean from 0).
       auto* box = new QComboBox;
       box->setObjectName(name);
+      box->setToolTip(hint);
       box->addItems(ChoiceTexts(field.Choices));
       form->addRow(field.Caption, box);
       if (key.Type == config::KeyType::Boolean) {
@@ -283,6 +305,7 @@ QWidget* ConfigurationWindow::MakeDeviceLists() {
   for (size_t i = 0; i < kDeviceListNames.size(); ++i) {
     auto* list = new QComboBox;
     list->setObjectName(kDeviceListNames[i]);
+    list->setToolTip(kDeviceListHints[i]);
     list->setMinimumWidth(220);
     deviceLists_[i] = list;
     form->addRow(kDeviceListNames[i], list);
@@ -323,6 +346,7 @@ QWidget* ConfigurationWindow::MakeRoutes() {
     for (int slot = 0; slot < 2; ++slot) {
       auto* button = new QRadioButton(QString::number(slot + 1));
       button->setObjectName(QString("%1%2").arg(kRouteNames[i]).arg(slot + 1));
+      button->setToolTip(QString(kRouteHints[i]).arg(slot + 1));
       group->addButton(button, slot);
       grid->addWidget(button, row, 1 + slot);
     }
@@ -353,16 +377,24 @@ QWidget* ConfigurationWindow::MakePatches() {
 QWidget* ConfigurationWindow::MakeResetButtons() {
   auto* box = new QGroupBox("Resets");
   auto* row = new QHBoxLayout(box);
-  const std::array<std::pair<const char*, std::function<void()>>, 5> commands = {{
-      {"MIDI Reset", [this] { arranger_.MidiResetButton(); }},
-      {"All Notes Off", [this] { arranger_.AllNotesOff(); }},
-      {"C. Reset", [this] { arranger_.ResetControllers(); }},
-      {"Send Values", [this] { arranger_.SendVoiceMessages(); }},
-      {"Reset", [this] { arranger_.SetStartvalues(); }},
+  struct Command {
+    const char* Caption;
+    const char* Hint;
+    std::function<void()> Run;
+  };
+  const std::array<Command, 5> commands = {{
+      {"MIDI Reset", "Send a General MIDI reset to the output", [this] { arranger_.MidiResetButton(); }},
+      {"All Notes Off", "End every sounding note on every channel", [this] { arranger_.AllNotesOff(); }},
+      {"C. Reset", "Reset the controllers of every channel", [this] { arranger_.ResetControllers(); }},
+      {"Send Values", "Send the keyboard channel's instrument again",
+       [this] { arranger_.SendVoiceMessages(); }},
+      {"Reset", "Stop, open the outputs afresh and send every channel its start values",
+       [this] { arranger_.SetStartvalues(); }},
   }};
-  for (const auto& [caption, command] : commands) {
+  for (const auto& [caption, hint, command] : commands) {
     auto* button = new QPushButton(caption);
     button->setObjectName(caption);
+    button->setToolTip(hint);
     connect(button, &QPushButton::clicked, this, [this, command] {
       Guarded(arranger_.Dialogs(), command);
       Q_EMIT SessionChanged();

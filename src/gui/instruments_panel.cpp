@@ -21,6 +21,7 @@ InstrumentsPanel::InstrumentsPanel(app::Arranger& arranger, QWidget* parent)
   layout->addWidget(entries_);
   auto* padRow = new QHBoxLayout;
   pad_ = new QCheckBox("Instrument Pad");
+  pad_->setToolTip("Play the Harmonic Pad with the instrument named beside");
   connect(pad_, &QCheckBox::clicked, this, [this](bool on) {
     arranger_.SetInstrumentPad(on);
     Q_EMIT SessionChanged();

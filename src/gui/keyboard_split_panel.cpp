@@ -26,6 +26,11 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
     controls.Channel->setRange(1, 16);
     controls.OctaveShift = new QSpinBox;
     controls.OctaveShift->setRange(-8, 8);
+    controls.Enabled->setToolTip("Use this zone of the keyboard");
+    controls.NoteName->setToolTip("The highest key of the zone");
+    controls.Octave->setToolTip("The octave of the zone's highest key");
+    controls.Channel->setToolTip("The MIDI channel the zone plays on");
+    controls.OctaveShift->setToolTip("Octaves the zone's notes are moved by");
     grid->addWidget(controls.Enabled, row, 0);
     grid->addWidget(controls.NoteName, row, 1);
     grid->addWidget(controls.Octave, row, 2);
@@ -34,8 +39,10 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
   }
   active_ = new QCheckBox("Keyboard Split");
   active_->setEnabled(false);  // shows the state; the buttons below switch it
+  active_->setToolTip("Whether the keyboard is split now");
   auto* activate = new QPushButton("Set values and activate Split");
   activate->setObjectName(activate->text());
+  activate->setToolTip("Take the zones as set above and split the keyboard");
   connect(activate, &QPushButton::clicked, this, [this] {
     StoreChoices();
     live_.Dispatch.SetValuesAndActivateSplit();
@@ -44,6 +51,7 @@ KeyboardSplitPanel::KeyboardSplitPanel(LiveControls& live, QWidget* parent)
   });
   auto* deactivate = new QPushButton("Deactivate Keyboard Split");
   deactivate->setObjectName(deactivate->text());
+  deactivate->setToolTip("Play the whole keyboard on the keyboard channel again");
   connect(deactivate, &QPushButton::clicked, this, [this] {
     live_.Dispatch.DeactivateKeyboardSplit();
     Refresh();

@@ -158,6 +158,7 @@ QWidget* MixerPanel::MakeOutputVolume() {
     slider->setToolTip(QString("%1 volume of the output device (0 to 100)").arg(caption));
     text = new QLineEdit;
     text->setReadOnly(true);
+    text->setToolTip(QString("The %1 volume as a number").arg(QString(caption).toLower()));
     text->setMaximumWidth(text->fontMetrics().horizontalAdvance("00000"));
     grid->addWidget(new QLabel(caption), row, 0);
     grid->addWidget(slider, row, 1);

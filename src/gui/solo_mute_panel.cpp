@@ -14,6 +14,8 @@ SoloMutePanel::SoloMutePanel(app::Arranger& arranger, QWidget* parent)
   auto* grid = new QGridLayout(box);
   for (int choice = 0; choice <= 16; ++choice) {
     auto* button = new QRadioButton(choice == 0 ? QString("Off") : QString::number(choice));
+    button->setToolTip(choice == 0 ? QString("Every channel plays")
+                                   : QString("Only channel %1 plays; the others are silent").arg(choice));
     solo_.addButton(button, choice);
     // "Off" on a row of its own, the channels in two rows of eight.
     if (choice == 0) {

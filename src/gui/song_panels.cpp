@@ -23,6 +23,7 @@ MemoPanel::MemoPanel(app::Arranger& arranger, QWidget* parent)
   for (const auto& [caption, member] : lines) {
     auto* field = new QLineEdit;
     field->setObjectName(caption);
+    field->setToolTip(QString("The song's %1, saved with the arrangement").arg(QString(caption).toLower()));
     // Only what the player types is written: Refresh does not write the memo back.
     connect(field, &QLineEdit::textEdited, this, [this, member = member](const QString& text) {
       arranger_.Song().Memo.*member = text.toStdString();
@@ -77,7 +78,9 @@ MelodyNotesPanel::MelodyNotesPanel(app::Arranger& arranger, QWidget* parent)
   note_->setFrameShadow(QFrame::Sunken);
   pitchClass_ = new QComboBox;
   for (const char* name : perform::kNoteNames) pitchClass_->addItem(name);
+  pitchClass_->setToolTip("The pitch of the selected melody note; Change sets it");
   octave_ = new QComboBox;
+  octave_->setToolTip("The octave of the selected melody note; Change sets it");
   for (int octave = 1; octave <= kOctaves; ++octave) octave_->addItem(QString::number(octave));
   index_ = new QLabel;
   index_->setObjectName("Index");
@@ -96,6 +99,7 @@ MelodyNotesPanel::MelodyNotesPanel(app::Arranger& arranger, QWidget* parent)
   });
   auto* clear = new QPushButton("Clear");
   clear->setObjectName("Clear");
+  clear->setToolTip("Take the selected note out of the melody (while stopped)");
   connect(clear, &QPushButton::clicked, this, [this, &melody] {
     if (!Stopped()) return;
     melody.ClearSelectedNote();
@@ -113,6 +117,9 @@ bool MelodyNotesPanel::Stopped() {
 void MelodyNotesPanel::AddNoteButton(QLayout* layout, const QString& text, std::function<bool()> command) {
   auto* button = new QPushButton(text);
   button->setObjectName(text);
+  button->setToolTip(text == "Previous" ? "Select and hear the melody's previous note (while stopped)"
+                     : text == "Next"   ? "Select and hear the melody's next note (while stopped)"
+                                        : "Give the selected note the pitch and octave chosen beside it");
   // Only a press that acted sounds the note, so only its release sounds off.
   auto sounding = std::make_shared<bool>(false);
   connect(button, &QPushButton::pressed, this, [this, command = std::move(command), sounding] {
@@ -165,6 +172,7 @@ StepPanel::StepPanel(app::Arranger& arranger, QWidget* parent)
   rows->addWidget(metrum_);
   taps_ = new QComboBox;
   taps_->setObjectName("Taps per Measure");
+  taps_->setToolTip("How many taps step one measure of the song on");
   for (int taps = 1; taps <= 6; ++taps)
     taps_->addItem(taps == 1 ? QString("1 Tap") : QString("%1 Taps").arg(taps));
   connect(taps_, &QComboBox::activated, this,
@@ -173,6 +181,7 @@ StepPanel::StepPanel(app::Arranger& arranger, QWidget* parent)
   auto* buttons = new QHBoxLayout;
   auto* start = new QPushButton("Start");
   start->setObjectName("Start");
+  start->setToolTip("Record the song step by step: each tap enters the held chord");
   connect(start, &QPushButton::clicked, this, [this] {
     ToolWindows::WindowOf(this)->hide();
     Guarded(arranger_.Dialogs(), [this] { arranger_.StepRecord(); });
@@ -180,6 +189,7 @@ StepPanel::StepPanel(app::Arranger& arranger, QWidget* parent)
   });
   auto* close = new QPushButton("Close");
   close->setObjectName("Close");
+  close->setToolTip("Close this window");
   connect(close, &QPushButton::clicked, this, [this] { ToolWindows::WindowOf(this)->hide(); });
   buttons->addWidget(start);
   buttons->addWidget(close);

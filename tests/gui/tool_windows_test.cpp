@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QScreen>
+#include <QScrollBar>
 
 #include "gui/session_rig.h"
 #include "gui/tool_window_placement.h"
@@ -88,6 +94,31 @@ TEST(ToolWindows, AToolWindowIsCaptionedWithItsPanelAndShownBelowTheMainWindow) 
   QWidget* mixer = ToolWindows::WindowOf(rig.Main().Tools().Find("Mixer"));
   const QPoint offCentre = mixer->frameGeometry().center() - available.center();
   EXPECT_LE(offCentre.manhattanLength(), 2) << "centred within the rounding of halves";
+}
+
+// What a control does is one hover away in every window: each button, box, field and slider a player
+// can reach carries a tooltip (a field inside a spin box or combo box is part of its box).
+TEST(ToolWindows, EveryControlOfEveryWindowHasATooltip) {
+  SessionRig rig;
+  std::vector<QWidget*> windows = {&rig.Main()};
+  for (ToolPanel* panel : rig.Main().Tools().Panels()) windows.push_back(panel);
+  for (QWidget* window : windows) {
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+      const bool part = qobject_cast<QAbstractSpinBox*>(control->parentWidget()) != nullptr ||
+                        qobject_cast<QComboBox*>(control->parentWidget()) != nullptr;
+      const bool kind = qobject_cast<QAbstractButton*>(control) || qobject_cast<QComboBox*>(control) ||
+                        qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QLineEdit*>(control) ||
+                        (qobject_cast<QAbstractSlider*>(control) && !qobject_cast<QScrollBar*>(control));
+      // Qt's own parts of a menu bar, tab bar and table, and the controls of another window.
+      const bool qts = control->objectName().startsWith("qt_") ||
+                       control->objectName().startsWith("Scroll") ||
+                       QByteArray(control->metaObject()->className()) == "QTableCornerButton";
+      if (!kind || part || qts || control->window() != window->window()) continue;
+      EXPECT_FALSE(control->toolTip().isEmpty())
+          << window->objectName().toStdString() << " / " << window->windowTitle().toStdString() << ": "
+          << control->metaObject()->className() << " \"" << control->objectName().toStdString() << "\"";
+    }
+  }
 }
 
 }  // namespace
