@@ -102,13 +102,22 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   description_ = new QLineEdit;
   description_->setObjectName("Description");
   description_->setPlaceholderText("Description");
+  description_->setToolTip(
+      "The style's one-line description in the group; \" Add or Edit current Style \" keeps it");
   groupColumn->addWidget(description_);
   auto* groupButtons = new QHBoxLayout;
-  AddButton(groupButtons, " Add or Edit current Style ", "AddOrEdit",
-            [this] { side_.AddOrEditCurrentStyle(description_->text().toStdString()); });
-  AddButton(groupButtons, " Remove        ", "Remove", [this] { side_.Remove(); });
-  AddButton(groupButtons, "  Remove all ", "RemoveAll", [this] { side_.RemoveAll(); });
-  AddButton(groupButtons, "Load", "LoadEntry", [this] { side_.LoadEntry(); });
+  AddButton(groupButtons, " Add or Edit current Style ", "AddOrEdit", [this] {
+    side_.AddOrEditCurrentStyle(description_->text().toStdString());
+  })->setToolTip("Add the loaded style to this group with the description, or give it the description");
+  AddButton(groupButtons, " Remove        ", "Remove", [this] {
+    side_.Remove();
+  })->setToolTip("Take the selected style out of this group (the file stays)");
+  AddButton(groupButtons, "  Remove all ", "RemoveAll", [this] {
+    side_.RemoveAll();
+  })->setToolTip("Empty this group (the files stay)");
+  AddButton(groupButtons, "Load", "LoadEntry", [this] {
+    side_.LoadEntry();
+  })->setToolTip("Load the selected style of the group (also double click or Enter)");
   groupColumn->addLayout(groupButtons);
   columns->addLayout(groupColumn, 3);
 
@@ -118,6 +127,7 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   places_->addItem("Styles", QString::fromStdString(arranger_.Folder().Styles().string()));
   places_->addItem("Home", QDir::homePath());
   places_->addItem("/", QDir::rootPath());
+  places_->setToolTip("Go to the program's styles, your home folder or the root");
   connect(places_, &QComboBox::activated, this, [this](int index) {
     side_.Browser().SetFolder(places_->itemData(index).toString().toStdString());
     ShowFolder();
@@ -133,6 +143,7 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   fileColumn->addWidget(folderList_);
   mask_ = new QComboBox;
   mask_->setObjectName("Mask");
+  mask_->setToolTip(Text(styles::MaskHint(0)));
   mask_->setEditable(true);
   mask_->setInsertPolicy(QComboBox::NoInsert);
   // The digit masks are long: the box keeps the width of the list, its drop-down shows them whole.
@@ -166,9 +177,13 @@ StyleManagerPanel::StyleManagerPanel(app::Arranger& arranger, WindowDisplay& dis
   count_ = new QLabel;
   count_->setObjectName("FileCount");
   fileButtons->addWidget(count_, 1);
-  AddButton(fileButtons, "Load", "LoadFile", [this] { side_.LoadFile(); });
-  AddButton(fileButtons, "Play", "Play", [this] { side_.Play(); });
-  AddButton(fileButtons, "Stop", "Stop", [this] { side_.Stop(); });
+  AddButton(fileButtons, "Load", "LoadFile", [this] {
+    side_.LoadFile();
+  })->setToolTip("Load the selected file (also double click or Enter)");
+  AddButton(fileButtons, "Play", "Play", [this] {
+    side_.Play();
+  })->setToolTip("Hear the Basic of the style chosen last in either list (also Space or the right button)");
+  AddButton(fileButtons, "Stop", "Stop", [this] { side_.Stop(); })->setToolTip("Stop what plays");
   fileColumn->addLayout(fileButtons);
   columns->addLayout(fileColumn, 2);
 
@@ -258,7 +273,8 @@ void StyleManagerPanel::ShowFolder() {
   folderList_->clear();
   for (const std::string& folder : browser.Folders()) folderList_->addItem(Text(folder));
   folderList_->setToolTip(Text(browser.Folder().string()));
-  places_->setToolTip(Text(browser.Folder().string()));
+  places_->setToolTip("Go to the program's styles, your home folder or the root; now in " +
+                      Text(browser.Folder().string()));
   const QSignalBlocker block(fileList_);
   fileList_->clear();
   for (const styles::StyleFileEntry& file : browser.Files()) {
