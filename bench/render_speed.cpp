@@ -122,7 +122,8 @@ int RenderWav(const app::OfflineCapture& capture) {
   host::SteadyTimeSource clock;
   const int64_t begin = clock.NowMicros();
   const std::clock_t cpuBegin = std::clock();
-  const midi::SynthRenderResult result = midi::RenderToWav(capture.Midiout(), capture.Tempi, options, out);
+  const midi::SynthRenderResult result =
+      midi::RenderToAudioFile(capture.Midiout(), capture.Tempi, options, out);
   const double cpuSeconds = static_cast<double>(std::clock() - cpuBegin) / CLOCKS_PER_SEC;
   const double seconds = static_cast<double>(clock.NowMicros() - begin) / 1e6;
   std::error_code ignored;
@@ -214,7 +215,8 @@ int main(int argc, char** argv) {
   host::SteadyTimeSource clock;
   const int64_t begin = clock.NowMicros();
   const std::clock_t cpuBegin = std::clock();
-  const app::OfflineCapture capture = driver.Run(timeline, int64_t{measures} * kBeatsPerMeasure * 24 + kSlackTicks);
+  const app::OfflineCapture capture =
+      driver.Run(timeline, int64_t{measures} * kBeatsPerMeasure * 24 + kSlackTicks);
   const std::clock_t cpuEnd = std::clock();
   const int64_t elapsed = clock.NowMicros() - begin;
   const double cpuSeconds = static_cast<double>(cpuEnd - cpuBegin) / CLOCKS_PER_SEC;

@@ -4,6 +4,7 @@
 // by the wall clock and by the processor time the render used.
 //   synth_render [sample-rate] [output.wav]
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -70,8 +71,22 @@ std::vector<CapturedMessage> DenseMinute() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage =
+      "usage: synth_render [SAMPLE_RATE [OUT.wav]]\n"
+      "  renders a dense minute (five channels, 120 bpm) through the built-in synthesizer to a 16-bit\n"
+      "  WAV file and prints the render time and its ratio to real time; SAMPLE_RATE 8000 to 192000\n"
+      "  (default 44100); the file is kept only when OUT.wav is given\n";
   kalo::midi::SynthRenderOptions options;
-  options.SampleRate = argc > 1 ? std::atoi(argv[1]) : 44100;
+  if (argc > 1) {
+    char* end = nullptr;
+    const long rate = std::strtol(argv[1], &end, 10);
+    if (argc > 3 || end == argv[1] || *end != '\0') {
+      const bool help = std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h";
+      std::fputs(kUsage, help ? stdout : stderr);
+      return help ? 0 : 2;
+    }
+    options.SampleRate = static_cast<int>(std::clamp(rate, 0L, 1'000'000L));
+  }
   const std::filesystem::path out = argc > 2
                                         ? std::filesystem::path(argv[2])
                                         : std::filesystem::temp_directory_path() / "kalo-synth-render.wav";
@@ -80,7 +95,7 @@ int main(int argc, char** argv) {
 
   const std::clock_t cpuStart = std::clock();
   const auto start = std::chrono::steady_clock::now();
-  const kalo::midi::SynthRenderResult result = kalo::midi::RenderToWav(messages, tempo, options, out);
+  const kalo::midi::SynthRenderResult result = kalo::midi::RenderToAudioFile(messages, tempo, options, out);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   // On a shared machine the wall time includes waiting for a core; the processor time does not.
   const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;

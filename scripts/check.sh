@@ -3,7 +3,8 @@
 # need (a JACK server with the dummy driver), run every suite in both builds, stop what was started.
 # Then the ThreadSanitizer build runs the suites of the lock-free parts (host/ and midi/: the event
 # ring, the notice queue, the tick hand-over); it builds only those two suites to stay cheap. The
-# README's pictures of the window are made again from the normal build (scripts/screenshots.sh).
+# README's pictures of the window are made again from the normal build (scripts/screenshots.sh), and
+# the Debian package is made from it and tried as installed (scripts/package-check.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,6 +36,9 @@ done
 
 echo "== screenshots of the window"
 scripts/screenshots.sh || status=1
+
+echo "== the Debian package, tried as installed"
+scripts/package-check.sh || status=1
 
 echo "== tests: tsan (host and midi suites)"
 ctest --preset tsan -j "$jobs" --timeout 300 || status=1

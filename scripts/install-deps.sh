@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
-# Installs the Debian packages KALO needs to build and test, only those that are missing.
+# Installs the Debian packages KALO needs, only those that are missing, in one apt-get run.
+#   scripts/install-deps.sh run     what building and playing the program needs (`make run`)
+#   scripts/install-deps.sh check   that and what the whole test run needs (`make check`; the default)
 # Safe to run again and again; needs root (or sudo) only when something is missing.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  librtmidi-dev libjack-jackd2-dev jackd2 libasound2-dev
+run=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  librtmidi-dev libjack-jackd2-dev libasound2-dev
   libfluidsynth-dev timgm6mb-soundfont libsndfile1-dev
-  libcli11-dev libsimpleini-dev
-  libsmf-dev qt6-base-dev libgl-dev fonts-dejavu-core
+  libcli11-dev libsmf-dev qt6-base-dev libgl-dev fonts-dejavu-core
 )
+check=(
+  clang libclang-rt-14-dev libbenchmark-dev jackd2 libsimpleini-dev
+  python3-mido appstream dpkg-dev
+)
+
+case "${1:-check}" in
+  run) packages=("${run[@]}") ;;
+  check) packages=("${run[@]}" "${check[@]}") ;;
+  *) echo "usage: scripts/install-deps.sh [run|check]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,13 @@ namespace {
 
 constexpr int kOutputCount = 2;
 
+// The time signature of a metre: its measure of L units (four a quarter note) counted in quarter
+// notes, or in eighth notes for the eighth-note metres.
+midi::TimeSignatureChange TimeSignatureOf(const styles::Metre& metre, int64_t tick) {
+  if (metre.EighthNotes) return {tick, metre.MeasureLength / 2, 8};
+  return {tick, metre.MeasureLength / 4, 4};
+}
+
 }  // namespace
 
 // --- Timeline --------------------------------------------------------------------------------------
@@ -99,6 +106,11 @@ void OfflineDriver::Collect(OfflineCapture& capture, int64_t tick) {
   }
   const int tempo = TempoInForce();
   if (capture.Tempi.empty() || capture.Tempi.back().Bpm != tempo) capture.Tempi.push_back({tick, tempo});
+  const midi::TimeSignatureChange metre = TimeSignatureOf(arranger_->Gen().CurrentMetre, tick);
+  auto& metres = capture.TimeSignatures;
+  if (metres.empty() || metres.back().Numerator != metre.Numerator ||
+      metres.back().Denominator != metre.Denominator)
+    metres.push_back(metre);
 }
 
 OfflineCapture OfflineDriver::Run(const Timeline& timeline, int64_t ticksAfterTimeline) {

@@ -66,6 +66,8 @@ struct OfflineCapture {
   std::array<std::vector<midi::CapturedMessage>, 2> Outputs;
   // The tempo in force from tick 0 on, then each change.
   std::vector<midi::TempoChange> Tempi;
+  // The metre of the style in force from tick 0 on, then each change.
+  std::vector<midi::TimeSignatureChange> TimeSignatures;
   // Which output each route named at the end of the run.
   midi::OutputRoutes Routes;
   // The style part that played from each tick on where it changed (style part numbers 0..7), while

@@ -29,6 +29,7 @@
 #include "perform/chord_chart.h"
 #include "song/arrangement_file.h"
 #include "song/chart_song.h"
+#include "song/song_files.h"
 #include "styles/style_file.h"
 #include "styles/style_records.h"
 
@@ -162,8 +163,8 @@ int RenderSong(const RenderArguments& args, const host::ProgramFolder& folder,
   const app::OfflineCapture capture = driver.Run(timeline, kSongTickLimit);
   SayAll(driver.Messages());
   if (capture.Cut) Say(kCommand, "the song was still playing at the end of the Chordmemory");
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi,
-                                               settings.Values, {std::cout, std::cerr, progress});
+  const bool written = app::WriteRenderTargets(args.Targets, app::MusicOf(capture), settings.Values,
+                                               {std::cout, std::cerr, progress});
   PrintSongSummary(args, parsed, *stylePath, capture, written);
   return written ? 0 : 1;
 }
@@ -245,12 +246,30 @@ int Render(const RenderArguments& args) {
   if (capture.Cut)
     Say(kCommand, "the style was still playing long after the chart's end and was stopped there");
 
-  const bool written = app::WriteRenderTargets(args.Targets, capture.Midiout(), capture.Tempi,
-                                               settings->Values, {std::cout, std::cerr, progress});
+  const bool written = app::WriteRenderTargets(args.Targets, app::MusicOf(capture), settings->Values,
+                                               {std::cout, std::cerr, progress});
   return written ? 0 : 1;
 }
 
 }  // namespace
+
+int RenderDemoWithoutDisplay(const std::string& ini) {
+  const host::ProgramFolder folder = host::ProgramFolder::OfRunningProgram();
+  RenderArguments args;
+  args.Song = (folder.Songs() / song::kDemoSongName).string();
+  args.Ini = ini;
+  args.Targets.Files = {"demo.wav", "demo.mid"};
+  std::cerr << "kalo: there is no display to open the window on (DISPLAY and WAYLAND_DISPLAY are not set)\n";
+  for (const std::filesystem::path& file : args.Targets.Files) {
+    if (!host::PathExists(file)) continue;
+    std::cerr << "kalo: " << host::PrintableName(file)
+              << " is here already and is left as it is; to hear the "
+              << "demo song: kalo render " << host::PrintableName(args.Song) << " -o demo.wav\n";
+    return 1;
+  }
+  std::cerr << "kalo: playing the demo song into demo.wav and demo.mid in this folder\n";
+  return Render(args);
+}
 
 void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<RenderArguments>();
@@ -282,9 +301,9 @@ void AddRenderCommand(CLI::App& app, ExitStatus& status) {
   render->add_option("--events", args->Targets.Events, "write the event list here (- for standard output)");
   render
       ->add_option("-o", args->Targets.Files,
-                   "write OUT.mid, a Standard MIDI File (format 1, 24 ticks per quarter note), or OUT.wav, "
-                   "the sound of the built-in synthesizer (44100 Hz, 16-bit stereo); may be given more "
-                   "than once")
+                   "write OUT.mid, a Standard MIDI File (format 1, 24 ticks per quarter note, a track per "
+                   "channel), or the sound of the built-in synthesizer (44100 Hz, 16-bit stereo) as OUT.wav, "
+                   "OUT.flac or OUT.ogg (Ogg Vorbis); may be given more than once")
       ->allow_extra_args(false);
   render->callback([args, &status] { status.Code = Render(*args); });
 }

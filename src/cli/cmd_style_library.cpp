@@ -129,8 +129,8 @@ int Preview(const PreviewArguments& args) {
 
   const host::SteadyTimeSource clock;
   app::RenderProgress progress(clock, std::cerr, host::StandardErrorIsTerminal());
-  const bool written = app::WriteRenderTargets(args.Targets, preview.Capture.Midiout(), preview.Capture.Tempi,
-                                               settings, {std::cout, std::cerr, progress});
+  const bool written = app::WriteRenderTargets(args.Targets, app::MusicOf(preview.Capture), settings,
+                                               {std::cout, std::cerr, progress});
   if (written) Say(kPreview, what);
   return written ? 0 : 1;
 }
@@ -208,8 +208,8 @@ void AddStyleLibraryCommands(CLI::App& style, ExitStatus& status) {
       "written to files");
   play->add_option("STYLE", preview->Style, "the style file (.vxs)")->required();
   play->add_option("-o", preview->Targets.Files,
-                   "write OUT.wav (the built-in synthesizer's sound) or OUT.mid instead of playing; may be "
-                   "given more than once")
+                   "write OUT.wav, OUT.flac or OUT.ogg (the built-in synthesizer's sound) or OUT.mid instead "
+                   "of playing; may be given more than once")
       ->allow_extra_args(false);
   play->add_option("--events", preview->Targets.Events, "write the event list here (- for standard output)");
   play->add_option("--ini", preview->Ini, "read this settings file instead of the program's own");

@@ -2,6 +2,7 @@
 // The `kalo` command line: each subcommand lives in its own file and registers itself here.
 
 #include <CLI/CLI.hpp>
+#include <string>
 
 namespace kalo::cli {
 
@@ -19,5 +20,9 @@ void AddStyleLibraryCommands(CLI::App& style, ExitStatus& status);
 void AddSongCommand(CLI::App& app, ExitStatus& status);    // kalo song info
 void AddRenderCommand(CLI::App& app, ExitStatus& status);  // kalo render
 void AddLiveCommand(CLI::App& app, ExitStatus& status);    // kalo live
+
+// `kalo` without a command where no window can open: the demo song rendered, as `make run` renders it,
+// to demo.wav and demo.mid in the current folder (neither may be there yet). The exit code.
+int RenderDemoWithoutDisplay(const std::string& ini);
 
 }  // namespace kalo::cli

@@ -19,6 +19,13 @@ std::string CommandName(const CLI::App& app) {
   return name;
 }
 
+// Whether a window can be shown: a display to show it on, or a Qt platform chosen by hand.
+bool WindowCanOpen() {
+  using kalo::host::EnvironmentPath;
+  return EnvironmentPath("DISPLAY") || EnvironmentPath("WAYLAND_DISPLAY") ||
+         EnvironmentPath("QT_QPA_PLATFORM");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -55,7 +62,13 @@ int main(int argc, char** argv) {
   int code = 0;
   try {
     app.parse(argc, argv);
-    code = app.get_subcommands().empty() ? kalo::gui::RunWindowProgram(argc, argv, window) : status.Code;
+    if (!app.get_subcommands().empty()) {
+      code = status.Code;
+    } else if (WindowCanOpen() || window.Screenshot) {
+      code = kalo::gui::RunWindowProgram(argc, argv, window);
+    } else {
+      code = kalo::cli::RenderDemoWithoutDisplay(window.Ini ? window.Ini->string() : "");
+    }
   } catch (const CLI::ParseError& error) {
     code = app.exit(error);
   }

@@ -32,6 +32,8 @@ std::optional<CommandSettings> ReadCommandSettings(std::string_view command, con
   } else if (read.FirstStart) {
     Say(command, host::PrintableName(file.Path()) + " asks for a reset (Reset=1): factory settings");
   }
+  if (const std::string text = config::KeysOutsideSectionsText(read.KeysOutsideSections); !text.empty())
+    Say(command, host::PrintableName(file.Path()) + ": " + text);
   return CommandSettings{read.Values, file.Path()};
 }
 

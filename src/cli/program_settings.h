@@ -20,7 +20,8 @@ struct CommandSettings {
 
 // The settings a command plays with, read from ProgramSettingsFile(ini). Says on standard error when
 // they are the factory settings (no file, Reset=1, or the program's own file cannot be read as
-// settings) and why. A file named with --ini that is there but cannot be read as settings (a folder,
+// settings) and why, and names the keys it did not read because they stand outside any section. A
+// file named with --ini that is there but cannot be read as settings (a folder,
 // a FIFO, bytes that are no settings) is refused: nullopt, after saying why.
 std::optional<CommandSettings> ReadCommandSettings(std::string_view command, const std::string& ini);
 

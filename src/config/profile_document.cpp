@@ -236,6 +236,15 @@ std::optional<std::string> ProfileDocument::Value(std::string_view section, std:
   return std::string(value);
 }
 
+std::vector<std::string> ProfileDocument::KeysOutsideSections() const {
+  std::vector<std::string> keys;
+  for (const Line& line : lines_) {
+    if (line.Type == Kind::Key && line.Section == 0)
+      keys.emplace_back(Trim(std::string_view(line.Text).substr(0, line.Text.find('='))));
+  }
+  return keys;
+}
+
 void ProfileDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
   std::string stored(value);
   for (char& c : stored) {

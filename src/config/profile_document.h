@@ -30,6 +30,10 @@ class ProfileDocument {
   // around the value and one pair of enclosing double quotes removed. nullopt when there is none.
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
 
+  // The keys that stand before any section header, as written (blanks around removed), in file order:
+  // no section holds them, so Value never reads them.
+  std::vector<std::string> KeysOutsideSections() const;
+
   // Sets key in section. The line Value reads is changed in place (its spelling of the key, the
   // blanks after "=" and its line end kept); otherwise a line is added after the last line that is
   // not blank in the first section of that name, or at the end of the document under a new section

@@ -98,7 +98,8 @@ SettingsFile::SettingsFile(host::ProgramFolder folder, SettingsEnvironment envir
   bool portable =
       host::PathExists(folder_.Path() / kPortableMarkerName) || ProgramFileSaysPortable(programFile);
   path_ = programFile;
-  if (portable || environment_.FolderWritable(folder_.Path())) return;
+  // An installed program keeps its settings in the user's folder even where it could write its own.
+  if (portable || (!folder_.Installed() && environment_.FolderWritable(folder_.Path()))) return;
   std::string name = folder_.ProgramName() + ".ini";
   if (environment_.XdgConfigHome && environment_.XdgConfigHome->is_absolute()) {
     path_ = *environment_.XdgConfigHome / "kalo" / name;
@@ -124,6 +125,7 @@ SettingsReadResult SettingsFile::Read() {
         "Settings not read: " + loaded.Problem + ". Factory settings are used; the file is left as it is.";
   }
 
+  result.KeysOutsideSections = loaded.Document.KeysOutsideSections();
   bool factory = loaded.Outcome != LoadOutcome::Loaded;
   if (!factory) {
     Settings& s = result.Values;
@@ -185,6 +187,15 @@ SettingsWriteResult SettingsFile::Write(const Settings& settings) {
     return SettingsWriteResult::Failed;
   }
   return SettingsWriteResult::Written;
+}
+
+std::string KeysOutsideSectionsText(const std::vector<std::string>& keys) {
+  if (keys.empty()) return {};
+  std::string names;
+  for (size_t i = 0; i < keys.size(); ++i)
+    names += (i == 0 ? "" : i + 1 == keys.size() ? " and " : ", ") + keys[i];
+  return names + (keys.size() == 1 ? " stands" : " stand") + " outside any section and " +
+         (keys.size() == 1 ? "is" : "are") + " not read; settings belong under [Options]";
 }
 
 bool AskReset(host::Dialogs& dialogs, Settings& settings) {

@@ -42,12 +42,19 @@ struct SettingsEnvironment {
 // <program>.bmp, and portable mode when kPortableMarkerName exists in the program folder.
 Settings FactorySettings(const host::ProgramFolder& folder);
 
+// What a player is told about keys of the file that were not read because no section holds them, e.g.
+// "PAD and Tempo stand outside any section and are not read; settings belong under [Options]". Empty
+// when there are none.
+std::string KeysOutsideSectionsText(const std::vector<std::string>& keys);
+
 // The result of reading.
 struct SettingsReadResult {
   Settings Values;
   bool FirstStart = false;  // no file, or Reset=1: the welcome, guide and demo song follow
   // Keys whose stored text could not be used (not a number, out of range) and took their default.
   std::vector<std::string> RejectedKeys;
+  // Keys written before any section header (such as "PAD=0" without "[Options]" above it): not read.
+  std::vector<std::string> KeysOutsideSections;
   // Set when the file exists but cannot be read as settings (not a file, unreadable, larger than a
   // settings file can be, or with no line that is a key, a section or a comment): the message for the
   // player, naming the file and the reason. Factory settings are used and Write() leaves the file.
@@ -67,9 +74,9 @@ enum class SettingsWriteResult {
 
 class SettingsFile {
  public:
-  // The settings of the program in folder: <program>.ini in the program folder when that is writable
-  // or portable mode is on (by the marker file or Portable=1 in that file); otherwise
-  // $XDG_CONFIG_HOME/kalo/<program>.ini (default ~/.config/kalo/<program>.ini).
+  // The settings of the program in folder: <program>.ini in the program folder when portable mode is
+  // on (by the marker file or Portable=1 in that file), or when that folder is writable and the program
+  // is not installed; otherwise $XDG_CONFIG_HOME/kalo/<program>.ini (default ~/.config/kalo/<program>.ini).
   SettingsFile(host::ProgramFolder folder, SettingsEnvironment environment);
   // An explicit file (the command line's --ini), for the program in folder.
   SettingsFile(host::ProgramFolder folder, std::filesystem::path file, SettingsEnvironment environment);

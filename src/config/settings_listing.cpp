@@ -15,6 +15,8 @@ std::string SettingsListing(const std::filesystem::path& file, bool fileExisted,
   }
   out += "\n";
   if (!result.Problem.empty()) out += "# " + result.Problem + "\n";
+  if (!result.KeysOutsideSections.empty())
+    out += "# " + KeysOutsideSectionsText(result.KeysOutsideSections) + "\n";
   for (const std::string& key : result.RejectedKeys)
     out += "# " + key + ": stored value unusable, default used\n";
   for (const SettingsKey& key : SettingsKeys()) {

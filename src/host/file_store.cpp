@@ -151,7 +151,7 @@ class TemporaryFile {
  public:
   explicit TemporaryFile(const fs::path& target) : target_(target) {
     if (useUnnamedTemporaryFiles) {
-      fd_ = ::open(FolderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+      fd_ = ::open(FolderOf(target).c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
       if (fd_ >= 0) {
         Lock();
         return;
@@ -166,7 +166,7 @@ class TemporaryFile {
     // file) is skipped, never truncated or followed.
     for (int attempt = 1; attempt <= kTemporaryNameAttempts; ++attempt) {
       const fs::path name = TemporaryNameFor(target, attempt);
-      fd_ = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      fd_ = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
       if (fd_ >= 0) {
         name_ = name;
         Lock();
@@ -281,45 +281,119 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const fs::path& path, size_t 
   return std::move(read.Bytes);
 }
 
-std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const uint8_t> bytes) {
+struct SafeFileWriter::Temporary {
+  explicit Temporary(const fs::path& target) : File(target) {}
+  TemporaryFile File;
+};
+
+SafeFileWriter::SafeFileWriter(const fs::path& path) : path_(path) {
   std::string error;
   const std::optional<fs::path> target = FollowLinks(path, error);
-  if (!target) return Failure(path, error);
+  if (!target) {
+    Fail(error);
+    return;
+  }
+  target_ = *target;
   struct stat existing {};
-  const bool exists = ::stat(target->c_str(), &existing) == 0;
-  if (exists && !S_ISREG(existing.st_mode)) return Failure(path, KindReason(existing.st_mode));
-  if (exists && ReadOnly(*target, existing)) return Failure(path, "the file is read-only");
+  const bool exists = ::stat(target_.c_str(), &existing) == 0;
+  if (exists && !S_ISREG(existing.st_mode)) {
+    Fail(KindReason(existing.st_mode));
+    return;
+  }
+  if (exists && ReadOnly(target_, existing)) {
+    Fail("the file is read-only");
+    return;
+  }
 
-  RemoveStaleTemporaryNames(*target);
-  TemporaryFile temporary(*target);
-  if (!temporary.Error().empty()) return Failure(path, temporary.Error());
-  const int fd = temporary.Fd();
-  auto fail = [&](int systemError) {
-    temporary.Discard();
-    return Failure(path, Reason(systemError));
-  };
-
+  RemoveStaleTemporaryNames(target_);
+  temporary_ = std::make_unique<Temporary>(target_);
+  if (!temporary_->File.Error().empty()) {
+    Fail(temporary_->File.Error());
+    return;
+  }
+  const int fd = temporary_->File.Fd();
   if (exists) {
     struct stat created {};
-    if (::fstat(fd, &created) != 0) return fail(errno);
+    if (::fstat(fd, &created) != 0) {
+      Fail(errno);
+      return;
+    }
     if (created.st_uid != existing.st_uid || created.st_gid != existing.st_gid) {
       // Only a privileged save can give the file back to its owner; otherwise the new file belongs
       // to whoever saved it, as any replacement would.
       [[maybe_unused]] const int given = ::fchown(fd, existing.st_uid, existing.st_gid);
     }
-    if (::fchmod(fd, existing.st_mode & 07777) != 0) return fail(errno);
+    if (::fchmod(fd, existing.st_mode & 07777) != 0) Fail(errno);
   }
-  if (WriteFully(fd, bytes) != 0) return fail(errno);
-  if (::fsync(fd) != 0) return fail(errno);
-  if (const std::string named = temporary.GiveName(); !named.empty()) {
-    temporary.Discard();
-    return Failure(path, named);
+}
+
+SafeFileWriter::~SafeFileWriter() = default;
+
+bool SafeFileWriter::Fail(int systemError) { return Fail(Reason(systemError)); }
+
+bool SafeFileWriter::Fail(const std::string& reason) {
+  if (error_.empty()) error_ = Failure(path_, reason);
+  if (temporary_) temporary_->File.Discard();
+  return false;
+}
+
+bool SafeFileWriter::Write(std::span<const uint8_t> bytes) {
+  if (!Ok()) return false;
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(temporary_->File.Fd(), bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(position_) + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Fail(errno);
+    done += static_cast<size_t>(n);
   }
-  if (temporary.Close() != 0) return fail(errno);
-  if (::rename(temporary.Name().c_str(), target->c_str()) != 0) return fail(errno);
+  position_ += static_cast<int64_t>(done);
+  size_ = std::max(size_, position_);
+  return true;
+}
+
+int64_t SafeFileWriter::Read(std::span<uint8_t> into) {
+  if (!Ok()) return -1;
+  size_t done = 0;
+  while (done < into.size()) {
+    const ssize_t n = ::pread(temporary_->File.Fd(), into.data() + done, into.size() - done,
+                              static_cast<off_t>(position_) + static_cast<off_t>(done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      Fail(errno);
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<size_t>(n);
+  }
+  position_ += static_cast<int64_t>(done);
+  return static_cast<int64_t>(done);
+}
+
+bool SafeFileWriter::Seek(int64_t offset) {
+  if (!Ok()) return false;
+  if (offset < 0) return Fail(EINVAL);
+  position_ = offset;
+  return true;
+}
+
+std::optional<std::string> SafeFileWriter::Commit() {
+  if (!Ok()) return error_;
+  TemporaryFile& temporary = temporary_->File;
+  if (::fsync(temporary.Fd()) != 0) Fail(errno);
+  if (const std::string named = Ok() ? temporary.GiveName() : std::string(); !named.empty()) Fail(named);
+  if (Ok() && temporary.Close() != 0) Fail(errno);
+  if (Ok() && ::rename(temporary.Name().c_str(), target_.c_str()) != 0) Fail(errno);
+  if (!Ok()) return error_;
   temporary.Keep();
-  SyncFolder(*target);
+  SyncFolder(target_);
   return std::nullopt;
+}
+
+std::optional<std::string> WriteFileSafely(const fs::path& path, std::span<const uint8_t> bytes) {
+  SafeFileWriter file(path);
+  file.Write(bytes);
+  return file.Commit();
 }
 
 std::optional<std::string> WriteFileSafely(const fs::path& path, std::string_view text) {

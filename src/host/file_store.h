@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -48,6 +49,51 @@ std::optional<std::vector<uint8_t>> ReadFilePrefix(const std::filesystem::path& 
 // IgnoreFileSizeSignal); nullopt on success.
 std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 std::optional<std::string> WriteFileSafely(const std::filesystem::path& path, std::string_view text);
+
+// A save written in steps, for files too large to hold in memory and for writers that fill in a
+// header at the end: the bytes go to the temporary file WriteFileSafely would use (which is how
+// WriteFileSafely itself writes), at a position that can be moved back, and Commit() puts the file in
+// place under the same rules. Destroyed without a successful Commit(), it removes the temporary file
+// and the target is as it was. Main thread.
+class SafeFileWriter {
+ public:
+  // Checks the target and creates the temporary file; Error() says why when it cannot.
+  explicit SafeFileWriter(const std::filesystem::path& path);
+  ~SafeFileWriter();
+  SafeFileWriter(const SafeFileWriter&) = delete;
+  SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+  // The first failure, as PrintableName(path) + ": " + the reason; empty while all went well. After a
+  // failure every call does nothing.
+  const std::string& Error() const { return error_; }
+  bool Ok() const { return error_.empty(); }
+
+  // Writes at the position and moves it on; false on a failure (ENOSPC when the disk is full).
+  bool Write(std::span<const uint8_t> bytes);
+  // Reads at the position what the file holds there (less at its end) and moves on; the count read,
+  // or -1 on a failure.
+  int64_t Read(std::span<uint8_t> into);
+  // Moves the position to an offset from the start (past the end leaves a hole filled with zeros).
+  bool Seek(int64_t offset);
+  int64_t Position() const { return position_; }
+  int64_t Size() const { return size_; }
+
+  // Syncs the file, names it, renames it over the target and syncs the folder. nullopt on success,
+  // else Error().
+  std::optional<std::string> Commit();
+
+ private:
+  struct Temporary;
+  bool Fail(int systemError);
+  bool Fail(const std::string& reason);
+
+  std::filesystem::path path_;
+  std::filesystem::path target_;
+  std::unique_ptr<Temporary> temporary_;
+  int64_t position_ = 0;
+  int64_t size_ = 0;
+  std::string error_;
+};
 
 inline constexpr int kTemporaryNameAttempts = 100;
 inline constexpr int kStaleTemporarySeconds = 10;

@@ -20,4 +20,12 @@ struct TempoChange {
   int Bpm = 120;
 };
 
+// A time signature in force from a tick on: Numerator beats of a 1/Denominator note (4 or 8), so
+// that a measure lasts Numerator x 96 / Denominator ticks.
+struct TimeSignatureChange {
+  int64_t Tick = 0;
+  int Numerator = 4;
+  int Denominator = 4;
+};
+
 }  // namespace kalo::midi

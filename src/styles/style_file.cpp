@@ -95,11 +95,11 @@ std::optional<std::filesystem::path> FindStyleFile(const std::string& name,
   if (host::IsRegularFile(name)) return std::filesystem::path(name);
   const std::string fileName = FileNameOf(name);
   if (!fileName.empty()) {
-    if (auto found = host::FindIgnoringCase(folder.Path(), {folder.Styles().filename().string(), fileName}))
+    if (auto found = host::FindIgnoringCase(folder.Data(), {folder.Styles().filename().string(), fileName}))
       return found;
   }
   const size_t p = ToLower(name).find("styles");
-  if (p != std::string::npos) return host::FindIgnoringCase(folder.Path(), Components(name.substr(p)));
+  if (p != std::string::npos) return host::FindIgnoringCase(folder.Data(), Components(name.substr(p)));
   return std::nullopt;
 }
 

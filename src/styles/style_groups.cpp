@@ -133,8 +133,10 @@ GroupEntryText ReadGroupEntry(std::string_view entry) {
 
 GroupFileLocation LocateGroupFile(const host::ProgramFolder& folder,
                                   const std::filesystem::path& settingsFile, bool programFolderWritable) {
-  const std::filesystem::path shipped = folder.WithExtension(".VXG");
-  if (programFolderWritable) return {shipped, shipped};
+  // An installed program ships its group file in its data folder and never writes there.
+  const std::filesystem::path shipped =
+      folder.Installed() ? folder.Data() / (folder.ProgramName() + ".VXG") : folder.WithExtension(".VXG");
+  if (programFolderWritable && !folder.Installed()) return {shipped, shipped};
   const std::filesystem::path own = settingsFile.parent_path() / shipped.filename();
   return {host::PathExists(own) ? own : shipped, own};
 }

@@ -56,9 +56,9 @@ struct GroupEntryText {
 GroupEntryText ReadGroupEntry(std::string_view entry);
 
 // Where the group file is read from and written to. Beside the program when its folder is
-// writable; otherwise it is written beside the settings file, and read from there once it exists
-// (before that, the group file shipped beside the program is read, so that the library's groups
-// show at once).
+// writable and the program is not installed; otherwise it is written beside the settings file, and
+// read from there once it exists (before that, the shipped group file is read, beside the program or
+// in an installed program's data folder, so that the library's groups show at once).
 struct GroupFileLocation {
   std::filesystem::path Read;
   std::filesystem::path Write;

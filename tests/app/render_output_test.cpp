@@ -23,12 +23,13 @@ TEST(RenderOutput, TheFileTypeComesFromTheNameAndUnknownTypesAreRefusedBeforeRen
     const char* Problem;  // a part of the text, or "" for none
   };
   const Row rows[] = {
-      {{"", {"song.mid", "Song.WAV", "take.midi"}}, ""},
+      {{"", {"song.mid", "Song.WAV", "take.midi", "song.Flac", "song.ogg"}}, ""},
       {{"-", {}}, ""},
       {{"", {}}, "nothing to write"},
-      {{"", {"song.mid", "song.mp3"}}, "cannot tell what to write to song.mp3"},
-      {{"", {"wav"}}, "cannot tell what to write to wav"},
-      {{"", {"song.wav.txt"}}, "cannot tell what to write to song.wav.txt"},
+      {{"", {"song.mid", "song.MP3"}},
+       "cannot write song.MP3: KALO does not write .mp3 files; the name must"},
+      {{"", {"wav"}}, "cannot tell what to write to wav: the name must end in .mid or .midi"},
+      {{"", {"song.wav.txt"}}, "cannot write song.wav.txt: KALO does not write .txt files"},
   };
   for (const Row& row : rows) {
     const std::string problem = RenderTargetsProblem(row.Targets);

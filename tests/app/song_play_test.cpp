@@ -130,16 +130,23 @@ TEST(SongPlayTest, LoopRepeatsThePlayRangeAndAStopAfterTheFirstMeasureGoesBackTo
   }
 }
 
-TEST(SongPlayTest, TransposeAndTheEndingWaitActOnTheirBeats) {
+TEST(SongPlayTest, TransposeTempoAndTheEndingWaitActOnTheirBeats) {
   for (int endingMeasures : {1, 16}) {
     EngineRig rig;
     const int ending = config::ComputeControlKeyNotes(rig.Session().Settings()).Ending;
-    // Measure 2 transposes down 6 (parameter 250); measure 3 plays the ending key and holds a STOP on
-    // its third beat, which must not cut the ending short.
+    // Measure 2 transposes down 6 (parameter 250) and sets tempo 90 on its second beat; measure 3
+    // plays the ending key and holds a STOP on its third beat, which must not cut the ending short.
     LoadSong(rig, 3,
-             {{2, 1, 252, 250}, {3, 1, static_cast<uint8_t>(ending), 12}, {3, 3, song::kStopFunction, 0}},
+             {{2, 1, 252, 250},
+              {2, 2, song::kTempoFunction, 90},
+              {3, 1, static_cast<uint8_t>(ending), 12},
+              {3, 3, song::kStopFunction, 0}},
              endingMeasures);
     rig.Run(PlayAtZero());
+    // The tempo map an export writes.
+    ASSERT_FALSE(rig.Capture.Tempi.empty());
+    EXPECT_EQ(rig.Capture.Tempi.back().Bpm, 90);
+    EXPECT_EQ(rig.Capture.Tempi.back().Tick / 24, 5) << "the second beat of measure 2";
     const std::vector<int> heard = MeasuresHeard(rig);
     ASSERT_GE(heard.size(), 2u);
     EXPECT_EQ(heard[1], (2 - 6 + 12) % 12);

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <set>
 #include <sstream>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "app/chart_timeline.h"
@@ -19,6 +21,8 @@
 #include "host/file_store.h"
 #include "host/time_source.h"
 #include "midi/port_backend.h"
+#include "midi/smf_read_back.h"
+#include "midi/standard_midi_file.h"
 #include "midi/wav_audio.h"
 #include "styles/style_file.h"
 #include "styles/style_source.h"
@@ -162,6 +166,12 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
     EXPECT_EQ(broken, sent.end()) << row << ": a broken message at tick " << broken->Tick;
     EXPECT_FALSE(capture.Cut) << row;
     EXPECT_EQ(testing::StillSounding(sent), "") << row;
+    const auto exported = midi::EncodeStandardMidiFile({.Messages = sent, .EndTick = capture.Ticks});
+    ASSERT_TRUE(std::holds_alternative<std::vector<uint8_t>>(exported)) << row;
+    EXPECT_EQ(
+        midi::testing::NotePairingProblems(midi::testing::ReadSmf(std::get<std::vector<uint8_t>>(exported))),
+        "")
+        << row << ": exported as MIDI";
     // Intro, Basic, Extended and Ending begin on bar lines, whenever a fill joined mid-measure.
     const int64_t measureTicks = int64_t{BeatsPerMeasure(*driver)} * kTicksPerChartBeat;
     for (const auto& [tick, part] : capture.Parts) {
@@ -213,10 +223,50 @@ TEST_P(ShippedStyleInEveryKey, LoadsAndPlaysWellFormedWithTheBassOnTheRootAndUnt
 INSTANTIATE_TEST_SUITE_P(Library, ShippedStyleInEveryKey, ::testing::ValuesIn(Shipped()),
                          [](const auto& row) { return row.param.Name; });
 
+// The metre of a style source's header ("metre 6/8") as a time signature event's numerator and the
+// power of two of its denominator.
+std::pair<int, int> SourceMetre(const std::string& name) {
+  const std::string text = config::testing::ReadText(fs::path(KALO_STYLE_LIBRARY_DIR) / (name + ".style"));
+  const size_t at = text.find("\nmetre ") + 7;
+  return {std::atoi(text.c_str() + at), text[text.find('/', at) + 1] == '8' ? 3 : 2};
+}
+
+// Each style with its intro over a chart that plays every part, encoded as a Standard MIDI File and
+// read back with libsmf: the style's time signature first, every note-on followed by its note-off in
+// its track, no note of zero length. (`kalo render -o` writes the same, see the command tests.)
+void ExpectEveryPartExportedWithPairedNotes(const ShippedStyle& style) {
+  config::Settings settings = RenderSettings();
+  settings.PlayIntro = true;
+  OfflineDriver driver(settings, host::ProgramFolder("/nonexistent-kalo-program-folder"));
+  ASSERT_TRUE(driver.LoadStyle(style.Name + ".vxs", style.Bytes)) << style.Name;
+  const auto chart = perform::ParseChordChart(
+      "C | C | C | C | C | C | [Fill] F | C | C | C | [ToExtended] G | C | C | C | [Fill] F | C | C | C | "
+      "[ToBasic] G | C | C | C",
+      BeatsPerMeasure(driver));
+  ASSERT_TRUE(std::holds_alternative<perform::ChordChart>(chart)) << style.Name;
+  const OfflineCapture capture =
+      driver.Run(ChartTimeline(std::get<perform::ChordChart>(chart), driver.Session().Settings(), true));
+  std::set<int> parts;
+  for (const auto& [tick, part] : capture.Parts) parts.insert(part);
+  EXPECT_EQ(parts.size(), size_t{styles::kPartCount}) << style.Name << ": not every part played";
+  const RenderedMusic music = MusicOf(capture);
+  const auto bytes = midi::EncodeStandardMidiFile(
+      {.Messages = music.Messages, .Tempos = music.Tempo, .TimeSignatures = music.TimeSignatures});
+  ASSERT_TRUE(std::holds_alternative<std::vector<uint8_t>>(bytes)) << style.Name;
+  const midi::testing::SmfReadBack file = midi::testing::ReadSmf(std::get<std::vector<uint8_t>>(bytes));
+  ASSERT_FALSE(file.Events.empty()) << style.Name;
+  const auto [numerator, denominator] = SourceMetre(style.Name);
+  EXPECT_EQ(std::vector<uint8_t>(file.Events[0].Bytes.begin(), file.Events[0].Bytes.begin() + 5),
+            (std::vector<uint8_t>{0xFF, 0x58, 4, static_cast<uint8_t>(numerator),
+                                  static_cast<uint8_t>(denominator)}))
+      << style.Name;
+  EXPECT_EQ(midi::testing::NotePairingProblems(file), "") << style.Name;
+}
+
 // Four bars of each style rendered to a WAV file through the render's output step and read back with
 // libsndfile: sound well above silence, no sample at full scale, the sound dying away soon after Stop
 // (a cymbal's last whisper may keep the file going, but nothing audible is left), and the loudest
-// style within 3 dB of the quietest.
+// style within 3 dB of the quietest. Each style's every part exported as MIDI, too.
 TEST(ShippedStyles, SoundAtALikeLoudnessWithoutClippingAndFallSilentAfterStop) {
   constexpr double kMinRms = 0.015;            // -36.5 dB of full scale
   constexpr double kMaxLoudnessRatio = 1.413;  // 3 dB
@@ -249,6 +299,7 @@ TEST(ShippedStyles, SoundAtALikeLoudnessWithoutClippingAndFallSilentAfterStop) {
     EXPECT_LT(audio.Rms(music + kMaxTailSeconds, audio.Seconds()), kMaxTailRms)
         << style.Name << ": sound left after Stop";
     loudness.push_back({rms, style.Name});
+    ExpectEveryPartExportedWithPairedNotes(style);
   }
   ASSERT_FALSE(loudness.empty());
   const auto [quietest, loudest] = std::minmax_element(loudness.begin(), loudness.end());

@@ -224,12 +224,15 @@ TEST_F(SettingsFileTest, ValuesReadAsTheProfileFunctionsReadThem) {
     int Tempo3;
     bool Pad;
     std::string Connection;
+    std::string Outside = "";  // what the player is told of keys outside any section
   } rows[] = {
       {"[Options]\nPAD=2\nTempo3=100", 100, true, ""},  // a Boolean is true for any number but 0
       {"[Options]\nTempo3=100\nPAD=0\n[Options]\nTempo3=110\nPAD=1\n", 100, false, ""},
       {"[Options]\n[x]\nTempo3=50\n[Options]\nTempo3=110\nPAD=0\n", 110, false, ""},
       {"[Options]\nConnection=\"  a = b \"\nTempo3=\"100\"\nPAD=\"0\"", 100, false, "  a = b "},
       {"[Options]\nConnection=\"abc\nTempo3=100\nPAD=-1", 100, true, "\"abc"},
+      {"PAD=0\n Tempo3 = 90\n[Options]\nTempo3=100", 100, true, "",
+       "PAD and Tempo3 stand outside any section and are not read; settings belong under [Options]"},
   };
   for (const auto& row : rows) {
     temp_.Write("kalo.ini", row.Contents);
@@ -239,6 +242,7 @@ TEST_F(SettingsFileTest, ValuesReadAsTheProfileFunctionsReadThem) {
     EXPECT_EQ(result.Values.Tempo3, row.Tempo3) << row.Contents;
     EXPECT_EQ(result.Values.Pad, row.Pad) << row.Contents;
     EXPECT_EQ(result.Values.Connection, row.Connection) << row.Contents;
+    EXPECT_EQ(KeysOutsideSectionsText(result.KeysOutsideSections), row.Outside) << row.Contents;
     ASSERT_EQ(file.Write(result.Values), SettingsWriteResult::Written) << row.Contents;
     EXPECT_EQ(file.Read().Values, result.Values) << row.Contents;
   }
@@ -403,8 +407,10 @@ TEST(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
     std::string ProgramFile;
     std::optional<std::string> XdgConfigHome;
     std::string Expected;
+    bool Installed = false;  // the shipped folders in share/kalo
   } cases[] = {
       {true, false, "", "xdg", "prog/kalo.ini"},
+      {true, false, "", "xdg", "xdg/kalo/kalo.ini", true},  // never beside an installed program
       {false, false, "", "xdg", "xdg/kalo/kalo.ini"},
       {false, false, "", std::nullopt, "home/.config/kalo/kalo.ini"},
       {false, true, "", "xdg", "prog/kalo.ini"},                          // portable by the marker
@@ -423,7 +429,8 @@ TEST(SettingsLocationTest, TheFileLivesWherePortableModeAndWritabilityAllow) {
     };
     if (c.XdgConfigHome) environment.XdgConfigHome = temp.Path() / *c.XdgConfigHome;
     environment.Home = temp.Path() / "home";
-    SettingsFile file(host::ProgramFolder(program, "kalo"), environment);
+    SettingsFile file(host::ProgramFolder(program, "kalo", c.Installed ? temp.Path() / "share/kalo" : ""),
+                      environment);
     EXPECT_EQ(file.Path(), temp.Path() / c.Expected);
     // Whatever the location, a write lands there (or, in a read-only program folder, nowhere).
     file.Read();

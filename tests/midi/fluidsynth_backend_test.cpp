@@ -43,9 +43,15 @@ SynthOptions SilentOptions(std::filesystem::path soundFont = kDefaultSoundFont) 
 }
 
 TEST(FluidSynthBackend, ASilentSynthesizerIsListedOpensAndTakesEveryMessage) {
-  SynthRig rig(SilentOptions());
+  config::testing::TempFolder temp;
+  std::filesystem::create_symlink(kDefaultSoundFont, temp.Path() / "link.sf2");
+  SynthRig rig(SilentOptions(temp.Path() / "link.sf2"));
   ASSERT_TRUE(rig.System.Devices().Backends()[0].Working);
-  EXPECT_NE(rig.System.Devices().Backends()[0].Detail.find("silent"), std::string::npos);
+  const std::string& detail = rig.System.Devices().Backends()[0].Detail;
+  EXPECT_NE(detail.find("silent"), std::string::npos);
+  EXPECT_NE(detail.find("link.sf2, the file " + std::filesystem::canonical(kDefaultSoundFont).string()),
+            std::string::npos)
+      << detail;
   EXPECT_EQ(rig.System.Devices().InputCount(), 0);
   ASSERT_EQ(rig.System.Devices().OutputCount(), 1);
 

@@ -109,6 +109,10 @@ TEST(StyleGroupFile, LivesBesideTheProgramOrBesideTheSettingsWhenTheProgramFolde
   EXPECT_EQ(LocateGroupFile(program, settings, true).Write, shipped);
   EXPECT_EQ(LocateGroupFile(program, settings, false).Read, shipped);
   EXPECT_EQ(LocateGroupFile(program, settings, false).Write, own);
+  // Installed: the shipped file in the data folder, the player's own beside the settings, always.
+  const host::ProgramFolder installed(temp.Path() / "bin", "kalo", temp.Path() / "share/kalo");
+  EXPECT_EQ(LocateGroupFile(installed, settings, true).Read, temp.Path() / "share/kalo/kalo.VXG");
+  EXPECT_EQ(LocateGroupFile(installed, settings, true).Write, own);
   temp.Write("config/kalo.VXG", "[Group1]\n");
   EXPECT_EQ(LocateGroupFile(program, settings, false).Read, own);
 }

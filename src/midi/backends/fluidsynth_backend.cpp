@@ -214,7 +214,11 @@ bool FluidSynthBackend::AnswersNow(SynthDriver driver, std::string& reasons) con
 
 std::string FluidSynthBackend::Detail() const {
   if (!problem_.empty()) return "cannot play: " + problem_;
-  const std::string soundFont = "soundfont " + options_.SoundFont.string();
+  std::string soundFont = "soundfont " + options_.SoundFont.string();
+  // The system's soundfont is a link (to whichever General MIDI soundfont is installed): name the file.
+  std::error_code error;
+  const std::filesystem::path file = std::filesystem::canonical(options_.SoundFont, error);
+  if (!error && file != options_.SoundFont) soundFont += ", the file " + file.string();
   if (driver_.empty()) return "silent, " + silentReason_ + "; " + soundFont;
   const std::string latency = driver_ == DriverName(SynthDriver::Jack) ? "latency set by the JACK server"
                                                                        : LatencyText(options_.LatencyMs);
