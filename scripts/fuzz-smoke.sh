@@ -25,12 +25,14 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 # The largest input worth trying: a little more than the loader reads (style: version word, header,
-# part table and a full stream; work file: the same with the largest Chordmemory block).
+# part table and a full stream; work file: the same with the largest Chordmemory block; MIDI file: a
+# song that nearly fills the stream).
 max_len() {
   case "$1" in
     style_file_fuzzer) echo 168000 ;;
     work_file_fuzzer) echo 180000 ;;
     settings_file_fuzzer) echo 16384 ;;
+    midi_file_fuzzer) echo 131072 ;;
     *) echo 65536 ;;
   esac
 }

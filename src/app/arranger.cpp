@@ -4,6 +4,7 @@
 #include "app/chord_editor_side.h"
 #include "app/live_input_link.h"
 #include "app/song_side.h"
+#include "app/style_creator_side.h"
 #include "app/style_manager_side.h"
 #include "midi/midi_errors.h"
 #include "midi/midi_status.h"
@@ -107,6 +108,10 @@ void Arranger::EngineLink::ShowTempo(int bpm) {
   if (bpm >= engine::kMinFieldTempo && bpm <= engine::kMaxFieldTempo) a_.tempo_ = bpm;
 }
 
+void Arranger::EngineLink::Stopped() {
+  if (a_.creatorSide_) a_.creatorSide_->TransportStopped();
+}
+
 void Arranger::EngineLink::RestoreCaption() {
   a_.host_.Display.SetCaption(a_.songFilesLink_ ? a_.songFilesLink_->Caption : host::kApplicationTitle);
 }
@@ -167,8 +172,11 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   clock_->SetTickBody(engine_.get());
 
   liveLink_ = std::make_unique<LiveLink>(*this);
-  // Played and generated messages reach the melody track through the dispatch's melody hook.
+  // Played and generated messages reach the melody track through the dispatch's melody hook, the
+  // second input's capture and the Style-Creator's keys the Style-Creator side.
   LiveHooks.Melody = songSide_.get();
+  creatorSide_ = std::make_unique<app::StyleCreatorSide>(*this);
+  LiveHooks.Creator = creatorSide_.get();
   dispatch_ = std::make_unique<perform::InputDispatch>(liveLink_->Seams(), *chords_, options_, settings_,
                                                        *devices_, system_.Controllers());
   editorSide_ = std::make_unique<ChordEditorSide>(*this);

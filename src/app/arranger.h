@@ -85,6 +85,7 @@ struct StyleCreatorControls {
 };
 
 class SongSide;
+class StyleCreatorSide;
 class StyleManagerSide;
 class ChordEditorSide;
 
@@ -217,6 +218,7 @@ class Arranger {
   host::Dialogs& Dialogs() { return host_.Dialogs; }
   host::Display& Display() { return host_.Display; }
   const host::ProgramFolder& Folder() const { return host_.Folder; }
+  app::StyleCreatorSide& Creator() { return *creatorSide_; }
 
   // Sync start: 0 off, 1 armed with the internal clock, -1 armed for an external start.
   int SyncStart = 0;
@@ -282,6 +284,7 @@ class Arranger {
   std::unique_ptr<song::SongFiles> songFiles_;
   std::unique_ptr<engine::Sequencer> engine_;
   std::unique_ptr<LiveLink> liveLink_;
+  std::unique_ptr<app::StyleCreatorSide> creatorSide_;
   std::unique_ptr<perform::InputDispatch> dispatch_;
   std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;

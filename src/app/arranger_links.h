@@ -124,6 +124,7 @@ class Arranger::EngineLink final : public engine::SequencerHost {
   engine::PadVoice Pad() const override;
   uint8_t SoloChoice() const override { return a_.SoloChannel; }
   void ShowTempo(int bpm) override;
+  void Stopped() override;
   void RestoreCaption() override;
 
  private:

@@ -110,8 +110,9 @@ int RunBuild(const StyleArgs& args) {
 
 void AddStyleCommand(CLI::App& app, ExitStatus& status) {
   auto args = std::make_shared<StyleArgs>();
-  CLI::App* style =
-      app.add_subcommand("style", "Show what a style file (.vxs) holds, or build one from its source");
+  CLI::App* style = app.add_subcommand(
+      "style",
+      "Show what a style file (.vxs) holds, build one from its source, import, export or repair one");
   style->require_subcommand(1);
 
   CLI::App* info = style->add_subcommand("info", "Header, channels and parts of a style file");
@@ -132,6 +133,7 @@ void AddStyleCommand(CLI::App& app, ExitStatus& status) {
       "the style file to write (default: <name>.vxs beside the source, <name> from its style line)");
   build->callback([args, &status] { status.Code = RunBuild(*args); });
 
+  AddStyleCreatorCommands(*style, status);
   AddStyleLibraryCommands(*style, status);
 }
 

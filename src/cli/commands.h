@@ -15,6 +15,8 @@ void AddPortsCommand(CLI::App& app, ExitStatus& status);   // kalo ports
 void AddChordCommand(CLI::App& app, ExitStatus& status);   // kalo chord
 void AddConfigCommand(CLI::App& app, ExitStatus& status);  // kalo config
 void AddStyleCommand(CLI::App& app, ExitStatus& status);   // kalo style info|events|build
+// kalo style import|export|repair, below the style command.
+void AddStyleCreatorCommands(CLI::App& style, ExitStatus& status);
 // kalo style preview|groups, added to the style command.
 void AddStyleLibraryCommands(CLI::App& style, ExitStatus& status);
 void AddSongCommand(CLI::App& app, ExitStatus& status);    // kalo song info

@@ -311,6 +311,7 @@ void Sequencer::Stop() {
   if (SongState > 0) song_.FinishRecording();
   ResetEngine();
   SongState = 0;
+  host_.Stopped();
 }
 
 void Sequencer::ResetEngine() {

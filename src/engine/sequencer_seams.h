@@ -45,6 +45,8 @@ class SequencerHost {
   virtual uint8_t SoloChoice() const = 0;
   // A tempo function changed the tempo (25..250): the tempo field shows it.
   virtual void ShowTempo(int bpm) = 0;
+  // The transport stopped (after the engine reset): a Style-Creator recording ends here.
+  virtual void Stopped() = 0;
   // The engine reset: the main window's caption goes back to its own (the application title, with
   // the name of the song while one is open), dropping a received chord shown there.
   virtual void RestoreCaption() = 0;

@@ -37,6 +37,8 @@ class Display {
   // The Style-Creator's event list, when shown, moves its cursor to the note-on at this stream offset
   // (the solo channel's notes while they play). Called inside the tick: must not block.
   virtual void SetEventListCursor(int32_t /*offset*/) {}
+  // The Style-Creator's running totals of the volume and reverb offset arrows.
+  virtual void SetStyleOffsets(int /*volumeTotal*/, int /*reverbTotal*/) {}
 };
 
 // Shows nothing.
@@ -59,6 +61,9 @@ class RecordingDisplay : public Display {
   void SetStyleCreatorPosition(const std::string& text) override { Record("StyleCreatorPosition", text); }
   void SetBeatIndicatorColour(uint32_t colour) override { Record("BeatColour", Hex(colour)); }
   void SetMeasureText(const std::string& text) override { Record("Measure", text); }
+  void SetStyleOffsets(int volumeTotal, int reverbTotal) override {
+    Record("StyleOffsets", std::to_string(volumeTotal) + " " + std::to_string(reverbTotal));
+  }
 
   void SetChordPanelVisible(bool visible) { chordPanelVisible_ = visible; }
   const std::vector<std::string>& Lines() const { return lines_; }

@@ -43,6 +43,7 @@ void Style::Clear() {
   ReverbOffsetTotal = 0;
   QuarterNoteIndex.clear();
   QuarterNoteIndex.shrink_to_fit();
+  ConvertedMeasures.clear();
 }
 
 void Style::ComputeHoldOver() {

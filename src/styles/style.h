@@ -68,6 +68,9 @@ class Style {
   int VolumeOffsetTotal = 0;
   int ReverbOffsetTotal = 0;
   std::vector<QuarterNoteEntry> QuarterNoteIndex;  // empty: Locate scans the stream
+  // Per measure of the material (from 0): its notes were converted to the base chord. A measure is
+  // converted once; undoing all conversions forgets it.
+  std::vector<bool> ConvertedMeasures;
 };
 
 // Why MendPartOffsets made a part empty.

@@ -455,6 +455,7 @@ bool TGen::UndoAllConversions(bool ask) {
   const auto count = static_cast<size_t>(std::clamp(style_.Length(), 0, kStreamAllocation));
   std::copy_n(loaded.Data.begin(), count, style_.Buffer().begin());
   style_.Header.Converted = 0;
+  style_.ConvertedMeasures.clear();
   StopPlaying();
   return true;
 }

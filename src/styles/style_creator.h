@@ -15,6 +15,7 @@
 #include "host/display.h"
 #include "host/program_folder.h"
 #include "host/web_links.h"
+#include "styles/midi_import.h"
 #include "styles/style.h"
 #include "styles/style_file.h"
 #include "styles/style_seams.h"
@@ -30,6 +31,9 @@ inline constexpr const char* kReplaceSongQuestion = "Replace current song ?";
 inline constexpr const char* kReplaceWorkQuestion = "Replace current work ?";
 inline constexpr const char* kReplaceChordsQuestion = "Replace current chords, song or style ?";
 inline constexpr const char* kUndoConversionsQuestion = "Undo all conversions ?";
+// Shown once when the Style-Mode is switched on after an import: "Measures 1 - <n> available for
+// stylecreating !".
+std::string AvailableMeasuresMessage(int measures);
 // The style-list entry that leads to more styles on the web instead of loading a file.
 inline constexpr const char* kWantMoreStyleName = "want more !!! .vxs";
 inline constexpr const char* kMoreStylesUrl = "https://kalo.example.org/styles";
@@ -45,6 +49,16 @@ struct TGenContext {
   StyleCreatorHost& Host;
   StylePlayer& Player;
   ChannelSetupSink& Mixer;
+};
+
+// What a part is cut from: measures of the material (1-based), the beat of the first measure at which
+// the part begins, whether a fill repeats as a variation, and the channels it mutes.
+struct PartWindow {
+  int First = 1;
+  int Last = 0;  // 0: to the end of the material; below First: First
+  int Beat = 1;
+  bool Variation = false;
+  std::array<uint8_t, kChannelCount> Mute{};
 };
 
 enum class LoadOutcome {
@@ -127,6 +141,78 @@ class TGen {
   // "Restore Original": the stream as loaded comes back. With ask, only after "Undo all conversions ?".
   bool UndoAllConversions(bool ask);
 
+  // --- Material and parts (style_cutting.cpp) -------------------------------------------------
+  // Makes imported material the current one, as a recording that just ended: the style is reset (which
+  // may ask "Save Style first ?"; false then, nothing changed), the stream, set-ups, tempo and metre are
+  // the material's, no part exists, the copy as loaded is the material, and the Style-Mode is on.
+  bool TakeImportedMaterial(const std::string& name, const ImportedMaterial& material);
+  // The whole measures of the material (its recorded end position, else its length in ticks).
+  int MaterialMeasures() const;
+  // Fills part `part` from the play window that `cut` gives: start = Locate(first − 1, beat) + 1, end =
+  // Locate(last, beat) (the end of the material when last is 0 or lies beyond it), the entry offsets of
+  // beats 2, 3 and 4 of the first measure (the end where a beat lies at or past it), the variation
+  // marker (fills only), the mute flags; the cut-notes flags stay. False (nothing changed) without
+  // material, for a first measure below 1 or past the material, or a window with nothing in it.
+  bool CutPart(int part, const PartWindow& cut);
+  // The step of the no-reverb button.
+  static constexpr int kNoReverbStep = 128;
+  // "Clear P.": the part is empty.
+  void ClearPart(int part);
+  // The Style-Mode box: on (the material is cut into parts) or song mode; the main window follows.
+  void SwitchStyleMode(bool on);
+  // The metre of the material (the recording panel's `Metrum` list): L, the header and the settings.
+  void SetMaterialMetre(const Metre& metre);
+  // After a recording: the stream as it stands becomes the copy as loaded ("Restore Original").
+  void TakeStreamAsLoaded();
+  // Lays the delay bytes of the stream out again so that every run ends on a beat (as imported and
+  // compiled material has it), so that Locate reaches every beat exactly; the quarter-note index is
+  // built again. False (the stream unchanged) when the result would not fit.
+  bool AlignDelaysToBeats();
+
+  // --- Edits of the style (style_edits.cpp) ----------------------------------------------------
+  // The volume (7) or reverb (91) offset arrows: `step` +1 or −1 on every used channel's set-up value
+  // (an unset reverb counting as 64, an unset volume skipped; a result above 127 is not taken), sent
+  // through the mixer, the running total shown. Step kNoReverbStep sets reverb 0 on the used channels
+  // (remembering each channel's) and changes neither total nor modified flag; a step above it gives
+  // the remembered reverb back.
+  void ChangeLevels(uint8_t controller, int step);
+  // "Oct. up/down", "Tone up/down": every note of the channel in the whole material moves by
+  // `semitones` (a note that would leave 0..127 moves by octaves into it); its set-up stays.
+  void TransposeChannel(int channel, int semitones);
+  // "  Cut Notes ...": the part's "Cut Notes State" of one channel, or of all (channel −1).
+  void SetCutNotes(int part, int channel, bool on);
+  // "Set Cut Notes State to all Styleparts" and "Set Muting to all Styleparts": the state copied into
+  // every existing part (the questions are the caller's).
+  void CutNotesToAllParts(int channel, bool on);
+  void MutingToAllParts(const std::array<bool, kChannelCount>& muted);
+  // " Suppress all Style Controllers".
+  void SetSuppressControllers(bool on);
+
+  // --- The play window, measure by measure (style_navigation.cpp) ------------------------------
+  // The first and last measure boxes: the play window follows (start Locate(first − 1, beat) + 1 and
+  // start position (first − 1) × L + 4; end Locate(last, beat), no limit below 2).
+  void SetFirstMeasure(int measure);
+  void SetLastMeasure(int measure);
+  // "LoopStart" / "LoopEnd": the current measure becomes the first / last measure.
+  void LoopStart();
+  void LoopEnd();
+  // The measure back and forward buttons; the go-to-end button (needs the recorded end position).
+  void MeasureForward();
+  void MeasureBack();
+  void GoToEnd();
+  // "Step by Step": "1 measure" .. "8 measures" and "Multiply by 2" (toggles).
+  void SetLoopMeasures(int measures);
+  void ToggleMultiply();
+  int LoopLength() const { return (LoopMeasuresLess1 + 1) * LoopFactor; }
+  // The "&Loop" menu's part items: part `part` prepared for setting; `variation` for "Variation
+  // Basic" / "Variation Extended" (parts 4 and 5).
+  void PreparePart(int part, bool variation);
+  // "&Loop" "<<" and ">>".
+  void ShiftLoop(bool forward);
+  // A click on the position display: the bookmark cursor advances; recording stores the current
+  // measure; in Style-Mode the next bookmark set becomes the first measure.
+  void BookmarkClick(bool recording);
+
   // --- Files ---------------------------------------------------------------------------------
   // "Open style ...": the open dialog in the remembered style folder (Settings::StyleDir, which the
   // chosen file's folder replaces); only ".vxs" names load. In song mode with material it first
@@ -175,7 +261,12 @@ class TGen {
   bool StyleLoaded = false;
   bool ImportedSong = false;  // the material is a MIDI file converted to a song
   int16_t RecordedEndPosition = 0;
-  int TargetVolume = 110;  // 1 to 127, what "Normalize Volume" aims at
+  int TargetVolume = 110;          // 1 to 127, what "Normalize Volume" aims at
+  int LoopMeasuresLess1 = 3;       // "Step by Step": the loop length in measures, less 1
+  int LoopFactor = 1;              // "Multiply by 2": 1 or 2
+  bool VariationPrepared = false;  // the part was prepared as a variation fill
+  std::array<uint8_t, 2> RememberedReverb{64,
+                                          64};  // the reverb the no-reverb button gives back: drums, others
   std::string CurrentStylePath;
   std::string WorkFolder;  // remembered folder of the work dialog
   Metre CurrentMetre;      // the metre of the material
@@ -201,6 +292,10 @@ class TGen {
   bool RoomToAppend(int32_t bytes);
   LoadOutcome ReadWorkFile(const std::string& path);
   int StartPart() const { return context_.Settings.PlayIntro ? kIntro : kBasic; }
+  // The measure of the current position: (position − offset) div L + 1.
+  int MeasureAt(int offset) const;
+  // Moves the play position to the start of measure index `measure` (from 0) after a stop.
+  void MoveTo(int measure, int32_t located);
 
   TGenContext context_;
   Style style_;

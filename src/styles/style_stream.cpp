@@ -21,4 +21,14 @@ int64_t TicksIn(std::span<const uint8_t> stream, int32_t begin, int32_t end) {
   return ticks;
 }
 
+void AppendDelays(std::vector<uint8_t>& stream, int64_t from, int64_t to, int beatTicks) {
+  while (from < to) {
+    const int64_t boundary = (from / beatTicks + 1) * beatTicks;
+    int64_t run = (to < boundary ? to : boundary) - from;
+    from += run;
+    for (; run > 8; run -= 8) stream.push_back(0xFF);
+    stream.push_back(static_cast<uint8_t>(0xF7 + run));
+  }
+}
+
 }  // namespace kalo::styles

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "midi/midi_status.h"
 
@@ -52,5 +53,9 @@ void ForEachMessage(std::span<const uint8_t> stream, int32_t begin, int32_t end,
 
 // The delay ticks in [begin, end), walked as above.
 int64_t TicksIn(std::span<const uint8_t> stream, int32_t begin, int32_t end);
+
+// Appends the delay bytes that carry the time from tick `from` to tick `to`, a run broken at every
+// multiple of `beatTicks`, so that every beat is reached exactly by the last byte of a run.
+void AppendDelays(std::vector<uint8_t>& stream, int64_t from, int64_t to, int beatTicks);
 
 }  // namespace kalo::styles
