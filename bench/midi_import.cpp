@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   std::string outcome;
   const double readMs = BestOfFive([&] {
     auto read = midi::ReadStandardMidiFile(large);
-    events = std::holds_alternative<midi::SmfContent>(read) ? std::get<midi::SmfContent>(read).Events.size() : 0;
+    events = std::holds_alternative<midi::SmfFileData>(read) ? std::get<midi::SmfFileData>(read).Events.size() : 0;
   });
   const double importMs = BestOfFive([&] {
     auto imported = styles::ImportMidiFile(large, {}, styles::Metre{});

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KALO_FUZZ_CHECK(!error->empty());
     return 0;
   }
-  const midi::SmfContent& content = std::get<midi::SmfContent>(read);
+  const midi::SmfFileData& content = std::get<midi::SmfFileData>(read);
   for (size_t i = 1; i < content.Events.size(); ++i)
     KALO_FUZZ_CHECK(content.Events[i - 1].Pulse <= content.Events[i].Pulse);
 

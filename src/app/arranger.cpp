@@ -5,6 +5,7 @@
 #include "app/live_input_link.h"
 #include "app/song_side.h"
 #include "app/style_creator_side.h"
+#include "app/style_manager_side.h"
 #include "midi/midi_errors.h"
 #include "midi/midi_status.h"
 #include "midi/reset_messages.h"
@@ -182,6 +183,12 @@ Arranger::Arranger(const ArrangerHost& host, std::vector<std::unique_ptr<midi::P
   LiveHooks.Editor = editorSide_.get();
   if (input1_) input1_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, true); };
   if (input2_) input2_->OnMidiInput = [this](midi::TMidiInput& input) { DrainInput(input, false); };
+  styleManager_ = std::make_unique<app::StyleManagerSide>(*this);
+}
+
+void Arranger::Stop() {
+  engine_->Stop();
+  styleManager_->StopPreview();
 }
 
 void Arranger::DrainInput(midi::TMidiInput& input, bool keyboard) {

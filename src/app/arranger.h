@@ -86,6 +86,7 @@ struct StyleCreatorControls {
 
 class SongSide;
 class StyleCreatorSide;
+class StyleManagerSide;
 class ChordEditorSide;
 
 class Arranger {
@@ -113,8 +114,9 @@ class Arranger {
   // The tempo field: 25..250 quarter notes per minute; a running clock follows at once.
   void SetTempo(int bpm);
   int Tempo() const { return tempo_; }
-  // The Stop command (the transport's), also the first step of the shutdown.
-  void Stop() { engine_->Stop(); }
+  // The Stop command (the transport's), also the first step of the shutdown; it also ends the
+  // Style-Manager's preview.
+  void Stop();
   // The transport's Play and Record commands (song play or live play; recording the Chordmemory).
   void Play();
   void Record();
@@ -190,6 +192,8 @@ class Arranger {
   song::SongFiles& SongFiles() { return *songFiles_; }
   song::SongOptions& SongOptions() { return songOptions_; }
   app::SongSide& SongEngine() { return *songSide_; }
+  // The Style-Manager and the main window's ways to a style (style_manager_side.h).
+  app::StyleManagerSide& StyleManager() { return *styleManager_; }
   // The chord editor's commands; it is the live input's chord editor.
   app::ChordEditorSide& ChordEditor() { return *editorSide_; }
 
@@ -284,6 +288,8 @@ class Arranger {
   std::unique_ptr<perform::InputDispatch> dispatch_;
   std::unique_ptr<app::ChordEditorSide> editorSide_;
   bool clockStarted_ = false;
+  // Last: its preview output is closed before the devices go.
+  std::unique_ptr<app::StyleManagerSide> styleManager_;
 };
 
 }  // namespace kalo::app

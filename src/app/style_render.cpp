@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/render_output.h"
 #include "midi/standard_midi_file.h"
 #include "styles/style_file.h"
 
@@ -59,7 +60,13 @@ std::array<styles::LoadedMeasures, styles::kPartCount> PartsPlayed(const Offline
 
 std::optional<std::string> WriteStyleSongMidi(const std::filesystem::path& path,
                                               const StyleSongRender& render) {
-  return midi::WriteStandardMidiFile(path, render.Capture.Midiout(), render.Capture.Tempi);
+  // Written as `kalo render` writes its files: the style's metre, instrument-named tracks, every note paired.
+  const RenderedMusic music = MusicOf(render.Capture);
+  return midi::WriteStandardMidiFile(path, {.Messages = music.Messages,
+                                            .Tempos = music.Tempo,
+                                            .TimeSignatures = music.TimeSignatures,
+                                            .TrackNames = InstrumentTrackNames(music.Messages),
+                                            .EndTick = music.EndTick});
 }
 
 }  // namespace kalo::app

@@ -23,6 +23,13 @@ bool OneLine(const QWidget* field) {
          qobject_cast<const QPlainTextEdit*>(field) == nullptr;
 }
 
+// The keys a control keeps for itself (KeepKeys).
+constexpr const char* kKeptKeys = "kaloKeptKeys";
+
+bool KeepsKey(const QWidget* widget, int key) {
+  return widget != nullptr && widget->property(kKeptKeys).toList().contains(key);
+}
+
 // A spin box's own line edit stands for the spin box.
 QWidget* FieldOf(QWidget* widget) {
   if (widget == nullptr) return nullptr;
@@ -46,6 +53,12 @@ bool ComputerKeyFilter::TakesText(const QWidget* widget) {
          qobject_cast<const QAbstractSpinBox*>(widget) != nullptr ||
          qobject_cast<const QTextEdit*>(widget) != nullptr ||
          qobject_cast<const QPlainTextEdit*>(widget) != nullptr;
+}
+
+void ComputerKeyFilter::KeepKeys(QWidget* widget, std::initializer_list<int> keys) {
+  QVariantList kept;
+  for (int key : keys) kept.push_back(key);
+  widget->setProperty(kKeptKeys, kept);
 }
 
 void ComputerKeyFilter::FlushRelease() {
@@ -102,6 +115,7 @@ bool ComputerKeyFilter::KeyEvent(QKeyEvent* key) {
   const bool press = key->type() == QEvent::KeyPress;
   QWidget* field = FieldOf(QApplication::focusWidget());
   const bool played = code != 0 && played_.test(static_cast<size_t>(code));
+  if (KeepsKey(QApplication::focusWidget(), key->key()) && (press || !played)) return false;
   if (field != nullptr && (press || !played)) {
     if (press && FieldCommand(field, key)) return true;
     if (FieldTypes(field, key)) return false;

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <bitset>
+#include <initializer_list>
 #include <optional>
 
 #include "gui/live_controls.h"
@@ -41,6 +42,10 @@ class ComputerKeyFilter final : public QObject {
   void FlushRelease();
   // Whether `widget` is a field that types text or numbers.
   static bool TakesText(const QWidget* widget);
+  // A control that answers these keys itself (a list that loads its item with Return) gets them
+  // while it has the keyboard; every other key still plays. A key pressed elsewhere is still
+  // released to the computer keys.
+  static void KeepKeys(QWidget* widget, std::initializer_list<int> keys);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -261,6 +261,7 @@ QAction* MainWindow::AddCommand(QMenu* menu, const QString& text, std::function<
 
 void MainWindow::MakeMenus() {
   QMenu* file = menuBar()->addMenu("&File");
+  MakeStyleMenus(file);
   connect(file->addAction("E&xit"), &QAction::triggered, this, &MainWindow::ExitRequested);
 
   QMenu* play = menuBar()->addMenu("&Play");
@@ -408,6 +409,7 @@ void MainWindow::SetStayOnTop(bool on) {
 
 void MainWindow::Refresh() {
   for (const auto& refresh : refreshers_) refresh();
+  ShowRecentStyles();
   controls_->Refresh();
   song_->setText(QString::fromStdString(arranger_.Song().Memo.Title));
   song_->setVisible(!song_->text().isEmpty());

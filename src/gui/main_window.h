@@ -71,6 +71,10 @@ class MainWindow final : public QMainWindow {
   void MakeSongMenus(QMenu* styleMenu);
   // The Style-Creator's entries of the main window (creator_menu.cpp).
   void MakeCreatorMenu();
+  // "Load Style ...", "Style-Manager ..." and the tool bar (style_menus.cpp); the last-used styles
+  // are listed before recentEnd_ and made anew whenever they may have changed.
+  void MakeStyleMenus(QMenu* file);
+  void ShowRecentStyles();
   QAction* AddToggle(QMenu* menu, const QString& text, bool config::Options::*option,
                      bool config::Settings::*setting = nullptr);
   // A toggle of a setting that no option mirrors.
@@ -91,6 +95,8 @@ class MainWindow final : public QMainWindow {
   ToolWindows tools_;
   QMenu* windowsMenu_ = nullptr;
   QAction* panelsEnd_ = nullptr;
+  QAction* recentEnd_ = nullptr;
+  std::vector<QAction*> recent_;
   QLabel* chord_ = nullptr;
   QLabel* style_ = nullptr;
   QLabel* song_ = nullptr;

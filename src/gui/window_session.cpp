@@ -15,6 +15,9 @@
 #include "gui/solo_mute_panel.h"
 #include "gui/song_panels.h"
 #include "gui/style_creator_panel.h"
+#include "gui/style_manager_panel.h"
+#include "host/process_environment.h"
+#include "styles/style_groups.h"
 
 namespace kalo::gui {
 
@@ -114,6 +117,11 @@ void WindowSession::MakeToolPanels() {
   main_->AddToolPanel(new MelodyNotesPanel(*arranger_));
   main_->AddToolPanel(new StepPanel(*arranger_));
   main_->AddToolPanel(editor_ = new ChordEditorPanel(*arranger_, *main_));
+  // The player's groups live beside the program, or beside the settings where the program's folder
+  // cannot be written.
+  arranger_->StyleManager().SetGroupFileLocation(styles::LocateGroupFile(
+      setup_.Folder, setup_.SettingsFile.Path(), host::ProbeFolderWritable(setup_.Folder.Path())));
+  main_->AddToolPanel(new StyleManagerPanel(*arranger_, display_));
   auto* creator = new StyleCreatorPanel(*arranger_, display_);
   QObject::connect(creator, &StyleCreatorPanel::GuideRequested, main_.get(),
                    [this] { main_->Tools().Show(guide_); });

@@ -188,7 +188,7 @@ bool IsTextMeta(uint8_t type) {
   return type == 0x01 || type == 0x03 || type == 0x05 || type == 0x06 || type == 0x07;
 }
 
-void TakeMeta(std::span<const uint8_t> event, int64_t pulse, int track, SmfContent& content) {
+void TakeMeta(std::span<const uint8_t> event, int64_t pulse, int track, SmfFileData& content) {
   const uint8_t type = event[1];
   const auto data = MetaData(event);
   if (!data) return;
@@ -210,7 +210,7 @@ std::string Damaged(const std::vector<std::string>& reports) {
 
 }  // namespace
 
-std::variant<SmfContent, std::string> ReadStandardMidiFile(std::span<const uint8_t> bytes) {
+std::variant<SmfFileData, std::string> ReadStandardMidiFile(std::span<const uint8_t> bytes) {
   if (bytes.size() > kMaxReadableSmfBytes)
     return "the file holds " + std::to_string(bytes.size()) + " bytes; at most " +
            std::to_string(kMaxReadableSmfBytes) + " are read";
@@ -218,7 +218,7 @@ std::variant<SmfContent, std::string> ReadStandardMidiFile(std::span<const uint8
   if (auto* error = std::get_if<std::string>(&checked)) return std::move(*error);
   const CheckedFile& file = std::get<CheckedFile>(checked);
 
-  SmfContent content;
+  SmfFileData content;
   content.Format = file.Format;
   content.TrackCount = static_cast<int>(file.Tracks.size());
   uint16_t division = file.Division;

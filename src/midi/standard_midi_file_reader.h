@@ -63,7 +63,7 @@ struct SmfSysex {
   std::vector<uint8_t> Bytes;
 };
 
-struct SmfContent {
+struct SmfFileData {
   int Format = 0;
   int TrackCount = 0;
   // Time division: pulses per quarter note, or (PulsesPerQuarter 0) pulses per second of SMPTE time.
@@ -81,6 +81,6 @@ struct SmfContent {
 
 // The content of the file, or why it cannot be read ("not a Standard MIDI File ...", "the file is cut
 // short ...", "the file is damaged: ...").
-std::variant<SmfContent, std::string> ReadStandardMidiFile(std::span<const uint8_t> bytes);
+std::variant<SmfFileData, std::string> ReadStandardMidiFile(std::span<const uint8_t> bytes);
 
 }  // namespace kalo::midi

@@ -79,7 +79,7 @@ bool DrumTrackName(const std::string& name) {
 
 // Channels other than 10 that carry percussion: a drum bank selected before the channel's first note,
 // a GS rhythm-part message, or notes from a track named for drums or percussion.
-std::array<bool, 16> PercussionChannels(const std::vector<Timed>& events, const midi::SmfContent& content) {
+std::array<bool, 16> PercussionChannels(const std::vector<Timed>& events, const midi::SmfFileData& content) {
   std::array<bool, 16> drums{};
   std::array<bool, 16> noteSeen{};
   std::vector<bool> drumTrack(static_cast<size_t>(content.TrackCount) + 1, false);
@@ -102,7 +102,7 @@ std::array<bool, 16> PercussionChannels(const std::vector<Timed>& events, const 
   return drums;
 }
 
-void MovePercussion(std::vector<Timed>& events, const midi::SmfContent& content, ImportedMaterial& out) {
+void MovePercussion(std::vector<Timed>& events, const midi::SmfFileData& content, ImportedMaterial& out) {
   const std::array<bool, 16> drums = PercussionChannels(events, content);
   for (int c = 0; c < 16; ++c)
     if (drums[static_cast<size_t>(c)]) out.MovedChannels.push_back(c + 1);
@@ -242,7 +242,7 @@ bool RestatesReset(const Timed& e) {
 
 }  // namespace
 
-std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfContent& content,
+std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfFileData& content,
                                                                const ImportOptions& options,
                                                                const Metre& current) {
   ImportedMaterial out;
@@ -335,7 +335,7 @@ std::variant<ImportedMaterial, std::string> ImportMidiFile(std::span<const uint8
                                                            const Metre& current) {
   auto content = midi::ReadStandardMidiFile(bytes);
   if (auto* error = std::get_if<std::string>(&content)) return std::move(*error);
-  return ImportMidiMaterial(std::get<midi::SmfContent>(content), options, current);
+  return ImportMidiMaterial(std::get<midi::SmfFileData>(content), options, current);
 }
 
 }  // namespace kalo::styles

@@ -55,7 +55,7 @@ struct ImportedMaterial {
 // DontGetMetrum, or when the list has no entry for it: then `current`), its tempo the first tempo
 // (120 when none is given, and for SMPTE time, whose pulses become ticks at 120 quarter notes per
 // minute), limited to 25..250.
-std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfContent& content,
+std::variant<ImportedMaterial, std::string> ImportMidiMaterial(const midi::SmfFileData& content,
                                                                const ImportOptions& options,
                                                                const Metre& current);
 

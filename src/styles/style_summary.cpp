@@ -19,7 +19,10 @@ StyleSummary SummarizeStyle(std::span<const uint8_t> bytes) {
   ByteReader in(bytes);
   int32_t first = 0;
   const size_t start = in.ReadI32(first) && IsVersionWord(first) ? 4 : 0;
-  const TStyleHeader header = DecodeHeaderPrefix(bytes.subspan(start));
+  return SummarizeHeader(DecodeHeaderPrefix(bytes.subspan(start)));
+}
+
+StyleSummary SummarizeHeader(const TStyleHeader& header) {
   StyleSummary summary;
   summary.Metre = config::kMetrumNames[MetrumIndexFor(MetreOf(header.MeasureLength))];
   summary.Tempo = header.Tempo;

@@ -22,6 +22,10 @@ struct StyleSummary {
 // what its header holds: missing bytes read as the reset values, as a load reads them.
 StyleSummary SummarizeStyle(std::span<const uint8_t> bytes);
 
+// The summary of a style header: the metre a load shows, the tempo as stored, the used channels.
+struct TStyleHeader;
+StyleSummary SummarizeHeader(const TStyleHeader& header);
+
 // The summary of the style file at path, reading only its header; nullopt when it cannot be read.
 std::optional<StyleSummary> ReadStyleSummary(const std::filesystem::path& path);
 

@@ -120,7 +120,7 @@ struct CreatorRig : testing::ArrangerRig {
     std::stable_sort(notes.begin(), notes.end(),
                      [](const auto& a, const auto& b) { return a.Tick < b.Tick; });
     ASSERT_TRUE(Creator().ImportMidiBytes(
-        "g.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}))));
+        "g.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile({.Messages = notes}))));
   }
   // The keys of channel 2's note-ons in the current stream, in order.
   std::vector<int> Keys() {
@@ -235,7 +235,7 @@ TEST(StyleCreatorSide, ADamagedFileIsNamedAndTheStyleStaysAsItWas) {
     notes.push_back({q * 24, {0x90, static_cast<uint8_t>(60 + q), 100}});
     notes.push_back({q * 24 + 12, {0x80, static_cast<uint8_t>(60 + q), 0}});
   }
-  const auto file = std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}));
+  const auto file = std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile({.Messages = notes}));
   ASSERT_TRUE(rig.Creator().ImportMidiBytes("groove.mid", file));
   EXPECT_EQ(rig.dialogs.Messages().back(), "Measures 1 - 2 available for stylecreating !");
   ASSERT_TRUE(rig.Creator().CutPart(styles::kBasic, {1, 2, 1, false, {}}));
@@ -333,7 +333,7 @@ TEST(StyleCreatorSide, AStructureFileMutesCutsItsPartsAndClearsTheOthers) {
   std::vector<midi::CapturedMessage> notes;
   for (int q = 0; q < 40; ++q) notes.push_back({q * 24, {0x90, static_cast<uint8_t>(60 + q % 3 * 4), 100}});
   ASSERT_TRUE(rig.Creator().ImportMidiBytes(
-      "song.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile(notes, {}))));
+      "song.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile({.Messages = notes}))));
   ASSERT_TRUE(rig.Creator().CutPart(styles::kToBasic, {9, 9, 1, false, {}}));
   const std::string text =
       "[Channels]\nMuting=0111111111111111\n[Basic_1]\nStart=1\nEnd=4\n[FillBasic_1]\nStart=5\nEnd=0\n"

@@ -86,8 +86,8 @@ TEST(StandardMidiFileReader, ReadsRunningStatusSkipsUnknownChunksAndClosesTracks
   const Bytes file = Header(1, 2, 96) + Chunk("MTrk", tempo + signature + marker + kEndOfTrack) +
                      Chunk("XFIH", Bytes{1, 2, 3, 4}) + Chunk("MTrk", kNotes) + Bytes{0, 0};
   auto read = ReadStandardMidiFile(file);
-  ASSERT_TRUE(std::holds_alternative<SmfContent>(read)) << std::get<std::string>(read);
-  const SmfContent& content = std::get<SmfContent>(read);
+  ASSERT_TRUE(std::holds_alternative<SmfFileData>(read)) << std::get<std::string>(read);
+  const SmfFileData& content = std::get<SmfFileData>(read);
   EXPECT_EQ(content.TrackCount, 2);
   EXPECT_EQ(content.PulsesPerQuarter, 96);
   ASSERT_EQ(content.Events.size(), 4u);
@@ -108,26 +108,28 @@ TEST(StandardMidiFileReader, ReadsRunningStatusSkipsUnknownChunksAndClosesTracks
 TEST(StandardMidiFileReader, SmpteDivisionGivesPulsesPerSecond) {
   // 25 frames of 40 pulses: 1000 pulses a second.
   auto read = ReadStandardMidiFile(Header(0, 1, 0xE728) + Chunk("MTrk", kNotes + kEndOfTrack));
-  ASSERT_TRUE(std::holds_alternative<SmfContent>(read));
-  EXPECT_EQ(std::get<SmfContent>(read).PulsesPerQuarter, 0);
-  EXPECT_DOUBLE_EQ(std::get<SmfContent>(read).PulsesPerSecond, 1000.0);
+  ASSERT_TRUE(std::holds_alternative<SmfFileData>(read));
+  EXPECT_EQ(std::get<SmfFileData>(read).PulsesPerQuarter, 0);
+  EXPECT_DOUBLE_EQ(std::get<SmfFileData>(read).PulsesPerSecond, 1000.0);
 }
 
 TEST(StandardMidiFileReader, WhatTheWriterWritesReadsBackInTimeOrder) {
   const std::vector<CapturedMessage> messages = {
       {0, {0xC1, 33}}, {0, {0x91, 40, 100}}, {0, {0x99, 36, 110}}, {12, {0x81, 40, 0}}, {24, {0xE1, 0, 64}}};
-  auto encoded = EncodeStandardMidiFile(messages, std::vector<TempoChange>{{0, 90}});
+  const std::vector<TempoChange> tempi{{0, 90}};
+  auto encoded = EncodeStandardMidiFile({.Messages = messages, .Tempos = tempi});
   ASSERT_TRUE(std::holds_alternative<std::vector<uint8_t>>(encoded));
   auto read = ReadStandardMidiFile(std::get<std::vector<uint8_t>>(encoded));
-  ASSERT_TRUE(std::holds_alternative<SmfContent>(read));
-  const SmfContent& content = std::get<SmfContent>(read);
+  ASSERT_TRUE(std::holds_alternative<SmfFileData>(read));
+  const SmfFileData& content = std::get<SmfFileData>(read);
   std::vector<std::string> events;
   for (const SmfChannelEvent& e : content.Events)
     events.push_back(std::to_string(e.Pulse) + ":" + std::to_string(e.Status) + "," +
                      std::to_string(e.Data1) + "," + std::to_string(e.Data2));
-  // The writer keeps a track per channel; the lower track comes first at equal times.
+  // The writer keeps a track per channel; the lower track comes first at equal times. The drum note still
+  // sounding at the end gets its note-off there.
   EXPECT_EQ(events, (std::vector<std::string>{"0:193,33,0", "0:145,40,100", "0:153,36,110", "12:129,40,0",
-                                              "24:225,0,64"}));
+                                              "24:225,0,64", "24:137,36,0"}));
   EXPECT_EQ(content.Tempi.at(0).MicrosPerQuarter, 666667);
 }
 

@@ -10,8 +10,8 @@
 namespace kalo::styles {
 namespace {
 
-midi::SmfContent Content(std::vector<midi::SmfChannelEvent> events, int ppq = 24) {
-  midi::SmfContent content;
+midi::SmfFileData Content(std::vector<midi::SmfChannelEvent> events, int ppq = 24) {
+  midi::SmfFileData content;
   content.PulsesPerQuarter = ppq;
   content.TrackCount = 1;
   content.Events = std::move(events);
@@ -29,7 +29,7 @@ std::vector<std::string> Messages(const ImportedMaterial& material) {
   return out;
 }
 
-ImportedMaterial Import(const midi::SmfContent& content, const ImportOptions& options = {}) {
+ImportedMaterial Import(const midi::SmfFileData& content, const ImportOptions& options = {}) {
   auto result = ImportMidiMaterial(content, options, Metre{});
   EXPECT_TRUE(std::holds_alternative<ImportedMaterial>(result)) << std::get<std::string>(result);
   return std::holds_alternative<ImportedMaterial>(result) ? std::get<ImportedMaterial>(result)
@@ -38,7 +38,7 @@ ImportedMaterial Import(const midi::SmfContent& content, const ImportOptions& op
 
 TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
   // Channel 11 selects the XG drum bank before its first note.
-  const midi::SmfContent drums = Content({{0, 0xBA, 0, 127},
+  const midi::SmfFileData drums = Content({{0, 0xBA, 0, 127},
                                           {0, 0xCA, 25, 0},
                                           {0, 0x9A, 36, 100},
                                           {0, 0x99, 30, 90},
@@ -54,7 +54,7 @@ TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
   EXPECT_EQ(Messages(Import(drums)).size(), 4u);  // without the options: both notes, on their channels
 
   // A GS rhythm part (part 11: channel 11) and a track named for percussion (channel 12) move too.
-  midi::SmfContent gs = Content({{0, 0x9A, 38, 100}, {0, 0x9B, 39, 100}, {0, 0x92, 60, 100}});
+  midi::SmfFileData gs = Content({{0, 0x9A, 38, 100}, {0, 0x9B, 39, 100}, {0, 0x92, 60, 100}});
   gs.TrackCount = 2;
   gs.Events[1].Track = 2;
   gs.Sysex.push_back({0, 1, {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x1A, 0x15, 0x02, 0x0F, 0xF7}});
@@ -63,7 +63,7 @@ TEST(MidiImport, OptionsMovePercussionDropOtherSoundsAndSnapStartsATickOff) {
 
   ImportOptions timing;
   timing.OptimizeTiming = true;
-  const midi::SmfContent played = Content({{23, 0x90, 60, 100},
+  const midi::SmfFileData played = Content({{23, 0x90, 60, 100},
                                            {30, 0x80, 60, 0},
                                            {45, 0x90, 62, 100},
                                            {50, 0x80, 62, 0},
@@ -149,7 +149,7 @@ TEST(MidiImport, TheMetreComesFromTheFirstTimeSignature) {
       {"not taken", 3, 4, false, true, {16, false}, false},
   };
   for (const MetreCase& c : cases) {
-    midi::SmfContent content = Content({{0, 0x90, 60, 100}, {10, 0x80, 60, 0}});
+    midi::SmfFileData content = Content({{0, 0x90, 60, 100}, {10, 0x80, 60, 0}});
     content.TimeSignatures.push_back({0, c.Numerator, c.Denominator});
     ImportOptions options;
     options.EighthBase = c.EighthBase;
@@ -162,7 +162,7 @@ TEST(MidiImport, TheMetreComesFromTheFirstTimeSignature) {
 }
 
 TEST(MidiImport, TimeAndTempoFollowTheDivision) {
-  midi::SmfContent fine = Content({{960, 0x90, 60, 100}, {1440, 0x80, 60, 0}}, 960);
+  midi::SmfFileData fine = Content({{960, 0x90, 60, 100}, {1440, 0x80, 60, 0}}, 960);
   fine.Tempi.push_back({0, 2'000'000});
   const ImportedMaterial slow = Import(fine);
   EXPECT_EQ(Messages(slow).front(), "24 144 60 100");
@@ -170,7 +170,7 @@ TEST(MidiImport, TimeAndTempoFollowTheDivision) {
   fine.Tempi.front().MicrosPerQuarter = 100'000;  // 600 quarter notes a minute
   EXPECT_EQ(Import(fine).Header.Tempo, 250);
 
-  midi::SmfContent smpte = Content({{500, 0x90, 60, 100}, {750, 0x80, 60, 0}}, 0);
+  midi::SmfFileData smpte = Content({{500, 0x90, 60, 100}, {750, 0x80, 60, 0}}, 0);
   smpte.PulsesPerSecond = 1000;  // at 120 quarter notes a minute, half a second is a beat
   EXPECT_EQ(Messages(Import(smpte)), (std::vector<std::string>{"24 144 60 100", "36 128 60 0"}));
 }

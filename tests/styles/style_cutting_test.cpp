@@ -15,8 +15,8 @@ namespace {
 
 // Material of `measures` measures in the metre n/d at 24 pulses a quarter: a note on every quarter
 // note, its key telling the quarter (30 for the first), sounding half a quarter.
-midi::SmfContent QuarterNotes(int numerator, int denominator, int measures) {
-  midi::SmfContent content;
+midi::SmfFileData QuarterNotes(int numerator, int denominator, int measures) {
+  midi::SmfFileData content;
   content.PulsesPerQuarter = 24;
   content.TrackCount = 1;
   content.TimeSignatures.push_back({0, numerator, denominator});
