@@ -446,6 +446,16 @@ void StyleCreatorPanel::Refresh() {
   const int channel = SelectedChannel();
   cutNotes_->setChecked(channel >= 0 && channel < styles::kChannelCount &&
                         PartOf(arranger_, gen.RunningPart).CutNotes[static_cast<size_t>(channel)] != 0);
+  // The bookmarks set, and the one the next click goes to.
+  QStringList marks;
+  for (int16_t measure : style.Bookmarks)
+    if (measure > 0) marks << QString::number(measure);
+  position_->setToolTip(
+      QString(
+          "Measure:beat. Click: the next bookmark (while recording: store the measure)\nBookmark %1 of 10; "
+          "set: %2")
+          .arg(style.BookmarkCursor)
+          .arg(marks.isEmpty() ? QString("none") : marks.join(", ")));
   volumeTotal_->setText(QString::number(style.VolumeOffsetTotal));
   reverbTotal_->setText(QString::number(style.ReverbOffsetTotal));
   ShowValue(target_, gen.TargetVolume);
