@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Renders the window's pictures the README shows: the main window, the Mixer, the Chord & Style
-# Editor (over the demo song a first start loads) and the Style-Manager, after start-up with
-# the first-start style, on Qt's offscreen platform with a fresh settings file.
+# Editor (over the demo song a first start loads), the Style-Manager and the Style-Creator, after
+# start-up with the first-start style, on Qt's offscreen platform with a fresh settings file.
 #   scripts/screenshots.sh           writes them into build/default/screenshots/ and checks what holds on
 #                                    any machine: each picture is made, its size is sane, and the window's
 #                                    texts are drawn (the picture differs from the same window drawn with
@@ -40,7 +40,8 @@ shot() {
 
 status=0
 fail() { echo "screenshots: $*"; status=1; }
-for picture in "main-window:" "mixer:Mixer" "chord-editor:Chord & Style Editor" "style-manager:Style-Manager"; do
+for picture in "main-window:" "mixer:Mixer" "chord-editor:Chord & Style Editor" "style-manager:Style-Manager" \
+  "style-creator:Style-Creator"; do
   name=${picture%%:*}
   panel=${picture#*:}
   png=$out/$name.png

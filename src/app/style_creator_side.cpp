@@ -7,6 +7,7 @@
 #include "engine/chord_transposer.h"
 #include "host/file_store.h"
 #include "midi/midi_status.h"
+#include "perform/chord.h"
 #include "perform/chord_recognizer.h"
 #include "styles/keyboard_style_markers.h"
 #include "styles/style_stream.h"
@@ -196,6 +197,9 @@ void StyleCreatorSide::TransportStopped() {
 
 void StyleCreatorSide::FinishRecording() {
   recording_ = false;
+  // The wait for the external device ends with the recording: a wait left pending would swallow the
+  // next press of a play button.
+  a_.Clock().StartWait = 0;
   styles::TGen& gen = Gen();
   styles::Style& style = gen.CurrentStyle();
   const int beats = (recordedTicks_ + kTicksPerBeat - 1) / kTicksPerBeat;
@@ -335,6 +339,24 @@ std::vector<styles::TimedChord> StyleCreatorSide::ChordsOf(int first, int last) 
 std::vector<styles::TimedChord> StyleCreatorSide::GenerateChords() const {
   const styles::TGen& gen = a_.Gen();
   return ChordsOf(gen.FirstMeasure, gen.LastMeasure > 0 ? gen.LastMeasure : gen.MaterialMeasures());
+}
+
+void StyleCreatorSide::ShowGeneratedChords() {
+  const std::vector<styles::TimedChord> chords = GenerateChords();
+  const int64_t beatTicks = Gen().CurrentMetre.EighthNotes ? kTicksPerBeat / 2 : kTicksPerBeat;
+  const int64_t measureTicks = std::max<int64_t>(1, MeasureTicks());
+  std::string text = chords.empty() ? "No chords found" : "Chords found:";
+  for (const styles::TimedChord& chord : chords) {
+    text += "\n" + std::to_string(chord.Tick / measureTicks + 1) + ":" +
+            std::to_string(chord.Tick % measureTicks / beatTicks + 1) + "  " +
+            perform::ChordName(chord.RootPitchClass, chord.Type);
+  }
+  a_.Dialogs().Inform(text);
+}
+
+void StyleCreatorSide::SetMetrum(int index) {
+  Panel.Metrum = std::clamp(index, 0, config::kMetrumCount - 1);
+  Gen().SetMaterialMetre(MetreOfMetrum(Panel.Metrum));
 }
 
 bool StyleCreatorSide::QuickStyle() {

@@ -116,6 +116,11 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   styles::ConversionReport ConvertAllToStyle();
   // "Generate Chords": the chords found in the play window's measures.
   std::vector<styles::TimedChord> GenerateChords() const;
+  // The same chords shown to the player, one "measure:beat chord" per entry ("No chords found" for
+  // none).
+  void ShowGeneratedChords();
+  // The `Metrum` list: the configuration's metre, the measure length and the recording panel's metre.
+  void SetMetrum(int index);
   // "Quick S.": a style whose only part is Basic, cut from the current loop.
   bool QuickStyle();
   // The structure-file items ("Style A" / "Style B"): the program folder's "Style.src", read once and

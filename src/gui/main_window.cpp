@@ -311,6 +311,7 @@ void MainWindow::MakeMenus() {
   AddToggle(style, "Intro Detection", &config::Options::IntroDetection);
   AddToggle(style, "Ignore Tempi", &config::Options::IgnoreTempi);
   MakeSongMenus(style);
+  MakeCreatorMenu();
 
   QMenu* options = menuBar()->addMenu("&Options");
   AddToggle(options, "Major <> Minor", &config::Options::MajorMinor);

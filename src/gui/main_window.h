@@ -69,6 +69,8 @@ class MainWindow final : public QMainWindow {
   void ShowMenuKeys();
   // The song and melody menus (song_menus.cpp), and the intro voices choice of the style menu.
   void MakeSongMenus(QMenu* styleMenu);
+  // The Style-Creator's entries of the main window (creator_menu.cpp).
+  void MakeCreatorMenu();
   // "Load Style ...", "Style-Manager ..." and the tool bar (style_menus.cpp); the last-used styles
   // are listed before recentEnd_ and made anew whenever they may have changed.
   void MakeStyleMenus(QMenu* file);

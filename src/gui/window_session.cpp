@@ -14,6 +14,7 @@
 #include "gui/mixer_panel.h"
 #include "gui/solo_mute_panel.h"
 #include "gui/song_panels.h"
+#include "gui/style_creator_panel.h"
 #include "gui/style_manager_panel.h"
 #include "host/process_environment.h"
 #include "styles/style_groups.h"
@@ -121,6 +122,10 @@ void WindowSession::MakeToolPanels() {
   arranger_->StyleManager().SetGroupFileLocation(styles::LocateGroupFile(
       setup_.Folder, setup_.SettingsFile.Path(), host::ProbeFolderWritable(setup_.Folder.Path())));
   main_->AddToolPanel(new StyleManagerPanel(*arranger_, display_));
+  auto* creator = new StyleCreatorPanel(*arranger_, display_);
+  QObject::connect(creator, &StyleCreatorPanel::GuideRequested, main_.get(),
+                   [this] { main_->Tools().Show(guide_); });
+  main_->AddToolPanel(creator);
 }
 
 void WindowSession::MakeConfiguration() {

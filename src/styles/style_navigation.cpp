@@ -44,6 +44,8 @@ void TGen::MoveTo(int measureIndex, int32_t located) {
     for (uint8_t c = 0; c < kChannelCount; ++c) context_.Player.Send(midi::kPitchBend | c, 0, 64);
   }
   Position = measureIndex * CurrentMetre.MeasureLength + 4;
+  // The position display shows where the next play begins.
+  context_.Display.SetStyleCreatorPosition(std::to_string(measureIndex + 1) + ":1");
 }
 
 void TGen::MeasureForward() {
