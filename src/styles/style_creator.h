@@ -296,6 +296,8 @@ class TGen {
   void GiveBackChannel1(const TChannelSetup& kept);
   void SelectFirstExistingPart(bool chase);
   void ShowStyleCaptions(const std::string& path);
+  // The keyboard's and the Style-Manager's captions and the main window's style label name `stem`.
+  void ShowNameInCaptions(const std::string& stem);
   void CopyToLoadedSlot();
   std::array<uint8_t, 13> AppliedEntries(int channel) const;
   void StopPlaying();

@@ -291,5 +291,16 @@ TEST(MovingByMeasures, InSongModeEachMoveGoesOneMeasureFromTheStartOfAFreshImpor
   }
 }
 
+TEST(ImportedMaterial, TheMainWindowsStyleLabelNamesTheMaterial) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Groove.MID", "groove"}, {"/songs/my.song.mid", "my.song"}, {"Rock&Roll", "rock&&roll"}};
+  for (const auto& [file, label] : cases) {
+    testing::TGenBench bench;
+    auto material = ImportMidiMaterial(QuarterNotes(4, 4, 2), {}, Metre{});
+    ASSERT_TRUE(bench.Gen.TakeImportedMaterial(file, std::get<ImportedMaterial>(material)));
+    EXPECT_EQ(bench.Display.Last("StyleLabel"), label) << file;
+  }
+}
+
 }  // namespace
 }  // namespace kalo::styles
