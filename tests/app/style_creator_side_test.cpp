@@ -157,6 +157,12 @@ TEST(StyleCreatorSide, EachMeasureIsConvertedOnceUntilTheOriginalIsRestored) {
   creator.Conversion.SkipFills = true;
   creator.CutPart(styles::kFillInBasic, {2, 2, 1, false, {}});
   EXPECT_EQ(rig.Keys()[12], 55);
+  // "&Convert Part" converts the selected part all the same; an empty part converts nothing.
+  rig.arranger->Gen().RunningPart = styles::kIntro;
+  EXPECT_EQ(creator.ConvertPart().NotesSeen, 0);
+  rig.arranger->Gen().RunningPart = styles::kFillInBasic;
+  EXPECT_EQ(creator.ConvertPart().NotesConverted, 12);
+  EXPECT_EQ(rig.Keys()[0], 55);  // measure 1 is not the fill's
   const auto report = creator.CutPart(styles::kBasic, {1, 2, 1, false, {}});
   ASSERT_TRUE(report);
   EXPECT_EQ(styles::DescribeChords(report->Chords, 96), "1:1 G maj, 2:1 D min");

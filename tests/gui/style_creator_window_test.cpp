@@ -275,6 +275,7 @@ TEST(StyleCreatorWindow, ControlsReachTheirCommands) {
   rig.Panel->Entry("Set Cut Notes State to all Styleparts")->trigger();
   EXPECT_EQ(rig.Dialogs.Entries().back().Text, app::kCutNotesToAllQuestion);
   rig.Panel->Entry("Convert all to Style")->trigger();
+  ASSERT_NE(rig.Panel->Entry("&Convert Part"), nullptr);
   rig.Dialogs.QueueAnswer(false);
   rig.Click("Restore Original");
   EXPECT_EQ(rig.Dialogs.Entries().back().Text, styles::kUndoConversionsQuestion);
