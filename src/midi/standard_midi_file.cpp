@@ -251,7 +251,10 @@ class SmfBytes {
   std::vector<uint8_t> Take() { return std::move(bytes_); }
 
  private:
-  void Text(const char* text) { bytes_.insert(bytes_.end(), text, text + 4); }
+  // Byte by byte: GCC's overflow check misreads a four-byte range insert into an empty vector.
+  void Text(const char* text) {
+    for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(text[i]));
+  }
   void Be(uint32_t value, int bytes) {
     for (int i = bytes - 1; i >= 0; --i) bytes_.push_back(static_cast<uint8_t>(value >> (8 * i)));
   }
