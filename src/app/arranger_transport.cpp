@@ -50,7 +50,11 @@ void Arranger::StartPlay(bool fromEditor) {
     song_.Position = song::kSongStart;
     e.CountInBeat = 0;
     e.CountInActive = songOptions_.CountIn && !options_.SlaveMode;
-    e.StartStyle();
+    if (gen_->StyleMode) {
+      e.StartStyle();
+    } else {
+      e.StartMaterial();
+    }
     return;
   }
 

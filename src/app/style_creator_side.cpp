@@ -314,6 +314,13 @@ styles::ConversionReport StyleCreatorSide::ConvertMeasuresToStyle() {
 
 styles::ConversionReport StyleCreatorSide::ConvertAllToStyle() { return ConvertMeasures(1, 0); }
 
+styles::ConversionReport StyleCreatorSide::ConvertPart() {
+  const styles::TGen& gen = Gen();
+  const styles::TStylePart& part = gen.CurrentStyle().Parts[static_cast<size_t>(gen.RunningPart & 7)];
+  if (!part.Exists()) return {};
+  return ConvertMeasures(part.FirstMeasure, std::max(part.FirstMeasure, part.LastMeasure));
+}
+
 std::vector<styles::TimedChord> StyleCreatorSide::ChordsOf(int first, int last) const {
   const int64_t ticks = MeasureTicks();
   const int64_t from = (std::max(first, 1) - 1) * ticks;

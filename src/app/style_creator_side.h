@@ -114,6 +114,10 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   styles::ConversionReport ConvertMeasures(int first, int last);
   styles::ConversionReport ConvertMeasuresToStyle();
   styles::ConversionReport ConvertAllToStyle();
+  // "&Convert Part": the measures the selected part was cut from, whatever the "Don't convert"
+  // options say (they spare parts from the conversion that setting them does); nothing for an empty
+  // part.
+  styles::ConversionReport ConvertPart();
   // "Generate Chords": the chords found in the play window's measures.
   std::vector<styles::TimedChord> GenerateChords() const;
   // The same chords shown to the player, one "measure:beat chord" per entry ("No chords found" for

@@ -157,6 +157,26 @@ bool Sequencer::StartStyle() {
   return true;
 }
 
+bool Sequencer::StartMaterial() {
+  if (gen_.StyleMode || gen_.Playing || !gen_.CurrentStyle().HasMaterial()) return false;
+  if (clock_.ClockState == 0) {
+    SwitchClockOnKeepingChord();
+  } else {
+    FreshStartCounters();
+  }
+  FadeActive = false;
+  if (options_.MasterMode) host_.SendClickout(midi::kMidiStart);
+  Book.Clear();
+  gen_.BeginSongWindow();
+  gen_.BeatIndex = 0;
+  DelayCounter = 0;
+  gen_.Successor = styles::kSuccessorRepeat;
+  if (gen_.CurrentOffset > 0) gen_.ChaseControllers(0, gen_.CurrentOffset);
+  gen_.ApplyChannelSetups(false);
+  gen_.Playing = true;
+  return true;
+}
+
 void Sequencer::PlayPart(int part) {
   const styles::Style& style = gen_.CurrentStyle();
   if (!style.HasMaterial() || part < kIntro || part > kToBasic) return;

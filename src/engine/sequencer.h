@@ -100,6 +100,10 @@ class Sequencer final : public TickBody {
   // off, keeping the chord given. False when there is nothing to start (no material, Style-Mode off,
   // "Play Chords" on, or the style already plays).
   bool StartStyle();
+  // Song mode: the Style-Creator's material plays as a song through the song-mode window, untransposed,
+  // with the controllers chased up to where it begins. False (nothing started) in Style-Mode, while
+  // it plays, or without material.
+  bool StartMaterial();
   // A part entry of the main window's menu: the part plays at once and repeats.
   void PlayPart(int part);
   // "Sync. Start" in Slave Mode: waits for the master's Start, or no longer.

@@ -158,6 +158,7 @@ void StyleCreatorPanel::MakeConvertMenu() {
   convert->addSeparator();
   AddEntry(convert, "Convert measures to Style", [this] { side_.ConvertMeasuresToStyle(); });
   AddEntry(convert, "Convert all to Style", [this] { side_.ConvertAllToStyle(); });
+  AddEntry(convert, "&Convert Part", [this] { side_.ConvertPart(); });
   AddEntry(convert, "Generate Chords", [this] { side_.ShowGeneratedChords(); });
   AddEntry(convert, "Restore style", [this] { side_.RestoreOriginal(false); });
   convert->addSeparator();

@@ -249,7 +249,10 @@ QWidget* StyleCreatorPanel::MakeModeAndParts() {
 
 QWidget* StyleCreatorPanel::MakeTransport() {
   auto* box = new QGroupBox("Play");
-  auto* row = new QHBoxLayout(box);
+  auto* rows = new QVBoxLayout(box);
+  auto* row = new QHBoxLayout;
+  rows->addLayout(row);
+  rows->addLayout(MakeSongWindow());
   row->addWidget(AddButton(
       "Play", [this] { side_.PlayButton(); },
       "Play the selected part (Style-Mode) or the material, in C major"));
@@ -274,6 +277,36 @@ QWidget* StyleCreatorPanel::MakeTransport() {
     arranger_.Engine().Book.Clear();
   }));
   return box;
+}
+
+QLayout* StyleCreatorPanel::MakeSongWindow() {
+  // Song-Mode plays the material from "Start with ..." measure and beat until "Stop at ..." begins.
+  auto* row = new QHBoxLayout;
+  const auto window = [this](int start, int beat, int stop) {
+    arranger_.Gen().SetSongWindow(start, beat, stop);
+  };
+  songStart_ = AddNumber("Start with ...", 1, 999, [this, window](int m) {
+    const styles::TGen& gen = arranger_.Gen();
+    window(m, gen.SongStartBeat, gen.SongStopMeasure);
+  });
+  songBeat_ = AddNumber("Start beat", 1, 6, [this, window](int b) {
+    const styles::TGen& gen = arranger_.Gen();
+    window(gen.SongStartMeasure, b, gen.SongStopMeasure);
+  });
+  songStop_ = AddNumber("Stop at ...", 0, 999, [this, window](int m) {
+    const styles::TGen& gen = arranger_.Gen();
+    window(gen.SongStartMeasure, gen.SongStartBeat, m);
+  });
+  songStart_->setToolTip("Song-Mode: the measure the material plays from");
+  songBeat_->setToolTip("Song-Mode: the beat of that measure the material plays from");
+  songStop_->setToolTip("Song-Mode: play stops where this measure begins (0: at the end of the material)");
+  row->addWidget(new QLabel("Start with ..."));
+  row->addWidget(songStart_);
+  row->addWidget(songBeat_);
+  row->addWidget(new QLabel("Stop at ..."));
+  row->addWidget(songStop_);
+  row->addStretch();
+  return row;
 }
 
 QWidget* StyleCreatorPanel::MakeLevels() {
@@ -437,6 +470,10 @@ void StyleCreatorPanel::Refresh() {
   }
   if (parts_->currentRow() != gen.RunningPart) parts_->setCurrentRow(gen.RunningPart);
   ShowValue(first_, gen.FirstMeasure);
+  ShowValue(songStart_, gen.SongStartMeasure);
+  songBeat_->setMaximum(std::max(1, gen.BeatsPerMeasure));
+  ShowValue(songBeat_, gen.SongStartBeat);
+  ShowValue(songStop_, gen.SongStopMeasure);
   ShowValue(last_, gen.LastMeasure);
   beat_->setMaximum(std::max(1, gen.BeatsPerMeasure));
   ShowValue(beat_, gen.BeatBox);

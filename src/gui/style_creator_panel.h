@@ -69,6 +69,7 @@ class StyleCreatorPanel final : public ToolPanel {
   // --- Layout (style_creator_panel.cpp) ---
   QWidget* MakeModeAndParts();
   QWidget* MakeTransport();
+  QLayout* MakeSongWindow();
   QWidget* MakeRecordingPanel();
   QWidget* MakeLevels();
   QWidget* MakeFiles();
@@ -106,6 +107,9 @@ class StyleCreatorPanel final : public ToolPanel {
   QSpinBox* first_ = nullptr;
   QSpinBox* last_ = nullptr;
   QSpinBox* beat_ = nullptr;
+  QSpinBox* songStart_ = nullptr;  // "Start with ..." measure and beat, "Stop at ..." measure
+  QSpinBox* songBeat_ = nullptr;
+  QSpinBox* songStop_ = nullptr;
   QComboBox* loopLength_ = nullptr;
   QCheckBox* multiply_ = nullptr;
   QCheckBox* intro_ = nullptr;

@@ -243,10 +243,16 @@ int TGen::EndOfPart() {
       Position = StartPosition + (selected ? BeatIndex * std::max(1, BeatTicks / 6) : 0);
     }
   }
+  // Song mode: the material plays on until the "Stop at ..." measure begins.
+  if (Playing && !StyleMode && EndOffset < kNoLimit && CurrentOffset >= EndOffset) {
+    StopPlaying();
+    return -1;
+  }
   const int measureLength = CurrentMetre.MeasureLength;
   context_.Display.SetStyleCreatorPosition(std::to_string((Position - 4) / measureLength + 1) + ":" +
                                            std::to_string(BeatIndex + 1));
   Position += std::max(1, BeatTicks / 6);  // four grid units a quarter note
+  atMeasureStart_ = false;
   BeatIndex = BeatsPerMeasure > 0 ? (BeatIndex + 1) % BeatsPerMeasure : 0;
   return restartDelay;
 }

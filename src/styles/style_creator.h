@@ -209,6 +209,13 @@ class TGen {
   void PreparePart(int part, bool variation);
   // "&Loop" "<<" and ">>".
   void ShiftLoop(bool forward);
+  // The song-mode window: "Start with ..." measure and beat, "Stop at ..." measure (0: no stop).
+  void SetSongWindow(int startMeasure, int startBeat, int stopMeasure);
+  // Song-mode play begins: the play window from the song-mode settings (its end the start of the
+  // stop measure, or no limit), and the current offset at the start of the measure the position is
+  // in when that lies inside the window (after the measure moves or a stop), else at the window's
+  // start. The position and the slot being read follow. The caller starts the player.
+  void BeginSongWindow();
   // A click on the position display: the bookmark cursor advances; recording stores the current
   // measure; in Style-Mode the next bookmark set becomes the first measure.
   void BookmarkClick(bool recording);
@@ -253,8 +260,11 @@ class TGen {
   int FirstMeasure = 1;
   int LastMeasure = 0;
   int BeatBox = 1;
-  int Cursor = 0;     // buffer slot being read
-  int Overshoot = 0;  // ticks by which the last Locate passed its target
+  int SongStartMeasure = 1;  // "Start with ..."
+  int SongStartBeat = 1;
+  int SongStopMeasure = 0;  // "Stop at ...": 0 plays to the end
+  int Cursor = 0;           // buffer slot being read
+  int Overshoot = 0;        // ticks by which the last Locate passed its target
   int32_t WriteOffset = 0;
   bool StyleMode = false;
   bool Playing = false;  // the Style-Creator plays
@@ -286,6 +296,8 @@ class TGen {
   void GiveBackChannel1(const TChannelSetup& kept);
   void SelectFirstExistingPart(bool chase);
   void ShowStyleCaptions(const std::string& path);
+  // The keyboard's and the Style-Manager's captions and the main window's style label name `stem`.
+  void ShowNameInCaptions(const std::string& stem);
   void CopyToLoadedSlot();
   std::array<uint8_t, 13> AppliedEntries(int channel) const;
   void StopPlaying();
@@ -294,10 +306,13 @@ class TGen {
   int StartPart() const { return context_.Settings.PlayIntro ? kIntro : kBasic; }
   // The measure of the current position: (position − offset) div L + 1.
   int MeasureAt(int offset) const;
+  // The measure the back and forward moves start from.
+  int MovingMeasure() const;
   // Moves the play position to the start of measure index `measure` (from 0) after a stop.
   void MoveTo(int measure, int32_t located);
 
   TGenContext context_;
+  bool atMeasureStart_ = false;  // a move placed the position; no beat of its measure has played
   Style style_;
   bool keyboardChannelMoved_ = false;
   bool appendFull_ = false;

@@ -40,6 +40,9 @@ bool TGen::TakeImportedMaterial(const std::string& name, const ImportedMaterial&
   StyleMode = true;
   context_.Host.SetStyleMode(true);
   context_.Display.SetStyleCreatorCaption(ToUpper(FileNameOf(name)) + "  -  " + host::kApplicationTitle);
+  // The style in the making is named after its material, not after the style it replaced.
+  const std::string file = FileNameOf(name);
+  ShowNameInCaptions(file.substr(0, std::min(file.size(), file.rfind('.'))));
   StopPlaying();
   style_.ComputeHoldOver();
   CopyToLoadedSlot();

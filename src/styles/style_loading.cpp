@@ -232,7 +232,11 @@ void TGen::SelectFirstExistingPart(bool chase) {
 
 void TGen::ShowStyleCaptions(const std::string& path) {
   const std::string file = FileNameOf(path);
-  std::string name = DoubledAmpersands(ToUpper(file.size() >= 4 ? file.substr(0, file.size() - 4) : ""));
+  ShowNameInCaptions(file.size() >= 4 ? file.substr(0, file.size() - 4) : "");
+}
+
+void TGen::ShowNameInCaptions(const std::string& stem) {
+  std::string name = DoubledAmpersands(ToUpper(stem));
   if (style_.Parts[kFillInBasic].HasVariationMarker()) name += " / Var.Basic";
   if (style_.Parts[kFillInExtended].HasVariationMarker()) name += " / Var.Extended";
   context_.Display.SetKeyboardCaption("Keyboard  -  " + name);

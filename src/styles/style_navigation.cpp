@@ -18,6 +18,12 @@ int TGen::MeasureAt(int offset) const {
   return (Position - offset) / length + 1;
 }
 
+int TGen::MovingMeasure() const {
+  // A position that playing left has counted the first beat of its measure already; one that a
+  // move placed at a measure's start has not.
+  return MeasureAt(atMeasureStart_ ? 4 : 8);
+}
+
 void TGen::SetFirstMeasure(int measure) {
   FirstMeasure = std::max(1, measure);
   StartOffset = Locate(FirstMeasure - 1, BeatBox) + 1;
@@ -44,13 +50,15 @@ void TGen::MoveTo(int measureIndex, int32_t located) {
     for (uint8_t c = 0; c < kChannelCount; ++c) context_.Player.Send(midi::kPitchBend | c, 0, 64);
   }
   Position = measureIndex * CurrentMetre.MeasureLength + 4;
+  atMeasureStart_ = true;
   // The position display shows where the next play begins.
   context_.Display.SetStyleCreatorPosition(std::to_string(measureIndex + 1) + ":1");
 }
 
 void TGen::MeasureForward() {
-  if (CurrentOffset == 0 || !style_.HasMaterial()) return;
-  const int m = StyleMode && LastMeasure >= FirstMeasure ? FirstMeasure : MeasureAt(8);
+  // Right after an import nothing has played yet: the move starts from the start of the material.
+  if (!style_.HasMaterial()) return;
+  const int m = StyleMode && LastMeasure >= FirstMeasure ? FirstMeasure : MovingMeasure();
   const int32_t located = Locate(m, 1);
   if (located + 1 >= style_.Length()) return;
   if (StyleMode && m + 1 < kMeasureLimit) {
@@ -64,7 +72,7 @@ void TGen::MeasureForward() {
 
 void TGen::MeasureBack() {
   if (!style_.HasMaterial()) return;
-  const int m = StyleMode && LastMeasure >= FirstMeasure ? FirstMeasure : MeasureAt(8);
+  const int m = StyleMode && LastMeasure >= FirstMeasure ? FirstMeasure : MovingMeasure();
   if (m < 2) return;
   const int32_t located = Locate(m - 2, 1);
   if (StyleMode && FirstMeasure > 1) {
@@ -85,7 +93,6 @@ void TGen::GoToEnd() {
     SetLastMeasure(0);
   }
   Position = std::max(4, end - 4 * length);
-  if (CurrentOffset == 0) CurrentOffset = 1;  // the forward move needs a position in the material
   MeasureForward();
 }
 
@@ -113,10 +120,36 @@ void TGen::PreparePart(int part, bool variation) {
 void TGen::ShiftLoop(bool forward) {
   if (!StyleMode || !style_.HasMaterial()) return;
   const int n = LoopLength() - 1;
-  const int f = LastMeasure == 0 ? MeasureAt(8) : FirstMeasure;
+  const int f = LastMeasure == 0 ? MovingMeasure() : FirstMeasure;
   SetFirstMeasure(forward ? f + n + 3 : f - n + 1);
   SetLastMeasure(0);
   MeasureBack();
+}
+
+void TGen::SetSongWindow(int startMeasure, int startBeat, int stopMeasure) {
+  SongStartMeasure = std::clamp(startMeasure, 1, kMeasureLimit);
+  SongStartBeat = std::clamp(startBeat, 1, std::max(1, BeatsPerMeasure));
+  SongStopMeasure = std::clamp(stopMeasure, 0, kMeasureLimit);
+}
+
+void TGen::BeginSongWindow() {
+  const int length = CurrentMetre.MeasureLength;
+  // The stop measure's start ends the window; one at or before the start measure cannot stop it.
+  const int32_t end = SongStopMeasure > SongStartMeasure ? Locate(SongStopMeasure - 1, 1) : 0;
+  EndOffset = end < 2 ? kNoLimit : std::min(end, style_.Length());
+  const int32_t start = Locate(SongStartMeasure - 1, SongStartBeat) + 1;
+  StartOffset = std::max(0, start);
+  StartPosition = (SongStartMeasure - 1) * length + 4;
+  const int measure = std::max(0, (Position - 4) / length);
+  const int32_t resume = measure > 0 ? Locate(measure, 1) + 1 : 0;
+  if (resume > StartOffset && resume < std::min(EndOffset, style_.Length())) {
+    CurrentOffset = resume;
+    Position = measure * length + 4;
+  } else {
+    Locate(SongStartMeasure - 1, SongStartBeat);  // the slot of the window's start
+    CurrentOffset = StartOffset;
+    Position = StartPosition;
+  }
 }
 
 void TGen::BookmarkClick(bool recording) {

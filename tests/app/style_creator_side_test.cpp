@@ -157,6 +157,12 @@ TEST(StyleCreatorSide, EachMeasureIsConvertedOnceUntilTheOriginalIsRestored) {
   creator.Conversion.SkipFills = true;
   creator.CutPart(styles::kFillInBasic, {2, 2, 1, false, {}});
   EXPECT_EQ(rig.Keys()[12], 55);
+  // "&Convert Part" converts the selected part all the same; an empty part converts nothing.
+  rig.arranger->Gen().RunningPart = styles::kIntro;
+  EXPECT_EQ(creator.ConvertPart().NotesSeen, 0);
+  rig.arranger->Gen().RunningPart = styles::kFillInBasic;
+  EXPECT_EQ(creator.ConvertPart().NotesConverted, 12);
+  EXPECT_EQ(rig.Keys()[0], 55);  // measure 1 is not the fill's
   const auto report = creator.CutPart(styles::kBasic, {1, 2, 1, false, {}});
   ASSERT_TRUE(report);
   EXPECT_EQ(styles::DescribeChords(report->Chords, 96), "1:1 G maj, 2:1 D min");
@@ -350,6 +356,66 @@ TEST(StyleCreatorSide, AStructureFileMutesCutsItsPartsAndClearsTheOthers) {
   EXPECT_EQ(parts[styles::kBasic].Mute[0], 1);
   EXPECT_EQ(rig.Creator().Conversion.ConvertMode, 5);
   EXPECT_EQ(rig.Creator().CutFromStructure(*document, true).front().First, 6);
+}
+
+// Song mode plays the material from the "Start with ..." measure until the "Stop at ..." measure
+// begins, untransposed, and every note it started has ended when it stops; the measure moves work
+// right after the import.
+TEST(StyleCreatorSide, SongModePlaysTheMaterialThroughItsWindowAndLeavesNoNoteSounding) {
+  const config::testing::TempFolder folder;
+  config::Settings settings = testing::QuietSettings();
+  settings.Metrum = 2;
+  struct Case {
+    int Start, Beat, Stop, Forward;
+    int FirstKey, LastKey;  // the keys heard: one a quarter note, 60 for the first
+  };
+  const Case cases[] = {
+      {1, 1, 0, 0, 60, 83},  // the whole material
+      {2, 1, 4, 0, 64, 71},  // measures 2 and 3
+      {2, 3, 3, 0, 66, 67},  // from beat 3 of measure 2
+      {1, 1, 0, 2, 68, 83},  // two measure moves after the import: play begins at measure 3
+      {3, 1, 2, 0, 68, 83},  // a stop measure before the start does not stop it
+  };
+  for (const Case& c : cases) {
+    OfflineDriver driver(settings, host::ProgramFolder(folder.Path()));
+    std::vector<midi::CapturedMessage> notes;
+    for (int q = 0; q < 24; ++q) {
+      notes.push_back({q * 24, {0x92, static_cast<uint8_t>(60 + q), 100}});
+      notes.push_back({q * 24 + 12, {0x82, static_cast<uint8_t>(60 + q), 0}});
+    }
+    StyleCreatorSide& creator = driver.Session().Creator();
+    ASSERT_TRUE(creator.ImportMidiBytes(
+        "song.mid", std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile({.Messages = notes}))));
+    styles::TGen& gen = driver.Session().Gen();
+    gen.SwitchStyleMode(false);
+    for (int i = 0; i < c.Forward; ++i) gen.MeasureForward();
+    gen.SetSongWindow(c.Start, c.Beat, c.Stop);
+    const OfflineCapture capture =
+        driver.Run(Timeline().Do(0, [](Arranger& a) { a.Creator().PlayButton(); }));
+    std::vector<int> heard;
+    std::array<int, 128> sounding{};
+    for (const midi::CapturedMessage& m : capture.Midiout()) {
+      if (m.Bytes.size() < 3 || (m.Bytes[0] & 0x0F) != 2) continue;
+      const int kind = m.Bytes[0] & 0xF0;
+      if (kind == 0x90 && m.Bytes[2] > 0) {
+        heard.push_back(m.Bytes[1]);
+        ++sounding[m.Bytes[1]];
+      } else if (kind == 0x80 || kind == 0x90) {
+        sounding[m.Bytes[1]] = 0;
+      } else if (kind == 0xB0 && m.Bytes[1] == 123) {
+        sounding.fill(0);
+      }
+    }
+    const std::string item =
+        std::to_string(c.Start) + "." + std::to_string(c.Beat) + "-" + std::to_string(c.Stop);
+    ASSERT_FALSE(heard.empty()) << item;
+    EXPECT_EQ(heard.front(), c.FirstKey) << item;
+    EXPECT_EQ(heard.back(), c.LastKey) << item;
+    EXPECT_EQ(static_cast<int>(heard.size()), c.LastKey - c.FirstKey + 1) << item;
+    EXPECT_EQ(std::count(sounding.begin(), sounding.end(), 0), 128) << item;
+    EXPECT_FALSE(capture.Cut) << item;
+    EXPECT_FALSE(gen.Playing) << item;
+  }
 }
 
 }  // namespace

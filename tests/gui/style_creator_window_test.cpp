@@ -174,6 +174,36 @@ TEST(StyleCreatorWindow, SongModeGreysWhatOnlyTheStyleModeUses) {
   EXPECT_TRUE(rig.Gen().StyleMode);
 }
 
+TEST(StyleCreatorWindow, SongModePlaysFromTheStartMeasureWithThePositionFollowing) {
+  CreatorRig rig;
+  rig.DropMaterial();
+  QTest::mouseClick(rig.Panel->Find<QCheckBox>("Song-Mode"), Qt::LeftButton);
+  // Right after the import, before anything has played, the measure moves work.
+  rig.Click(">");
+  EXPECT_EQ(rig.Panel->Position()->text(), "2:1");
+  rig.Click("<");
+  EXPECT_EQ(rig.Panel->Position()->text(), "1:1");
+  rig.Panel->Find<QSpinBox>("Start with ...")->setValue(2);
+  rig.Panel->Find<QSpinBox>("Stop at ...")->setValue(3);
+  EXPECT_EQ(rig.Gen().SongStartMeasure, 2);
+  EXPECT_EQ(rig.Gen().SongStopMeasure, 3);
+  rig.Click("Play");
+  ASSERT_TRUE(rig.Gen().Playing);
+  const auto tick = [&rig](int ticks) {
+    for (int i = 0; i < ticks; ++i) rig.Arranger().Clock().OnTick();
+    rig.Panel->Refresh();
+  };
+  tick(2);
+  EXPECT_EQ(rig.Panel->Position()->text(), "2:1");
+  tick(24);
+  EXPECT_EQ(rig.Panel->Position()->text(), "2:2");
+  rig.Click("Stop");
+  EXPECT_FALSE(rig.Gen().Playing);
+  rig.Click("Play");
+  tick(5 * 24);
+  EXPECT_FALSE(rig.Gen().Playing) << "play stops where the stop measure begins";
+}
+
 TEST(StyleCreatorWindow, ControlsReachTheirCommands) {
   CreatorRig rig;
   rig.DropMaterial();
@@ -245,6 +275,7 @@ TEST(StyleCreatorWindow, ControlsReachTheirCommands) {
   rig.Panel->Entry("Set Cut Notes State to all Styleparts")->trigger();
   EXPECT_EQ(rig.Dialogs.Entries().back().Text, app::kCutNotesToAllQuestion);
   rig.Panel->Entry("Convert all to Style")->trigger();
+  ASSERT_NE(rig.Panel->Entry("&Convert Part"), nullptr);
   rig.Dialogs.QueueAnswer(false);
   rig.Click("Restore Original");
   EXPECT_EQ(rig.Dialogs.Entries().back().Text, styles::kUndoConversionsQuestion);

@@ -275,5 +275,32 @@ TEST(MovingByMeasures, TheWindowMovesWithItsDistanceKeptAndBookmarksJumpToTheirM
   EXPECT_EQ(gen.EndOffset, kNoLimit);
 }
 
+TEST(MovingByMeasures, InSongModeEachMoveGoesOneMeasureFromTheStartOfAFreshImport) {
+  // The moves in order ('>' forward, '<' back) and the measure the position shows after them.
+  const std::pair<const char*, int> cases[] = {
+      {">", 2}, {">>>", 4}, {">><", 2}, {"><<", 1}, {">>>>>>>>>", 8}};
+  for (const auto& [moves, measure] : cases) {
+    testing::TGenBench bench;
+    TakeQuarterNotes(bench, 8);
+    TGen& gen = bench.Gen;
+    gen.SwitchStyleMode(false);
+    for (const char* move = moves; *move != 0; ++move)
+      *move == '>' ? gen.MeasureForward() : gen.MeasureBack();
+    EXPECT_EQ((gen.Position - 4) / 16 + 1, measure) << moves;
+    EXPECT_EQ(KeyAt(gen.CurrentStyle(), gen.CurrentOffset), 30 + 4 * (measure - 1)) << moves;
+  }
+}
+
+TEST(ImportedMaterial, TheMainWindowsStyleLabelNamesTheMaterial) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"Groove.MID", "groove"}, {"/songs/my.song.mid", "my.song"}, {"Rock&Roll", "rock&&roll"}};
+  for (const auto& [file, label] : cases) {
+    testing::TGenBench bench;
+    auto material = ImportMidiMaterial(QuarterNotes(4, 4, 2), {}, Metre{});
+    ASSERT_TRUE(bench.Gen.TakeImportedMaterial(file, std::get<ImportedMaterial>(material)));
+    EXPECT_EQ(bench.Display.Last("StyleLabel"), label) << file;
+  }
+}
+
 }  // namespace
 }  // namespace kalo::styles
