@@ -216,6 +216,13 @@ int Render(const RenderArguments& args) {
                       std::to_string(beatsPerMeasure) + " beats");
     return 2;
   }
+  // A chart of rests alone would start nothing and write silence as if it had played.
+  if (std::none_of(chart.Items.begin(), chart.Items.end(), [](const perform::ChartItem& item) {
+        return item.What == perform::ChartItem::Kind::kChord;
+      })) {
+    Say(kCommand, "the chart holds no chord to play");
+    return 2;
+  }
   if (chart.HasSongFunctions()) {
     Say(kCommand,
         "the chart holds song functions (tempo, loops, transposition, solo and mute, STOP, raw beats), which "

@@ -103,6 +103,56 @@ struct CheckedFile {
   std::vector<std::span<const uint8_t>> Tracks;
 };
 
+// Walks a track's events up to its End of Track the way libsmf reads them, before libsmf sees them.
+// libsmf aborts the program on an escaped event (F7 as a status) instead of reporting it, so such a
+// track is refused here; so is anything where the walk could part ways with libsmf's reading (a system
+// message, which a file does not keep, running status with no channel status before it, a delta time
+// longer than four bytes, an event cut short), so that libsmf never reaches an F7 this walk missed.
+std::optional<std::string> CheckEvents(std::span<const uint8_t> track, int number) {
+  const std::string where = "the file is damaged: track " + std::to_string(number);
+  size_t at = 0;
+  uint8_t running = 0;
+  auto quantity = [&](uint32_t& value) {
+    value = 0;
+    for (int i = 0; i < 4; ++i) {
+      if (at >= track.size()) return false;
+      const uint8_t byte = track[at++];
+      value = (value << 7) | (byte & 0x7F);
+      if ((byte & 0x80) == 0) return true;
+    }
+    return false;
+  };
+  while (at < track.size()) {
+    uint32_t value = 0;
+    if (!quantity(value)) return where + " holds a delta time that is cut short or longer than four bytes";
+    if (at >= track.size()) return where + " ends after a delta time";
+    const uint8_t first = track[at];
+    if (first == 0xFF || first == 0xF0) {
+      ++at;
+      if (first == 0xFF && at++ >= track.size()) return where + " ends inside a meta event";
+      const uint8_t type = first == 0xFF ? track[at - 1] : 0;
+      if (!quantity(value) || value > track.size() - at)
+        return where + " holds a meta or system-exclusive event longer than the track";
+      at += value;
+      running = 0;
+      if (first == 0xFF && type == 0x2F) return std::nullopt;  // End of Track: libsmf reads no further
+      continue;
+    }
+    if (first == 0xF7) return where + " holds an escaped (F7) event, which is not read";
+    if (first > 0xF0) return where + " holds a system message, which a file does not keep";
+    if ((first & 0x80) != 0) {
+      running = first;
+      ++at;
+    } else if (running == 0) {
+      return where + " holds running status with no channel message before it";
+    }
+    const size_t data = (running & 0xF0) == 0xC0 || (running & 0xF0) == 0xD0 ? 1 : 2;
+    if (data > track.size() - at) return where + " ends inside a channel message";
+    at += data;
+  }
+  return std::nullopt;
+}
+
 // The chunk structure: a header chunk, then chunks whose lengths fit the file. A few stray bytes after
 // the last chunk (padding some writers add) are ignored.
 std::variant<CheckedFile, std::string> CheckChunks(std::span<const uint8_t> bytes) {
@@ -145,6 +195,8 @@ std::variant<CheckedFile, std::string> CheckChunks(std::span<const uint8_t> byte
     return "the file is cut short: it announces " + std::to_string(file.DeclaredTracks) +
            " tracks and holds " + std::to_string(file.Tracks.size());
   if (file.Tracks.empty()) return std::string("the file holds no track");
+  for (size_t i = 0; i < file.Tracks.size(); ++i)
+    if (auto error = CheckEvents(file.Tracks[i], static_cast<int>(i) + 1)) return std::move(*error);
   return file;
 }
 

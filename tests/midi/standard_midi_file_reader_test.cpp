@@ -74,6 +74,13 @@ TEST(StandardMidiFileReader, DamagedFilesAreRefusedWithTheirReason) {
        "the file is damaged"},
       {"sysex longer than its track", Header(0, 1, 96) + Chunk("MTrk", Vlq(0) + Bytes{0xF0, 0x7F, 1}),
        "the file is damaged"},
+      // libsmf would abort the program on these two rather than report them.
+      {"escaped event",
+       Header(0, 1, 96) + Chunk("MTrk", kNotes + Vlq(0) + Bytes{0xF7, 1, 0xF8} + kEndOfTrack),
+       "track 1 holds an escaped (F7) event"},
+      {"escaped event in running status's place",
+       Header(1, 2, 96) + Chunk("MTrk", kEndOfTrack) + Chunk("MTrk", Vlq(0) + Bytes{0xF7, 0} + kEndOfTrack),
+       "track 2 holds an escaped (F7) event"},
   };
   for (const Case& c : cases)
     EXPECT_NE(ErrorOf(c.File).find(c.Reason), std::string::npos) << c.Name << ": " << ErrorOf(c.File);
