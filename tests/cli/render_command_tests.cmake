@@ -28,7 +28,7 @@ kalo_render_command_test(song_functions_in_a_chart_are_refused
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C [Loop 2x] G|--events|-" 2 ""
                          "which only a song plays")
 kalo_render_command_test(a_chart_of_rests_alone_is_refused
-                         "render|--style|${KALO_RENDER_STYLE}|--chart|. | .|--events|-" 2 "" "holds no chord to play")
+                         "render|--style|${KALO_RENDER_STYLE}|--chart|. . . .|--events|-" 2 "" "holds no chord to play")
 kalo_render_command_test(without_an_output_nothing_is_rendered
                          "render|--style|${KALO_RENDER_STYLE}|--chart|C" 2 "" "nothing to write")
 kalo_render_command_test(a_file_that_is_no_arrangement_is_refused "render|${KALO_RENDER_STYLE}|--events|-" 1 ""
