@@ -167,6 +167,15 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   bool SaveStyleAsMidi(const std::string& path);
   bool SavePartAsMidi(const std::string& path, std::optional<int> part = std::nullopt);
   std::string ProposedPartFileName() const;
+  // "Import style part ...": a MIDI file (what the part export writes, or any one part's worth) becomes
+  // the selected part (or `part`): its measures go after the material, from the next whole measure, and
+  // are cut as that part, unconverted; the part keeps its variation marker, mutes and cut-notes flags.
+  // Without material the file becomes the material. False after a message, nothing changed.
+  bool ImportPartFromMidi(const std::string& path, std::optional<int> part = std::nullopt);
+  // The set of style parts: every existing part as its own file in `folder`, named as the part export
+  // proposes; the import reads back every such file found there. The count, after a message.
+  int ExportPartSet(const std::string& folder);
+  int ImportPartSet(const std::string& folder);
   // "Repair style": the whole style played into the scratch file, read back as new material and cut
   // again from where each part played, twice.
   bool RepairStyle();

@@ -61,6 +61,7 @@ struct Settings {
   std::string Patch;        // "Patch": path of the instrument list in use; empty = built-in GM names
   std::string Dir;          // "Dir": folder of the last arrangement file
   std::string StyleDir;     // "StyleDir": style folder
+  std::string PartSetDir;   // "PartSetDir": folder of the Style-Creator's sets of style part files
   // "LastStyle1" .. "LastStyle6": the styles loaded last, the latest first (recent_styles.h).
   std::string LastStyle1;
   std::string LastStyle2;
@@ -68,7 +69,7 @@ struct Settings {
   std::string LastStyle4;
   std::string LastStyle5;
   std::string LastStyle6;
-  int Tempo1 = 60;          // "Tempo1" .. "Tempo4": tempo presets, quarter notes per minute
+  int Tempo1 = 60;  // "Tempo1" .. "Tempo4": tempo presets, quarter notes per minute
   int Tempo2 = 90;
   int Tempo3 = 120;
   int Tempo4 = 150;

@@ -68,6 +68,7 @@ const std::array kKeys = {
     Text("Patch", &S::Patch),
     Text("Dir", &S::Dir),
     Text("StyleDir", &S::StyleDir),
+    Text("PartSetDir", &S::PartSetDir),
     Text("LastStyle1", &S::LastStyle1),
     Text("LastStyle2", &S::LastStyle2),
     Text("LastStyle3", &S::LastStyle3),

@@ -3,6 +3,7 @@
 
 #include <QActionGroup>
 #include <QMenu>
+#include <filesystem>
 
 #include "gui/style_creator_panel.h"
 #include "gui/style_events_window.h"
@@ -67,6 +68,7 @@ void StyleCreatorPanel::MakeMenus() {
   AddEntry(file, "    ->Save style as MIDI file", [this] { SaveMidiByDialog(true); });
   AddEntry(file, "    ->Save selected style part as MIDI file", [this] { SaveMidiByDialog(false); });
   AddEntry(file, "Repair style", [this] { side_.RepairStyle(); });
+  MakePartFileItems(file);
   file->addSeparator();
   for (bool styleB : {false, true}) {
     const QString caption = QString("    ->Use structure file \"%1\" Style %2")
@@ -78,6 +80,54 @@ void StyleCreatorPanel::MakeMenus() {
   AddEntry(file, "Cut parts at the file's markers", [this] { side_.CutPartsFromMarkers(); });
   MakeLoopMenu();
   MakeConvertMenu();
+}
+
+void StyleCreatorPanel::MakePartFileItems(QMenu* file) {
+  file->addSeparator();
+  AddEntry(file, "Import style part ...", [this] {
+    ImportPartByDialog();
+  })->setToolTip("A MIDI file becomes the selected style part");
+  AddEntry(file, "Export style part ...", [this] {
+    SaveMidiByDialog(false);
+  })->setToolTip("The selected style part to a MIDI file");
+  // The sets share one folder, remembered in the settings: every part as its own file there.
+  for (bool exporting : {false, true}) {
+    QMenu* set = file->addMenu(exporting ? "Export set of style parts" : "Import set of style parts");
+    set->setObjectName(set->title());
+    set->setToolTipsVisible(true);
+    QAction* run = AddEntry(set, exporting ? "Export set" : "Import set", [this, exporting] {
+      std::string folder = arranger_.Settings().PartSetDir;
+      if (folder.empty() && !ChoosePartSetFolder()) return;
+      folder = arranger_.Settings().PartSetDir;
+      if (exporting)
+        side_.ExportPartSet(folder);
+      else
+        side_.ImportPartSet(folder);
+    });
+    run->setToolTip(exporting ? "Every style part as its own MIDI file in the set's folder"
+                              : "Every style part file found in the set's folder becomes its part");
+    QAction* path = AddEntry(set, "Set path", [this] { ChoosePartSetFolder(); });
+    path->setObjectName(exporting ? "Set path (export)" : "Set path (import)");
+    path->setToolTip("Choose the folder of the set of style parts");
+  }
+}
+
+bool StyleCreatorPanel::ChoosePartSetFolder() {
+  config::Settings& settings = arranger_.Settings();
+  const std::string start = settings.PartSetDir.empty() ? arranger_.Gen().WorkFolder : settings.PartSetDir;
+  // Any file name in the folder chooses it; the one proposed is Basic's.
+  const host::FileChoice choice{"Set path of the style part set", kMidiFilter, "MID",
+                                styles::ProposedPartFileName(styles::kBasic, false), start};
+  const auto path = arranger_.Dialogs().AskSaveFile(choice);
+  if (!path) return false;
+  settings.PartSetDir = std::filesystem::path(*path).parent_path().string();
+  return !settings.PartSetDir.empty();
+}
+
+void StyleCreatorPanel::ImportPartByDialog() {
+  const host::FileChoice choice{"Import style part", kMidiFilter, "MID", side_.ProposedPartFileName(),
+                                arranger_.Gen().WorkFolder};
+  if (const auto path = arranger_.Dialogs().AskOpenFile(choice)) side_.ImportPartFromMidi(*path);
 }
 
 void StyleCreatorPanel::MakeStepsMenu() {

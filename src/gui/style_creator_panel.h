@@ -93,6 +93,10 @@ class StyleCreatorPanel final : public ToolPanel {
   void SaveStyleByDialog();
   void SaveWorkByDialog();
   void SaveMidiByDialog(bool wholeStyle);
+  // "Import style part ...", the sets of style parts and their "Set path" items.
+  void MakePartFileItems(QMenu* file);
+  void ImportPartByDialog();
+  bool ChoosePartSetFolder();
   void RecordFromMidiIn(bool cutFromPanel);
   void SetStyleMode(bool on);
   // The main window's channel for "  Cut Notes ...": the mixer's keyboard channel.

@@ -146,6 +146,11 @@ class TGen {
   // may ask "Save Style first ?"; false then, nothing changed), the stream, set-ups, tempo and metre are
   // the material's, no part exists, the copy as loaded is the material, and the Style-Mode is on.
   bool TakeImportedMaterial(const std::string& name, const ImportedMaterial& material);
+  // Puts imported material after the current one, from the next whole measure on (the time up to it is
+  // padded with delays), so that the parts already cut keep their offsets; the stream, the copy as
+  // loaded and the beat index take it in, the set-ups stay. The first measure of the appended
+  // material, or 0 (nothing changed) without current material or when the whole would not fit.
+  int AppendMaterial(const ImportedMaterial& material);
   // The whole measures of the material (its recorded end position, else its length in ticks).
   int MaterialMeasures() const;
   // Fills part `part` from the play window that `cut` gives: start = Locate(first − 1, beat) + 1, end =

@@ -1,6 +1,8 @@
 // TGen: taking imported material, and cutting it into parts.
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 
 #include "host/display.h"
 #include "styles/style_creator.h"
@@ -49,6 +51,31 @@ bool TGen::TakeImportedMaterial(const std::string& name, const ImportedMaterial&
   context_.Host.SetRestoreOriginalEnabled(true);
   if (!keyboardChannelMoved_) context_.Mixer.SetKeyboardChannel(keyboardChannel);
   return true;
+}
+
+int TGen::AppendMaterial(const ImportedMaterial& material) {
+  if (!EnsureBuffers() || !style_.HasMaterial() || material.Stream.empty()) return 0;
+  const int measureLength = CurrentMetre.MeasureLength;
+  const int measureTicks = TicksPerMeasure(measureLength);
+  if (measureTicks <= 0) return 0;
+  const int64_t ticks = TicksIn(style_.Stream(), 0, style_.Length());
+  const int64_t measuresBefore = (ticks + measureTicks - 1) / measureTicks;
+  std::vector<uint8_t> tail;
+  AppendDelays(tail, ticks, measuresBefore * measureTicks, 24);
+  tail.insert(tail.end(), material.Stream.begin(), material.Stream.end());
+  const int64_t length = int64_t{style_.Length()} + static_cast<int64_t>(tail.size());
+  const int64_t measures = measuresBefore + material.Measures;
+  if (length > kStreamCapacity || 4 + measures * measureLength > INT16_MAX) return 0;
+  std::copy(tail.begin(), tail.end(), style_.Buffer().begin() + style_.Length());
+  style_.SetLength(static_cast<int32_t>(length));
+  RecordedEndPosition = static_cast<int16_t>(4 + measures * measureLength);
+  BuildQuarterNoteIndex(RecordedEndPosition);
+  context_.Host.SetGoToEndEnabled(true);
+  EndOffset = style_.Length();
+  style_.ComputeHoldOver();
+  CopyToLoadedSlot();
+  style_.Modified = true;
+  return static_cast<int>(measuresBefore) + 1;
 }
 
 int TGen::MaterialMeasures() const {

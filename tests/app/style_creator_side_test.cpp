@@ -420,3 +420,45 @@ TEST(StyleCreatorSide, SongModePlaysTheMaterialThroughItsWindowAndLeavesNoNoteSo
 
 }  // namespace
 }  // namespace kalo::app
+
+namespace kalo::app {
+namespace {
+
+// Parts written to MIDI files and read back into a style whose parts were emptied play as before: one
+// part at a time, and the whole style as a set of files in one folder.
+TEST(StyleCreatorSide, PartsExportedAndImportedBackPlayAsBefore) {
+  const auto bytes = host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/pop8.vxs", 1 << 20);
+  ASSERT_TRUE(bytes);
+  config::Settings settings = testing::QuietSettings();
+  settings.PlayIntro = true;
+  const config::testing::TempFolder folder;
+  OfflineDriver original(settings, host::ProgramFolder(folder.Path()));
+  ASSERT_TRUE(original.LoadStyle("pop8.vxs", *bytes));
+  const std::vector<std::string> expected = PlayEveryPart(original);
+
+  for (int part : {styles::kBasic, styles::kFillInBasic, styles::kEnding}) {
+    OfflineDriver driver(settings, host::ProgramFolder(folder.Path()));
+    ASSERT_TRUE(driver.LoadStyle("pop8.vxs", *bytes));
+    StyleCreatorSide& side = driver.Session().Creator();
+    const std::string file = (folder.Path() / ("part" + std::to_string(part) + ".mid")).string();
+    ASSERT_TRUE(side.SavePartAsMidi(file, part));
+    driver.Session().Gen().ClearPart(part);
+    ASSERT_TRUE(side.ImportPartFromMidi(file, part)) << driver.Messages().back();
+    EXPECT_EQ(PlayEveryPart(driver), expected) << "part " << part;
+  }
+
+  const std::filesystem::path set = folder.Path() / "set";
+  OfflineDriver driver(settings, host::ProgramFolder(folder.Path()));
+  ASSERT_TRUE(driver.LoadStyle("pop8.vxs", *bytes));
+  StyleCreatorSide& side = driver.Session().Creator();
+  EXPECT_EQ(side.ExportPartSet(set.string()), styles::kPartCount);
+  for (int p = 0; p < styles::kPartCount; ++p) driver.Session().Gen().ClearPart(p);
+  EXPECT_EQ(side.ImportPartSet(set.string()), styles::kPartCount) << driver.Messages().back();
+  EXPECT_EQ(PlayEveryPart(driver), expected);
+  // A folder without part files changes nothing and says so.
+  EXPECT_EQ(side.ImportPartSet(folder.Path().string() + "/none"), 0);
+  EXPECT_NE(driver.Messages().back().find("No style part file found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kalo::app

@@ -380,3 +380,38 @@ TEST(StyleCreatorWindow, FilesLoopItemsAndTheMainWindowsEntries) {
 
 }  // namespace
 }  // namespace kalo::gui
+
+namespace kalo::gui {
+namespace {
+
+TEST(StyleCreatorWindow, StylePartFilesAndSetsGoThroughTheFileDialogs) {
+  CreatorRig rig;
+  rig.DropMaterial();
+  styles::TGen& gen = rig.Gen();
+  rig.Measures(styles::kBasic, 1, 2);
+  rig.Click("Set");
+  const std::filesystem::path folder = rig.Folder.Path();
+  rig.Dialogs.QueueFile((folder / "basic.mid").string());
+  rig.Panel->Entry("Export style part ...")->trigger();
+  ASSERT_TRUE(std::filesystem::exists(folder / "basic.mid"));
+  rig.Panel->Entry("Clear P.")->trigger();
+  ASSERT_FALSE(gen.CurrentStyle().Parts[styles::kBasic].Exists());
+  rig.Dialogs.QueueFile((folder / "basic.mid").string());
+  rig.Panel->Entry("Import style part ...")->trigger();
+  EXPECT_TRUE(gen.CurrentStyle().Parts[styles::kBasic].Exists());
+  EXPECT_EQ(gen.CurrentStyle().Parts[styles::kBasic].FirstMeasure, 4) << "after the three measures";
+
+  // "Set path" remembers the folder of the file chosen; the set goes there and comes back from there.
+  std::filesystem::create_directories(folder / "set");
+  rig.Dialogs.QueueFile((folder / "set" / "any.mid").string());
+  rig.Panel->Entry("Set path (export)")->trigger();
+  EXPECT_EQ(rig.Arranger().Settings().PartSetDir, (folder / "set").string());
+  rig.Panel->Entry("Export set")->trigger();
+  EXPECT_TRUE(std::filesystem::exists(folder / "set" / styles::ProposedPartFileName(styles::kBasic, false)));
+  rig.Panel->Entry("Clear P.")->trigger();
+  rig.Panel->Entry("Import set")->trigger();
+  EXPECT_TRUE(gen.CurrentStyle().Parts[styles::kBasic].Exists());
+}
+
+}  // namespace
+}  // namespace kalo::gui
