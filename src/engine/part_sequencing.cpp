@@ -120,9 +120,9 @@ void Sequencer::PartSwitch() {
   }
 }
 
-bool Sequencer::StartStyle() {
-  const styles::Style& style = gen_.CurrentStyle();
-  if (!gen_.StyleMode || options_.PlayChords || gen_.Playing || !style.HasMaterial()) return false;
+// What every start of playback does first: the clock runs (or its counters start afresh), a fade
+// ends, a master sends Start, and nothing is held from before.
+void Sequencer::BeginPlay() {
   if (clock_.ClockState == 0) {
     SwitchClockOnKeepingChord();
   } else {
@@ -131,6 +131,12 @@ bool Sequencer::StartStyle() {
   FadeActive = false;
   if (options_.MasterMode) host_.SendClickout(midi::kMidiStart);
   Book.Clear();
+}
+
+bool Sequencer::StartStyle() {
+  const styles::Style& style = gen_.CurrentStyle();
+  if (!gen_.StyleMode || options_.PlayChords || gen_.Playing || !style.HasMaterial()) return false;
+  BeginPlay();
   gen_.Playing = true;
   gen_.Cursor = 0;
   gen_.BeatIndex = 0;
@@ -159,14 +165,7 @@ bool Sequencer::StartStyle() {
 
 bool Sequencer::StartMaterial() {
   if (gen_.StyleMode || gen_.Playing || !gen_.CurrentStyle().HasMaterial()) return false;
-  if (clock_.ClockState == 0) {
-    SwitchClockOnKeepingChord();
-  } else {
-    FreshStartCounters();
-  }
-  FadeActive = false;
-  if (options_.MasterMode) host_.SendClickout(midi::kMidiStart);
-  Book.Clear();
+  BeginPlay();
   gen_.BeginSongWindow();
   gen_.BeatIndex = 0;
   DelayCounter = 0;

@@ -184,6 +184,7 @@ class Sequencer final : public TickBody {
   void RestoreIntroColour();
   void SwitchClockOnKeepingChord();
   void FreshStartCounters();
+  void BeginPlay();
   void PlayChordSound(const std::array<int, 4>& tones);
   void SwitchPad(const std::array<int, 4>& tones);
   // The pad is silent while the intro or the ending plays (or is on its way), with "Mute PAD
