@@ -96,6 +96,8 @@ class OfflineDriver {
   Arranger& Session() { return *arranger_; }
   // The messages the session showed the user, in order.
   std::vector<std::string> Messages() const { return dialogs_.Messages(); }
+  // The session's questions and messages, for answers queued before a step that asks.
+  host::RecordingDialogs& Dialogs() { return dialogs_; }
 
   // Loads a style from its file's bytes (`path` names it in the captions). What the load sends is
   // captured at tick 0 of the next run. False when it was refused (see Messages()).

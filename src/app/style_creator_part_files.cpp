@@ -70,6 +70,10 @@ bool StyleCreatorSide::ImportPartFromMidi(const std::string& path, std::optional
     if (!gen.TakeImportedMaterial(path, material)) return false;
   } else {
     first = gen.AppendMaterial(material);
+    // Material that no part plays (the rest of a long recording) fills the style: repairing it keeps
+    // only the measures its parts play, which makes room when the player agrees.
+    if (first < 1 && a_.Dialogs().Ask(kMakeRoomQuestion) && RepairStyle())
+      first = gen.AppendMaterial(material);
     if (first < 1) {
       a_.Dialogs().Inform("Style part not imported: " + host::PrintableName(path) +
                           ": the style has no room left for it");
@@ -103,18 +107,37 @@ int StyleCreatorSide::ExportPartSet(const std::string& folder) {
   const styles::TGen& gen = Gen();
   const styles::Style& style = gen.CurrentStyle();
   if (!style.HasMaterial() || gen.ImportedSong) return 0;
+  // A set already in the folder is replaced as a whole, and only after the player agrees: files of
+  // parts this style does not have would otherwise come back with the next set import.
+  std::vector<std::filesystem::path> earlier;
+  for (int p = 0; p < styles::kPartCount; ++p)
+    for (const std::string& name : PartFileNames(p))
+      if (host::PathExists(std::filesystem::path(folder) / name))
+        earlier.push_back(std::filesystem::path(folder) / name);
+  if (!earlier.empty() && !a_.Dialogs().Ask(ReplacePartSetQuestion(host::PrintableName(folder)))) return 0;
   if (auto error = host::CreateFolders(folder)) {
     a_.Dialogs().Inform("Style parts not exported: " + *error);
     return 0;
   }
   int written = 0;
+  std::vector<std::filesystem::path> kept;
   for (int p = 0; p < styles::kPartCount; ++p) {
     const styles::TStylePart& record = style.Parts[static_cast<size_t>(p)];
     if (!record.Exists()) continue;
     const auto path =
         std::filesystem::path(folder) / styles::ProposedPartFileName(p, record.HasVariationMarker());
     if (!SavePartAsMidi(path.string(), p)) return written;  // the failure is shown already
+    kept.push_back(path);
     ++written;
+  }
+  for (const std::filesystem::path& old : earlier) {
+    if (std::find(kept.begin(), kept.end(), old) != kept.end()) continue;
+    std::error_code error;
+    if (!std::filesystem::remove(old, error) && error) {
+      a_.Dialogs().Inform("Style parts exported, but " + host::PrintableName(old.string()) +
+                          " of the earlier set is left: " + error.message());
+      return written;
+    }
   }
   a_.Dialogs().Inform(written == 0 ? std::string("No style part to export")
                                    : std::to_string(written) + " style parts exported to " +

@@ -36,6 +36,14 @@ inline constexpr const char* kMutingToAllQuestion = "Set Muting to all Stylepart
 inline constexpr const char* kNoClockMessage =
     "No MIDI clock came in: the recording has no timing. Let the sequencer send MIDI clock, or import "
     "its song as a MIDI file.";
+// Asked before a set of style parts replaces the one in a folder.
+inline std::string ReplacePartSetQuestion(const std::string& folder) {
+  return "Replace the set of style parts in " + folder + " ?";
+}
+// Asked when a part file does not fit after the material.
+inline constexpr const char* kMakeRoomQuestion =
+    "The style has no room left for this part. Repair the style first, keeping only the measures its "
+    "parts play ?";
 // The beat indicator while the Style-Creator records (0x00BBGGRR: blue) and its text.
 inline constexpr uint32_t kRecordingIndicatorColour = 0xFF0000;
 
@@ -170,10 +178,13 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   // "Import style part ...": a MIDI file (what the part export writes, or any one part's worth) becomes
   // the selected part (or `part`): its measures go after the material, from the next whole measure, and
   // are cut as that part, unconverted; the part keeps its variation marker, mutes and cut-notes flags.
-  // Without material the file becomes the material. False after a message, nothing changed.
+  // Without material the file becomes the material. When it does not fit, the style may first be
+  // repaired (kMakeRoomQuestion). False after a message, nothing changed (but an agreed repair).
   bool ImportPartFromMidi(const std::string& path, std::optional<int> part = std::nullopt);
   // The set of style parts: every existing part as its own file in `folder`, named as the part export
-  // proposes; the import reads back every such file found there. The count, after a message.
+  // proposes; the import reads back every such file found there. A set already in the folder is
+  // replaced whole (its files of parts the style lacks removed) after ReplacePartSetQuestion. The
+  // count, after a message.
   int ExportPartSet(const std::string& folder);
   int ImportPartSet(const std::string& folder);
   // "Repair style": the whole style played into the scratch file, read back as new material and cut

@@ -458,6 +458,70 @@ TEST(StyleCreatorSide, PartsExportedAndImportedBackPlayAsBefore) {
   // A folder without part files changes nothing and says so.
   EXPECT_EQ(side.ImportPartSet(folder.Path().string() + "/none"), 0);
   EXPECT_NE(driver.Messages().back().find("No style part file found"), std::string::npos);
+
+  // A set over an earlier one asks first; "No" writes nothing. "Yes" replaces it whole: the file of a
+  // part the style no longer has is gone, so the next set import leaves that part empty.
+  driver.Session().Gen().ClearPart(styles::kEnding);
+  const auto ending = set / styles::ProposedPartFileName(styles::kEnding, false);
+  const auto before =
+      std::filesystem::last_write_time(set / styles::ProposedPartFileName(styles::kBasic, false));
+  EXPECT_EQ(side.ExportPartSet(set.string()), 0);
+  EXPECT_EQ(driver.Dialogs().Questions().back(), ReplacePartSetQuestion(host::PrintableName(set.string())));
+  EXPECT_TRUE(std::filesystem::exists(ending));
+  EXPECT_EQ(std::filesystem::last_write_time(set / styles::ProposedPartFileName(styles::kBasic, false)),
+            before);
+  driver.Dialogs().QueueAnswer(true);
+  EXPECT_EQ(side.ExportPartSet(set.string()), styles::kPartCount - 1);
+  EXPECT_FALSE(std::filesystem::exists(ending));
+  for (int p = 0; p < styles::kPartCount; ++p) driver.Session().Gen().ClearPart(p);
+  EXPECT_EQ(side.ImportPartSet(set.string()), styles::kPartCount - 1);
+  EXPECT_FALSE(driver.Session().Gen().CurrentStyle().Parts[styles::kEnding].Exists());
+}
+
+// A part file that does not fit after a long recording: the player may let the style be repaired
+// first, which keeps only the measures its parts play and makes room.
+TEST(StyleCreatorSide, APartThatDoesNotFitIsImportedAfterTheStyleIsRepaired) {
+  const config::testing::TempFolder folder;  // where the repair's scratch file goes
+  config::Settings settings = testing::QuietSettings();
+  settings.Metrum = 2;
+  OfflineDriver driver(settings, host::ProgramFolder(folder.Path()));
+  // `measures` measures of C major chords on every beat on channel `channel`.
+  const auto chords = [](int measures, uint8_t channel) {
+    std::vector<midi::CapturedMessage> notes;
+    for (int q = 0; q < measures * 4; ++q)
+      for (uint8_t key : {60, 64, 67}) {
+        notes.push_back({q * 24, {static_cast<uint8_t>(0x90 | channel), key, 90}});
+        notes.push_back({q * 24 + 20, {static_cast<uint8_t>(0x80 | channel), key, 0}});
+      }
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const auto& a, const auto& b) { return a.Tick < b.Tick; });
+    return std::get<std::vector<uint8_t>>(midi::EncodeStandardMidiFile({.Messages = notes}));
+  };
+  StyleCreatorSide& creator = driver.Session().Creator();
+  ASSERT_TRUE(creator.ImportMidiBytes("long.mid", chords(1800, 1))) << driver.Messages().back();
+  creator.Conversion.ConvertMode = 0;
+  ASSERT_TRUE(creator.CutPart(styles::kBasic, {1, 2, 1, false, {}}));
+  ASSERT_TRUE(creator.CutPart(styles::kEnding, {3, 4, 1, false, {}}));
+  const styles::Style& style = driver.Session().Gen().CurrentStyle();
+  const int32_t length = style.Length();
+  // 200 measures: more than the room that is left.
+  const std::string file = (folder.Path() / "fill.mid").string();
+  ASSERT_FALSE(host::WriteFileSafely(file, chords(200, 2)));
+  ASSERT_GT(length + 200 * 88, styles::kStreamCapacity);
+
+  EXPECT_FALSE(creator.ImportPartFromMidi(file, styles::kFillInBasic));
+  EXPECT_EQ(driver.Dialogs().Questions().back(), kMakeRoomQuestion);
+  EXPECT_NE(driver.Messages().back().find("no room left"), std::string::npos);
+  EXPECT_EQ(style.Length(), length);
+  EXPECT_FALSE(style.Parts[styles::kFillInBasic].Exists());
+
+  driver.Dialogs().QueueAnswer(true);
+  ASSERT_TRUE(creator.ImportPartFromMidi(file, styles::kFillInBasic)) << driver.Messages().back();
+  EXPECT_LT(style.Length(), length / 4);
+  EXPECT_TRUE(style.Parts[styles::kBasic].Exists());
+  EXPECT_TRUE(style.Parts[styles::kEnding].Exists());
+  EXPECT_EQ(style.Parts[styles::kFillInBasic].LastMeasure - style.Parts[styles::kFillInBasic].FirstMeasure,
+            199);
 }
 
 }  // namespace
