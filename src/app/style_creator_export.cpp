@@ -103,35 +103,29 @@ std::string StyleCreatorSide::ProposedPartFileName() const {
 }
 
 bool StyleCreatorSide::RepairStyle() {
+  const auto error = RepairCurrentStyle();
+  if (error) a_.Dialogs().Inform("Style not repaired: " + *error);
+  return !error;
+}
+
+std::optional<std::string> StyleCreatorSide::RepairCurrentStyle() {
   styles::TGen& gen = Gen();
   const auto render = RenderWholeStyle();
-  if (!render) return false;
-  if (!render->Error.empty()) {
-    a_.Dialogs().Inform("Style not repaired: " + render->Error);
-    return false;
-  }
+  if (!render) return "it has no part to play";
+  if (!render->Error.empty()) return render->Error;
   const auto scratch = a_.Folder().WithExtension(kRepairScratchExtension);
-  if (auto error = WriteStyleSongMidi(scratch, *render)) {
-    a_.Dialogs().Inform("Style not repaired: " + *error);
-    return false;
-  }
-  const auto bytes = host::ReadFilePrefix(scratch, midi::kMaxReadableSmfBytes);
-  if (!bytes) {
-    a_.Dialogs().Inform("Style not repaired: cannot read " + host::PrintableName(scratch));
-    return false;
-  }
-  auto imported = styles::ImportMidiFile(*bytes, {}, gen.CurrentMetre);
-  if (auto* error = std::get_if<std::string>(&imported)) {
-    a_.Dialogs().Inform("Style not repaired: " + *error);
-    return false;
-  }
+  if (auto error = WriteStyleSongMidi(scratch, *render)) return *error;
+  const host::FileRead read = host::ReadRegularFile(scratch, midi::kMaxReadableSmfBytes);
+  if (!read.Ok()) return "cannot read " + read.Error;
+  auto imported = styles::ImportMidiFile(read.Bytes, {}, gen.CurrentMetre);
+  if (auto* error = std::get_if<std::string>(&imported)) return *error;
   // The parts keep their flags; the header keeps what the file does not carry.
   const styles::PartTable flags = gen.CurrentStyle().Parts;
   const styles::TStyleHeader header = gen.CurrentStyle().Header;
   const auto layout = PartsPlayed(render->Capture, styles::TicksPerMeasure(gen.CurrentMetre.MeasureLength));
   gen.CurrentStyle().Modified = false;
   if (!gen.TakeImportedMaterial(gen.CurrentStylePath, std::get<styles::ImportedMaterial>(imported)))
-    return false;
+    return "the played style does not fit into a style";
   styles::TStyleHeader& repaired = gen.CurrentStyle().Header;
   repaired.IntroMeasures = header.IntroMeasures;
   repaired.SuppressControllers = header.SuppressControllers;
@@ -152,7 +146,7 @@ bool StyleCreatorSide::RepairStyle() {
   gen.CurrentStyle().ComputeHoldOver();
   gen.CurrentStyle().Modified = true;
   gen.StyleLoaded = true;
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace kalo::app

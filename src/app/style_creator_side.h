@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -59,6 +60,18 @@ struct RecordingPanel {
   // The shift button: every box moves by `step`, first boxes staying at 1 or more, last boxes at 0 or
   // more.
   void Shift(int step);
+};
+
+// "Work on all styles": what is done to each style of a folder.
+enum class StyleWork { Repair, NormalizeVolume };
+// Asked before the work starts; `folder` is printable already.
+std::string WorkOnAllStylesQuestion(StyleWork work, int styles, const std::string& folder);
+
+// What the work on all styles did: the styles saved, and one line per style left as it was.
+struct AllStylesReport {
+  int Saved = 0;
+  std::vector<std::string> Failed;
+  bool Stopped = false;  // the player stopped it before the end
 };
 
 // What cutting a part did, for the command line's report.
@@ -190,6 +203,15 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   // "Repair style": the whole style played into the scratch file, read back as new material and cut
   // again from where each part played, twice.
   bool RepairStyle();
+  // The same, with the reason it failed instead of a message.
+  std::optional<std::string> RepairCurrentStyle();
+  // "Work on all styles": every style file (".vxs") of `folder`, in name order, loaded, repaired or
+  // brought to the target volume, and saved over its file. A style that cannot be read, worked on or
+  // saved is left as it was and named in the closing message; the work goes on with the next. Asks
+  // WorkOnAllStylesQuestion first, and "Replace current work ?" over material not saved as a style;
+  // progress goes through Dialogs::Progress, which may stop it between styles. A style loaded from a
+  // file before is loaded again at the end.
+  AllStylesReport WorkOnAllStyles(const std::string& folder, StyleWork work);
   // The song the style plays as, and its render, for callers that want the events.
   std::optional<StyleSongRender> RenderWholeStyle();
 
@@ -214,6 +236,8 @@ class StyleCreatorSide final : public perform::StyleCreatorHooks {
   int64_t MeasureTicks() const;
   bool ExportSong(const std::string& path, const styles::StyleSong& song);
   bool ReadStructureFile();
+  // One style of the work on all styles: nullopt when saved, else the line that says why not.
+  std::optional<std::string> WorkOnStyle(const std::filesystem::path& path, StyleWork work);
 
   Arranger& a_;
   styles::StyleEventEditor events_;

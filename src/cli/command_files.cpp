@@ -55,25 +55,11 @@ std::optional<std::string> ArgumentText(std::string_view command, const std::str
   return std::string(bytes->begin(), bytes->end());
 }
 
-std::string StyleBytesProblem(const std::vector<uint8_t>& bytes) {
-  constexpr size_t kLeast = styles::kStyleHeaderSize + styles::kPartTableSize;
-  if (bytes.empty()) return "an empty file, not a style";
-  if (bytes.size() < kLeast)
-    return std::to_string(bytes.size()) + " bytes, too short for a style (at least " +
-           std::to_string(kLeast) + " bytes: the header and the part table)";
-  const styles::ParsedStyleFile style = styles::ParseStyleFile(bytes);
-  bool anyPart = false;
-  for (const styles::TStylePart& part : style.Image.Parts) anyPart = anyPart || part.Exists();
-  if (!anyPart || styles::HasBrokenBasic(style.Image.Parts, style.Image.Stream))
-    return "not a style: no part of it can be played";
-  return {};
-}
-
 std::optional<std::vector<uint8_t>> ReadStyleInput(std::string_view command,
                                                    const std::filesystem::path& path) {
   auto bytes = ReadWholeInput(command, path, styles::kMaxStyleFileBytes, "a style file");
   if (!bytes) return std::nullopt;
-  if (const std::string problem = StyleBytesProblem(*bytes); !problem.empty()) {
+  if (const std::string problem = styles::StyleBytesProblem(*bytes); !problem.empty()) {
     Say(command, host::PrintableName(path) + ": " + problem);
     return std::nullopt;
   }

@@ -33,10 +33,6 @@ inline constexpr size_t kMaxArgumentFileBytes = size_t{16} << 20;
 std::optional<std::string> ArgumentText(std::string_view command, const std::string& given,
                                         std::string_view what);
 
-// Why bytes given as a style cannot be played as one: empty, shorter than a style's header and part
-// table, or with no part a load would play. Empty when they can.
-std::string StyleBytesProblem(const std::vector<uint8_t>& bytes);
-
 // The style file at path, read whole; refused (nullopt, after saying why) when it is not a style
 // that can be played.
 std::optional<std::vector<uint8_t>> ReadStyleInput(std::string_view command,

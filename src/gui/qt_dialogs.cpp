@@ -47,6 +47,26 @@ void QtDialogs::Inform(const std::string& text) {
   QMessageBox::information(parent_, host::kApplicationTitle, Text(text));
 }
 
+bool QtDialogs::Progress(const std::string& text, int done, int total) {
+  if (!answering_) return false;
+  if (done >= total) {
+    delete progress_;
+    return true;
+  }
+  if (progress_ == nullptr) {
+    progress_ = new QProgressDialog(parent_);
+    progress_->setWindowTitle(host::kApplicationTitle);
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(1000);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+  }
+  progress_->setMaximum(total);
+  progress_->setLabelText(Text(text));
+  progress_->setValue(done);  // a modal box lets the window paint and the button be pressed here
+  return !progress_->wasCanceled();
+}
+
 std::optional<std::string> QtDialogs::AskText(const std::string& caption, const std::string& prompt,
                                               const std::string& initial) {
   if (!answering_) return std::nullopt;

@@ -3,6 +3,7 @@
 // application title, "No" the default button so that a stray Enter changes nothing. Main thread.
 
 #include <QPointer>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include "host/dialogs.h"
@@ -23,12 +24,15 @@ class QtDialogs final : public host::Dialogs {
                                      const std::string& initial) override;
   std::optional<std::string> AskOpenFile(const host::FileChoice& choice) override;
   std::optional<std::string> AskSaveFile(const host::FileChoice& choice) override;
+  // A progress box with a "Cancel" button, shown once the work has run for a second.
+  bool Progress(const std::string& text, int done, int total) override;
 
   // "Styles (*.vxs)|*.vxs|All (*.*)|*.*" as Qt writes it: "Styles (*.vxs);;All (*.*)".
   static QString QtFilter(const std::string& filter);
 
  private:
   QPointer<QWidget> parent_;
+  QPointer<QProgressDialog> progress_;
   bool answering_ = true;
 };
 

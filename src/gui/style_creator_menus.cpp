@@ -68,6 +68,7 @@ void StyleCreatorPanel::MakeMenus() {
   AddEntry(file, "    ->Save style as MIDI file", [this] { SaveMidiByDialog(true); });
   AddEntry(file, "    ->Save selected style part as MIDI file", [this] { SaveMidiByDialog(false); });
   AddEntry(file, "Repair style", [this] { side_.RepairStyle(); });
+  MakeAllStylesItems(file);
   MakePartFileItems(file);
   file->addSeparator();
   for (bool styleB : {false, true}) {
@@ -110,6 +111,27 @@ void StyleCreatorPanel::MakePartFileItems(QMenu* file) {
     path->setObjectName(exporting ? "Set path (export)" : "Set path (import)");
     path->setToolTip("Choose the folder of the set of style parts");
   }
+}
+
+void StyleCreatorPanel::MakeAllStylesItems(QMenu* file) {
+  QMenu* all = file->addMenu("Work on all styles");
+  all->setObjectName(all->title());
+  all->setToolTipsVisible(true);
+  const auto run = [this](app::StyleWork work) {
+    // Any style chosen in the dialog chooses its folder.
+    config::Settings& settings = arranger_.Settings();
+    const host::FileChoice choice{"Work on all styles of the folder", "Styles (*.vxs)|*.vxs", "VXS", "*.vxs",
+                                  settings.StyleDir};
+    const auto path = arranger_.Dialogs().AskOpenFile(choice);
+    if (!path) return;
+    side_.WorkOnAllStyles(std::filesystem::path(*path).parent_path().string(), work);
+  };
+  AddEntry(all, "Repair all styles ...", [run] {
+    run(app::StyleWork::Repair);
+  })->setToolTip("Every style of a folder repaired and saved over its file");
+  AddEntry(all, "Normalize volume of all styles ...", [run] {
+    run(app::StyleWork::NormalizeVolume);
+  })->setToolTip("Every style of a folder brought to the target volume and saved over its file");
 }
 
 bool StyleCreatorPanel::ChoosePartSetFolder() {

@@ -97,6 +97,7 @@ class StyleCreatorPanel final : public ToolPanel {
   void MakePartFileItems(QMenu* file);
   void ImportPartByDialog();
   bool ChoosePartSetFolder();
+  void MakeAllStylesItems(QMenu* file);
   void RecordFromMidiIn(bool cutFromPanel);
   void SetStyleMode(bool on);
   // The main window's channel for "  Cut Notes ...": the mixer's keyboard channel.

@@ -53,6 +53,11 @@ std::optional<std::string> RecordingDialogs::AskSaveFile(const FileChoice& choic
   return file;
 }
 
+bool RecordingDialogs::Progress(const std::string& text, int done, int total) {
+  entries_.push_back({Entry::Kind::Progress, text});
+  return stopAt_ < 0 || done < stopAt_ || done >= total;
+}
+
 std::vector<std::string> RecordingDialogs::Messages() const {
   std::vector<std::string> out;
   for (const auto& e : entries_)

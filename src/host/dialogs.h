@@ -36,6 +36,10 @@ class Dialogs {
   // for hosts without a file dialog).
   virtual std::optional<std::string> AskOpenFile(const FileChoice& /*choice*/) { return std::nullopt; }
   virtual std::optional<std::string> AskSaveFile(const FileChoice& /*choice*/) { return std::nullopt; }
+  // Long work says how far it is: `done` of `total` steps, `text` naming the step about to run; done ==
+  // total ends it. False when the user asked to stop: the work then ends before that step. The
+  // default shows nothing and never stops.
+  virtual bool Progress(const std::string& /*text*/, int /*done*/, int /*total*/) { return true; }
 };
 
 // Without a user: messages go to standard error, questions get a fixed answer.
@@ -55,7 +59,7 @@ class HeadlessDialogs final : public Dialogs {
 class RecordingDialogs final : public Dialogs {
  public:
   struct Entry {
-    enum class Kind { Ask, Inform, AskText, AskOpenFile, AskSaveFile } Kind;
+    enum class Kind { Ask, Inform, AskText, AskOpenFile, AskSaveFile, Progress } Kind;
     std::string Text;
   };
 
@@ -74,6 +78,9 @@ class RecordingDialogs final : public Dialogs {
   // The last file dialog asked for.
   const FileChoice& LastFileChoice() const { return lastFileChoice_; }
   void SetDefaultAnswer(bool answer) { defaultAnswer_ = answer; }
+  // Progress is recorded with its text; from step `done` on, the user asks to stop.
+  bool Progress(const std::string& text, int done, int total) override;
+  void StopProgressAt(int done) { stopAt_ = done; }
 
   const std::vector<Entry>& Entries() const { return entries_; }
   // The texts of all Inform calls, in order.
@@ -89,6 +96,7 @@ class RecordingDialogs final : public Dialogs {
   std::deque<std::optional<std::string>> files_;
   FileChoice lastFileChoice_;
   bool defaultAnswer_ = false;
+  int stopAt_ = -1;
 };
 
 }  // namespace kalo::host

@@ -42,6 +42,20 @@ ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes) {
   return parsed;
 }
 
+std::string StyleBytesProblem(std::span<const uint8_t> bytes) {
+  constexpr size_t kLeast = kStyleHeaderSize + kPartTableSize;
+  if (bytes.empty()) return "an empty file, not a style";
+  if (bytes.size() < kLeast)
+    return std::to_string(bytes.size()) + " bytes, too short for a style (at least " +
+           std::to_string(kLeast) + " bytes: the header and the part table)";
+  const ParsedStyleFile style = ParseStyleFile(bytes);
+  bool anyPart = false;
+  for (const TStylePart& part : style.Image.Parts) anyPart = anyPart || part.Exists();
+  if (!anyPart || HasBrokenBasic(style.Image.Parts, style.Image.Stream))
+    return "not a style: no part of it can be played";
+  return {};
+}
+
 std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTable& parts,
                                         std::span<const uint8_t> stream) {
   std::vector<uint8_t> out;

@@ -54,6 +54,10 @@ void WriteStyleBlocks(const TStyleHeader& header, const PartTable& parts, std::s
 // ReadStyleBlocks does.
 ParsedStyleFile ParseStyleFile(std::span<const uint8_t> bytes);
 
+// Why bytes given as a style cannot be played as one: empty, shorter than a style's header and part
+// table, or with no part a load would play. Empty when they can.
+std::string StyleBytesProblem(std::span<const uint8_t> bytes);
+
 // The bytes of a style file: version word kVersionWordLowest, header, part table, stream.
 std::vector<uint8_t> SerializeStyleFile(const TStyleHeader& header, const PartTable& parts,
                                         std::span<const uint8_t> stream);

@@ -526,3 +526,80 @@ TEST(StyleCreatorSide, APartThatDoesNotFitIsImportedAfterTheStyleIsRepaired) {
 
 }  // namespace
 }  // namespace kalo::app
+
+namespace kalo::app {
+namespace {
+
+// "Work on all styles": each style of the folder is saved as loading it, working on it and saving it by
+// hand gives; what is not a style is named and left as it was; stopping leaves the rest untouched.
+TEST(StyleCreatorSide, WorkOnAllStylesSavesEachStyleAsTheSameWorkByHandAndLeavesTheRest) {
+  const std::vector<std::string> names{"bossa.vxs", "pop8.vxs", "waltz.vxs"};
+  config::Settings settings = testing::QuietSettings();
+  for (StyleWork work : {StyleWork::Repair, StyleWork::NormalizeVolume}) {
+    SCOPED_TRACE(work == StyleWork::Repair ? "repair" : "normalize");
+    const config::testing::TempFolder folder;
+    const std::filesystem::path styles = folder.Path() / "styles";
+    std::filesystem::create_directory(styles);
+    std::vector<std::vector<uint8_t>> expected;
+    for (const std::string& name : names) {
+      const auto bytes = host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/" + name, 1 << 20);
+      ASSERT_TRUE(bytes);
+      ASSERT_FALSE(host::WriteFileSafely(styles / name, *bytes));
+      OfflineDriver byHand(settings, host::ProgramFolder(folder.Path()));
+      ASSERT_TRUE(byHand.LoadStyle((styles / name).string(), *bytes));
+      if (work == StyleWork::Repair)
+        ASSERT_TRUE(byHand.Session().Creator().RepairStyle());
+      else
+        byHand.Session().Gen().NormalizeVolume();
+      const styles::Style& style = byHand.Session().Gen().CurrentStyle();
+      expected.push_back(styles::SerializeStyleFile(style.Header, style.Parts, style.Stream()));
+      ASSERT_NE(expected.back(), *bytes);
+    }
+    const std::string broken = "not a style at all";
+    ASSERT_FALSE(host::WriteFileSafely(styles / "broken.vxs", broken));
+    ASSERT_FALSE(host::WriteFileSafely(styles / "notes.txt", broken));
+    const auto original =
+        host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/" + names[0], 1 << 20);
+
+    OfflineDriver driver(settings, host::ProgramFolder(folder.Path()));
+    ASSERT_TRUE(driver.LoadStyle((folder.Path() / "current.vxs").string(), *original));
+    ASSERT_FALSE(host::WriteFileSafely(folder.Path() / "current.vxs", *original));
+    StyleCreatorSide& side = driver.Session().Creator();
+    // "No" changes nothing; stopped at the third style, the third is untouched.
+    EXPECT_EQ(side.WorkOnAllStyles(styles.string(), work).Saved, 0);
+    EXPECT_EQ(driver.Dialogs().Questions().back(),
+              WorkOnAllStylesQuestion(work, 4, host::PrintableName(styles.string())));
+    EXPECT_EQ(host::ReadFilePrefix(styles / names[0], 1 << 20), original);
+    driver.Dialogs().QueueAnswer(true);
+    driver.Dialogs().StopProgressAt(3);
+    const AllStylesReport stopped = side.WorkOnAllStyles(styles.string(), work);
+    EXPECT_TRUE(stopped.Stopped);
+    EXPECT_EQ(stopped.Saved, 2);  // broken.vxs comes first and fails
+    ASSERT_EQ(stopped.Failed.size(), 1u);
+    EXPECT_NE(stopped.Failed[0].find("\"broken.vxs\": 18 bytes, too short for a style"), std::string::npos)
+        << stopped.Failed[0];
+    EXPECT_EQ(host::ReadFilePrefix(styles / names[2], 1 << 20),
+              host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/" + names[2], 1 << 20));
+
+    // Again from the start, to the end: the worked styles are worked on again, so compare a fresh copy.
+    for (const std::string& name : names)
+      ASSERT_FALSE(host::WriteFileSafely(
+          styles / name, *host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/" + name, 1 << 20)));
+    driver.Dialogs().QueueAnswer(true);
+    driver.Dialogs().StopProgressAt(-1);
+    const AllStylesReport report = side.WorkOnAllStyles(styles.string(), work);
+    EXPECT_EQ(report.Saved, 3);
+    EXPECT_FALSE(report.Stopped);
+    for (size_t i = 0; i < names.size(); ++i)
+      EXPECT_EQ(*host::ReadFilePrefix(styles / names[i], 1 << 20), expected[i]) << names[i];
+    EXPECT_EQ(*host::ReadFilePrefix(styles / "broken.vxs", 1 << 20),
+              std::vector<uint8_t>(broken.begin(), broken.end()));
+    EXPECT_EQ(driver.Messages().back().substr(0, 15),
+              "3 of 4 styles " + std::string(work == StyleWork::Repair ? "r" : "b"));
+    // The style that was current is current again.
+    EXPECT_EQ(driver.Session().Gen().CurrentStylePath, (folder.Path() / "current.vxs").string());
+  }
+}
+
+}  // namespace
+}  // namespace kalo::app

@@ -16,6 +16,7 @@
 #include "gui/session_rig.h"
 #include "gui/style_creator_panel.h"
 #include "gui/style_events_window.h"
+#include "host/file_store.h"
 
 namespace kalo::gui {
 namespace {
@@ -411,6 +412,29 @@ TEST(StyleCreatorWindow, StylePartFilesAndSetsGoThroughTheFileDialogs) {
   rig.Panel->Entry("Clear P.")->trigger();
   rig.Panel->Entry("Import set")->trigger();
   EXPECT_TRUE(gen.CurrentStyle().Parts[styles::kBasic].Exists());
+}
+
+// "Work on all styles": the style chosen in the dialog names the folder; cancelling changes nothing.
+TEST(StyleCreatorWindow, WorkOnAllStylesTakesTheFolderOfTheStyleChosen) {
+  CreatorRig rig;
+  const std::filesystem::path folder = rig.Folder.Path() / "styles";
+  std::filesystem::create_directories(folder);
+  const auto bytes = host::ReadFilePrefix(std::string(KALO_SHIPPED_STYLES_DIR) + "/pop8.vxs", 1 << 20);
+  ASSERT_TRUE(bytes);
+  ASSERT_FALSE(host::WriteFileSafely(folder / "pop8.vxs", *bytes));
+  const std::pair<const char*, app::StyleWork> entries[] = {
+      {"Repair all styles ...", app::StyleWork::Repair},
+      {"Normalize volume of all styles ...", app::StyleWork::NormalizeVolume}};
+  for (const auto& [entry, work] : entries) {
+    rig.Panel->Entry(entry)->trigger();  // cancelled: no question
+    EXPECT_EQ(rig.Dialogs.Questions().size(), 0u) << entry;
+    rig.Dialogs.QueueFile((folder / "pop8.vxs").string());
+    rig.Panel->Entry(entry)->trigger();
+    ASSERT_FALSE(rig.Dialogs.Questions().empty()) << entry;
+    EXPECT_EQ(rig.Dialogs.Questions().back(),
+              app::WorkOnAllStylesQuestion(work, 1, host::PrintableName(folder.string())));
+    rig.Dialogs.Clear();
+  }
 }
 
 }  // namespace
