@@ -1,11 +1,14 @@
+#include <cstdlib>
 #include <iostream>
 #include <string>
+#include <string_view>
 
 #include "cli/commands.h"
 #include "gui/window_program.h"
 #include "host/printable_text.h"
 #include "host/process_environment.h"
 #include "host/standard_output.h"
+#include "midi/backends/jack_probe.h"
 
 namespace {
 
@@ -29,6 +32,11 @@ bool WindowCanOpen() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The child that asks whether a JACK server answers (see jack_probe.h); it ends without running
+  // anything else at exit.
+  if (argc == 3 && std::string_view(argv[1]) == kalo::midi::kJackProbeArgument)
+    std::_Exit(kalo::midi::JackServerAnswersHere(argv[2]) ? 0 : 1);
+  kalo::midi::AskJackInChildProcesses("/proc/self/exe");
   kalo::host::IgnoreFileSizeSignal();
   kalo::host::CheckedStandardOutput output;
   CLI::App app{

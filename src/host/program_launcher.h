@@ -2,7 +2,9 @@
 // Starting an external program (the instrument-list editor, the program named in the settings) without
 // waiting for it. Main thread.
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,12 @@ class PosixProgramLauncher final : public ProgramLauncher {
  public:
   bool Start(const std::filesystem::path& program, const std::vector<std::string>& arguments) override;
 };
+
+// Runs program (arguments as for Start) to its end and returns its exit code: nothing when it could not
+// start, was ended by a signal, or still ran after `deadline`, when it is killed. The child gets no
+// standard input or output, no other file of this program and no blocked signals. Any thread.
+std::optional<int> RunToEnd(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                            std::chrono::milliseconds deadline);
 
 // For tests: records every start and reports a chosen result.
 class RecordingProgramLauncher final : public ProgramLauncher {
