@@ -147,6 +147,7 @@ void StyleCreatorSide::RecordFromMidiIn(bool cutFromPanel) {
   a_.Display().SetStyleCreatorPosition("1:1");
   if (!gen.ResetStyle()) return;
   gen.StyleLoaded = false;
+  a_.StyleControls.SaveStyleName.clear();  // the recording has no style file yet
   gen.ResetControls();
   gen.SetMaterialMetre(MetreOfMetrum(Panel.Metrum));
   gen.BeginAppend();
@@ -178,8 +179,14 @@ void StyleCreatorSide::Capture(uint8_t status, uint8_t data1, uint8_t data2) {
   // wait for its start is over, and its first notes are recorded.
   a_.Clock().StartWait = 0;
   if (status == midi::kMidiClock) {
+    // The first clock marks where the first tick begins (a slave starts playing on it, and a master
+    // sends the downbeat's notes with it); every later one ends a tick. Counted as a tick of its own,
+    // it would record the whole take one tick late.
+    if (!clockSeen_) {
+      clockSeen_ = true;
+      return;
+    }
     gen.AppendTick();
-    clockSeen_ = true;
     if (++recordedTicks_ % kTicksPerBeat == 0) {
       const int beats = recordedTicks_ / kTicksPerBeat;
       const int perMeasure = std::max(1, gen.CurrentMetre.MeasureLength / 4);

@@ -267,18 +267,20 @@ TEST(StyleCreatorSide, RecordingFromTheSequencerEndsWithStopAndCutsThePanelsPart
   creator.Panel.Last[styles::kBasic] = 3;  // the larger box is the first: measures 5 to 5
   creator.Panel.First[styles::kEnding] = 6;
   creator.Panel.Last[styles::kEnding] = 7;
+  rig.arranger->StyleControls.SaveStyleName = "ROCK1.VXS";  // loaded before: not the recording's name
   creator.RecordFromMidiIn(true);
   ASSERT_TRUE(creator.Recording());
-  // Seven measures from the sequencer: its clock, and a note on every beat.
+  // Seven measures from the sequencer: its clock, and a note on every beat sent after the clock that
+  // begins the beat, as a master sends them.
   for (int tick = 0; tick < 7 * 96; ++tick) {
+    rig.Inject(1, {{0xF8, 0, 0}});
     if (tick % 24 == 0) rig.Inject(1, {{0x91, static_cast<uint8_t>(40 + tick / 24 % 12), 90}});
     if (tick % 24 == 12) rig.Inject(1, {{0x81, static_cast<uint8_t>(40 + tick / 24 % 12), 0}});
-    rig.Inject(1, {{0xF8, 0, 0}});
   }
   rig.arranger->Stop();
   EXPECT_FALSE(creator.Recording());
   const styles::Style& style = rig.arranger->Gen().CurrentStyle();
-  // Every note came in, the downbeat's first one before the first clock.
+  // Every note came in, each on its beat: a part begins with its downbeat's note, not a tick before it.
   int notes = 0;
   styles::ForEachMessage(style.Stream(), 0, style.Length(),
                          [&](const styles::StreamMessage& m) { notes += m.Status == 0x91; });
@@ -289,9 +291,14 @@ TEST(StyleCreatorSide, RecordingFromTheSequencerEndsWithStopAndCutsThePanelsPart
   EXPECT_EQ(styles::TicksIn(style.Stream(), style.Parts[styles::kBasic].StartOffset,
                             style.Parts[styles::kBasic].EndOffset + 1),
             96);
+  for (const int part : {styles::kBasic, styles::kEnding}) {
+    const styles::TStylePart& cut = style.Parts[static_cast<size_t>(part)];
+    EXPECT_EQ(style.Stream()[static_cast<size_t>(cut.StartOffset)], 0x91) << part;
+  }
   EXPECT_EQ(rig.arranger->Tempo(), 96);
   EXPECT_EQ(rig.dialogs.Messages().back(), kPartsCreatedMessage);
   EXPECT_EQ(rig.arranger->Gen().CurrentStylePath, "*.VXS");
+  EXPECT_EQ(rig.arranger->StyleControls.SaveStyleName, "");
   EXPECT_TRUE(rig.arranger->Gen().StyleMode);
 }
 
