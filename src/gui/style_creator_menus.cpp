@@ -262,9 +262,10 @@ void StyleCreatorPanel::ImportByDialog(bool newStyle) {
 void StyleCreatorPanel::SaveStyleByDialog() {
   styles::TGen& gen = arranger_.Gen();
   if (!gen.CurrentStyle().HasMaterial()) return;
-  const std::string proposed = arranger_.StyleControls.SaveStyleName.empty()
-                                   ? gen.CurrentStylePath
-                                   : arranger_.StyleControls.SaveStyleName;
+  // The file of the style loaded or last saved; material from a recording or a MIDI file is never
+  // proposed under the name of the style loaded before it, which a stray Enter would overwrite.
+  std::string proposed = arranger_.StyleControls.SaveStyleName;
+  if (proposed.empty() && gen.StyleLoaded) proposed = gen.CurrentStylePath;
   const host::FileChoice choice{"Save Style as ...", "Styles (*.vxs)|*.vxs", "VXS",
                                 proposed.empty() ? "*.VXS" : proposed, arranger_.Settings().StyleDir};
   if (const auto path = arranger_.Dialogs().AskSaveFile(choice)) gen.SaveStyle(*path);

@@ -21,6 +21,7 @@ bool TGen::TakeImportedMaterial(const std::string& name, const ImportedMaterial&
   ImportedSong = false;
   StyleLoaded = false;
   CurrentStylePath.clear();
+  context_.Host.SetSaveStyleName({});  // the material has no style file yet
   ResetControls();
 
   const uint8_t keyboardChannel = context_.Mixer.KeyboardChannel();

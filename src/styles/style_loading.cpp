@@ -261,6 +261,7 @@ bool TGen::SaveStyle(const std::string& path) {
   }
   style_.Modified = false;
   CurrentStylePath = target;
+  context_.Host.SetSaveStyleName(target);
   return true;
 }
 

@@ -115,8 +115,13 @@ TEST(StyleCreatorWindow, MakesTheStyleTheCommandLineMakesFromTheSameMeasures) {
   EXPECT_EQ(rig.Panel->Find<QSpinBox>("Last Measure")->value(), 8);
   rig.Dialogs.QueueFile((folder / "window.vxs").string());
   rig.Panel->Entry("5. Save created style")->trigger();
+  // Imported material has no file yet: not the name of the style loaded at start.
+  EXPECT_EQ(rig.Dialogs.LastFileChoice().InitialName, "*.VXS");
   ASSERT_TRUE(std::filesystem::exists(folder / "window.vxs"));
   EXPECT_EQ(Bytes(folder / "window.vxs"), Bytes(folder / "cli.vxs"));
+  rig.Dialogs.QueueFile(std::nullopt);
+  rig.Panel->Entry("5. Save created style")->trigger();
+  EXPECT_EQ(rig.Dialogs.LastFileChoice().InitialName, (folder / "window.vxs").string());
 }
 
 TEST(StyleCreatorWindow, RecordOpensTheWindowAndClosingOnlyHidesIt) {
@@ -139,6 +144,7 @@ TEST(StyleCreatorWindow, RecordOpensTheWindowAndClosingOnlyHidesIt) {
   // Stop ends the recording; the wait for the external device ends with it, so the next play starts.
   rig.Main().Action("Stop")->trigger();
   EXPECT_FALSE(rig.Arranger().Creator().Recording());
+
   rig.DropMaterial();
   rig.Measures(styles::kBasic, 1, 2);
   rig.Click("Set");
