@@ -9,6 +9,8 @@
 #include <csignal>
 #include <thread>
 
+#include "host/thread_priority.h"
+
 extern char** environ;
 
 namespace kalo::host {
@@ -90,7 +92,10 @@ bool PosixProgramLauncher::Start(const std::filesystem::path& program,
   // glibc reports a failed exec (missing file, not executable) as the result of posix_spawn.
   if (posix_spawn(&child, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return false;
   try {
-    std::thread([child] { Reap(child); }).detach();
+    std::thread([child] {
+      RunThisThreadNormally();
+      Reap(child);
+    }).detach();
   } catch (const std::system_error&) {
     // No thread for reaping: the child still runs and becomes a zombie only until this program ends.
   }

@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <utility>
 
+#include "host/thread_priority.h"
+
 namespace kalo::host {
 
 namespace {
@@ -53,6 +55,9 @@ StopWatcher::~StopWatcher() {
 }
 
 void StopWatcher::Watch(bool watchStandardInput) {
+  // Made while playing, this thread would run in the real-time class on the main thread's CPU, and
+  // an input that never ends (it reads whatever comes) would then hold the main thread off for good.
+  RunThisThreadNormally();
   // Entry 0 ends the watch, 1 is the signals, 2 standard input (fd -1: not watched).
   std::array<pollfd, 3> fds{
       {{wakeFd_, POLLIN, 0}, {signalFd_, POLLIN, 0}, {watchStandardInput ? 0 : -1, POLLIN, 0}}};

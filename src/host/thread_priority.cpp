@@ -2,11 +2,21 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <sys/sysinfo.h>
 
 #include <algorithm>
 #include <cstring>
 
 namespace kalo::host {
+
+void RunThisThreadNormally() {
+  const sched_param normal{};
+  pthread_setschedparam(pthread_self(), SCHED_OTHER, &normal);
+  cpu_set_t every;
+  CPU_ZERO(&every);
+  for (int cpu = 0; cpu < std::min(get_nprocs_conf(), CPU_SETSIZE); ++cpu) CPU_SET(cpu, &every);
+  pthread_setaffinity_np(pthread_self(), sizeof every, &every);
+}
 
 PosixThreadPriority::PosixThreadPriority() { AddThread(pthread_self(), kMainThreadRealTimePriority); }
 

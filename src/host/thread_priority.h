@@ -21,6 +21,12 @@ inline constexpr uint32_t kRealTimePriorityClass = 0x100;
 inline constexpr int kTimerThreadRealTimePriority = 40;
 inline constexpr int kMainThreadRealTimePriority = 30;
 
+// A thread started by one in the real-time class inherits its SCHED_FIFO priority and its one CPU. A
+// helper that is not time-critical, and that what it reads may keep busy, calls this first on its own
+// thread: it runs with normal scheduling on every CPU again, so that it can never hold off the thread
+// that started it.
+void RunThisThreadNormally();
+
 class ThreadPriority {
  public:
   virtual ~ThreadPriority() = default;

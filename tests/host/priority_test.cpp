@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "host/stop_watcher.h"
 #include "host/thread_priority.h"
 
 namespace kalo::host {
@@ -89,6 +90,32 @@ TEST(PriorityTest, TheRealTimeClassRaisesEveryRegisteredThreadAndTheFoundClassRe
     EXPECT_EQ(CpusOf(pthread_self()), cpusFound);
     EXPECT_EQ(CpusOf(timerThread.Handle()), cpusFound);
     EXPECT_EQ(priority.GetPriorityClass(), kNormalPriorityClass);
+  });
+}
+
+TEST(PriorityTest, HelperThreadsOfARealTimeThreadRunNormallyOnEveryCpu) {
+  OnFreshThread([] {
+    PosixThreadPriority priority;
+    if (!priority.SetPriorityClass(kRealTimePriorityClass)) GTEST_SKIP() << priority.LastError();
+    const std::vector<int> every = [] {
+      std::vector<int> cpus;
+      std::thread([&] {
+        RunThisThreadNormally();
+        cpus = CpusOf(pthread_self());
+      }).join();
+      return cpus;
+    }();
+    EXPECT_EQ(every.size(), static_cast<size_t>(std::thread::hardware_concurrency()));
+    // The stop watcher is such a helper: its period callback runs on its thread.
+    std::atomic<int> policy{-1};
+    {
+      StopWatcher watcher([] {}, [&] { policy = SchedulingOf(pthread_self()).Policy; },
+                          std::chrono::milliseconds(1), false);
+      for (int i = 0; i < 5000 && policy == -1; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(policy, SCHED_OTHER);
+    priority.SetPriorityClass(kNormalPriorityClass);
   });
 }
 
