@@ -1,12 +1,12 @@
 // The Style-Creator side: "Work on all styles", the same repair or volume normalization done to every
 // style of a folder, each saved over its own file.
 
-#include <algorithm>
 #include <filesystem>
 
 #include "app/arranger.h"
 #include "app/style_creator_side.h"
 #include "host/file_store.h"
+#include "host/folder_listing.h"
 #include "styles/style_file.h"
 
 namespace kalo::app {
@@ -52,19 +52,18 @@ AllStylesReport StyleCreatorSide::WorkOnAllStyles(const std::string& folder, Sty
   styles::TGen& gen = Gen();
   AllStylesReport report;
   if (a_.Engine().SongState > 0 || recording_) return report;
-  std::vector<std::filesystem::path> files;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-    if (styles::HasExtension(it->path().filename().string(), ".VXS")) files.push_back(it->path());
-  if (error) {
-    a_.Dialogs().Inform("Styles not worked on: " + host::PrintableName(folder) + ": " + error.message());
+  const host::FolderListing listing = host::ListFolder(folder);
+  if (!listing.Error.empty()) {
+    a_.Dialogs().Inform("Styles not worked on: " + listing.Error);
     return report;
   }
+  std::vector<std::filesystem::path> files;
+  for (const std::string& name : listing.Files)
+    if (styles::HasExtension(name, ".VXS")) files.push_back(std::filesystem::path(folder) / name);
   if (files.empty()) {
     a_.Dialogs().Inform("No style file (.vxs) in " + host::PrintableName(folder));
     return report;
   }
-  std::sort(files.begin(), files.end());
   const int total = static_cast<int>(files.size());
   if (!a_.Dialogs().Ask(WorkOnAllStylesQuestion(work, total, host::PrintableName(folder)))) return report;
   styles::Style& style = gen.CurrentStyle();
